@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace corvinel {
+
+// Draw issue numbers. The stored form (column SQQH) is YYMMDD followed by the
+// day's sequence number (3 digits for 568 and 556, 2 for the other codes); the
+// display form is "20" followed by the stored digits.
+namespace issue {
+
+inline constexpr int kGuangdong = 544;
+inline constexpr int kHunan = 556;
+inline constexpr int kCode566 = 566;
+inline constexpr int kTianjin = 568;
+
+// Sequence number of the last draw of a day for a lottery code.
+int drawsPerDay(int lotteryCode);
+// 3 for Tianjin and Hunan, 2 for every other code.
+int sequenceDigits(int lotteryCode);
+
+QString displayForm(std::int64_t stored);
+
+// Next draw issue number (display form) after the stored number `last`.
+// Empty optional when `last` has no readable date although the day has ended.
+std::optional<QString> nextIssue(std::int64_t last, int lotteryCode, int drawsPerDay);
+
+// Stored form of the draw before the draw whose display form is `text`.
+std::optional<std::int64_t> verificationPredecessor(const QString& text, int lotteryCode, int drawsPerDay);
+
+// The stored form of a display-form text: its last nine characters as a whole
+// number (the range boxes are read this way). Empty when that is not a number.
+std::optional<std::int64_t> lastNineAsNumber(const QString& text);
+
+// Strict whole number of a text (optional sign, digits, surrounding blanks).
+std::optional<std::int64_t> wholeNumber(const QString& text);
+
+// BASIC-style Val: the leading number of a text (blanks skipped), 0 when none.
+std::int64_t leadingValue(const QString& text);
+
+} // namespace issue
+} // namespace corvinel

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "Kinds.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace corvinel {
+
+class HistorySnapshot;
+class SqliteDb;
+class ZodiacTables;
+
+using Values = std::array<std::array<std::int16_t, kPositions>, kKindCount>; // [kind][p - 1]
+using Lists = std::array<std::string, 7>; // number list, then the lists of kinds 0..5
+
+// One complete draw record as the encoder writes it.
+struct DrawRow
+{
+    std::int64_t sqqh = 0;
+    std::int64_t qqh = 0;
+    Values own {};
+    Values previous {};
+    Values earlier {};
+    Lists lists;    // txtHisLst, txtHisLstHm, Sx, Tou, Wei, He, Ds
+    Lists preLists; // txtHisPreLst ... (rebuild only; empty otherwise)
+};
+
+// Bases the encoder codes zodiacs and segments with (settings SxIni, DsIni).
+struct EncoderBases
+{
+    int zodiacBase = 1;
+    int segmentBase = 1;
+};
+
+// The draw encoder. Its value arrays live for the whole run (zero at start)
+// and move one step per encoded draw, whichever operation encodes; the list
+// texts belong to one operation and are set up by beginAppend/beginRebuild.
+class DrawEncoder
+{
+public:
+    explicit DrawEncoder(ZodiacTables& tables);
+
+    // Start of an append operation: previous lists from the last row of the
+    // snapshot (empty texts when it has none); earlier lists empty.
+    void beginAppend(const HistorySnapshot& snapshot, const EncoderBases& bases);
+    // Start of a rebuild: previous and earlier lists empty.
+    void beginRebuild();
+    // After a retention deletion the first appended draw gets empty lists.
+    void clearLists();
+
+    // Encodes one draw and advances the state; `rebuild` also fills the
+    // earlier lists of the row.
+    DrawRow encode(std::int64_t sqqh, const std::array<int, kPositions>& numbers, const EncoderBases& bases,
+                   bool rebuild);
+
+    const Values& previousValues() const { return m_previous; }
+    const Values& earlierValues() const { return m_earlier; }
+    const Lists& previousLists() const { return m_prevLists; }
+    void resetValues();
+
+    // The lists and tokens of one draw's values (step D.8), for a reader that
+    // needs them without encoding (step A uses it on the last stored row).
+    static Lists listsOf(const Values& v, const EncoderBases& bases);
+
+private:
+    ZodiacTables& m_tables;
+    Values m_current {};
+    Values m_previous {};
+    Values m_earlier {};
+    Lists m_prevLists;
+    Lists m_earlierLists;
+};
+
+// Appends draw records to lishi with one prepared INSERT, bound per row. The
+// caller owns the transaction.
+class RowWriter
+{
+public:
+    explicit RowWriter(SqliteDb& db);
+    bool isValid() const;
+    bool insert(const DrawRow& row);
+    QString lastError() const;
+
+private:
+    SqliteDb& m_db;
+};
+
+} // namespace corvinel

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "HistorySnapshot.h"
+#include "SqliteDb.h"
+
+#include <QString>
+
+#include <cstdint>
+
+namespace corvinel {
+
+// The history database "Tavrose.db" in the data folder: tables lishi and
+// Carcu, opened at start-up and held for the run. Created with both tables when
+// the file is missing.
+class HistoryStore
+{
+public:
+    static constexpr const char* kFileName = "Tavrose.db";
+    static constexpr const char* kCompactFileName = "TavroseTmp.db";
+
+    HistoryStore() = default;
+
+    // Opens (and when missing creates) the database in `dataFolder`.
+    bool open(const QString& dataFolder);
+    void close();
+    bool isOpen() const { return m_db.isOpen(); }
+    QString dataFolder() const { return m_folder; }
+    QString databasePath() const;
+    QString lastError() const { return m_error.isEmpty() ? m_db.lastError() : m_error; }
+
+    SqliteDb& db() { return m_db; }
+
+    // A fresh "SELECT * FROM lishi ORDER BY SQQH" snapshot (empty when the
+    // database is not open).
+    HistorySnapshot snapshot();
+    std::int64_t rowCount();
+
+    // Repair and compaction: integrity check, VACUUM INTO the copy, atomic
+    // replace of the main file, reopen. Any failing step keeps the existing
+    // file open and returns false.
+    bool compact();
+
+    // Bumped after every committed change of lishi, so that caches of its
+    // contents (the analysis tables) know when to reload.
+    std::uint64_t dataVersion() const { return m_version; }
+    void markChanged() { ++m_version; }
+
+private:
+    bool openFile(const QString& path);
+
+    SqliteDb m_db;
+    QString m_folder;
+    QString m_error;
+    std::uint64_t m_version = 1;
+};
+
+} // namespace corvinel

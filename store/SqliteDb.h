@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <string_view>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace corvinel {
+
+class SqliteDb;
+
+// A prepared statement; finalized by its destructor. Values are always bound,
+// never pasted into the SQL text.
+class Statement
+{
+public:
+    Statement() = default;
+    Statement(SqliteDb* db, sqlite3_stmt* stmt);
+    ~Statement();
+    Statement(Statement&& other) noexcept;
+    Statement& operator=(Statement&& other) noexcept;
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool isValid() const { return m_stmt != nullptr; }
+    sqlite3_stmt* handle() const { return m_stmt; }
+
+    // Parameters are numbered from 1.
+    bool bind(int index, std::int64_t value);
+    bool bind(int index, int value) { return bind(index, static_cast<std::int64_t>(value)); }
+    bool bind(int index, const QString& text);
+    bool bindUtf8(int index, std::string_view text);
+    bool bindNull(int index);
+
+    // SQLITE_ROW (100), SQLITE_DONE (101) or an error code.
+    int step();
+    // Steps a statement that returns no rows; true on SQLITE_DONE.
+    bool exec();
+    void reset();
+
+    int columnCount() const;
+    std::int64_t columnInt64(int i) const;
+    int columnInt(int i) const;
+    QString columnText(int i) const;
+    std::string_view columnUtf8(int i) const;
+    bool columnIsNull(int i) const;
+    QString columnName(int i) const;
+
+private:
+    SqliteDb* m_db = nullptr;
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+// An SQLite connection; closed by its destructor.
+class SqliteDb
+{
+public:
+    SqliteDb() = default;
+    ~SqliteDb();
+    SqliteDb(const SqliteDb&) = delete;
+    SqliteDb& operator=(const SqliteDb&) = delete;
+
+    bool open(const QString& path, bool readOnly = false, bool create = true);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    sqlite3* handle() const { return m_db; }
+
+    // Runs fixed SQL text (no values of users or files in it).
+    bool exec(const char* sql);
+    Statement prepare(std::string_view sql);
+    // Prepares once per connection and caches; the statement is reset before
+    // it is handed out. Valid until close().
+    Statement& cached(std::string_view sql);
+
+    QString lastError() const { return m_lastError; }
+    void setLastError(const QString& e) { m_lastError = e; }
+    // Records sqlite3_errmsg right where a call failed.
+    void captureError(const char* where);
+    std::int64_t changes() const;
+
+private:
+    sqlite3* m_db = nullptr;
+    QString m_lastError;
+    struct Cache;
+    Cache* m_cache = nullptr;
+};
+
+// BEGIN IMMEDIATE ... COMMIT; rolls back unless commit() succeeded, so one user
+// action leaves either the old state or the new one.
+class Transaction
+{
+public:
+    explicit Transaction(SqliteDb& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    bool isActive() const { return m_active; }
+    bool commit();
+    void rollback();
+
+private:
+    SqliteDb& m_db;
+    bool m_active = false;
+};
+
+} // namespace corvinel

@@ -2,6 +2,8 @@
 
 #include "Kinds.h"
 
+#include <QString>
+
 #include <array>
 #include <cstdint>
 #include <string>

@@ -1,6 +1,7 @@
 #include "HistorySnapshot.h"
 
 #include <cctype>
+#include <string>
 
 namespace corvinel {
 

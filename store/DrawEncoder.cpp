@@ -1,0 +1,207 @@
+#include "DrawEncoder.h"
+
+#include "HistorySnapshot.h"
+#include "Schema.h"
+#include "SqliteDb.h"
+#include "ZodiacTables.h"
+
+#include <cstdio>
+#include <string>
+
+namespace corvinel {
+
+namespace {
+
+// Counters of one draw's values, indexed by value, wide enough for every
+// kind's counter range (zodiac base + 11 and segment base + 4 included).
+struct Counters
+{
+    std::array<std::array<int, 32>, kKindCount> count {};
+};
+
+void appendTwoDigits(std::string& s, int v)
+{
+    char buf[16];
+    std::snprintf(buf, sizeof buf, v < 0 ? "-%02d" : "%02d", v < 0 ? -v : v);
+    s += buf;
+}
+
+void appendPlain(std::string& s, int v)
+{
+    s += std::to_string(v);
+}
+
+// Appends the number-list entry and the six occurrence tokens of position p.
+// A value outside its kind's counter range gets no token.
+void appendPosition(Lists& lists, Counters& counters, const Values& v, int p, const EncoderBases& bases)
+{
+    appendTwoDigits(lists[0], v[0][p]);
+    lists[0] += ' ';
+    for (int kind = 0; kind < kKindCount; ++kind) {
+        const int value = v[kind][p];
+        if (!counterRange(kind, bases.zodiacBase, bases.segmentBase).contains(value))
+            continue;
+        const int c = ++counters.count[kind][value];
+        std::string& list = lists[schema::occurrenceList(kind)];
+        appendPlain(list, c);
+        list += 'X';
+        if (twoDigitToken(kind))
+            appendTwoDigits(list, value);
+        else
+            appendPlain(list, value);
+        list += ' ';
+    }
+}
+
+} // namespace
+
+DrawEncoder::DrawEncoder(ZodiacTables& tables)
+    : m_tables(tables)
+{
+}
+
+Lists DrawEncoder::listsOf(const Values& v, const EncoderBases& bases)
+{
+    Lists lists;
+    Counters counters;
+    for (int p = 0; p < kPositions; ++p)
+        appendPosition(lists, counters, v, p, bases);
+    return lists;
+}
+
+void DrawEncoder::beginAppend(const HistorySnapshot& snapshot, const EncoderBases& bases)
+{
+    clearLists();
+    const SnapshotRow* last = snapshot.last();
+    if (!last)
+        return;
+    Values v {};
+    for (int p = 0; p < kPositions; ++p)
+        for (int k = 0; k < kKindCount; ++k)
+            v[k][p] = last->values[p][k];
+    m_prevLists = listsOf(v, bases);
+}
+
+void DrawEncoder::beginRebuild()
+{
+    clearLists();
+}
+
+void DrawEncoder::clearLists()
+{
+    for (auto& s : m_prevLists)
+        s.clear();
+    for (auto& s : m_earlierLists)
+        s.clear();
+}
+
+void DrawEncoder::resetValues()
+{
+    m_current = {};
+    m_previous = {};
+    m_earlier = {};
+}
+
+DrawRow DrawEncoder::encode(std::int64_t sqqh, const std::array<int, kPositions>& numbers, const EncoderBases& bases,
+                            bool rebuild)
+{
+    // Zodiac year of the draw's date (YYMMDD leads the stored number) and the
+    // number groups of that year.
+    const std::string digits = std::to_string(sqqh);
+    const int year = 2000 + (digits.size() >= 2 ? std::stoi(digits.substr(0, 2)) : 0);
+    const int monthDay = digits.size() >= 6 ? std::stoi(digits.substr(2, 4)) : 0;
+    const int zodiacYear = ZodiacTables::zodiacYear(year, monthDay);
+    m_tables.setCurrentZodiacYear(zodiacYear);
+    m_tables.fillYearGroups(zodiacYear);
+
+    for (int p = 0; p < kPositions; ++p) {
+        const int n = numbers[p];
+        m_current[0][p] = static_cast<std::int16_t>(n);
+        m_current[1][p] = static_cast<std::int16_t>(m_tables.zodiacValueOf(n));
+        m_current[2][p] = static_cast<std::int16_t>(n / 10);
+        m_current[3][p] = static_cast<std::int16_t>(n % 10);
+        m_current[4][p] = static_cast<std::int16_t>(n / 10 + n % 10);
+        m_current[5][p] = static_cast<std::int16_t>((n - 1) / 4 + bases.segmentBase);
+    }
+
+    DrawRow row;
+    row.sqqh = sqqh;
+    row.qqh = sqqh + 1;
+    row.own = m_current;
+    row.previous = m_previous;
+    row.earlier = m_earlier;
+    row.lists = m_prevLists;
+    if (rebuild)
+        row.preLists = m_earlierLists;
+
+    m_earlier = m_previous;
+    if (rebuild)
+        m_earlierLists = m_prevLists;
+    m_prevLists = listsOf(m_current, bases);
+    m_previous = m_current;
+    return row;
+}
+
+namespace {
+
+const std::string& insertSql()
+{
+    static const std::string sql = [] {
+        const auto& cols = schema::lishiColumns();
+        std::string names;
+        std::string marks;
+        int n = 0;
+        for (const std::string& c : cols) {
+            if (c == "intTh" || c == "bolOk" || c == "txtHisP6")
+                continue;
+            if (n++) {
+                names += ", ";
+                marks += ", ";
+            }
+            names += '"' + c + '"';
+            marks += '?';
+        }
+        return "INSERT INTO lishi (" + names + ") VALUES (" + marks + ")";
+    }();
+    return sql;
+}
+
+} // namespace
+
+RowWriter::RowWriter(SqliteDb& db)
+    : m_db(db)
+{
+}
+
+bool RowWriter::isValid() const
+{
+    return m_db.cached(insertSql()).isValid();
+}
+
+bool RowWriter::insert(const DrawRow& row)
+{
+    Statement& st = m_db.cached(insertSql());
+    if (!st.isValid())
+        return false;
+    // Parameters follow the table's column order: SQQH, QQH, own, S, P values
+    // (position-major, kind-minor), then the seven lists and the seven
+    // earlier lists.
+    int i = 1;
+    st.bind(i++, row.sqqh);
+    st.bind(i++, row.qqh);
+    for (const Values* v : {&row.own, &row.previous, &row.earlier})
+        for (int p = 0; p < kPositions; ++p)
+            for (int k = 0; k < kKindCount; ++k)
+                st.bind(i++, static_cast<std::int64_t>((*v)[k][p]));
+    for (const Lists* l : {&row.lists, &row.preLists})
+        for (const std::string& s : *l)
+            st.bindUtf8(i++, s);
+    return st.exec();
+}
+
+QString RowWriter::lastError() const
+{
+    return m_db.lastError();
+}
+
+} // namespace corvinel

@@ -62,6 +62,26 @@ public:
     const Lists& previousLists() const { return m_prevLists; }
     void resetValues();
 
+    // The whole run-long state as a value, so that an operation whose write
+    // is rolled back can put the encoder back as it was.
+    struct State
+    {
+        Values current {};
+        Values previous {};
+        Values earlier {};
+        Lists prevLists;
+        Lists earlierLists;
+    };
+    State saveState() const { return State {m_current, m_previous, m_earlier, m_prevLists, m_earlierLists}; }
+    void restoreState(const State& s)
+    {
+        m_current = s.current;
+        m_previous = s.previous;
+        m_earlier = s.earlier;
+        m_prevLists = s.prevLists;
+        m_earlierLists = s.earlierLists;
+    }
+
     // The lists and tokens of one draw's values (step D.8), for a reader that
     // needs them without encoding (step A uses it on the last stored row).
     static Lists listsOf(const Values& v, const EncoderBases& bases);

@@ -1,0 +1,218 @@
+#include "HistoryMaintenance.h"
+
+#include "HistorySnapshot.h"
+#include "HistoryStore.h"
+#include "SqliteDb.h"
+#include "ZodiacTables.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+namespace corvinel {
+
+namespace {
+
+constexpr std::int64_t kProgressEvery = 1024;
+
+// Puts the encoder and the zodiac tables back as they were unless dismissed:
+// a rolled-back write must not leave its draws in the run-long value arrays.
+class EncoderRollback
+{
+public:
+    EncoderRollback(DrawEncoder& encoder, ZodiacTables& tables)
+        : m_encoder(encoder)
+        , m_tables(tables)
+        , m_state(encoder.saveState())
+        , m_savedTables(tables)
+    {
+    }
+    ~EncoderRollback()
+    {
+        if (m_armed) {
+            m_encoder.restoreState(m_state);
+            m_tables = m_savedTables;
+        }
+    }
+    void dismiss() { m_armed = false; }
+
+private:
+    DrawEncoder& m_encoder;
+    ZodiacTables& m_tables;
+    DrawEncoder::State m_state;
+    ZodiacTables m_savedTables;
+    bool m_armed = true;
+};
+
+MaintenanceOutcome failure(const QString& error)
+{
+    MaintenanceOutcome o;
+    o.error = error;
+    return o;
+}
+
+void appendTwoDigits(QByteArray& out, int v)
+{
+    if (v < 0 || v > 99) {
+        out += QByteArray::number(v);
+        return;
+    }
+    out += char('0' + v / 10);
+    out += char('0' + v % 10);
+}
+
+} // namespace
+
+HistoryMaintenance::HistoryMaintenance(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tables)
+    : m_store(store)
+    , m_encoder(encoder)
+    , m_tables(tables)
+{
+}
+
+MaintenanceOutcome HistoryMaintenance::replaceAll(const std::vector<PlainDraw>& draws, const HistorySnapshot& before,
+                                                  const EncoderBases& bases, const ProgressFn& progress)
+{
+    if (draws.empty())
+        return failure(QStringLiteral("no usable draw line; the history was left as it was"));
+    EncoderRollback guard(m_encoder, m_tables);
+    m_encoder.beginAppend(before, bases);
+    MaintenanceOutcome o = writeAll(draws, bases, false, progress);
+    if (o.ok)
+        guard.dismiss();
+    return o;
+}
+
+MaintenanceOutcome HistoryMaintenance::rebuild(const std::vector<PlainDraw>& draws, const EncoderBases& bases,
+                                               const ProgressFn& progress)
+{
+    EncoderRollback guard(m_encoder, m_tables);
+    m_encoder.beginRebuild();
+    MaintenanceOutcome o = writeAll(draws, bases, true, progress);
+    if (o.ok)
+        guard.dismiss();
+    return o;
+}
+
+MaintenanceOutcome HistoryMaintenance::writeAll(const std::vector<PlainDraw>& draws, const EncoderBases& bases,
+                                                bool rebuild, const ProgressFn& progress)
+{
+    SqliteDb& db = m_store.db();
+    if (!db.isOpen())
+        return failure(QStringLiteral("the history database is not open"));
+    const std::int64_t before = m_store.rowCount();
+    Transaction t(db);
+    if (!t.isActive())
+        return failure(QStringLiteral("cannot start a transaction: %1").arg(db.lastError()));
+    if (!db.exec("DELETE FROM lishi"))
+        return failure(QStringLiteral("cannot delete the old rows: %1").arg(db.lastError()));
+    RowWriter writer(db);
+    if (!writer.isValid())
+        return failure(QStringLiteral("cannot prepare the row insert: %1").arg(writer.lastError()));
+
+    const auto total = static_cast<std::int64_t>(draws.size());
+    std::int64_t done = 0;
+    for (const PlainDraw& d : draws) {
+        const DrawRow row = m_encoder.encode(d.sqqh, d.numbers, bases, rebuild);
+        if (!writer.insert(row))
+            return failure(QStringLiteral("cannot store draw %1: %2").arg(d.sqqh).arg(writer.lastError()));
+        ++done;
+        if (progress && done % kProgressEvery == 0 && !progress(done, total)) {
+            MaintenanceOutcome o = failure(QStringLiteral("cancelled; the history was left as it was"));
+            o.cancelled = true;
+            return o;
+        }
+    }
+    if (progress && !progress(total, total)) {
+        MaintenanceOutcome o = failure(QStringLiteral("cancelled; the history was left as it was"));
+        o.cancelled = true;
+        return o;
+    }
+    if (!t.commit())
+        return failure(QStringLiteral("cannot commit the new history: %1").arg(db.lastError()));
+    m_store.markChanged();
+    MaintenanceOutcome o;
+    o.ok = true;
+    o.written = static_cast<int>(total);
+    o.deleted = static_cast<int>(before);
+    return o;
+}
+
+MaintenanceOutcome HistoryMaintenance::deleteAll()
+{
+    SqliteDb& db = m_store.db();
+    if (!db.isOpen())
+        return failure(QStringLiteral("the history database is not open"));
+    const std::int64_t before = m_store.rowCount();
+    Transaction t(db);
+    if (!t.isActive() || !db.exec("DELETE FROM lishi") || !t.commit())
+        return failure(QStringLiteral("cannot delete the history: %1").arg(db.lastError()));
+    m_store.markChanged();
+    MaintenanceOutcome o;
+    o.ok = true;
+    o.deleted = static_cast<int>(before);
+    return o;
+}
+
+MaintenanceOutcome HistoryMaintenance::deleteLastRow()
+{
+    SqliteDb& db = m_store.db();
+    if (!db.isOpen())
+        return failure(QStringLiteral("the history database is not open"));
+    Transaction t(db);
+    if (!t.isActive())
+        return failure(QStringLiteral("cannot start a transaction: %1").arg(db.lastError()));
+    Statement st = db.prepare("DELETE FROM lishi WHERE SQQH = (SELECT MAX(SQQH) FROM lishi)");
+    if (!st.isValid() || !st.exec())
+        return failure(QStringLiteral("cannot delete the last draw: %1").arg(db.lastError()));
+    const auto n = static_cast<int>(db.changes());
+    if (!t.commit())
+        return failure(QStringLiteral("cannot delete the last draw: %1").arg(db.lastError()));
+    if (n > 0)
+        m_store.markChanged();
+    MaintenanceOutcome o;
+    o.ok = true;
+    o.deleted = n;
+    return o;
+}
+
+QByteArray HistoryMaintenance::backupText(const HistorySnapshot& snapshot, int rowsToKeep)
+{
+    const int n = std::clamp(rowsToKeep, 0, snapshot.recordCount());
+    QByteArray out;
+    out.reserve(n * 36);
+    for (int i = 0; i < n; ++i) {
+        const SnapshotRow& r = snapshot.row(i);
+        out += QByteArray::number(static_cast<qlonglong>(r.sqqh));
+        out += ' ';
+        for (int p = 1; p <= kPositions; ++p) {
+            appendTwoDigits(out, r.value(p, kindIndex(Kind::Number)));
+            out += ' ';
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+bool HistoryMaintenance::writeFileAtomically(const QString& path, const QByteArray& text, QString* error)
+{
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = QStringLiteral("cannot write %1: %2").arg(path, f.errorString());
+        return false;
+    }
+    if (f.write(text) != text.size() || !f.commit()) {
+        if (error)
+            *error = QStringLiteral("cannot write %1: %2").arg(path, f.errorString());
+        f.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+QString HistoryMaintenance::backupPath(const QString& dataFolder)
+{
+    return QDir(dataFolder).filePath(QString::fromLatin1(kBackupFileName));
+}
+
+} // namespace corvinel

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "DrawEncoder.h"
+#include "Kinds.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace corvinel {
+
+class HistorySnapshot;
+class HistoryStore;
+class ZodiacTables;
+
+// Progress of long work: rows done so far and the total. Returning false asks
+// the work to stop; it then rolls back and changes nothing.
+using ProgressFn = std::function<bool(std::int64_t done, std::int64_t total)>;
+
+// A draw to be encoded: the stored issue number and the numbers in draw order.
+struct PlainDraw
+{
+    std::int64_t sqqh = 0;
+    std::array<int, kPositions> numbers {};
+};
+
+// What a maintenance step did. `ok` false means the history is exactly as it
+// was before the step; `error` says why.
+struct MaintenanceOutcome
+{
+    bool ok = false;
+    bool cancelled = false;
+    int written = 0;  // rows written by the step
+    int deleted = 0;  // rows removed by the step
+    QString error;
+    QString warning;  // e.g. a compaction that failed after a committed change
+};
+
+// The writes of history maintenance. Every method is one transaction: it
+// leaves either the old history or the new one. The encoder's run-long state
+// (value arrays, lists, current zodiac year) is put back when a write fails,
+// so a failed operation leaves no trace in the next appended row either.
+class HistoryMaintenance
+{
+public:
+    static constexpr const char* kBackupFileName = "lsbf.txt";
+
+    HistoryMaintenance(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tables);
+
+    // Replaces every row by `draws`, encoded as an append operation whose
+    // previous lists come from the last row of `before` (the history as it
+    // was). Refuses an empty list: a file without a usable line changes nothing.
+    MaintenanceOutcome replaceAll(const std::vector<PlainDraw>& draws, const HistorySnapshot& before,
+                                  const EncoderBases& bases, const ProgressFn& progress = {});
+
+    // The rebuild: deletes every row and encodes `draws` again with the
+    // rebuild variant of the encoder (earlier lists filled, both lists start
+    // empty). An empty list leaves the history empty.
+    MaintenanceOutcome rebuild(const std::vector<PlainDraw>& draws, const EncoderBases& bases,
+                               const ProgressFn& progress = {});
+
+    // Delrec: deletes every row of lishi.
+    MaintenanceOutcome deleteAll();
+
+    // Deletes the row with the highest SQQH (nothing when the history is empty).
+    MaintenanceOutcome deleteLastRow();
+
+    // Backup text of the first `rowsToKeep` rows of `snapshot`: per row the
+    // stored issue number, a blank, and L1A..L8A as two digits each followed
+    // by a blank, then the line break.
+    static QByteArray backupText(const HistorySnapshot& snapshot, int rowsToKeep);
+    // Writes `text` to `path` atomically (the old file stays whole on failure).
+    static bool writeFileAtomically(const QString& path, const QByteArray& text, QString* error);
+    static QString backupPath(const QString& dataFolder);
+
+private:
+    MaintenanceOutcome writeAll(const std::vector<PlainDraw>& draws, const EncoderBases& bases, bool rebuild,
+                                const ProgressFn& progress);
+
+    HistoryStore& m_store;
+    DrawEncoder& m_encoder;
+    ZodiacTables& m_tables;
+};
+
+} // namespace corvinel

@@ -1,0 +1,185 @@
+#include "ManualEntry.h"
+
+#include "HistorySnapshot.h"
+#include "HistoryStore.h"
+#include "IssueNumber.h"
+#include "SqliteDb.h"
+#include "ZodiacTables.h"
+
+#include <sqlite3.h>
+
+namespace corvinel::manual_entry {
+
+bool placeHasDigit(const QString& boxText, int place)
+{
+    if (place < 0 || place >= boxText.size())
+        return false;
+    const QChar ch = boxText.at(place);
+    return ch.unicode() >= u'0' && ch.unicode() <= u'9';
+}
+
+bool isComplete(const QString& boxText)
+{
+    return placeHasDigit(boxText, 0) && placeHasDigit(boxText, 1);
+}
+
+int boxValue(const QString& boxText)
+{
+    int v = 0;
+    for (int place = 0; place < 2 && placeHasDigit(boxText, place); ++place)
+        v = v * 10 + (boxText.at(place).unicode() - u'0');
+    return v;
+}
+
+Check checkNumbers(const Numbers& numbers)
+{
+    Check c;
+    c.numbers = numbers;
+    for (int i = 0; i < kPositions; ++i) {
+        const int n = numbers[i];
+        if (n < 1 || n > 20) {
+            c.box = i + 1;
+            c.message = QStringLiteral("第 %1 个号码框的号码 %2 不在 01 到 20 之间。")
+                            .arg(i + 1)
+                            .arg(n, 2, 10, QLatin1Char('0'));
+            return c;
+        }
+        for (int j = 0; j < i; ++j) {
+            if (numbers[j] == n) {
+                c.box = i + 1;
+                c.message = QStringLiteral("第 %1 个号码框的号码 %2 与第 %3 个号码框重复，一期的八个号码各不相同。")
+                                .arg(i + 1)
+                                .arg(n, 2, 10, QLatin1Char('0'))
+                                .arg(j + 1);
+                return c;
+            }
+        }
+    }
+    c.ok = true;
+    return c;
+}
+
+Check checkBoxes(const BoxTexts& boxes)
+{
+    Numbers numbers {};
+    for (int i = 0; i < kPositions; ++i) {
+        if (!isComplete(boxes[i])) {
+            Check c;
+            c.box = i + 1;
+            c.message = !placeHasDigit(boxes[i], 0) && !placeHasDigit(boxes[i], 1)
+                            ? QStringLiteral("第 %1 个号码框还没有输入号码。").arg(i + 1)
+                            : QStringLiteral("第 %1 个号码框要输入两位数字（例如 05）。").arg(i + 1);
+            return c;
+        }
+        numbers[i] = boxValue(boxes[i]);
+    }
+    return checkNumbers(numbers);
+}
+
+std::optional<std::int64_t> storedIssue(const QString& text1)
+{
+    const QString t = text1.trimmed();
+    if (!t.startsWith(QStringLiteral("20")) || t.size() < 3 || t.size() > 20)
+        return std::nullopt;
+    const QString digits = t.mid(2);
+    for (const QChar ch : digits)
+        if (ch.unicode() < u'0' || ch.unicode() > u'9')
+            return std::nullopt;
+    bool ok = false;
+    const qlonglong v = digits.toLongLong(&ok);
+    if (!ok || v <= 0)
+        return std::nullopt;
+    return v;
+}
+
+namespace {
+
+// Puts the encoder and the zodiac tables back unless dismissed, so that an
+// entry that is not stored leaves no trace in the next appended draw.
+class EncoderRollback
+{
+public:
+    EncoderRollback(DrawEncoder& encoder, ZodiacTables& tables)
+        : m_encoder(encoder)
+        , m_tables(tables)
+        , m_state(encoder.saveState())
+        , m_savedTables(tables)
+    {
+    }
+    ~EncoderRollback()
+    {
+        if (m_armed) {
+            m_encoder.restoreState(m_state);
+            m_tables = m_savedTables;
+        }
+    }
+    EncoderRollback(const EncoderRollback&) = delete;
+    EncoderRollback& operator=(const EncoderRollback&) = delete;
+    void dismiss() { m_armed = false; }
+
+private:
+    DrawEncoder& m_encoder;
+    ZodiacTables& m_tables;
+    DrawEncoder::State m_state;
+    ZodiacTables m_savedTables;
+    bool m_armed = true;
+};
+
+StoreOutcome failed(std::int64_t sqqh, const QString& error)
+{
+    return StoreOutcome {false, sqqh, error};
+}
+
+} // namespace
+
+StoreOutcome storeDraw(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tables,
+                       const HistorySnapshot& current, const EncoderBases& bases, std::int64_t sqqh,
+                       const Numbers& numbers)
+{
+    if (!store.isOpen())
+        return failed(sqqh, QStringLiteral("历史数据库没有打开，号码未保存。"));
+
+    SqliteDb& db = store.db();
+    {
+        Statement& exists = db.cached("SELECT 1 FROM lishi WHERE SQQH = ?1");
+        if (!exists.isValid())
+            return failed(sqqh, QStringLiteral("号码未保存：%1").arg(db.lastError()));
+        exists.bind(1, sqqh);
+        const int rc = exists.step();
+        exists.reset();
+        if (rc == SQLITE_ROW)
+            return failed(sqqh, QStringLiteral("第 %1 期已在历史号码中，号码未保存。").arg(issue::displayForm(sqqh)));
+        if (rc != SQLITE_DONE)
+            return failed(sqqh, QStringLiteral("号码未保存：%1").arg(db.lastError()));
+    }
+
+    Transaction tx(db);
+    if (!tx.isActive())
+        return failed(sqqh, QStringLiteral("号码未保存：%1").arg(db.lastError()));
+    EncoderRollback rollback(encoder, tables);
+
+    encoder.beginAppend(current, bases);
+    const DrawRow row = encoder.encode(sqqh, numbers, bases, false);
+    RowWriter writer(db);
+    if (!writer.insert(row))
+        return failed(sqqh, QStringLiteral("号码未保存：%1").arg(writer.lastError()));
+    if (!tx.commit())
+        return failed(sqqh, QStringLiteral("号码未保存：%1").arg(db.lastError()));
+    rollback.dismiss();
+    store.markChanged();
+    return StoreOutcome {true, sqqh, {}};
+}
+
+StoreOutcome enter(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tables, const HistorySnapshot& current,
+                   const EncoderBases& bases, const QString& text1, const BoxTexts& boxes)
+{
+    const std::optional<std::int64_t> sqqh = storedIssue(text1);
+    if (!sqqh)
+        return failed(0, QStringLiteral("下一期期号“%1”无法识别，请在期号框中输入“20”开头的期号。").arg(text1));
+    const Check check = checkBoxes(boxes);
+    if (!check.ok)
+        return failed(*sqqh, check.message);
+    return storeDraw(store, encoder, tables, current, bases, *sqqh, check.numbers);
+}
+
+} // namespace manual_entry

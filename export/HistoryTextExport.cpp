@@ -1,0 +1,76 @@
+#include "HistoryTextExport.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+#include <cmath>
+
+namespace corvinel::history_text {
+
+QString fileName(std::int64_t lastStoredIssue)
+{
+    return QStringLiteral("更新至") + QString::number(lastStoredIssue) + QStringLiteral("期历史号码.txt");
+}
+
+QString formatCell(const QString& cell)
+{
+    const QString t = cell.trimmed();
+    if (t.isEmpty())
+        return cell;
+    bool ok = false;
+    const qlonglong whole = t.toLongLong(&ok);
+    if (ok) {
+        const QString digits = QString::number(whole < 0 ? -whole : whole).rightJustified(2, u'0');
+        return whole < 0 ? QStringLiteral("-") + digits : digits;
+    }
+    // A decimal number is rounded to whole units, as the format "00" does.
+    const double value = t.toDouble(&ok);
+    if (ok && std::isfinite(value) && std::fabs(value) < 1e15) {
+        const long long rounded = std::llround(value);
+        const QString digits = QString::number(rounded < 0 ? -rounded : rounded).rightJustified(2, u'0');
+        return rounded < 0 ? QStringLiteral("-") + digits : digits;
+    }
+    return cell;
+}
+
+QByteArray render(const CellSource& grid)
+{
+    QString out;
+    if (grid.rows > 1)
+        out.reserve((grid.rows - 1) * 40);
+    for (int r = 1; r < grid.rows; ++r) {
+        out += grid.columns > 0 ? grid.text(r, 0) : QString();
+        out += u' ';
+        for (int c = 1; c <= 8; ++c) {
+            out += formatCell(c < grid.columns ? grid.text(r, c) : QString());
+            out += u' ';
+        }
+        out += QStringLiteral("\r\n");
+    }
+    return out.toLocal8Bit();
+}
+
+ExportResult write(const QString& folder, std::optional<std::int64_t> lastStoredIssue, const CellSource& grid)
+{
+    if (!lastStoredIssue || grid.rows <= 1)
+        return ExportResult::empty(QStringLiteral("没有历史号码，未写出文本文件。"));
+    if (!grid.isValid())
+        return ExportResult::failure({}, QStringLiteral("历史列表不可读，未写出文本文件。"));
+
+    const QString path = QDir(folder).filePath(fileName(*lastStoredIssue));
+    const QByteArray bytes = render(grid);
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return ExportResult::failure(path, QStringLiteral("无法写入 %1：%2").arg(path, file.errorString()));
+    if (file.write(bytes) != bytes.size()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return ExportResult::failure(path, QStringLiteral("无法写入 %1：%2").arg(path, why));
+    }
+    if (!file.commit())
+        return ExportResult::failure(path, QStringLiteral("无法保存 %1：%2").arg(path, file.errorString()));
+    return ExportResult::success(path);
+}
+
+} // namespace corvinel::history_text

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "ResultTable.h"
+#include "SearchOptions.h"
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace corvinel {
+
+// One reported value of the result kind and how often it followed the pattern
+// (a row of Carcu).
+struct TallyEntry
+{
+    int value = 0;
+    int count = 0;
+    bool operator==(const TallyEntry&) const = default;
+};
+
+// The follow tally: the matched draws become the rows of the matched draw list
+// (MSFlexGrid2), the values at the tally positions are counted, and the counts
+// of the reported values become the ranking (MSFlexGrid3).
+class FollowTally
+{
+public:
+    explicit FollowTally(const SearchOptions& options);
+
+    // One matched draw, in listing order: its issue number, its own values of
+    // the result kind at positions 1..8, and the list shown in the last column
+    // (txtHisLst in previous-issue mode, txtHisPreLst in N-back mode).
+    void addMatch(std::int64_t sqqh, const std::array<int, 8>& resultValues, std::string_view shownList);
+
+    int matchCount() const { return m_matches; }
+    // Percentage base T: the number of tally positions times the matched draws.
+    std::int64_t base() const { return static_cast<std::int64_t>(m_tallyPositions) * m_matches; }
+
+    // The Carcu rows: every reported value in ascending order with its count.
+    std::vector<TallyEntry> reportedCounts() const;
+
+    ResultTable& matchesTable() { return m_table; }
+
+    // Ranking by count, highest first; equal counts keep ascending value order.
+    static std::vector<TallyEntry> ranked(std::vector<TallyEntry> ascending);
+    // MSFlexGrid3 from entries already in ranking order.
+    static ResultTable rankingTable(const std::vector<TallyEntry>& ranking, std::int64_t base, int resultKind,
+                                    int zodiacBase);
+    // Count * 100 / base with the "0.000" pattern (half up on the exact value)
+    // and "%"; empty when there is no base.
+    static QString percentText(std::int64_t count, std::int64_t base);
+    // Header of MSFlexGrid2 and its widths.
+    static ResultTable emptyMatchesTable(bool previousIssue);
+    // The values Carcu reports for a result kind.
+    static ValueRange reportedRange(int resultKind, int zodiacBase, int segmentBase);
+
+private:
+    SearchOptions m_options;
+    int m_firstPosition = 1;
+    int m_tallyPositions = 1;
+    int m_matches = 0;
+    std::array<int, 21> m_counters {}; // indexed by value; the widest counter range is 0..20
+    ValueRange m_counterRange {};
+    ResultTable m_table;
+};
+
+} // namespace corvinel

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "FollowTally.h"
+#include "HistoryMirror.h"
+#include "ResultTable.h"
+#include "SearchOptions.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace corvinel {
+
+class HistoryStore;
+struct PendingWrite;
+
+// The outcome of one search: the two grids, the ranking for the chart, and
+// what the search leaves in the database (written by SearchEngine::writeBack).
+struct SearchResult
+{
+    bool ok = false;
+    QString message;                      // why no search ran (for the user)
+    ResultTable matches;                  // MSFlexGrid2
+    ResultTable ranking;                  // MSFlexGrid3
+    std::vector<TallyEntry> rankingOrder; // the ranking as values and counts
+    std::vector<std::int64_t> matchedIssues;
+    std::int64_t base = 0;                // T
+    std::shared_ptr<PendingWrite> pending;
+};
+
+// Both searches computed in memory over a mirror of lishi. The result and the
+// database contents afterwards are those of the row-by-row refresh walks and
+// full-table UPDATE statements the searches are defined by (LiteralSearch
+// runs those), but the matching costs one pass over the columns in memory.
+//
+// A search does not touch the database until writeBack(): the caller shows
+// the grids first and writes right after, before any other database work.
+class SearchEngine
+{
+public:
+    explicit SearchEngine(HistoryStore& store);
+    ~SearchEngine();
+
+    // Command1: the ticked positions of the pattern.
+    SearchResult followPattern(const SearchOptions& options);
+    // Command2: every set of combinationSize positions.
+    SearchResult combination(const SearchOptions& options);
+
+    // Writes what the search leaves behind (refreshed lag columns and earlier
+    // lists, intTh, bolOk, txtHisP6, Carcu) in one transaction, changed
+    // cells only. Returns false with the reason when nothing could be written.
+    bool writeBack(SearchResult& result, QString* error);
+
+    // Forgets the mirror; the next search reloads it.
+    void invalidate();
+
+    // Statistics of the last write-back (for the benchmark).
+    std::int64_t lastWrittenRows() const { return m_lastWrittenRows; }
+
+private:
+    bool ensureLoaded(QString* error);
+
+    HistoryStore& m_store;
+    HistoryMirror m_mirror;
+    std::uint64_t m_version = 0;
+    std::int64_t m_lastWrittenRows = 0;
+};
+
+} // namespace corvinel

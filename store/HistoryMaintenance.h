@@ -26,6 +26,8 @@ struct PlainDraw
 {
     std::int64_t sqqh = 0;
     std::array<int, kPositions> numbers {};
+
+    friend bool operator==(const PlainDraw&, const PlainDraw&) = default;
 };
 
 // What a maintenance step did. `ok` false means the history is exactly as it

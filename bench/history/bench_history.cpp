@@ -1,0 +1,188 @@
+// Times the history operations on a history of 100,000 draws: importing a
+// text file, opening the window's state until the grid holds the last draw,
+// deleting the last three draws (rebuild and compaction), and a baseline that
+// appends rows one statement at a time outside a transaction.
+//
+// bench_history [DRAWS] [BASELINE_ROWS]   (defaults 100000 and 2000)
+
+#include "BackupRebuild.h"
+#include "HistoryGrid.h"
+#include "HistoryMaintenance.h"
+#include "HistoryStore.h"
+#include "IssueNumber.h"
+#include "Session.h"
+#include "Settings.h"
+#include "TextImport.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+using namespace corvinel;
+
+namespace {
+
+// Hunan-style draws: 84 a day, three-digit sequence numbers.
+std::vector<PlainDraw> makeDraws(int count)
+{
+    std::vector<PlainDraw> out;
+    out.reserve(count);
+    QDate day(2016, 1, 1);
+    int seq = 1;
+    std::uint32_t state = 7;
+    for (int i = 0; i < count; ++i) {
+        PlainDraw d;
+        d.sqqh = ((day.year() % 100) * 10000 + day.month() * 100 + day.day()) * 1000LL + seq;
+        std::array<int, 20> pool {};
+        for (int k = 0; k < 20; ++k)
+            pool[k] = k + 1;
+        for (int k = 0; k < 8; ++k) {
+            state = state * 1103515245u + 12345u;
+            std::swap(pool[k], pool[k + (state >> 16) % (20 - k)]);
+            d.numbers[k] = pool[k];
+        }
+        out.push_back(d);
+        if (++seq > 84) {
+            seq = 1;
+            day = day.addDays(1);
+        }
+    }
+    return out;
+}
+
+void report(const char* what, double ms, double limitMs)
+{
+    if (limitMs > 0)
+        std::printf("%-58s %9.1f ms  (limit %.0f ms: %s)\n", what, ms, limitMs, ms <= limitMs ? "ok" : "OVER");
+    else
+        std::printf("%-58s %9.1f ms\n", what, ms);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int draws = argc > 1 ? std::atoi(argv[1]) : 100000;
+    const int baselineRows = argc > 2 ? std::atoi(argv[2]) : 2000;
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "cannot create a temporary folder\n");
+        return 1;
+    }
+    std::printf("history benchmark: %d draws, data in %s\n", draws, qPrintable(dir.path()));
+
+    const std::vector<PlainDraw> all = makeDraws(draws);
+    QByteArray text;
+    text.reserve(draws * 36);
+    for (const PlainDraw& d : all) {
+        text += QByteArray::number(static_cast<qlonglong>(d.sqqh));
+        for (int n : d.numbers) {
+            text += ' ';
+            text += QByteArray::number(n).rightJustified(2, '0');
+        }
+        text += " \n";
+    }
+    const QString file = dir.filePath("draws.txt");
+    {
+        QFile f(file);
+        if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size()) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+            return 1;
+        }
+    }
+
+    // 1. Import into an empty history.
+    double importMs = 0;
+    {
+        HistoryStore store;
+        if (!store.open(dir.path())) {
+            std::fprintf(stderr, "%s\n", qPrintable(store.lastError()));
+            return 1;
+        }
+        ZodiacTables tables;
+        DrawEncoder encoder(tables);
+        HistoryMaintenance maintenance(store, encoder, tables);
+        QElapsedTimer t;
+        t.start();
+        const ImportOutcome out = importTextFile(file, 0, store.snapshot(), maintenance, {});
+        importMs = t.nsecsElapsed() / 1e6;
+        if (!out.ok || out.imported != draws) {
+            std::fprintf(stderr, "import failed: %s\n", qPrintable(out.error));
+            return 1;
+        }
+        report("import of the text file (read, encode, one transaction)", importMs, draws == 100000 ? 3000 : 0);
+    }
+
+    // 2. The window's state at start-up until the grid holds the last draw.
+    {
+        QElapsedTimer t;
+        t.start();
+        Session session(std::make_unique<Settings>(dir.filePath("settings.ini")), dir.path());
+        session.startUp();
+        const HistorySnapshot& snap = session.snapshot();
+        const QString lastCell = snap.recordCount() > 0 ? HistoryGrid::cell(snap, snap.recordCount() - 1, 0) : QString();
+        const double ms = t.nsecsElapsed() / 1e6;
+        if (lastCell != issue::displayForm(all.back().sqqh)) {
+            std::fprintf(stderr, "the grid's last row is %s\n", qPrintable(lastCell));
+            return 1;
+        }
+        report("session start-up until the grid holds the last draw", ms, draws == 100000 ? 1000 : 0);
+    }
+
+    // 3. Delete the last three draws: backup, rebuild, compaction.
+    {
+        HistoryStore store;
+        store.open(dir.path());
+        ZodiacTables tables;
+        DrawEncoder encoder(tables);
+        HistoryMaintenance maintenance(store, encoder, tables);
+        QElapsedTimer t;
+        t.start();
+        const MaintenanceOutcome out = deleteLastDraws(3, store, maintenance, 0, {});
+        const double ms = t.nsecsElapsed() / 1e6;
+        if (!out.ok || store.rowCount() != draws - 3 || !out.warning.isEmpty()) {
+            std::fprintf(stderr, "deletion failed: %s %s\n", qPrintable(out.error), qPrintable(out.warning));
+            return 1;
+        }
+        report("delete the last 3 draws (backup, rebuild, compaction)", ms, draws == 100000 ? 5000 : 0);
+    }
+
+    // 4. Baseline: the same rows appended one statement at a time, each its
+    // own implicit transaction, as a row-by-row cursor append would.
+    {
+        QTemporaryDir baseDir;
+        HistoryStore store;
+        store.open(baseDir.path());
+        ZodiacTables tables;
+        DrawEncoder encoder(tables);
+        encoder.beginAppend(store.snapshot(), {});
+        const int n = std::min(baselineRows, draws);
+        QElapsedTimer t;
+        t.start();
+        for (int i = 0; i < n; ++i) {
+            const DrawRow row = encoder.encode(all[i].sqqh, all[i].numbers, {}, false);
+            RowWriter writer(store.db());
+            if (!writer.insert(row)) {
+                std::fprintf(stderr, "baseline insert failed: %s\n", qPrintable(writer.lastError()));
+                return 1;
+            }
+        }
+        const double ms = t.nsecsElapsed() / 1e6;
+        const double perRowBaseline = ms / n;
+        const double perRowImport = importMs / draws;
+        char what[96];
+        std::snprintf(what, sizeof what, "baseline: %d rows, one autocommitted INSERT each", n);
+        report(what, ms, 0);
+        std::printf("%-58s %9.1f ms\n", "baseline extrapolated to the full file", perRowBaseline * draws);
+        std::printf("per row: import %.2f us, baseline %.2f us, ratio %.1fx\n", perRowImport * 1000,
+                    perRowBaseline * 1000, perRowBaseline / perRowImport);
+    }
+    return 0;
+}

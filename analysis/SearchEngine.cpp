@@ -504,8 +504,11 @@ bool SearchEngine::writeBack(SearchResult& result, QString* error)
             int i = 0;
             for (const auto& t : ints)
                 st.bind(++i, static_cast<std::int64_t>(t.value(r)));
-            for (const auto& t : texts)
-                st.bindUtf8(++i, t.value(r));
+            for (const auto& t : texts) {
+                // An empty view may carry no pointer, which SQLite would bind as NULL.
+                const std::string_view v = t.value(r);
+                st.bindUtf8(++i, v.empty() ? std::string_view("", 0) : v);
+            }
             st.bind(++i, rowids[r]);
             if (!st.exec()) {
                 *error = db.lastError();

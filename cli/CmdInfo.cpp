@@ -1,0 +1,28 @@
+#include "CliContext.h"
+
+namespace corvinel {
+
+// info: where the data lives and where the history stands.
+int runInfo(CliContext& ctx, const QStringList& args)
+{
+    if (!args.isEmpty())
+        return ctx.usage(QStringLiteral("info takes no arguments"));
+    Session& s = ctx.session();
+    QTextStream& out = ctx.out();
+    out << "data folder: " << s.dataFolder() << '\n';
+    out << "database: " << s.store().databasePath() << '\n';
+    out << "game: " << s.lotteryCode << ' ' << gameName(s.lotteryCode) << '\n';
+    out << "draws per day: " << s.drawsPerDay << '\n';
+    out << "draws stored: " << s.snapshot().recordCount() << '\n';
+    if (const SnapshotRow* last = s.snapshot().last()) {
+        out << "last draw: 20" << last->sqqh << '\n';
+        out << "next draw: " << s.text1 << '\n';
+    } else {
+        out << "last draw: none\n";
+        out << "next draw: none\n";
+    }
+    out.flush();
+    return kExitOk;
+}
+
+} // namespace corvinel

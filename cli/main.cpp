@@ -1,0 +1,71 @@
+#include "CliContext.h"
+
+#include <QCoreApplication>
+
+#include <array>
+
+namespace corvinel {
+int runInfo(CliContext& ctx, const QStringList& args);
+int runSettings(CliContext& ctx, const QStringList& args);
+} // namespace corvinel
+
+namespace {
+
+struct Command
+{
+    const char* name;
+    int (*run)(corvinel::CliContext&, const QStringList&);
+    const char* summary;
+};
+
+// One line per command.
+const Command kCommands[] = {
+    {"info", corvinel::runInfo, "data folder, game, draws per day, draws stored, next draw issue number"},
+    {"settings", corvinel::runSettings, "settings [KEY [VALUE]]: read or write a stored setting"},
+};
+
+void printUsage(QTextStream& s)
+{
+    s << "usage: corvinel-cli [--data-dir DIR] [--game 544|556|566|568] COMMAND [ARGS...]\n\ncommands:\n";
+    for (const Command& c : kCommands)
+        s << "  " << QString::fromLatin1(c.name).leftJustified(12) << ' ' << c.summary << '\n';
+    s.flush();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Corvinel"));
+    QCoreApplication::setApplicationName(QStringLiteral("Corvinel"));
+
+    corvinel::CliOptions options;
+    QString error;
+    QTextStream err(stderr);
+    if (!corvinel::CliContext::parse(app.arguments().mid(1), &options, &error)) {
+        err << "corvinel-cli: " << error << '\n';
+        printUsage(err);
+        return corvinel::kExitUsage;
+    }
+    if (options.help) {
+        QTextStream out(stdout);
+        printUsage(out);
+        return corvinel::kExitOk;
+    }
+    if (options.command.isEmpty()) {
+        printUsage(err);
+        return corvinel::kExitUsage;
+    }
+    for (const Command& c : kCommands) {
+        if (options.command == QLatin1String(c.name)) {
+            corvinel::CliContext ctx(options);
+            if (!ctx.start())
+                return corvinel::kExitRefused;
+            return c.run(ctx, options.arguments);
+        }
+    }
+    err << "corvinel-cli: unknown command " << options.command << '\n';
+    printUsage(err);
+    return corvinel::kExitUsage;
+}

@@ -36,11 +36,14 @@ ImportOutcome importTextFile(const QString& path, std::int64_t runningIssue, con
 {
     ImportOutcome out;
     DrawLineResult read;
-    if (!readDrawLineFile(path, runningIssue, &read, &out.error))
+    if (!readDrawLineFile(path, runningIssue, &read, &out.error)) {
+        out.unreadable = true;
         return out;
+    }
     out.lineCount = read.lineCount;
     out.skipped = std::move(read.skipped);
     if (read.draws.empty()) {
+        out.noUsableLine = true;
         out.error = QStringLiteral("%1 holds no usable draw line; the history was left as it was").arg(path);
         return out;
     }

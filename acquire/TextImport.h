@@ -17,6 +17,8 @@ struct ImportOutcome
 {
     bool ok = false;
     bool cancelled = false;
+    bool unreadable = false;   // the file could not be opened or read
+    bool noUsableLine = false; // the file was read but no line was a draw
     QString error;
     int imported = 0;  // draws stored
     int lineCount = 0; // lines of the file

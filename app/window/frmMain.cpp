@@ -34,6 +34,7 @@
 #include <QVBoxLayout>
 
 // feature controllers: headers
+#include "HistoryController.h"
 
 namespace corvinel {
 
@@ -200,6 +201,7 @@ frmMain::frmMain(std::unique_ptr<Session> session, QWidget* parent)
 
     // feature controllers
     // (each feature adds one line here: new XxxController(this);)
+    new HistoryController(this);
 
     refreshHistoryGrid();
     refreshFromSession();

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QProgressDialog;
+
+namespace corvinel {
+
+class frmMain;
+class Session;
+struct MaintenanceOutcome;
+
+// The history commands of the main window: the text import (cmdRdLst), the
+// deletion of the last draw (Command3, mnuErase), of the last N draws
+// (mnuEszhzd), of the draws after a given issue (mnuDlzd) and of all draws
+// (mnuClear). Each asks through the window's Dialogs, runs the store work with
+// a busy cursor and, when it takes a while, a progress dialog that can cancel,
+// and ends with the refreshes of the window's state. A failure leaves the
+// history as it was and is said in a message box.
+class HistoryController : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit HistoryController(frmMain* window);
+    ~HistoryController() override;
+
+    static QString importQuestion();
+    static QString importQuestionTitle() { return QStringLiteral("读入历史"); }
+    static QString importFilter() { return QStringLiteral("Text(*.txt)"); }
+    static QString deleteCountPrompt();
+    static QString deleteAfterPrompt();
+    static QString deleteTitle() { return QStringLiteral("删除期数"); }
+    static QString clearTitle() { return QStringLiteral("确认清空"); }
+    static QString clearQuestion() { return QStringLiteral("确定要清空所有的历史号码吗？"); }
+
+public slots:
+    void cmdRdLst_Click();
+    void Command3_Click();
+    void mnuErase_Click() { Command3_Click(); }
+    void mnuEszhzd_Click();
+    void mnuDlzd_Click();
+    void mnuClear_Click();
+
+private:
+    // Dqzd: the rebuild from the backup file with its refreshes.
+    bool dqzd();
+    void compactDb();
+    // Reports a failed step; true when the outcome was a success.
+    bool reportOutcome(const MaintenanceOutcome& outcome, const QString& title, const QString& what);
+    std::function<bool(std::int64_t, std::int64_t)> progressFor(const QString& label);
+    void endProgress();
+
+    frmMain* m_window;
+    Session& m_session;
+    std::unique_ptr<QProgressDialog> m_progress;
+};
+
+} // namespace corvinel

@@ -7,6 +7,11 @@
 namespace corvinel {
 int runInfo(CliContext& ctx, const QStringList& args);
 int runSettings(CliContext& ctx, const QStringList& args);
+int runImport(CliContext& ctx, const QStringList& args);
+int runHistory(CliContext& ctx, const QStringList& args);
+int runDeleteLast(CliContext& ctx, const QStringList& args);
+int runDeleteAfter(CliContext& ctx, const QStringList& args);
+int runClear(CliContext& ctx, const QStringList& args);
 } // namespace corvinel
 
 namespace {
@@ -22,6 +27,11 @@ struct Command
 const Command kCommands[] = {
     {"info", corvinel::runInfo, "data folder, game, draws per day, draws stored, next draw issue number"},
     {"settings", corvinel::runSettings, "settings [KEY [VALUE]]: read or write a stored setting"},
+    {"import", corvinel::runImport, "import FILE: replace the history by the draws of a text file"},
+    {"history", corvinel::runHistory, "history [--format text|tsv|json]: the history grid"},
+    {"delete-last", corvinel::runDeleteLast, "delete-last [N]: delete the last N draws (default 1)"},
+    {"delete-after", corvinel::runDeleteAfter, "delete-after ISSUE: delete every draw after ISSUE"},
+    {"clear", corvinel::runClear, "clear --yes: delete every draw"},
 };
 
 void printUsage(QTextStream& s)

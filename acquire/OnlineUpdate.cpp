@@ -1,0 +1,282 @@
+#include "OnlineUpdate.h"
+
+#include "HistorySnapshot.h"
+#include "HistoryStore.h"
+#include "IssueNumber.h"
+#include "UpdateUrl.h"
+#include "ZodiacTables.h"
+
+#include <map>
+
+namespace corvinel::update {
+
+namespace {
+
+int sequenceFactor(int lotteryCode)
+{
+    return issue::sequenceDigits(lotteryCode) == 3 ? 1000 : 100;
+}
+
+QString dayText(const QDate& d)
+{
+    return d.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+} // namespace
+
+QDate dateOfStored(std::int64_t sqqh)
+{
+    if (sqqh <= 0)
+        return {};
+    const QString digits = QString::number(sqqh);
+    if (digits.size() < 7)
+        return {};
+    return QDate(2000 + digits.left(2).toInt(), digits.mid(2, 2).toInt(), digits.mid(4, 2).toInt());
+}
+
+UpdatePlan planUpdate(const HistorySnapshot& history, int lotteryCode, int retentionDays, const QDate& today)
+{
+    UpdatePlan plan;
+    plan.today = today;
+    plan.lotteryCode = lotteryCode;
+    plan.retentionDays = retentionDays;
+    if (!today.isValid()) {
+        plan.error = QStringLiteral("今天的日期无效");
+        return plan;
+    }
+    if (history.isEmpty()) {
+        plan.lookBackDays = retentionDays;
+        plan.ok = true;
+        return plan;
+    }
+    const std::int64_t first = history.first()->sqqh;
+    const std::int64_t last = history.last()->sqqh;
+    const QDate firstDate = dateOfStored(first);
+    const QDate lastDate = dateOfStored(last);
+    if (!firstDate.isValid() || !lastDate.isValid()) {
+        plan.error = QStringLiteral("已存历史号码的期号%1读不出日期")
+                         .arg(issue::displayForm(firstDate.isValid() ? last : first));
+        return plan;
+    }
+    if (firstDate.daysTo(today) > retentionDays) {
+        plan.clearHistory = true;
+        plan.lastStored = 0;
+        plan.lookBackDays = retentionDays;
+    } else {
+        plan.lastStored = last;
+        plan.lookBackDays = static_cast<int>(lastDate.daysTo(today));
+        if (plan.lookBackDays < 0) {
+            plan.error = QStringLiteral("最后一期%1的日期晚于今天（%2），请检查系统日期")
+                             .arg(issue::displayForm(last), dayText(today));
+            return plan;
+        }
+    }
+    plan.ok = true;
+    return plan;
+}
+
+DrawSelection selectNewDraws(const std::vector<LoadedDay>& days, std::int64_t lastStored, int lotteryCode)
+{
+    DrawSelection sel;
+    const int factor = sequenceFactor(lotteryCode);
+    std::int64_t last = lastStored;
+    for (const LoadedDay& day : days) {
+        // The draws of the page newer than the last stored one, by sequence.
+        // A row whose draw has not been made yet (no numbers cell) is no draw.
+        std::map<int, const PageDraw*> fresh;
+        for (const PageDraw& d : day.page.draws) {
+            if (d.hasNumbers && d.sqqh > last)
+                fresh.emplace(d.sequence, &d);
+        }
+        if (fresh.empty()) {
+            ++sel.daysWithoutNewDraws;
+            continue;
+        }
+        const int highest = fresh.rbegin()->first;
+        const int firstNew = last / factor < day.pageDateNumber ? 1 : static_cast<int>(last % factor) + 1;
+        for (int s = firstNew; s <= highest; ++s) {
+            const auto it = fresh.find(s);
+            const std::int64_t sqqh = static_cast<std::int64_t>(day.pageDateNumber) * factor + s;
+            if (it == fresh.end()) {
+                sel.stop = {day.day, QStringLiteral("页面上缺少第%1期").arg(issue::displayForm(sqqh))};
+                return sel;
+            }
+            if (!it->second->usable()) {
+                sel.stop = {day.day,
+                            QStringLiteral("第%1期的号码“%2”不能用：%3")
+                                .arg(issue::displayForm(sqqh), it->second->numbersText, it->second->problem)};
+                return sel;
+            }
+            sel.draws.push_back({day.day, sqqh, it->second->numbers});
+            last = sqqh;
+        }
+    }
+    return sel;
+}
+
+UpdateResult applyUpdate(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tables, const EncoderBases& bases,
+                         const UpdatePlan& plan, const std::vector<LoadedDay>& days, const DayStop& loadStop)
+{
+    UpdateResult result;
+    result.daysLoaded = static_cast<int>(days.size());
+    result.daysPlanned = plan.dayCount();
+    result.stop = loadStop;
+    if (days.empty())
+        return result; // nothing loaded: the history stays exactly as it was
+
+    // The history as it is now (the plan was made before the pages arrived).
+    const HistorySnapshot history = store.snapshot();
+    const std::int64_t lastStored = plan.clearHistory ? 0 : (history.last() ? history.last()->sqqh : 0);
+    DrawSelection sel = selectNewDraws(days, lastStored, plan.lotteryCode);
+    if (sel.stop.isSet())
+        result.stop = sel.stop; // a content stop comes before any later load failure
+    if (sel.draws.empty() && !plan.clearHistory)
+        return result;
+
+    // A failed write must leave the run-long encoder state (and the zodiac
+    // year it sets) as it was.
+    const ZodiacTables savedTables = tables;
+    const DrawEncoder::State savedState = encoder.saveState();
+    if (plan.clearHistory)
+        encoder.clearLists(); // the first draw after the deletion has no predecessor
+    else
+        encoder.beginAppend(history, bases);
+
+    SqliteDb& db = store.db();
+    {
+        Transaction tx(db);
+        bool ok = tx.isActive();
+        if (ok && plan.clearHistory) {
+            Statement del = db.prepare("DELETE FROM lishi");
+            ok = del.isValid() && del.exec();
+        }
+        RowWriter writer(db);
+        for (const NewDraw& d : sel.draws) {
+            if (!ok)
+                break;
+            ok = writer.insert(encoder.encode(d.sqqh, d.numbers, bases, false));
+        }
+        if (ok)
+            ok = tx.commit();
+        if (!ok) {
+            result.dbError = db.lastError().isEmpty() ? QStringLiteral("数据库写入失败") : db.lastError();
+            tx.rollback();
+            encoder.restoreState(savedState);
+            tables = savedTables;
+            return result;
+        }
+    }
+    store.markChanged();
+
+    result.committed = true;
+    result.clearedHistory = plan.clearHistory;
+    result.added = static_cast<int>(sel.draws.size());
+    result.lastAdded = sel.draws.empty() ? 0 : sel.draws.back().sqqh;
+    return result;
+}
+
+QString resultMessage(const UpdateResult& r)
+{
+    if (!r.dbError.isEmpty())
+        return QStringLiteral("写入历史号码失败：%1。历史号码没有改变。").arg(r.dbError);
+    QString text;
+    if (r.stop.isSet()) {
+        text = QStringLiteral("在线更新在%1停止：%2。").arg(dayText(r.stop.day), r.stop.reason);
+        if (!r.committed)
+            return text + QStringLiteral("没有新增历史号码，历史号码没有改变。");
+        text += QStringLiteral("%1之前的各天已更新，新增%2期历史号码").arg(dayText(r.stop.day)).arg(r.added);
+    } else {
+        text = QStringLiteral("在线更新完成，新增%1期历史号码").arg(r.added);
+    }
+    if (r.added > 0)
+        text += QStringLiteral("，最新一期为%1").arg(issue::displayForm(r.lastAdded));
+    text += QStringLiteral("。");
+    if (r.clearedHistory)
+        text += QStringLiteral("原有历史号码超过保留天数，已先全部删除。");
+    return text;
+}
+
+OnlineUpdate::OnlineUpdate(QObject* parent)
+    : QObject(parent)
+{
+    connect(&m_fetcher, &DayFetcher::finished, this, &OnlineUpdate::onPage);
+}
+
+bool OnlineUpdate::start(const QString& base, const UpdatePlan& plan)
+{
+    m_error.clear();
+    if (m_running) {
+        m_error = QStringLiteral("在线更新正在进行");
+        return false;
+    }
+    if (!plan.ok) {
+        m_error = plan.error;
+        return false;
+    }
+    if (!isUsableBase(base, &m_error))
+        return false;
+    m_base = base;
+    m_plan = plan;
+    m_loaded.clear();
+    m_stop = {};
+    m_cancelRequested = false;
+    m_running = true;
+    fetchDay(0);
+    return true;
+}
+
+void OnlineUpdate::cancel()
+{
+    if (!m_running)
+        return;
+    m_cancelRequested = true;
+    m_fetcher.cancel();
+}
+
+void OnlineUpdate::fetchDay(int k)
+{
+    m_current = k;
+    const QDate day = m_plan.day(k);
+    emit dayStarted(k + 1, m_plan.dayCount(), day);
+    if (m_cancelRequested) { // cancelled between two pages
+        m_stop = {day, QStringLiteral("已取消")};
+        finish();
+        return;
+    }
+    m_fetcher.fetch(dayPageUrl(m_base, m_plan.lotteryCode, day));
+}
+
+void OnlineUpdate::onPage(const FetchResult& result)
+{
+    if (!m_running)
+        return;
+    const QDate day = m_plan.day(m_current);
+    if (!result.ok) {
+        m_stop = {day, result.error};
+        finish();
+        return;
+    }
+    DrawPageReader reader(m_plan.lotteryCode, day);
+    LoadedDay loaded;
+    loaded.day = day;
+    loaded.pageDateNumber = reader.pageDateNumber();
+    loaded.page = reader.read(result.body);
+    if (!loaded.page.hasTable) {
+        m_stop = {day, QStringLiteral("页面中没有开奖表（id为draw_list的元素）")};
+        finish();
+        return;
+    }
+    m_loaded.push_back(std::move(loaded));
+    if (m_current + 1 < m_plan.dayCount())
+        fetchDay(m_current + 1);
+    else
+        finish();
+}
+
+void OnlineUpdate::finish()
+{
+    m_running = false;
+    emit fetchFinished();
+}
+
+} // namespace corvinel::update

@@ -35,6 +35,10 @@
 
 // feature controllers: headers
 #include "HistoryController.h"
+#include "ManualEntryController.h"
+#include "ExportController.h"
+#include "UpdateController.h"
+#include "WheelFilter.h"
 
 namespace corvinel {
 
@@ -202,6 +206,10 @@ frmMain::frmMain(std::unique_ptr<Session> session, QWidget* parent)
     // feature controllers
     // (each feature adds one line here: new XxxController(this);)
     new HistoryController(this);
+    new ManualEntryController(this);
+    new ExportController(this);
+    new UpdateController(this);
+    new WheelFilter(this, {m_grids[1], m_grids[2], m_grids[3]});
 
     refreshHistoryGrid();
     refreshFromSession();

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QObject>
+
+#include <array>
+
+class QLineEdit;
+
+namespace corvinel {
+
+class frmMain;
+
+// The eight manual entry boxes MaskEdBox1_1 .. MaskEdBox1_8 under Label12:
+// the focus moves on after a box's second digit, and as soon as box 8 holds
+// two digits the draw is checked and stored under the next draw issue number
+// shown in Text1. A stored draw empties the boxes, puts the focus back into
+// box 1 and shows the history and the next issue number; a refused draw
+// (a box incomplete, a value outside 01..20, a value twice) stores nothing,
+// says which box and why under the title "输入有误", and leaves the boxes as
+// typed.
+//
+// The entry lock is set when a draw has been stored and cleared by the next
+// key typed into any of the boxes; while it is set, text changes do nothing,
+// so the emptying of the boxes neither stores a second draw nor moves the
+// focus.
+//
+// After a refusal, completing the box at fault again (box 8 still complete)
+// retries the entry, so correcting that box is enough.
+class ManualEntryController : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ManualEntryController(frmMain* window);
+
+    bool entryLocked() const { return m_locked; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void boxChanged(int box);
+    void storeDraw();
+
+    frmMain* m_window;
+    std::array<QLineEdit*, 9> m_boxes {}; // 1..8
+    bool m_locked = false;
+    int m_faultBox = 0; // the box named by the last refusal, 0 when none
+};
+
+} // namespace corvinel

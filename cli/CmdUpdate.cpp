@@ -1,0 +1,106 @@
+#include "CliContext.h"
+#include "Clock.h"
+#include "IssueNumber.h"
+#include "OnlineUpdate.h"
+#include "UpdateUrl.h"
+
+#include <QEventLoop>
+
+namespace corvinel {
+
+// update [--base URL] [--today YYYY-MM-DD]: the online update (Command21)
+// without its dialogs. --base overrides the stored UpdateBase for this run,
+// --today fixes today's date. Progress goes to stderr, the outcome to stdout.
+// Exit 0 when every day was loaded and applied, 1 when the update stopped at a
+// day (the days before it are kept) or could not run.
+int runUpdate(CliContext& ctx, const QStringList& args)
+{
+    QString base;
+    bool baseGiven = false;
+    QDate today;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto value = [&](const QString& name, QString* out) {
+            if (a == name) {
+                if (i + 1 >= args.size())
+                    return false;
+                *out = args[++i];
+                return true;
+            }
+            *out = a.mid(name.size() + 1);
+            return true;
+        };
+        if (a == QLatin1String("--base") || a.startsWith(QLatin1String("--base="))) {
+            if (!value(QStringLiteral("--base"), &base))
+                return ctx.usage(QStringLiteral("--base needs a URL"));
+            baseGiven = true;
+        } else if (a == QLatin1String("--today") || a.startsWith(QLatin1String("--today="))) {
+            QString text;
+            if (!value(QStringLiteral("--today"), &text))
+                return ctx.usage(QStringLiteral("--today needs a date YYYY-MM-DD"));
+            today = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+            if (!today.isValid())
+                return ctx.usage(QStringLiteral("--today: not a date YYYY-MM-DD: %1").arg(text));
+        } else {
+            return ctx.usage(QStringLiteral("update [--base URL] [--today YYYY-MM-DD]: unknown argument %1").arg(a));
+        }
+    }
+
+    Session& s = ctx.session();
+    if (!baseGiven)
+        base = s.updateBase;
+    if (base.trimmed().isEmpty())
+        return ctx.refuse(QStringLiteral("no base address of the results site: pass --base URL or store one with "
+                                         "'corvinel-cli settings UpdateBase URL'; nothing changed"));
+    QString why;
+    if (!update::isUsableBase(base, &why))
+        return ctx.refuse(why + QStringLiteral("; nothing changed"));
+    if (today.isValid())
+        Clock::setToday(today);
+
+    const update::UpdatePlan plan = update::planUpdate(s.store().snapshot(), s.lotteryCode, s.retentionDays, Clock::today());
+    if (!plan.ok)
+        return ctx.refuse(plan.error + QStringLiteral("; nothing changed"));
+
+    update::OnlineUpdate online;
+    QEventLoop loop;
+    QObject::connect(&online, &update::OnlineUpdate::dayStarted, &loop, [&ctx](int index, int count, const QDate& day) {
+        ctx.err() << "loading day " << index << " of " << count << ": " << day.toString(QStringLiteral("yyyy-MM-dd"))
+                  << '\n';
+        ctx.err().flush();
+    });
+    QObject::connect(&online, &update::OnlineUpdate::fetchFinished, &loop, &QEventLoop::quit);
+    if (!online.start(base, plan))
+        return ctx.refuse(online.error() + QStringLiteral("; nothing changed"));
+    loop.exec();
+
+    const update::UpdateResult r =
+        update::applyUpdate(s.store(), s.encoder(), s.zodiac(), s.bases(), plan, online.loadedDays(), online.stop());
+    if (r.committed) {
+        s.reloadHistory();
+        s.defaultRangeStart();
+        if (s.snapshot().moveLast())
+            s.text3[1] = issue::displayForm(s.snapshot().current().sqqh);
+        s.patternRefresh();
+        s.nextIssueDisplay();
+    }
+    if (!r.dbError.isEmpty())
+        return ctx.refuse(QStringLiteral("writing the history failed: %1; nothing changed").arg(r.dbError));
+
+    if (r.clearedHistory)
+        ctx.out() << "the stored history was older than " << plan.retentionDays << " days and was deleted first\n";
+    ctx.out() << "added " << r.added << " draws";
+    if (r.added > 0)
+        ctx.out() << ", last " << issue::displayForm(r.lastAdded);
+    ctx.out() << ", " << r.daysLoaded << " of " << r.daysPlanned << " day pages loaded\n";
+    ctx.out().flush();
+    if (r.stop.isSet()) {
+        ctx.err() << "update stopped at " << r.stop.day.toString(QStringLiteral("yyyy-MM-dd")) << ": " << r.stop.reason
+                  << (r.committed ? "; the days before it were stored\n" : "; nothing changed\n");
+        ctx.err().flush();
+        return kExitRefused;
+    }
+    return kExitOk;
+}
+
+} // namespace corvinel

@@ -12,8 +12,10 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace corvinel;
 using namespace corvinel::testing;
@@ -212,6 +214,27 @@ private slots:
         trigger("mnuDlzd");
         QCOMPARE(shownDraws(), std::vector<PlainDraw>(draws.begin(), draws.begin() + 3));
         QCOMPARE(grid()->rowCount(), 3);
+    }
+
+    void cancellingTheProgressDialogKeepsTheHistory()
+    {
+        const auto draws = makeDraws(5);
+        importThroughButton(draws, QStringLiteral("small.txt"));
+        // A file large enough for the progress dialog; its cancel button is
+        // pressed while the rows are written.
+        bool sawDialog = false;
+        QTimer::singleShot(150, this, [&] {
+            if (auto* p = m_window->findChild<QProgressDialog*>(QStringLiteral("historyProgress"))) {
+                sawDialog = true;
+                p->cancel();
+            }
+        });
+        importThroughButton(makeDraws(60000, QDate(2017, 1, 1)), QStringLiteral("big.txt"));
+        QVERIFY(sawDialog);
+        QCOMPARE(shownDraws(), draws);
+        QCOMPARE(grid()->rowCount(), 5);
+        QVERIFY2(lastShown().text.contains(QStringLiteral("已取消")), qPrintable(lastShown().text));
+        QVERIFY(!m_window->findChild<QProgressDialog*>(QStringLiteral("historyProgress")));
     }
 
     void clearAsksFirst()

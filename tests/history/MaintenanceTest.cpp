@@ -364,3 +364,28 @@ TEST(HistoryMaintenance, DeleteAllEmptiesTheTable)
     EXPECT_EQ(out.deleted, 12);
     EXPECT_EQ(f.store.rowCount(), 0);
 }
+
+TEST(HistoryMaintenance, AFailingInsertRollsBackEverything)
+{
+    HistoryFixture f;
+    const auto draws = makeDraws(20);
+    ASSERT_TRUE(importDraws(f, draws).ok);
+    const DrawEncoder::State state = f.encoder->saveState();
+
+    // The 1,500th row repeats an issue: the unique index refuses it after
+    // many rows of the same transaction were written.
+    auto bad = makeDraws(3000, QDate(2018, 1, 1));
+    bad[1500].sqqh = bad[10].sqqh;
+    MaintenanceOutcome out = f.maintenance->replaceAll(bad, f.store.snapshot(), f.bases);
+    EXPECT_FALSE(out.ok);
+    EXPECT_TRUE(out.error.contains(QString::number(bad[10].sqqh))) << out.error.toStdString();
+    EXPECT_EQ(storedDraws(f.store), draws);
+    EXPECT_EQ(f.encoder->previousValues(), state.previous);
+    EXPECT_EQ(f.encoder->previousLists(), state.prevLists);
+
+    out = f.maintenance->rebuild(bad, f.bases);
+    EXPECT_FALSE(out.ok);
+    EXPECT_EQ(storedDraws(f.store), draws);
+    EXPECT_EQ(f.encoder->earlierValues(), state.earlier);
+    EXPECT_EQ(integrityOf(f.store.databasePath()), "ok");
+}

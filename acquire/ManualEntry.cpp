@@ -6,6 +6,8 @@
 #include "SqliteDb.h"
 #include "ZodiacTables.h"
 
+#include <QDate>
+
 #include <sqlite3.h>
 
 namespace corvinel::manual_entry {
@@ -79,17 +81,19 @@ Check checkBoxes(const BoxTexts& boxes)
 std::optional<std::int64_t> storedIssue(const QString& text1)
 {
     const QString t = text1.trimmed();
-    if (!t.startsWith(QStringLiteral("20")) || t.size() < 3 || t.size() > 20)
+    if (!t.startsWith(QStringLiteral("20")))
         return std::nullopt;
+    // YYMMDD and a sequence number of two or three digits.
     const QString digits = t.mid(2);
+    if (digits.size() < 8 || digits.size() > 9)
+        return std::nullopt;
     for (const QChar ch : digits)
         if (ch.unicode() < u'0' || ch.unicode() > u'9')
             return std::nullopt;
-    bool ok = false;
-    const qlonglong v = digits.toLongLong(&ok);
-    if (!ok || v <= 0)
+    const QDate date(2000 + digits.left(2).toInt(), digits.mid(2, 2).toInt(), digits.mid(4, 2).toInt());
+    if (!date.isValid() || digits.mid(6).toInt() < 1)
         return std::nullopt;
-    return v;
+    return digits.toLongLong();
 }
 
 namespace {
@@ -175,7 +179,8 @@ StoreOutcome enter(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tabl
 {
     const std::optional<std::int64_t> sqqh = storedIssue(text1);
     if (!sqqh)
-        return failed(0, QStringLiteral("下一期期号“%1”无法识别，请在期号框中输入“20”开头的期号。").arg(text1));
+        return failed(0, QStringLiteral("下一期期号“%1”不是有效的期号，请在期号框中输入年月日和期序号，例如 20161212001。")
+                              .arg(text1));
     const Check check = checkBoxes(boxes);
     if (!check.ok)
         return failed(*sqqh, check.message);

@@ -47,7 +47,10 @@ Check checkBoxes(const BoxTexts& boxes);
 Check checkNumbers(const Numbers& numbers);
 
 // The stored form of the next draw issue number shown in Text1: the text
-// without its leading "20". Empty when the text is not "20" followed by digits.
+// without its leading "20". Empty unless the rest is a calendar date YYMMDD
+// followed by a sequence number of two or three digits: the start-up text
+// "2007001" of an empty history, for one, is no issue number to store a draw
+// under (the user types the real one into Text1 first).
 std::optional<std::int64_t> storedIssue(const QString& text1);
 
 // The outcome of storing one entry; on failure nothing was stored and the

@@ -103,7 +103,13 @@ TEST(ManualEntryIssue, StoredFormIsText1WithoutTwenty)
     EXPECT_EQ(storedIssue("20161212001"), 161212001);
     EXPECT_EQ(storedIssue("2016091001"), 16091001);
     EXPECT_EQ(storedIssue(" 2016091001 "), 16091001);
-    EXPECT_EQ(storedIssue("2007001"), 7001);
+    EXPECT_EQ(storedIssue("2016090852"), 16090852);
+    // The start-up text of an empty history, too short or not a date.
+    EXPECT_EQ(storedIssue("2007001"), std::nullopt);
+    EXPECT_EQ(storedIssue("20161332001"), std::nullopt);
+    EXPECT_EQ(storedIssue("20160230001"), std::nullopt);
+    EXPECT_EQ(storedIssue("20161212000"), std::nullopt);
+    EXPECT_EQ(storedIssue("201612120001"), std::nullopt);
     EXPECT_EQ(storedIssue("20"), std::nullopt);
     EXPECT_EQ(storedIssue("1916091001"), std::nullopt);
     EXPECT_EQ(storedIssue("2016 091001"), std::nullopt);

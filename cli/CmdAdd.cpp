@@ -1,0 +1,63 @@
+#include "CliContext.h"
+#include "IssueNumber.h"
+#include "ManualEntry.h"
+
+namespace corvinel {
+
+// add [--issue ISSUE] N1 ... N8: stores the next draw under the next draw issue
+// number (Text1), as the manual entry boxes do; --issue stands for a number
+// typed into Text1 (display form, e.g. 20161212001), which an empty history
+// needs. Refused (nothing stored) unless the eight numbers are different
+// numbers from 01 to 20.
+int runAdd(CliContext& ctx, const QStringList& arguments)
+{
+    QStringList args = arguments;
+    std::optional<QString> issueText;
+    if (!args.isEmpty() && args[0].startsWith(QLatin1String("--issue="))) {
+        issueText = args.takeFirst().mid(8);
+    } else if (!args.isEmpty() && args[0] == QLatin1String("--issue")) {
+        args.removeFirst();
+        if (args.isEmpty())
+            return ctx.usage(QStringLiteral("--issue needs the issue number, e.g. --issue 20161212001"));
+        issueText = args.takeFirst();
+    }
+    if (args.size() != kPositions)
+        return ctx.usage(
+            QStringLiteral("add takes the eight numbers of the draw: add [--issue ISSUE] N1 N2 N3 N4 N5 N6 N7 N8"));
+    manual_entry::Numbers numbers {};
+    for (int i = 0; i < kPositions; ++i) {
+        const auto v = issue::wholeNumber(args[i]);
+        if (!v || *v < -99 || *v > 99)
+            return ctx.refuse(QStringLiteral("第 %1 个号码“%2”不是 01 到 20 之间的号码。").arg(i + 1).arg(args[i]));
+        numbers[i] = static_cast<int>(*v);
+    }
+    const manual_entry::Check check = manual_entry::checkNumbers(numbers);
+    if (!check.ok)
+        return ctx.refuse(check.message);
+
+    Session& s = ctx.session();
+    if (issueText)
+        s.text1 = issueText->trimmed();
+    const auto sqqh = manual_entry::storedIssue(s.text1);
+    if (!sqqh)
+        return ctx.refuse(QStringLiteral("下一期期号“%1”不是有效的期号，请用 --issue 给出年月日和期序号，例如 "
+                                         "--issue 20161212001。")
+                              .arg(s.text1));
+    const manual_entry::StoreOutcome outcome =
+        manual_entry::storeDraw(s.store(), s.encoder(), s.zodiac(), s.snapshot(), s.bases(), *sqqh, numbers);
+    if (!outcome.ok)
+        return ctx.refuse(outcome.error);
+
+    s.reloadHistory();
+    s.patternRefresh();
+    s.nextIssueDisplay();
+    QString shown;
+    for (int n : numbers)
+        shown += QStringLiteral(" %1").arg(n, 2, 10, QLatin1Char('0'));
+    ctx.out() << "stored " << issue::displayForm(*sqqh) << ':' << shown << '\n';
+    ctx.out() << "next draw issue number: " << s.text1 << '\n';
+    ctx.out().flush();
+    return kExitOk;
+}
+
+} // namespace corvinel

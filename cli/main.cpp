@@ -14,8 +14,6 @@ int runDeleteAfter(CliContext& ctx, const QStringList& args);
 int runClear(CliContext& ctx, const QStringList& args);
 int runAdd(CliContext& ctx, const QStringList& args);
 int runExport(CliContext& ctx, const QStringList& args);
-int runAdd(CliContext& ctx, const QStringList& args);
-int runExport(CliContext& ctx, const QStringList& args);
 int runUpdate(CliContext& ctx, const QStringList& args);
 } // namespace corvinel
 
@@ -38,8 +36,6 @@ const Command kCommands[] = {
     {"delete-after", corvinel::runDeleteAfter, "delete-after ISSUE: delete every draw after ISSUE"},
     {"clear", corvinel::runClear, "clear --yes: delete every draw"},
     {"add", corvinel::runAdd, "add [--issue ISSUE] N1 ... N8: store the next draw (eight different numbers 01..20)"},
-    {"export", corvinel::runExport, "export text|workbook: the history to its text file or to lishi.xlsx"},
-    {"add", corvinel::runAdd, "add N1 ... N8: store the next draw (eight different numbers 01..20)"},
     {"export", corvinel::runExport, "export text|workbook: the history to its text file or to lishi.xlsx"},
     {"update", corvinel::runUpdate, "update [--base URL] [--today YYYY-MM-DD]: load new draws from the results site"},
 };

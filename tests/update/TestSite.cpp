@@ -2,6 +2,7 @@
 
 #include <QHostAddress>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <algorithm>
 #include <numeric>
@@ -62,9 +63,15 @@ void TestSite::onReadable(QTcpSocket* s)
     head += "Content-Length: " + QByteArray::number(r.body.size()) + "\r\n";
     head += r.extraHeaders;
     head += "Connection: close\r\n\r\n";
-    s->write(head);
-    s->write(r.body);
-    s->disconnectFromHost();
+    auto send = [s, head, body = r.body] {
+        s->write(head);
+        s->write(body);
+        s->disconnectFromHost();
+    };
+    if (r.delayMs > 0)
+        QTimer::singleShot(r.delayMs, s, send);
+    else
+        send();
 }
 
 std::array<int, 8> drawNumbers(const QDate& day, int sequence)

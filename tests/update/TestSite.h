@@ -28,6 +28,7 @@ struct SiteResponse
     QByteArray contentType = "text/html; charset=utf-8";
     QByteArray extraHeaders; // "Name: value\r\n" lines
     bool hang = false;       // accept the request and never answer
+    int delayMs = 0;         // answer after this long
 
     static SiteResponse answer(int status, const QByteArray& body, const QByteArray& type = "text/html; charset=utf-8")
     {
@@ -35,6 +36,12 @@ struct SiteResponse
         r.status = status;
         r.body = body;
         r.contentType = type;
+        return r;
+    }
+    static SiteResponse delayed(const QByteArray& body, int ms)
+    {
+        SiteResponse r = answer(200, body);
+        r.delayMs = ms;
         return r;
     }
     static SiteResponse hanging()

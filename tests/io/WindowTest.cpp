@@ -79,6 +79,7 @@ private slots:
     void refusalsStoreNothingAndKeepTheBoxes();
     void correctingTheBoxAtFaultStores();
     void longHistoryScrollsToTheNewDraw();
+    void emptyHistoryNeedsAnIssueNumberInText1();
 
     void command4WritesTheTextFile();
     void command4WithEmptyHistoryWritesNothing();
@@ -288,6 +289,26 @@ void WindowTest::longHistoryScrollsToTheNewDraw()
     // The new draw is in view.
     const int lastRow = m_window->gridModel(1)->rowCount() - 1;
     QVERIFY(grid->viewport()->rect().contains(grid->visualRect(m_window->gridModel(1)->index(lastRow, 0)).center()));
+}
+
+void WindowTest::emptyHistoryNeedsAnIssueNumberInText1()
+{
+    open(556, {});
+    auto* text1 = m_window->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    QCOMPARE(text1->text(), QStringLiteral("2007001"));
+    typeDraw({"05", "13", "20", "01", "09", "14", "18", "11"});
+    QCOMPARE(refusals(), 1);
+    QVERIFY(m_window->dialogs().shown().last().text.contains(QStringLiteral("2007001")));
+    QCOMPARE(rows(), 0);
+    QCOMPARE(focus(), text1);
+    // The user types the issue number and box 8 again.
+    text1->clear();
+    QTest::keyClicks(text1, QStringLiteral("20161212001"));
+    box(8)->clear();
+    type(8, "11");
+    QCOMPARE(rows(), 1);
+    QCOMPARE(m_window->session().snapshot().last()->sqqh, 161212001);
+    QCOMPARE(text1->text(), QStringLiteral("20161212002"));
 }
 
 void WindowTest::command4WritesTheTextFile()

@@ -31,6 +31,7 @@
 #include <QStyleOptionButton>
 #include <QTabBar>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 // feature controllers: headers
@@ -187,6 +188,15 @@ private:
     QWidget* m_box = nullptr;
 };
 
+// The history grid's widths in twips, widened where the font needs more room
+// for a full issue number or a two-digit number (so nothing is cut off).
+int historyColumnWidth(const QTableView* view, int column)
+{
+    const QFontMetrics fm = view->fontMetrics();
+    const int content = fm.horizontalAdvance(column == 0 ? QStringLiteral("20161212001") : QStringLiteral("20")) + 12;
+    return qMax(twipsToPixels(HistoryGrid::columnWidthTwips(column)), content);
+}
+
 } // namespace
 
 frmMain::frmMain(std::unique_ptr<Session> session, QWidget* parent)
@@ -233,7 +243,7 @@ void frmMain::buildUi()
     {
         int width = 2 * m_grids[1]->frameWidth() + m_grids[1]->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2;
         for (int c = 0; c < HistoryGrid::kColumns; ++c)
-            width += twipsToPixels(HistoryGrid::columnWidthTwips(c));
+            width += historyColumnWidth(m_grids[1], c);
         m_grids[1]->setMinimumWidth(width);
     }
     left->addWidget(m_grids[1], 1);
@@ -651,9 +661,12 @@ void frmMain::refreshHistoryGrid()
     m_models[1]->setProvider(HistoryGrid::header(), HistoryGrid::rowCount(s->snapshot()),
                              [s](int row, int column) { return HistoryGrid::cell(s->snapshot(), row, column); });
     for (int c = 0; c < HistoryGrid::kColumns; ++c)
-        view->setColumnWidth(c, twipsToPixels(HistoryGrid::columnWidthTwips(c)));
-    if (m_models[1]->gridRows() > HistoryGrid::kScrollThreshold)
+        view->setColumnWidth(c, historyColumnWidth(view, c));
+    if (m_models[1]->gridRows() > HistoryGrid::kScrollThreshold) {
         view->scrollToBottom();
+        // Before the first layout the view has no height to scroll in yet.
+        QTimer::singleShot(0, view, &QTableView::scrollToBottom);
+    }
 }
 
 void frmMain::askRetentionDays()

@@ -437,11 +437,12 @@ private slots:
         QCOMPARE(model->headerData(8, Qt::Horizontal).toString(), QStringLiteral("第8位"));
         QCOMPARE(child<QLineEdit>("Text1")->text(), QStringLiteral("20161212051"));
         auto* grid = child<QTableView>("MSFlexGrid1");
-        QCOMPARE(grid->columnWidth(0), 80);
-        QCOMPARE(grid->columnWidth(1), 39);
+        // 1200 and 580 twips, wider only where the font needs it.
+        QVERIFY(grid->columnWidth(0) >= 80);
+        QVERIFY(grid->columnWidth(0) >= grid->fontMetrics().horizontalAdvance(QStringLiteral("20161212050")));
+        QVERIFY(grid->columnWidth(1) >= 39);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        m_window->refreshHistoryGrid();
         QTRY_COMPARE(grid->verticalScrollBar()->value(), grid->verticalScrollBar()->maximum());
         QVERIFY(grid->verticalScrollBar()->maximum() > 0);
     }

@@ -275,8 +275,16 @@ void OnlineUpdate::onPage(const FetchResult& result)
 
 void OnlineUpdate::finish()
 {
-    m_running = false;
-    emit fetchFinished();
+    // Reported from the event loop, never from inside the call that ended the
+    // loading (a cancel click, an abort), so that the receiver may show
+    // dialogs and delete what it likes.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_running = false;
+            emit fetchFinished();
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace corvinel::update

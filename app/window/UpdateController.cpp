@@ -83,7 +83,7 @@ void UpdateController::Command21_Click()
 
     lockCommands(true);
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    m_progress = std::make_unique<QProgressDialog>(QString(), QStringLiteral("取消"), 0, plan.dayCount(), m_window);
+    m_progress = new QProgressDialog(QString(), QStringLiteral("取消"), 0, plan.dayCount(), m_window);
     m_progress->setObjectName(QStringLiteral("updateProgress"));
     m_progress->setWindowTitle(resultTitle());
     // Not modal: the window keeps repainting and answering while pages load;
@@ -92,16 +92,25 @@ void UpdateController::Command21_Click()
     m_progress->setMinimumDuration(0);
     m_progress->setAutoClose(false);
     m_progress->setAutoReset(false);
-    connect(m_progress.get(), &QProgressDialog::canceled, this, &UpdateController::cancel);
+    connect(m_progress, &QProgressDialog::canceled, this, &UpdateController::cancel);
 
     if (!m_update.start(base, plan)) {
-        m_progress.reset();
+        closeProgress();
         QApplication::restoreOverrideCursor();
         lockCommands(false);
         dialogs.message(resultTitle(), m_update.error() + QStringLiteral("。历史号码没有改变。"), QMessageBox::Ok,
                         QMessageBox::Warning);
         return;
     }
+}
+
+void UpdateController::closeProgress()
+{
+    if (!m_progress)
+        return;
+    m_progress->hide();
+    m_progress->deleteLater();
+    m_progress = nullptr;
 }
 
 void UpdateController::cancel()
@@ -135,7 +144,7 @@ void UpdateController::onFetchFinished()
                                    m_update.plan(), m_update.loadedDays(), m_update.stop());
     if (m_result.committed)
         refreshAfterChange();
-    m_progress.reset();
+    closeProgress();
     QApplication::restoreOverrideCursor();
     lockCommands(false);
     m_applying = false;

@@ -7,7 +7,6 @@
 #include <QPointer>
 #include <QString>
 
-#include <memory>
 
 class QProgressDialog;
 
@@ -55,12 +54,13 @@ private:
     void onFetchFinished();
     void lockCommands(bool locked);
     void refreshAfterChange();
+    void closeProgress();
 
     frmMain* m_window;
     Session& m_session;
     update::OnlineUpdate m_update;
     update::UpdateResult m_result;
-    std::unique_ptr<QProgressDialog> m_progress;
+    QPointer<QProgressDialog> m_progress; // owned by the window
     QList<QPointer<QObject>> m_locked;
     bool m_applying = false;
 };

@@ -60,7 +60,8 @@ void TestSite::onReadable(QTcpSocket* s)
     QByteArray reason = r.status == 200 ? "OK" : (r.status == 404 ? "Not Found" : "Error");
     QByteArray head = "HTTP/1.1 " + QByteArray::number(r.status) + ' ' + reason + "\r\n";
     head += "Content-Type: " + r.contentType + "\r\n";
-    head += "Content-Length: " + QByteArray::number(r.body.size()) + "\r\n";
+    if (!r.noLength)
+        head += "Content-Length: " + QByteArray::number(r.body.size()) + "\r\n";
     head += r.extraHeaders;
     head += "Connection: close\r\n\r\n";
     auto send = [s, head, body = r.body] {
@@ -72,6 +73,31 @@ void TestSite::onReadable(QTcpSocket* s)
         QTimer::singleShot(r.delayMs, s, send);
     else
         send();
+}
+
+QByteArray gzip(const QByteArray& data)
+{
+    // qCompress gives a 4-byte length, a 2-byte zlib header, the raw deflate
+    // stream and a 4-byte Adler-32; gzip wants the raw stream between its own
+    // header and a CRC-32 and length trailer.
+    const QByteArray z = qCompress(data, 9);
+    const QByteArray raw = z.mid(6, z.size() - 10);
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (char ch : data) {
+        crc ^= static_cast<std::uint8_t>(ch);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    crc ^= 0xFFFFFFFFu;
+    QByteArray out("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03", 10);
+    out += raw;
+    auto le32 = [&out](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            out += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    le32(crc);
+    le32(static_cast<std::uint32_t>(data.size()));
+    return out;
 }
 
 std::array<int, 8> drawNumbers(const QDate& day, int sequence)

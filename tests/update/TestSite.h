@@ -29,6 +29,7 @@ struct SiteResponse
     QByteArray extraHeaders; // "Name: value\r\n" lines
     bool hang = false;       // accept the request and never answer
     int delayMs = 0;         // answer after this long
+    bool noLength = false;   // no Content-Length: the body ends when the connection closes
 
     static SiteResponse answer(int status, const QByteArray& body, const QByteArray& type = "text/html; charset=utf-8")
     {
@@ -90,6 +91,9 @@ private:
 };
 
 // Eight different numbers 1..20 that depend on the day and sequence only.
+// The body in gzip form (RFC 1952), for a Content-Encoding: gzip answer.
+QByteArray gzip(const QByteArray& data);
+
 std::array<int, 8> drawNumbers(const QDate& day, int sequence);
 QString numbersText(const std::array<int, 8>& n, const QString& separator = QStringLiteral(" "));
 

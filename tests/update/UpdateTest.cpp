@@ -457,6 +457,32 @@ TEST_F(UpdateTest, FailedDayStopsTheUpdate)
     }
 }
 
+TEST_F(UpdateTest, GzipRedirectsAndStreamedOversize)
+{
+    // A gzip page and a redirected page are read like any other.
+    SiteResponse zipped = SiteResponse::answer(200, sitetest::gzip(dayPage(dayRows(kToday.addDays(-2), 1, 3, 3))));
+    zipped.extraHeaders = "Content-Encoding: gzip\r\n";
+    site.setDay(556, kToday.addDays(-2), zipped);
+    SiteResponse moved = SiteResponse::answer(302, {});
+    moved.extraHeaders = "Location: /moved/day\r\n";
+    site.setDay(556, kToday.addDays(-1), moved);
+    site.setResponse(QStringLiteral("/moved/day"), SiteResponse::answer(200, dayPage(dayRows(kToday.addDays(-1), 1, 2, 3))));
+    // Today's page is too large and says no length: the cap stops it as it streams.
+    SiteResponse flood = SiteResponse::answer(200, dayPage(dayRows(kToday, 1, 2, 3)) + QByteArray(600 * 1024, 'x'));
+    flood.noLength = true;
+    site.setDay(556, kToday, flood);
+    maxBytes = 512 * 1024;
+
+    const UpdateResult r = run(556, 2, kToday);
+    ASSERT_TRUE(r.stop.isSet());
+    EXPECT_EQ(r.stop.day, kToday);
+    EXPECT_TRUE(r.stop.reason.contains(QStringLiteral("上限"))) << r.stop.reason.toStdString();
+    auto expected = issuesOf(kToday.addDays(-2), 1, 3, 1000);
+    append(expected, issuesOf(kToday.addDays(-1), 1, 2, 1000));
+    EXPECT_EQ(storedIssues(), expected);
+    EXPECT_TRUE(site.requests().contains(QStringLiteral("/moved/day")));
+}
+
 TEST_F(UpdateTest, CancelKeepsTheDaysLoadedBefore)
 {
     site.setPage(556, kToday.addDays(-1), dayPage(dayRows(kToday.addDays(-1), 1, 4, 3)));

@@ -389,3 +389,23 @@ TEST(HistoryMaintenance, AFailingInsertRollsBackEverything)
     EXPECT_EQ(f.encoder->earlierValues(), state.earlier);
     EXPECT_EQ(integrityOf(f.store.databasePath()), "ok");
 }
+
+TEST(TextImport, Utf16FilesFromNotepadAreRead)
+{
+    HistoryFixture f;
+    const auto draws = makeDraws(3);
+    const QString text = QString::fromLatin1(drawFile(draws));
+    for (bool little : {true, false}) {
+        QByteArray bytes = little ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+        for (QChar c : text) {
+            const char lo = char(c.unicode() & 0xFF), hi = char(c.unicode() >> 8);
+            bytes += little ? lo : hi;
+            bytes += little ? hi : lo;
+        }
+        writeFile(f.path("u16.txt"), bytes);
+        const ImportOutcome out = importTextFile(f.path("u16.txt"), 0, f.store.snapshot(), *f.maintenance, f.bases);
+        ASSERT_TRUE(out.ok) << out.error.toStdString();
+        EXPECT_EQ(storedDraws(f.store), draws);
+        f.maintenance->deleteAll();
+    }
+}

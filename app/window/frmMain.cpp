@@ -226,7 +226,18 @@ frmMain::frmMain(std::unique_ptr<Session> session, QWidget* parent)
     placeOverlays();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // The feature controllers hold on to the session and the dialogs, which
+    // are members and would go before the children: end the controllers
+    // first, while everything they use is still there.
+    const auto children = findChildren<QObject*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QObject* o : children) {
+        if (!o->isWidgetType() && !qobject_cast<QLayout*>(o) && !qobject_cast<QAction*>(o))
+            delete o;
+    }
+    m_session->disconnect(this);
+}
 
 void frmMain::buildUi()
 {

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QTabBar>
 #include <QTimer>
 
 int main(int argc, char* argv[])
@@ -24,23 +25,55 @@ int main(int argc, char* argv[])
     w.show();
     const bool menu = args.contains(QStringLiteral("--menu"));
     QTimer::singleShot(500, [&] {
-        QPixmap shot = w.grab();
-        if (menu) {
-            // The settings menu and its game submenu beside the window.
-            QMenu* m = w.setupMenu();
-            m->popup(w.mapToGlobal(QPoint(w.width() / 2, 40)));
-            QPixmap pm = m->grab();
-            QPixmap lsgl = w.historyMenu()->grab();
-            QPixmap all(shot.width() + pm.width() + lsgl.width() + 20, qMax(shot.height(), pm.height()));
-            all.fill(Qt::white);
-            QPainter p(&all);
-            p.drawPixmap(0, 0, shot);
-            p.drawPixmap(shot.width() + 10, 0, pm);
-            p.drawPixmap(shot.width() + pm.width() + 20, 0, lsgl);
-            p.end();
-            shot = all;
+        const QPixmap main = w.grab();
+        if (!menu) {
+            main.save(out);
+            app.quit();
+            return;
         }
-        shot.save(out);
+        // Beside the window: the pattern pages of the other two tabs (with
+        // Text4 and Check4), the two popup menus and the settings submenus.
+        auto* tabs = w.findChild<QTabBar*>(QStringLiteral("TabStrip1"));
+        auto* pages = w.findChild<QWidget*>(QStringLiteral("TabPages"));
+        QList<QPixmap> side;
+        for (int t : {1, 2}) {
+            tabs->setCurrentIndex(t);
+            QCoreApplication::processEvents();
+            const QPoint topLeft = tabs->mapTo(&w, QPoint(0, 0));
+            const QPoint bottom = pages->mapTo(&w, QPoint(pages->width(), pages->height()));
+            side << w.grab(QRect(topLeft, QPoint(w.width() - 1, bottom.y())));
+        }
+        tabs->setCurrentIndex(0);
+        QList<QPixmap> menus;
+        menus << w.setupMenu()->grab() << w.historyMenu()->grab();
+        for (const char* name : {"mnuSxCssetup", "mnuDssetup", "mnuSxqzSetup", "mnuCaizhong"})
+            menus << w.findChild<QMenu*>(QLatin1String(name))->grab();
+        int sideW = 0, sideH = 0;
+        for (const QPixmap& p : side) {
+            sideW = qMax(sideW, p.width());
+            sideH += p.height() + 10;
+        }
+        int menuW = 10, menuH = 0;
+        for (const QPixmap& p : menus) {
+            menuW += p.width() + 10;
+            menuH = qMax(menuH, p.height());
+        }
+        QPixmap all(qMax(main.width(), qMax(sideW, menuW)), main.height() + 10 + sideH + menuH + 10);
+        all.fill(Qt::white);
+        QPainter painter(&all);
+        painter.drawPixmap(0, 0, main);
+        int y = main.height() + 10;
+        for (const QPixmap& p : side) {
+            painter.drawPixmap(0, y, p);
+            y += p.height() + 10;
+        }
+        int x = 0;
+        for (const QPixmap& p : menus) {
+            painter.drawPixmap(x, y, p);
+            x += p.width() + 10;
+        }
+        painter.end();
+        all.save(out);
         app.quit();
     });
     return app.exec();

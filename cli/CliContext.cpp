@@ -40,8 +40,8 @@ bool CliContext::parse(const QStringList& args, CliOptions* options, QString* er
             if (!valueOf(QStringLiteral("--game"), &code))
                 return false;
             const auto v = issue::wholeNumber(code);
-            if (!v || (*v != issue::kGuangdong && *v != issue::kHunan && *v != issue::kCode566
-                       && *v != issue::kTianjin)) {
+            if (!v
+                || (*v != issue::kGuangdong && *v != issue::kHunan && *v != issue::kCode566 && *v != issue::kTianjin)) {
                 *error = QStringLiteral("--game must be 544, 556, 566 or 568, not \"%1\"").arg(code);
                 return false;
             }
@@ -77,8 +77,8 @@ bool CliContext::start()
         m_session->setGameOverride(*m_options.game);
     m_session->startUp();
     if (!m_session->store().isOpen()) {
-        refuse(QStringLiteral("cannot open the history database in %1: %2")
-                   .arg(folder, m_session->store().lastError()));
+        refuse(
+            QStringLiteral("cannot open the history database in %1: %2").arg(folder, m_session->store().lastError()));
         return false;
     }
     return true;
@@ -99,11 +99,16 @@ int CliContext::usage(const QString& message)
 QString gameName(int lotteryCode)
 {
     switch (lotteryCode) {
-    case issue::kGuangdong: return QStringLiteral("广东快乐十分");
-    case issue::kTianjin: return QStringLiteral("天津快乐十分");
-    case issue::kHunan: return QStringLiteral("湖南快乐十分");
-    case issue::kCode566: return QStringLiteral("566");
-    default: return QStringLiteral("unknown");
+    case issue::kGuangdong:
+        return QStringLiteral("广东快乐十分");
+    case issue::kTianjin:
+        return QStringLiteral("天津快乐十分");
+    case issue::kHunan:
+        return QStringLiteral("湖南快乐十分");
+    case issue::kCode566:
+        return QStringLiteral("566");
+    default:
+        return QStringLiteral("unknown");
     }
 }
 

@@ -19,10 +19,10 @@ inline constexpr int kExitUsage = 2;
 // Options that come before the command.
 struct CliOptions
 {
-    QString dataDir;            // --data-dir DIR
-    std::optional<int> game;    // --game CODE, this run only
+    QString dataDir; // --data-dir DIR
+    std::optional<int> game; // --game CODE, this run only
     QString command;
-    QStringList arguments;      // after the command
+    QStringList arguments; // after the command
     bool help = false;
 };
 

@@ -7,7 +7,7 @@ namespace corvinel {
 
 QStringList HistoryGrid::header()
 {
-    QStringList h {QStringLiteral("期号")};
+    QStringList h { QStringLiteral("期号") };
     for (int p = 1; p <= kPositions; ++p)
         h << QStringLiteral("第%1位").arg(p);
     return h;

@@ -10,7 +10,7 @@ namespace corvinel {
 
 namespace {
 
-constexpr std::array<int, 3> kMenuGames = {issue::kGuangdong, issue::kTianjin, issue::kHunan};
+constexpr std::array<int, 3> kMenuGames = { issue::kGuangdong, issue::kTianjin, issue::kHunan };
 
 bool validKind(int kind)
 {
@@ -111,11 +111,16 @@ void Session::startUp()
 bool Session::option1Selected(int i) const
 {
     switch (i) {
-    case 0: return !bolZyw;
-    case 1: return bolZyw;
-    case 2: return !bolSq;
-    case 3: return bolSq;
-    default: return false;
+    case 0:
+        return !bolZyw;
+    case 1:
+        return bolZyw;
+    case 2:
+        return !bolSq;
+    case 3:
+        return bolSq;
+    default:
+        return false;
     }
 }
 
@@ -200,7 +205,7 @@ std::optional<Refusal> Session::maskEdBox2LostFocus(const QString& text)
     if (!v || *v < 1 || *v > 9) {
         maskEdBox2 = QString::number(lookBack);
         emit stateChanged();
-        return Refusal {QStringLiteral("输入有误"), QStringLiteral("前几期的期数只能是1到9中的自然数，请重新输入。")};
+        return Refusal { QStringLiteral("输入有误"), QStringLiteral("前几期的期数只能是1到9中的自然数，请重新输入。") };
     }
     lookBack = static_cast<int>(*v);
     maskEdBox2 = QString::number(lookBack);
@@ -294,8 +299,8 @@ QString Session::setDayTitle()
 
 Refusal Session::setDayRefusal()
 {
-    return {QStringLiteral("输入有误"),
-            QStringLiteral("为了保证时效性和提高计算效率，软件只能统计16天以内的数据，请输入2到16中的自然数。")};
+    return { QStringLiteral("输入有误"),
+             QStringLiteral("为了保证时效性和提高计算效率，软件只能统计16天以内的数据，请输入2到16中的自然数。") };
 }
 
 Session::SetDayOutcome Session::mnuSetDayAnswer(const std::optional<QString>& answer)
@@ -329,8 +334,8 @@ std::optional<Refusal> Session::setUpdateBase(const QString& address)
         const QString scheme = url.scheme().toLower();
         if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
             || url.host().isEmpty())
-            return Refusal {QStringLiteral("输入有误"),
-                            QStringLiteral("网址无效：请输入以 http:// 或 https:// 开头的完整网址。")};
+            return Refusal { QStringLiteral("输入有误"),
+                             QStringLiteral("网址无效：请输入以 http:// 或 https:// 开头的完整网址。") };
     }
     updateBase = a;
     m_settings->writeText(Settings::UpdateBase, a);

@@ -46,10 +46,20 @@ class Session : public QObject
 
 public:
     // Tabs of TabStrip1.
-    enum Tab { TabHistory = 0, TabManual = 1, TabVerify = 2 };
+    enum Tab
+    {
+        TabHistory = 0,
+        TabManual = 1,
+        TabVerify = 2
+    };
 
     // Outcome of one answer to the mnuSetDay input box.
-    enum class SetDayOutcome { Accepted, Unchanged, Refused };
+    enum class SetDayOutcome
+    {
+        Accepted,
+        Unchanged,
+        Refused
+    };
 
     // `settings` is the settings store to read and write (the user's store
     // unless a test hands an ini file); `dataFolder` holds the database.
@@ -66,23 +76,23 @@ public:
     bool isStarted() const { return m_started; }
 
     // ---- Persisted settings, as read at start-up and changed by handlers ----
-    int lotteryCode = 0;       // GsZl: 544 Guangdong, 568 Tianjin, 556 Hunan
-    int drawsPerDay = 0;       // follows lotteryCode
-    bool bolZyw = false;       // true "自由位" (free positions), false "固定位"
-    bool bolSq = false;        // true "上期", false "前    期" (N back)
-    bool bolZuxuan = false;    // true "组选", false "直选"
-    bool bolZhpm = false;      // true "红球", false "红蓝"
-    bool sxSetup = false;      // SxSetup: true zodiac numbers by order, false by age
-    int searchKind = 0;        // intLei, 0..5
-    int resultKind = 0;        // intXianshiLei, 0..5
-    QString resultKindLetter;  // kind letter of resultKind
-    int consqSort = 0;         // intConsqSort, result position 1..8
-    int dsIni = 0;             // segment base 0/1
-    int sxIni = 0;             // zodiac base 0/1
-    int lookBack = 0;          // intPreQi, the N of "前 N 期"
-    int zhWSetup = 0;          // intZhWSetup, combination size
-    int retentionDays = 0;     // IniSerchDay, 2..16
-    QString updateBase;        // UpdateBase, results site of the online update (empty: its default)
+    int lotteryCode = 0; // GsZl: 544 Guangdong, 568 Tianjin, 556 Hunan
+    int drawsPerDay = 0; // follows lotteryCode
+    bool bolZyw = false; // true "自由位" (free positions), false "固定位"
+    bool bolSq = false; // true "上期", false "前    期" (N back)
+    bool bolZuxuan = false; // true "组选", false "直选"
+    bool bolZhpm = false; // true "红球", false "红蓝"
+    bool sxSetup = false; // SxSetup: true zodiac numbers by order, false by age
+    int searchKind = 0; // intLei, 0..5
+    int resultKind = 0; // intXianshiLei, 0..5
+    QString resultKindLetter; // kind letter of resultKind
+    int consqSort = 0; // intConsqSort, result position 1..8
+    int dsIni = 0; // segment base 0/1
+    int sxIni = 0; // zodiac base 0/1
+    int lookBack = 0; // intPreQi, the N of "前 N 期"
+    int zhWSetup = 0; // intZhWSetup, combination size
+    int retentionDays = 0; // IniSerchDay, 2..16
+    QString updateBase; // UpdateBase, results site of the online update (empty: its default)
 
     // ---- Search pattern and mode ----
     std::array<int, 9> pattern {}; // slots 1..8 used
@@ -91,19 +101,19 @@ public:
     std::int64_t lastDrawQqh = 0; // QQH of the last stored draw, set by nextIssueDisplay()
 
     // ---- Texts of the boxes ----
-    QString text1 = QStringLiteral("2007001");                                       // next draw issue number
-    std::array<QString, 2> text3 = {QStringLiteral("2013001"), QStringLiteral("2013001")}; // range start / end
-    QString text4 = QStringLiteral("20161212001");                                   // verification issue number
-    std::array<QString, 19> text2;   // 1..8 pattern of tab 1, 11..18 pattern of tab 3
-    std::array<QString, 8> text22;   // manual pattern boxes (element 0 = position 8)
+    QString text1 = QStringLiteral("2007001"); // next draw issue number
+    std::array<QString, 2> text3 = { QStringLiteral("2013001"), QStringLiteral("2013001") }; // range start / end
+    QString text4 = QStringLiteral("20161212001"); // verification issue number
+    std::array<QString, 19> text2; // 1..8 pattern of tab 1, 11..18 pattern of tab 3
+    std::array<QString, 8> text22; // manual pattern boxes (element 0 = position 8)
     std::array<QString, 9> maskEdBox1; // 1..8 manual entry of the latest draw
-    QString maskEdBox2;              // look-back count as shown
-    QString combo1;                  // combination size as shown
+    QString maskEdBox2; // look-back count as shown
+    QString combo1; // combination size as shown
 
     // ---- Check boxes ----
-    std::array<bool, 19> check1 {};  // 1..8 on tab 1, 11..18 on tab 3
-    std::array<bool, 8> check11 {};  // manual tab, element 0 = position 8
-    bool check4 = false;             // "仅检索该期前"
+    std::array<bool, 19> check1 {}; // 1..8 on tab 1, 11..18 on tab 3
+    std::array<bool, 8> check11 {}; // manual tab, element 0 = position 8
+    bool check4 = false; // "仅检索该期前"
 
     // ---- Derived checks of the option groups and menus ----
     bool option1Selected(int i) const;
@@ -185,7 +195,7 @@ public:
     ZodiacTables& zodiac() { return m_zodiac; }
     const ZodiacTables& zodiac() const { return m_zodiac; }
     QString dataFolder() const { return m_dataFolder; }
-    EncoderBases bases() const { return {sxIni, dsIni}; }
+    EncoderBases bases() const { return { sxIni, dsIni }; }
 
     // For changes made outside the handlers.
     void notifyStateChanged() { emit stateChanged(); }

@@ -20,22 +20,22 @@ struct Rule
     int high;
 };
 
-constexpr std::array<Rule, 14> kRules = {{
-    {"bolZyw", true, 1, 0, 1},
-    {"bolSq", true, 1, 0, 1},
-    {"GsZl", false, 556, 0, 0}, // one of the game codes
-    {"intLei", false, 0, 0, 5},
-    {"bolZuxuan", true, 0, 0, 1},
-    {"intConsqSort", false, 1, 1, 8},
-    {"intXianshiLei", false, 0, 0, 5},
-    {"DsIni", false, 1, 0, 1},
-    {"SxIni", false, 1, 0, 1},
-    {"SxSetup", true, 0, 0, 1},
-    {"bolZhpm", true, 0, 0, 1},
-    {"intPreQi", false, 2, 1, 9},
-    {"intZhWSetup", false, 2, 1, 6},
-    {"IniSerchDay", false, 6, 2, 16},
-}};
+constexpr std::array<Rule, 14> kRules = { {
+    { "bolZyw", true, 1, 0, 1 },
+    { "bolSq", true, 1, 0, 1 },
+    { "GsZl", false, 556, 0, 0 }, // one of the game codes
+    { "intLei", false, 0, 0, 5 },
+    { "bolZuxuan", true, 0, 0, 1 },
+    { "intConsqSort", false, 1, 1, 8 },
+    { "intXianshiLei", false, 0, 0, 5 },
+    { "DsIni", false, 1, 0, 1 },
+    { "SxIni", false, 1, 0, 1 },
+    { "SxSetup", true, 0, 0, 1 },
+    { "bolZhpm", true, 0, 0, 1 },
+    { "intPreQi", false, 2, 1, 9 },
+    { "intZhWSetup", false, 2, 1, 6 },
+    { "IniSerchDay", false, 6, 2, 16 },
+} };
 
 const Rule* ruleOf(const QString& key)
 {
@@ -68,35 +68,35 @@ SettingCheck checkSetting(const QString& key, const QString& value)
     if (key == QLatin1String(Settings::UpdateBase)) {
         const QString a = value.trimmed();
         if (a.isEmpty())
-            return {true, a, {}};
+            return { true, a, {} };
         const QUrl url(a, QUrl::StrictMode);
         const QString scheme = url.scheme().toLower();
         if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
             || url.host().isEmpty())
-            return {false, {}, QStringLiteral("UpdateBase: not an http:// or https:// address: %1").arg(a)};
-        return {true, a, {}};
+            return { false, {}, QStringLiteral("UpdateBase: not an http:// or https:// address: %1").arg(a) };
+        return { true, a, {} };
     }
     const Rule* r = ruleOf(key);
     if (!r)
-        return {false, {}, QStringLiteral("unknown setting: %1").arg(key)};
+        return { false, {}, QStringLiteral("unknown setting: %1").arg(key) };
     if (r->isBool) {
         const QString t = value.trimmed();
         if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-            return {true, QStringLiteral("True"), {}};
+            return { true, QStringLiteral("True"), {} };
         if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-            return {true, QStringLiteral("False"), {}};
-        return {false, {}, QStringLiteral("%1: expected True or False, got \"%2\"").arg(key, value)};
+            return { true, QStringLiteral("False"), {} };
+        return { false, {}, QStringLiteral("%1: expected True or False, got \"%2\"").arg(key, value) };
     }
     const auto v = issue::wholeNumber(value);
     if (!v)
-        return {false, {}, QStringLiteral("%1: not a whole number: \"%2\"").arg(key, value)};
+        return { false, {}, QStringLiteral("%1: not a whole number: \"%2\"").arg(key, value) };
     if (key == QLatin1String("GsZl")) {
         if (*v != issue::kGuangdong && *v != issue::kHunan && *v != issue::kCode566 && *v != issue::kTianjin)
-            return {false, {}, QStringLiteral("GsZl: expected 544, 556, 566 or 568, got %1").arg(*v)};
+            return { false, {}, QStringLiteral("GsZl: expected 544, 556, 566 or 568, got %1").arg(*v) };
     } else if (*v < r->low || *v > r->high) {
-        return {false, {}, QStringLiteral("%1: expected %2..%3, got %4").arg(key).arg(r->low).arg(r->high).arg(*v)};
+        return { false, {}, QStringLiteral("%1: expected %2..%3, got %4").arg(key).arg(r->low).arg(r->high).arg(*v) };
     }
-    return {true, QString::number(*v), {}};
+    return { true, QString::number(*v), {} };
 }
 
 } // namespace corvinel

@@ -12,7 +12,7 @@ namespace corvinel {
 struct SettingCheck
 {
     bool ok = false;
-    QString text;  // the text to store ("True"/"False", decimal, address)
+    QString text; // the text to store ("True"/"False", decimal, address)
     QString error; // why the value was refused
 };
 

@@ -13,7 +13,7 @@ Dialogs::Dialogs(QWidget* parent)
 QMessageBox::StandardButton Dialogs::message(const QString& title, const QString& text,
                                              QMessageBox::StandardButtons buttons, QMessageBox::Icon icon)
 {
-    m_shown.append({Shown::Message, title, text});
+    m_shown.append({ Shown::Message, title, text });
     if (!m_messageAnswers.empty()) {
         const auto a = m_messageAnswers.front();
         m_messageAnswers.pop_front();
@@ -32,7 +32,7 @@ QMessageBox::StandardButton Dialogs::message(const QString& title, const QString
 
 std::optional<QString> Dialogs::input(const QString& title, const QString& prompt, const QString& defaultText)
 {
-    m_shown.append({Shown::Input, title, prompt});
+    m_shown.append({ Shown::Input, title, prompt });
     if (!m_inputAnswers.empty()) {
         const InputAnswer a = m_inputAnswers.front();
         m_inputAnswers.pop_front();
@@ -51,7 +51,7 @@ std::optional<QString> Dialogs::input(const QString& title, const QString& promp
 
 QString Dialogs::openFile(const QString& title, const QString& dir, const QString& filter)
 {
-    m_shown.append({Shown::OpenFile, title, dir});
+    m_shown.append({ Shown::OpenFile, title, dir });
     if (!m_fileAnswers.empty()) {
         const QString a = m_fileAnswers.front();
         m_fileAnswers.pop_front();
@@ -64,7 +64,7 @@ QString Dialogs::openFile(const QString& title, const QString& dir, const QStrin
 
 QString Dialogs::saveFile(const QString& title, const QString& path, const QString& filter)
 {
-    m_shown.append({Shown::SaveFile, title, path});
+    m_shown.append({ Shown::SaveFile, title, path });
     if (!m_fileAnswers.empty()) {
         const QString a = m_fileAnswers.front();
         m_fileAnswers.pop_front();

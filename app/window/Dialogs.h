@@ -21,7 +21,13 @@ class Dialogs
 public:
     struct Shown
     {
-        enum Kind { Message, Input, OpenFile, SaveFile } kind;
+        enum Kind
+        {
+            Message,
+            Input,
+            OpenFile,
+            SaveFile
+        } kind;
         QString title;
         QString text;
     };
@@ -46,7 +52,7 @@ public:
     // Nothing queues a cancelled input box.
     void queueInput(const std::optional<QString>& answer)
     {
-        m_inputAnswers.push_back({answer.has_value(), answer.value_or(QString())});
+        m_inputAnswers.push_back({ answer.has_value(), answer.value_or(QString()) });
     }
     void queueFile(const QString& path) { m_fileAnswers.push_back(path); }
     const QList<Shown>& shown() const { return m_shown; }

@@ -7,9 +7,9 @@ namespace corvinel::help {
 
 // The three help pages ship with the program (installed to
 // <prefix>/share/corvinel/help); these are their file names.
-inline constexpr const char* kFrontPage = "index.html";     // mnuFrontPage: product home page
-inline constexpr const char* kDescription = "manual.html";  // mnuDescrb: description of the program
-inline constexpr const char* kDemo = "demo.html";           // numYanshiDown: the demonstration
+inline constexpr const char* kFrontPage = "index.html"; // mnuFrontPage: product home page
+inline constexpr const char* kDescription = "manual.html"; // mnuDescrb: description of the program
+inline constexpr const char* kDemo = "demo.html"; // numYanshiDown: the demonstration
 
 // Folder of the installed help pages: beside the executable's share folder,
 // else the source tree's share/help (running from a build folder).

@@ -52,8 +52,7 @@ QString positionCaption(int p)
     return QStringLiteral("第%1位").arg(p);
 }
 
-template<typename W>
-W* named(W* w, const QString& name)
+template<typename W> W* named(W* w, const QString& name)
 {
     w->setObjectName(name);
     return w;
@@ -104,8 +103,7 @@ void showCheck(QAbstractButton* b, bool checked)
 
 // Radio groups may show no selection at all (a stored value out of range), so
 // the buttons are set with exclusivity lifted for a moment.
-template<std::size_t N, typename Pred>
-void showRadios(const std::array<QRadioButton*, N>& buttons, Pred selected)
+template<std::size_t N, typename Pred> void showRadios(const std::array<QRadioButton*, N>& buttons, Pred selected)
 {
     for (std::size_t i = 0; i < N; ++i) {
         QRadioButton* b = buttons[i];
@@ -145,8 +143,8 @@ public:
         if (!m_box)
             return QLabel::sizeHint();
         const QFontMetrics fm = fontMetrics();
-        return {fm.horizontalAdvance(prefix()) + boxWidth() + fm.horizontalAdvance(suffix()) + 4,
-                qMax(fm.height(), m_box->sizeHint().height())};
+        return { fm.horizontalAdvance(prefix()) + boxWidth() + fm.horizontalAdvance(suffix()) + 4,
+                 qMax(fm.height(), m_box->sizeHint().height()) };
     }
     QSize minimumSizeHint() const override { return sizeHint(); }
 
@@ -219,7 +217,7 @@ frmMain::frmMain(std::unique_ptr<Session> session, QWidget* parent)
     new ManualEntryController(this);
     new ExportController(this);
     new UpdateController(this);
-    new WheelFilter(this, {m_grids[1], m_grids[2], m_grids[3]});
+    new WheelFilter(this, { m_grids[1], m_grids[2], m_grids[3] });
 
     refreshHistoryGrid();
     refreshFromSession();
@@ -259,7 +257,8 @@ void frmMain::buildUi()
     }
     left->addWidget(m_grids[1], 1);
 
-    m_label12 = named(new PromptLabel(QStringLiteral("在下面输入 2007001    期历史号码:"), central), QStringLiteral("Label12"));
+    m_label12 = named(new PromptLabel(QStringLiteral("在下面输入 2007001    期历史号码:"), central),
+                      QStringLiteral("Label12"));
     left->addWidget(m_label12);
     m_text1 = box(QStringLiteral("Text1"), m_label12);
     m_text1->setText(m_session->text1);
@@ -280,10 +279,12 @@ void frmMain::buildUi()
     left->addLayout(importButtons);
     auto* cmdRdLst = named(new QPushButton(QStringLiteral("读取历史号文本(&W)"), central), QStringLiteral("cmdRdLst"));
     cmdRdLst->setToolTip(QStringLiteral("从历史号码文本文件中读取历史号中最后一期之后的新的历史号码"));
-    auto* command21 = named(new QPushButton(QStringLiteral("历史号在线更新(&O)"), central), QStringLiteral("Command21"));
+    auto* command21
+        = named(new QPushButton(QStringLiteral("历史号在线更新(&O)"), central), QStringLiteral("Command21"));
     command21->setToolTip(QStringLiteral("从官方服务器更新历史号码"));
     auto* command3 = named(new QPushButton(QStringLiteral("删除最后历史(&D)"), central), QStringLiteral("Command3"));
-    auto* command4 = named(new QPushButton(QStringLiteral("历史号码导出文本文件(&O)"), central), QStringLiteral("Command4"));
+    auto* command4
+        = named(new QPushButton(QStringLiteral("历史号码导出文本文件(&O)"), central), QStringLiteral("Command4"));
     importButtons->addWidget(cmdRdLst, 0, 0);
     importButtons->addWidget(command21, 0, 1);
     importButtons->addWidget(command3, 1, 0);
@@ -328,10 +329,11 @@ void frmMain::buildUi()
                 check = m_check11[e] = named(new QCheckBox(positionCaption(k), f), QStringLiteral("Check11_%1").arg(e));
                 text = m_text22[e] = box(QStringLiteral("Text22_%1").arg(e), f, 3);
                 // The manual boxes take backspace, "-" and digits only.
-                text->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[-0-9]*")), text));
+                text->setValidator(
+                    new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[-0-9]*")), text));
             } else {
-                check = m_check1[10 + k] =
-                    named(new QCheckBox(positionCaption(k), f), QStringLiteral("Check1_%1").arg(10 + k));
+                check = m_check1[10 + k]
+                    = named(new QCheckBox(positionCaption(k), f), QStringLiteral("Check1_%1").arg(10 + k));
                 text = m_text2[10 + k] = box(QStringLiteral("Text2_%1").arg(10 + k), f, 3);
             }
             text->setAlignment(Qt::AlignCenter);
@@ -395,9 +397,11 @@ void frmMain::buildUi()
     auto* frame4 = frame(QStringLiteral("Frame4"), QStringLiteral("结果类型选择"), central);
     auto* l4 = new QHBoxLayout(frame4);
     for (int i = 0; i < kKindCount; ++i) {
-        m_option3[i] = named(new QRadioButton(QString::fromUtf8(kKindCaptions[i]), frame3), QStringLiteral("Option3_%1").arg(i));
+        m_option3[i]
+            = named(new QRadioButton(QString::fromUtf8(kKindCaptions[i]), frame3), QStringLiteral("Option3_%1").arg(i));
         l3->addWidget(m_option3[i]);
-        m_option4[i] = named(new QRadioButton(QString::fromUtf8(kKindCaptions[i]), frame4), QStringLiteral("Option4_%1").arg(i));
+        m_option4[i]
+            = named(new QRadioButton(QString::fromUtf8(kKindCaptions[i]), frame4), QStringLiteral("Option4_%1").arg(i));
         l4->addWidget(m_option4[i]);
     }
     kindsRow->addWidget(frame3);
@@ -450,8 +454,8 @@ void frmMain::buildUi()
         m_grids[g]->setModel(m_models[g]);
     }
     // Ranking grid column widths are fixed at start-up.
-    const std::array<int, 4> rankWidths = {480, 680, 800, 880};
-    m_models[3]->setTable({QString(), QString(), QString(), QString()}, {});
+    const std::array<int, 4> rankWidths = { 480, 680, 800, 880 };
+    m_models[3]->setTable({ QString(), QString(), QString(), QString() }, {});
     for (int c = 0; c < 4; ++c)
         m_grids[3]->setColumnWidth(c, twipsToPixels(rankWidths[c]));
 
@@ -695,8 +699,8 @@ void frmMain::askRetentionDays()
 void frmMain::askUpdateBase()
 {
     for (;;) {
-        const auto answer =
-            m_dialogs.input(Session::updateBaseTitle(), Session::updateBasePrompt(), m_session->updateBase);
+        const auto answer
+            = m_dialogs.input(Session::updateBaseTitle(), Session::updateBasePrompt(), m_session->updateBase);
         if (!answer)
             return;
         const auto refusal = m_session->setUpdateBase(*answer);
@@ -710,10 +714,10 @@ void frmMain::openHelpPage(const char* page)
 {
     const QUrl url = help::pageUrl(page);
     if (url.isEmpty() || !QDesktopServices::openUrl(url))
-        m_dialogs.message(QStringLiteral("无法打开帮助页面"),
-                          QStringLiteral("找不到或无法打开帮助页面 %1，请检查程序是否完整安装。")
-                              .arg(QString::fromLatin1(page)),
-                          QMessageBox::Ok, QMessageBox::Warning);
+        m_dialogs.message(
+            QStringLiteral("无法打开帮助页面"),
+            QStringLiteral("找不到或无法打开帮助页面 %1，请检查程序是否完整安装。").arg(QString::fromLatin1(page)),
+            QMessageBox::Ok, QMessageBox::Warning);
 }
 
 } // namespace corvinel

@@ -75,10 +75,10 @@ private:
     std::array<QRadioButton*, 6> m_option4 {};
     std::array<QRadioButton*, 9> m_option5 {}; // elements 1..8
     std::array<QRadioButton*, 2> m_option6 {};
-    std::array<QCheckBox*, 19> m_check1 {};    // 1..8, 11..18
+    std::array<QCheckBox*, 19> m_check1 {}; // 1..8, 11..18
     std::array<QCheckBox*, 8> m_check11 {};
     QCheckBox* m_check4 = nullptr;
-    std::array<QLineEdit*, 19> m_text2 {};     // 1..8, 11..18
+    std::array<QLineEdit*, 19> m_text2 {}; // 1..8, 11..18
     std::array<QLineEdit*, 8> m_text22 {};
     QLineEdit* m_text1 = nullptr;
     std::array<QLineEdit*, 2> m_text3 {};
@@ -87,8 +87,8 @@ private:
     QLineEdit* m_maskEdBox2 = nullptr;
     QComboBox* m_combo1 = nullptr;
     QLabel* m_label12 = nullptr;
-    std::array<QTableView*, 4> m_grids {};     // 1..3
-    std::array<GridModel*, 4> m_models {};     // 1..3
+    std::array<QTableView*, 4> m_grids {}; // 1..3
+    std::array<GridModel*, 4> m_models {}; // 1..3
 
     QMenu* m_mnuLsgl = nullptr;
     QMenu* m_mnuSetup = nullptr;

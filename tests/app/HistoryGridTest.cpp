@@ -7,9 +7,9 @@ using namespace corvinel;
 TEST(HistoryGrid, HeaderAndCellTexts)
 {
     EXPECT_EQ(HistoryGrid::header(),
-              (QStringList {QStringLiteral("期号"), QStringLiteral("第1位"), QStringLiteral("第2位"),
-                            QStringLiteral("第3位"), QStringLiteral("第4位"), QStringLiteral("第5位"),
-                            QStringLiteral("第6位"), QStringLiteral("第7位"), QStringLiteral("第8位")}));
+              (QStringList { QStringLiteral("期号"), QStringLiteral("第1位"), QStringLiteral("第2位"),
+                             QStringLiteral("第3位"), QStringLiteral("第4位"), QStringLiteral("第5位"),
+                             QStringLiteral("第6位"), QStringLiteral("第7位"), QStringLiteral("第8位") }));
     std::vector<SnapshotRow> rows(2);
     rows[0].sqqh = 16090852;
     rows[1].sqqh = 161212001;

@@ -38,17 +38,17 @@ TEST_P(NextIssue, FollowsTheLastStoredDraw)
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, NextIssue,
-                         ::testing::Values(NextCase {161212083, kTianjin, "20161212084"}, // within the day
-                                           NextCase {161212084, kTianjin, "20161213001"}, // day ended
-                                           NextCase {161231084, kHunan, "20170101001"},   // year change
-                                           NextCase {160228084, kHunan, "20160229001"},   // leap day
-                                           NextCase {16090897, kCode566, "2016090901"},   // 97 a day
-                                           NextCase {16090884, kCode566, "2016090885"},
+                         ::testing::Values(NextCase { 161212083, kTianjin, "20161212084" }, // within the day
+                                           NextCase { 161212084, kTianjin, "20161213001" }, // day ended
+                                           NextCase { 161231084, kHunan, "20170101001" }, // year change
+                                           NextCase { 160228084, kHunan, "20160229001" }, // leap day
+                                           NextCase { 16090897, kCode566, "2016090901" }, // 97 a day
+                                           NextCase { 16090884, kCode566, "2016090885" },
                                            // Guangdong: 84 a day, two-digit sequence
-                                           NextCase {16090852, kGuangdong, "2016090853"},
-                                           NextCase {16090808, kGuangdong, "2016090809"},
-                                           NextCase {16090884, kGuangdong, "2016090901"},
-                                           NextCase {16123184, kGuangdong, "2017010101"}));
+                                           NextCase { 16090852, kGuangdong, "2016090853" },
+                                           NextCase { 16090808, kGuangdong, "2016090809" },
+                                           NextCase { 16090884, kGuangdong, "2016090901" },
+                                           NextCase { 16123184, kGuangdong, "2017010101" }));
 
 TEST(NextIssue, DayEndWithoutReadableDateGivesNothing)
 {
@@ -75,16 +75,13 @@ TEST_P(Predecessor, IsTheDrawBefore)
     EXPECT_EQ(*p, c.predecessor);
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, Predecessor,
-                         ::testing::Values(PredCase {"20161212002", kTianjin, 161212001},
-                                           PredCase {"20161212001", kTianjin, 161211084},
-                                           PredCase {"20170101001", kTianjin, 161231084},
-                                           PredCase {"20161212010", kTianjin, 161212009},
-                                           PredCase {"20160301001", kHunan, 160229084},
-                                           PredCase {"2016090853", kGuangdong, 16090852},
-                                           PredCase {"2016090901", kGuangdong, 16090884},
-                                           PredCase {"2017010101", kGuangdong, 16123184},
-                                           PredCase {"2016090901", kCode566, 16090897}));
+INSTANTIATE_TEST_SUITE_P(
+    Examples, Predecessor,
+    ::testing::Values(PredCase { "20161212002", kTianjin, 161212001 }, PredCase { "20161212001", kTianjin, 161211084 },
+                      PredCase { "20170101001", kTianjin, 161231084 }, PredCase { "20161212010", kTianjin, 161212009 },
+                      PredCase { "20160301001", kHunan, 160229084 }, PredCase { "2016090853", kGuangdong, 16090852 },
+                      PredCase { "2016090901", kGuangdong, 16090884 }, PredCase { "2017010101", kGuangdong, 16123184 },
+                      PredCase { "2016090901", kCode566, 16090897 }));
 
 TEST(Predecessor, InvalidTextsGiveNothing)
 {

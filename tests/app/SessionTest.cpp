@@ -64,7 +64,8 @@ protected:
         RowWriter w(db);
         ASSERT_TRUE(w.isValid()) << w.lastError().toStdString();
         for (std::size_t i = 0; i < issues.size(); ++i)
-            ASSERT_TRUE(w.insert(s->encoder().encode(issues[i], numbersOf(seed + static_cast<int>(i)), s->bases(), false)))
+            ASSERT_TRUE(
+                w.insert(s->encoder().encode(issues[i], numbersOf(seed + static_cast<int>(i)), s->bases(), false)))
                 << w.lastError().toStdString();
         ASSERT_TRUE(t.commit());
         s->store().markChanged();
@@ -159,11 +160,11 @@ TEST_F(SessionTest, NextIssueAndDefaultRangeFollowTheHistory)
 {
     putRaw(QStringLiteral("GsZl"), QStringLiteral("568"));
     start();
-    addDraws({161212083});
+    addDraws({ 161212083 });
     EXPECT_EQ(s->text1, QStringLiteral("20161212084"));
     EXPECT_EQ(s->text4, QStringLiteral("20161212084"));
     EXPECT_EQ(s->lastDrawQqh, 161212084);
-    addDraws({161212084});
+    addDraws({ 161212084 });
     EXPECT_EQ(s->text1, QStringLiteral("20161213001"));
 
     // A game change takes effect for the next history change only.
@@ -176,7 +177,7 @@ TEST_F(SessionTest, NextIssueAndDefaultRangeFollowTheHistory)
 TEST_F(SessionTest, HistoryWithOneDrawGivesTheDefaultRange)
 {
     start();
-    addDraws({161212005});
+    addDraws({ 161212005 });
     start(); // restart on the same folder and settings
     EXPECT_EQ(s->snapshot().recordCount(), 1);
     EXPECT_EQ(s->text3[0], QStringLiteral("20161212006"));
@@ -189,7 +190,7 @@ TEST_F(SessionTest, HistoryWithOneDrawGivesTheDefaultRange)
 TEST_F(SessionTest, ReferenceDrawOfTheLookBackCount)
 {
     start();
-    addDraws({161212001, 161212002, 161212003, 161212004});
+    addDraws({ 161212001, 161212002, 161212003, 161212004 });
     expectPatternOf(161212004, 0); // 上期: the last draw
 
     s->option1Clicked(2); // 前 N 期 with N = 2
@@ -219,7 +220,7 @@ TEST_F(SessionTest, ReferenceDrawOfTheLookBackCount)
 TEST_F(SessionTest, ZodiacKindShowsNamesAndGroupModeKeepsTheDisplay)
 {
     start();
-    addDraws({161212001, 161212002});
+    addDraws({ 161212001, 161212002 });
     s->option3Clicked(1);
     EXPECT_EQ(stored(QStringLiteral("intLei")), QStringLiteral("1"));
     expectPatternOf(161212002, 1);
@@ -236,7 +237,7 @@ TEST_F(SessionTest, ZodiacKindShowsNamesAndGroupModeKeepsTheDisplay)
 TEST_F(SessionTest, TabsAndManualMode)
 {
     start();
-    addDraws({161212001, 161212002});
+    addDraws({ 161212001, 161212002 });
     s->text22[1] = QStringLiteral("7");
     s->text22[0] = QStringLiteral("15"); // position 8
     s->text22[2] = QStringLiteral("x");
@@ -266,7 +267,7 @@ TEST_F(SessionTest, VerificationRefreshAndCheck4)
 {
     putRaw(QStringLiteral("GsZl"), QStringLiteral("568"));
     start();
-    addDraws({161211083, 161211084, 161212001, 161212002, 161212003, 161212004, 161212005});
+    addDraws({ 161211083, 161211084, 161212001, 161212002, 161212003, 161212004, 161212005 });
     s->text4 = QStringLiteral("20161212004");
     s->selectTab(Session::TabVerify);
     EXPECT_EQ(s->text3[1], QStringLiteral("20161212005")); // Check4 off: the last draw

@@ -36,7 +36,7 @@ int main(int argc, char* argv[])
         auto* tabs = w.findChild<QTabBar*>(QStringLiteral("TabStrip1"));
         auto* pages = w.findChild<QWidget*>(QStringLiteral("TabPages"));
         QList<QPixmap> side;
-        for (int t : {1, 2}) {
+        for (int t : { 1, 2 }) {
             tabs->setCurrentIndex(t);
             QCoreApplication::processEvents();
             const QPoint topLeft = tabs->mapTo(&w, QPoint(0, 0));
@@ -46,7 +46,7 @@ int main(int argc, char* argv[])
         tabs->setCurrentIndex(0);
         QList<QPixmap> menus;
         menus << w.setupMenu()->grab() << w.historyMenu()->grab();
-        for (const char* name : {"mnuSxCssetup", "mnuDssetup", "mnuSxqzSetup", "mnuCaizhong"})
+        for (const char* name : { "mnuSxCssetup", "mnuDssetup", "mnuSxqzSetup", "mnuCaizhong" })
             menus << w.findChild<QMenu*>(QLatin1String(name))->grab();
         int sideW = 0, sideH = 0;
         for (const QPixmap& p : side) {

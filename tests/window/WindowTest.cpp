@@ -57,8 +57,7 @@ private:
         return *m_window;
     }
 
-    template<typename T>
-    T* child(const char* name)
+    template<typename T> T* child(const char* name)
     {
         T* w = m_window->findChild<T*>(QLatin1String(name));
         if (!w)
@@ -121,11 +120,12 @@ private slots:
         open();
         QCOMPARE(m_window->objectName(), QStringLiteral("frmMain"));
         QCOMPARE(m_window->windowTitle(), QStringLiteral("Corvinel 快乐十分分析"));
-        const char* names[] = {"TabStrip1", "Frame2_0", "Frame2_1", "Frame2_2", "Frame1_0", "Frame1_1", "Frame1_2",
-                               "Frame3", "Frame4", "Frame5", "Frame6", "Frame7", "MSFlexGrid1", "MSFlexGrid2",
-                               "MSFlexGrid3", "MaskEdBox2", "Combo1", "Text1", "Text3_0", "Text3_1", "Text4",
-                               "Check4", "Label12", "Label1", "Label4", "Command1", "Command2", "Command3",
-                               "Command4", "Command9", "Command21", "cmdRdLst", "mnuLsgl", "mnuSetup"};
+        const char* names[]
+            = { "TabStrip1",   "Frame2_0",   "Frame2_1",  "Frame2_2", "Frame1_0", "Frame1_1",    "Frame1_2",
+                "Frame3",      "Frame4",     "Frame5",    "Frame6",   "Frame7",   "MSFlexGrid1", "MSFlexGrid2",
+                "MSFlexGrid3", "MaskEdBox2", "Combo1",    "Text1",    "Text3_0",  "Text3_1",     "Text4",
+                "Check4",      "Label12",    "Label1",    "Label4",   "Command1", "Command2",    "Command3",
+                "Command4",    "Command9",   "Command21", "cmdRdLst", "mnuLsgl",  "mnuSetup" };
         for (const char* n : names)
             QVERIFY2(m_window->findChild<QWidget*>(QLatin1String(n)), n);
         for (int k = 1; k <= 8; ++k) {
@@ -143,8 +143,8 @@ private slots:
             QCOMPARE(child<QRadioButton>(qPrintable(QStringLiteral("Option5_%1").arg(k)))->text(),
                      QStringLiteral("第%1位").arg(k));
         }
-        const QStringList kinds = {QStringLiteral("号码"), QStringLiteral("生肖"), QStringLiteral("头数"),
-                                   QStringLiteral("尾数"), QStringLiteral("合数"), QStringLiteral("段数")};
+        const QStringList kinds = { QStringLiteral("号码"), QStringLiteral("生肖"), QStringLiteral("头数"),
+                                    QStringLiteral("尾数"), QStringLiteral("合数"), QStringLiteral("段数") };
         for (int i = 0; i < 6; ++i) {
             QCOMPARE(child<QRadioButton>(qPrintable(QStringLiteral("Option3_%1").arg(i)))->text(), kinds[i]);
             QCOMPARE(child<QRadioButton>(qPrintable(QStringLiteral("Option4_%1").arg(i)))->text(), kinds[i]);
@@ -177,10 +177,10 @@ private slots:
         QCOMPARE(tabs->tabText(1), QStringLiteral("手动输入号"));
         QCOMPARE(tabs->tabText(2), QStringLiteral("验证指定期"));
 
-        const char* actions[] = {"mnuDcls", "mnuErase", "mnuClear", "mnuDlzd", "mnuEszhzd", "mnuSxcs_0",
-                                 "mnuSxcs_1", "mnuDscs_0", "mnuDscs_1", "mnuSxsetup_0", "mnuSxsetup_1",
-                                 "mnuSetDay", "mnuUpdateBase", "mnuFrontPage", "mnuDescrb", "numYanshiDown",
-                                 "mnuKL10_0", "mnuKL10_1", "mnuKL10_2"};
+        const char* actions[] = { "mnuDcls",       "mnuErase",  "mnuClear",      "mnuDlzd",      "mnuEszhzd",
+                                  "mnuSxcs_0",     "mnuSxcs_1", "mnuDscs_0",     "mnuDscs_1",    "mnuSxsetup_0",
+                                  "mnuSxsetup_1",  "mnuSetDay", "mnuUpdateBase", "mnuFrontPage", "mnuDescrb",
+                                  "numYanshiDown", "mnuKL10_0", "mnuKL10_1",     "mnuKL10_2" };
         for (const char* a : actions)
             QVERIFY2(m_window->findChild<QAction*>(QLatin1String(a)), a);
         QCOMPARE(child<QAction>("mnuEszhzd")->text(), QStringLiteral("删除最后指定数量期历史(&E)"));
@@ -343,7 +343,8 @@ private slots:
         QVERIFY(shown[0].text.startsWith(QStringLiteral("请输入更新需要保留的历史号码的天数")));
         QCOMPARE(shown[1].kind, Dialogs::Shown::Message);
         QCOMPARE(shown[1].title, QStringLiteral("输入有误"));
-        QCOMPARE(shown[1].text, QStringLiteral("为了保证时效性和提高计算效率，软件只能统计16天以内的数据，请输入2到16中的自然数。"));
+        QCOMPARE(shown[1].text,
+                 QStringLiteral("为了保证时效性和提高计算效率，软件只能统计16天以内的数据，请输入2到16中的自然数。"));
         QCOMPARE(shown[3].title, QStringLiteral("输入有误"));
         QCOMPARE(shown[4].kind, Dialogs::Shown::Input);
         QCOMPARE(m_window->session().retentionDays, 2);
@@ -451,8 +452,8 @@ private slots:
     {
         GridModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        model.setTable({QStringLiteral("a"), QStringLiteral("b")},
-                       {{QStringLiteral("1"), QStringLiteral("2")}, {QStringLiteral("3")}});
+        model.setTable({ QStringLiteral("a"), QStringLiteral("b") },
+                       { { QStringLiteral("1"), QStringLiteral("2") }, { QStringLiteral("3") } });
         QCOMPARE(model.rowCount(), 2);
         QCOMPARE(model.cell(1, 1), QString());
         QCOMPARE(model.gridRows(), 3);

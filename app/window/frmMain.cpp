@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -33,6 +34,8 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 // feature controllers: headers
 #include "HistoryController.h"
@@ -328,7 +331,8 @@ void frmMain::buildUi()
                 const int e = Session::manualElementOfPosition(k);
                 check = m_check11[e] = named(new QCheckBox(positionCaption(k), f), QStringLiteral("Check11_%1").arg(e));
                 text = m_text22[e] = box(QStringLiteral("Text22_%1").arg(e), f, 3);
-                // The manual boxes take backspace, "-" and digits only.
+                // Typed keys are filtered in eventFilter(); the validator
+                // keeps pasted text to the same characters.
                 text->setValidator(
                     new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[-0-9]*")), text));
             } else {
@@ -579,6 +583,14 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     }
     if (event->type() == QEvent::Resize && watched == m_option1[2]) {
         placeOverlays();
+        return false;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        // The manual pattern boxes drop every key but backspace, "-" and digits.
+        const QString text = static_cast<QKeyEvent*>(event)->text();
+        const bool manualBox = std::find(m_text22.begin(), m_text22.end(), watched) != m_text22.end();
+        if (manualBox && !text.isEmpty() && text[0].isPrint() && !Session::manualKeyAccepted(text[0]))
+            return true;
         return false;
     }
     if (event->type() != QEvent::FocusOut)

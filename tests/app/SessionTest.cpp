@@ -377,3 +377,40 @@ TEST_F(SessionTest, UpdateBaseIsCheckedBeforeItIsWritten)
     EXPECT_FALSE(s->setUpdateBase(QStringLiteral(" https://draws.example.org ")).has_value());
     EXPECT_EQ(stored(QStringLiteral("UpdateBase")), QStringLiteral("https://draws.example.org"));
 }
+
+TEST_F(SessionTest, KindChangeOnTheVerificationTabKeepsTheVerificationPattern)
+{
+    putRaw(QStringLiteral("GsZl"), QStringLiteral("568"));
+    start();
+    addDraws({161212001, 161212002, 161212003});
+    s->text22[1] = QStringLiteral("19");
+    s->text4 = QStringLiteral("20161212003");
+    s->selectTab(Session::TabVerify);
+    expectPatternOf(161212002, 0);
+    // A new search kind re-reads the verification draw, not the manual boxes.
+    s->option3Clicked(1);
+    expectPatternOf(161212002, 1);
+    EXPECT_EQ(s->text2[11], ZodiacTables::nameOfValue(valueOf(161212002, 1, 1), s->sxIni));
+    EXPECT_FALSE(s->manualMode);
+}
+
+TEST_F(SessionTest, StoredValuesOutsideTheGroupsSelectNothing)
+{
+    putRaw(QStringLiteral("intXianshiLei"), QStringLiteral("9"));
+    putRaw(QStringLiteral("intConsqSort"), QStringLiteral("0"));
+    putRaw(QStringLiteral("intLei"), QStringLiteral("7"));
+    start();
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_FALSE(s->option4Selected(i));
+        EXPECT_FALSE(s->option3Selected(i));
+    }
+    for (int i = 1; i <= 8; ++i)
+        EXPECT_FALSE(s->option5Selected(i));
+    EXPECT_TRUE(s->resultKindLetter.isEmpty());
+    addDraws({161212001}); // a pattern refresh with no such kind changes nothing
+    for (int k = 1; k <= kPositions; ++k)
+        EXPECT_EQ(s->pattern[k], 0);
+    s->option3Clicked(2);
+    EXPECT_EQ(stored(QStringLiteral("intLei")), QStringLiteral("2"));
+    expectPatternOf(161212001, 2);
+}

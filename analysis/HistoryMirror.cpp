@@ -1,131 +1,119 @@
 #include "HistoryMirror.h"
 
-#include "Schema.h"
 #include "SqliteDb.h"
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <numeric>
+
 namespace corvinel {
-
-namespace {
-
-std::string quoted(const std::string& name)
-{
-    return '"' + name + '"';
-}
-
-} // namespace
 
 void HistoryMirror::clear()
 {
     m_loaded = false;
-    m_rowids.clear();
     m_sqqh.clear();
-    m_own.clear();
-    m_lists.clear();
-    m_intColumns.clear();
-    m_textColumns.clear();
+    m_ints.clear();
+    m_texts.clear();
 }
 
-bool HistoryMirror::load(SqliteDb& db, QString* error)
+int HistoryMirror::indexOf(std::int64_t sqqh, int hint) const
 {
-    clear();
-    std::int64_t count = 0;
-    {
-        Statement st = db.prepare("SELECT count(*) FROM lishi");
-        if (!st.isValid() || st.step() != SQLITE_ROW) {
-            *error = db.lastError();
-            return false;
-        }
-        count = st.columnInt64(0);
-    }
-    std::string sql = "SELECT rowid, SQQH";
-    for (int p = 1; p <= kPositions; ++p)
-        for (int k = 0; k < kKindCount; ++k)
-            sql += ", " + quoted(schema::valueColumn(p, k));
-    for (int i = 0; i < schema::kListCount; ++i)
-        sql += ", " + quoted(schema::listColumn(i, false));
-    sql += " FROM lishi ORDER BY SQQH";
+    const int n = rowCount();
+    if (hint >= 0 && hint < n && m_sqqh[hint] == sqqh)
+        return hint;
+    if (hint + 1 >= 0 && hint + 1 < n && m_sqqh[hint + 1] == sqqh)
+        return hint + 1;
+    const auto it = std::lower_bound(m_sqqh.begin(), m_sqqh.end(), sqqh);
+    return it != m_sqqh.end() && *it == sqqh ? static_cast<int>(it - m_sqqh.begin()) : -1;
+}
+
+bool HistoryMirror::ensure(SqliteDb& db, const std::vector<std::string>& intColumns,
+                           const std::vector<std::string>& textColumns, QString* error)
+{
+    std::vector<std::string> ints, texts;
+    for (const auto& c : intColumns)
+        if (!m_ints.count(c) && std::find(ints.begin(), ints.end(), c) == ints.end())
+            ints.push_back(c);
+    for (const auto& c : textColumns)
+        if (!m_texts.count(c) && std::find(texts.begin(), texts.end(), c) == texts.end())
+            texts.push_back(c);
+    if (m_loaded && ints.empty() && texts.empty())
+        return true;
+
+    // Table order is read straight through (no index lookups); the rows are
+    // then put in SQQH order, which is table order for a history appended in
+    // issue order.
+    std::string sql = "SELECT SQQH";
+    for (const auto& c : ints)
+        sql += ", \"" + c + '"';
+    for (const auto& c : texts)
+        sql += ", \"" + c + '"';
+    sql += " FROM lishi";
     Statement st = db.prepare(sql);
     if (!st.isValid()) {
         *error = db.lastError();
         return false;
     }
-    const auto n = static_cast<std::size_t>(count);
-    m_rowids.reserve(n);
-    m_sqqh.reserve(n);
-    m_own.assign(kPositions * kKindCount, {});
-    for (auto& c : m_own)
-        c.reserve(n);
-    m_lists.assign(schema::kListCount, {});
-    for (auto& c : m_lists)
-        c.reserve(n);
+    std::vector<std::int64_t> keys;
+    std::vector<std::vector<std::int32_t>> iv(ints.size());
+    std::vector<std::vector<std::string>> tv(texts.size());
+    if (m_loaded) {
+        keys.reserve(m_sqqh.size());
+        for (auto& v : iv)
+            v.reserve(m_sqqh.size());
+        for (auto& v : tv)
+            v.reserve(m_sqqh.size());
+    }
     sqlite3_stmt* h = st.handle();
     int rc;
     while ((rc = st.step()) == SQLITE_ROW) {
-        m_rowids.push_back(sqlite3_column_int64(h, 0));
-        m_sqqh.push_back(sqlite3_column_int64(h, 1));
-        int col = 2;
-        for (auto& c : m_own)
-            c.push_back(sqlite3_column_int(h, col++));
-        for (auto& c : m_lists) {
+        keys.push_back(sqlite3_column_int64(h, 0));
+        int col = 1;
+        for (auto& v : iv)
+            v.push_back(sqlite3_column_int(h, col++));
+        for (auto& v : tv) {
             const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(h, col));
             const int bytes = sqlite3_column_bytes(h, col);
-            c.emplace_back(p ? p : "", static_cast<std::size_t>(bytes));
+            v.emplace_back(p ? p : "", static_cast<std::size_t>(bytes));
             ++col;
         }
     }
     if (rc != SQLITE_DONE) {
         *error = db.lastError();
-        clear();
         return false;
     }
-    m_loaded = true;
+    std::vector<int> order;
+    if (!std::is_sorted(keys.begin(), keys.end())) {
+        order.resize(keys.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(), [&](int a, int b) { return keys[a] < keys[b]; });
+        auto permute = [&](auto& v) {
+            std::remove_reference_t<decltype(v)> out;
+            out.reserve(v.size());
+            for (int i : order)
+                out.push_back(std::move(v[i]));
+            v = std::move(out);
+        };
+        permute(keys);
+        for (auto& v : iv)
+            permute(v);
+        for (auto& v : tv)
+            permute(v);
+    }
+    if (m_loaded && keys != m_sqqh) {
+        *error = QStringLiteral("the history changed while it was read");
+        return false;
+    }
+    if (!m_loaded) {
+        m_sqqh = std::move(keys);
+        m_loaded = true;
+    }
+    for (std::size_t i = 0; i < ints.size(); ++i)
+        m_ints.emplace(ints[i], std::move(iv[i]));
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        m_texts.emplace(texts[i], std::move(tv[i]));
     return true;
-}
-
-std::vector<std::int32_t>* HistoryMirror::intColumn(SqliteDb& db, const std::string& name, QString* error)
-{
-    auto it = m_intColumns.find(name);
-    if (it != m_intColumns.end())
-        return &it->second;
-    Statement st = db.prepare("SELECT " + quoted(name) + " FROM lishi ORDER BY SQQH");
-    if (!st.isValid()) {
-        *error = db.lastError();
-        return nullptr;
-    }
-    std::vector<std::int32_t> values;
-    values.reserve(m_sqqh.size());
-    int rc;
-    while ((rc = st.step()) == SQLITE_ROW)
-        values.push_back(st.columnInt(0));
-    if (rc != SQLITE_DONE || values.size() != m_sqqh.size()) {
-        *error = rc != SQLITE_DONE ? db.lastError() : QStringLiteral("the history changed while it was read");
-        return nullptr;
-    }
-    return &m_intColumns.emplace(name, std::move(values)).first->second;
-}
-
-std::vector<std::string>* HistoryMirror::textColumn(SqliteDb& db, const std::string& name, QString* error)
-{
-    auto it = m_textColumns.find(name);
-    if (it != m_textColumns.end())
-        return &it->second;
-    Statement st = db.prepare("SELECT " + quoted(name) + " FROM lishi ORDER BY SQQH");
-    if (!st.isValid()) {
-        *error = db.lastError();
-        return nullptr;
-    }
-    std::vector<std::string> values;
-    values.reserve(m_sqqh.size());
-    int rc;
-    while ((rc = st.step()) == SQLITE_ROW)
-        values.emplace_back(st.columnUtf8(0));
-    if (rc != SQLITE_DONE || values.size() != m_sqqh.size()) {
-        *error = rc != SQLITE_DONE ? db.lastError() : QStringLiteral("the history changed while it was read");
-        return nullptr;
-    }
-    return &m_textColumns.emplace(name, std::move(values)).first->second;
 }
 
 } // namespace corvinel

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Kinds.h"
-
 #include <QString>
 
 #include <cstdint>
@@ -13,39 +11,35 @@ namespace corvinel {
 
 class SqliteDb;
 
-// The columns of lishi the searches read, held in memory in SQQH order: the
-// issue numbers, the 48 own values and the seven lists of the previous draw
-// are loaded at once; every other column (lag values, earlier lists, intTh,
-// bolOk, txtHisP6) the first time a search needs its stored contents. The
-// caller keeps it in step with the database (see SearchEngine).
+// Columns of lishi held in memory in SQQH order, each loaded the first time a
+// search needs it (several at once in one pass over the table) and then kept
+// in step with the database by the search's write-back. Only columns named by
+// schema functions are ever asked for.
 class HistoryMirror
 {
 public:
-    bool load(SqliteDb& db, QString* error);
+    // Loads every column of the lists that is not held yet.
+    bool ensure(SqliteDb& db, const std::vector<std::string>& intColumns, const std::vector<std::string>& textColumns,
+                QString* error);
     void clear();
     bool isLoaded() const { return m_loaded; }
 
     int rowCount() const { return static_cast<int>(m_sqqh.size()); }
-    const std::vector<std::int64_t>& rowids() const { return m_rowids; }
     const std::vector<std::int64_t>& sqqh() const { return m_sqqh; }
-    // Own value column L<position><kind letter>.
-    const std::vector<std::int32_t>& own(int position, int kind) const { return m_own[(position - 1) * kKindCount + kind]; }
-    // txtHisLst (index 0) and the occurrence lists txtHisLstHm .. Ds (1..6).
-    const std::vector<std::string>& list(int listIndex) const { return m_lists[listIndex]; }
 
-    // Stored contents of another column; nullptr (and the reason) when it
-    // cannot be read.
-    std::vector<std::int32_t>* intColumn(SqliteDb& db, const std::string& name, QString* error);
-    std::vector<std::string>* textColumn(SqliteDb& db, const std::string& name, QString* error);
+    // A column held (after ensure()); the references stay valid until clear().
+    std::vector<std::int32_t>& ints(const std::string& name) { return m_ints.at(name); }
+    std::vector<std::string>& texts(const std::string& name) { return m_texts.at(name); }
+    bool holds(const std::string& name) const { return m_ints.count(name) || m_texts.count(name); }
+
+    // Place of a record in SQQH order, -1 when there is none.
+    int indexOf(std::int64_t sqqh, int hint) const;
 
 private:
     bool m_loaded = false;
-    std::vector<std::int64_t> m_rowids;
     std::vector<std::int64_t> m_sqqh;
-    std::vector<std::vector<std::int32_t>> m_own;
-    std::vector<std::vector<std::string>> m_lists;
-    std::map<std::string, std::vector<std::int32_t>> m_intColumns;
-    std::map<std::string, std::vector<std::string>> m_textColumns;
+    std::map<std::string, std::vector<std::int32_t>> m_ints;
+    std::map<std::string, std::vector<std::string>> m_texts;
 };
 
 } // namespace corvinel

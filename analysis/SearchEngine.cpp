@@ -5,6 +5,8 @@
 #include "SearchRules.h"
 #include "SqliteDb.h"
 
+#include <sqlite3.h>
+
 #include <array>
 #include <functional>
 
@@ -39,38 +41,56 @@ namespace {
 
 constexpr int kMasks = 256;
 
-// Views of the columns as the search's statements leave them.
+std::string ownColumn(int p, int kind)
+{
+    return schema::valueColumn(p, kind);
+}
+
+// Views of the list columns as the search's statements leave them. The
+// columns it reads are loaded into the mirror before it is used.
 class Columns
 {
 public:
-    Columns(HistoryMirror& mirror, SqliteDb& db, const PendingWrite& w)
+    Columns(HistoryMirror& mirror, const PendingWrite& w)
         : m_mirror(mirror)
-        , m_db(db)
         , m_w(w)
     {
     }
 
-    std::string_view list(int index, bool earlier, int r, QString* error)
+    std::string_view list(int index, bool earlier, int r)
     {
         if (!earlier)
-            return m_mirror.list(index)[r];
+            return source(index)[r];
         const int shift = m_w.preListShift[index];
         if (shift >= 0) {
             const int src = r - shift;
-            return src >= 0 ? std::string_view(m_mirror.list(index)[src]) : std::string_view();
+            return src >= 0 ? std::string_view(source(index)[src]) : std::string_view();
         }
-        if (!m_stored[index]) {
-            m_stored[index] = m_mirror.textColumn(m_db, schema::listColumn(index, true), error);
-            if (!m_stored[index])
-                return {};
-        }
+        if (!m_stored[index])
+            m_stored[index] = &m_mirror.texts(schema::listColumn(index, true));
         return (*m_stored[index])[r];
     }
 
+    // The columns list(index, earlier, ...) reads.
+    static void needs(const PendingWrite& w, int index, bool earlier, std::vector<std::string>& texts)
+    {
+        if (!earlier || w.preListShift[index] >= 0)
+            texts.push_back(schema::listColumn(index, false));
+        else
+            texts.push_back(schema::listColumn(index, true));
+    }
+
 private:
+    const std::vector<std::string>& source(int index)
+    {
+        if (!m_source[index])
+            m_source[index] = &m_mirror.texts(schema::listColumn(index, false));
+        return *m_source[index];
+    }
+
     HistoryMirror& m_mirror;
-    SqliteDb& m_db;
     const PendingWrite& m_w;
+    std::array<std::vector<std::string>*, schema::kListCount> m_source {};
     std::array<std::vector<std::string>*, schema::kListCount> m_stored {};
 };
 
@@ -133,46 +153,49 @@ void SearchEngine::invalidate()
     m_version = 0;
 }
 
-bool SearchEngine::ensureLoaded(QString* error)
+bool SearchEngine::ensureColumns(const std::vector<std::string>& ints, const std::vector<std::string>& texts,
+                                 QString* error)
 {
     if (!m_store.isOpen()) {
         *error = QStringLiteral("历史数据库没有打开。");
         return false;
     }
-    if (m_mirror.isLoaded() && m_version == m_store.dataVersion())
-        return true;
-    m_version = 0;
-    if (!m_mirror.load(m_store.db(), error))
+    if (m_mirror.isLoaded() && m_version != m_store.dataVersion())
+        invalidate();
+    if (!m_mirror.ensure(m_store.db(), ints, texts, error)) {
+        invalidate();
         return false;
+    }
     m_version = m_store.dataVersion();
     return true;
 }
 
 namespace {
 
+// Own value columns of a kind at positions 1..8.
+void ownColumns(int kind, std::vector<std::string>& out)
+{
+    for (int p = 1; p <= kPositions; ++p)
+        out.push_back(ownColumn(p, kind));
+}
+
 // The follow tally over the marked records, shared by both searches.
-bool tally(const SearchOptions& o, const rules::RangeBounds& range, HistoryMirror& mirror, Columns& cols,
-           const std::function<bool(int)>& matched, SearchResult& out, PendingWrite& w, QString* error)
+void tally(const SearchOptions& o, const rules::RangeBounds& range, HistoryMirror& mirror, Columns& cols,
+           const std::function<bool(int)>& matched, SearchResult& out, PendingWrite& w)
 {
     FollowTally t(o);
     const auto& sqqh = mirror.sqqh();
     const int n = mirror.rowCount();
     std::array<const std::vector<std::int32_t>*, kPositions> own {};
     for (int p = 1; p <= kPositions; ++p)
-        own[p - 1] = &mirror.own(p, o.resultKind);
+        own[p - 1] = &mirror.ints(ownColumn(p, o.resultKind));
     for (int r = 0; r < n; ++r) {
         if (sqqh[r] < range.low || sqqh[r] > range.high || !matched(r))
             continue;
         std::array<int, 8> values {};
         for (int p = 0; p < kPositions; ++p)
             values[p] = (*own[p])[r];
-        QString err;
-        const std::string_view shown = cols.list(0, !o.previousIssue, r, &err);
-        if (!err.isEmpty()) {
-            *error = err;
-            return false;
-        }
-        t.addMatch(sqqh[r], values, shown);
+        t.addMatch(sqqh[r], values, cols.list(0, !o.previousIssue, r));
         out.matchedIssues.push_back(sqqh[r]);
     }
     w.carcu = t.reportedCounts();
@@ -180,7 +203,6 @@ bool tally(const SearchOptions& o, const rules::RangeBounds& range, HistoryMirro
     out.rankingOrder = FollowTally::ranked(w.carcu);
     out.ranking = FollowTally::rankingTable(out.rankingOrder, out.base, o.resultKind, o.zodiacBase);
     out.matches = std::move(t.matchesTable());
-    return true;
 }
 
 } // namespace
@@ -193,21 +215,30 @@ SearchResult SearchEngine::followPattern(const SearchOptions& o)
     const auto range = rules::parseRange(o, &out.message);
     if (!range)
         return out;
-    if (!ensureLoaded(&out.message))
-        return out;
 
     auto w = std::make_shared<PendingWrite>();
-    w->version = m_version;
-    const int n = m_mirror.rowCount();
     const bool nBack = !o.previousIssue;
     const int shift = rules::lagShift(o);
     const int listIndex = rules::followListIndex(o.kind);
-    Columns cols(m_mirror, m_store.db(), *w);
-
     if (o.freePosition && nBack) {
         w->preListShift[listIndex] = o.lookBack - 1;
         w->preListShift[0] = o.lookBack - 1;
     }
+    if (!o.freePosition && nBack && o.tickedCount() > 0)
+        w->preListShift[0] = o.lookBack - 1;
+
+    std::vector<std::string> ints, texts;
+    ownColumns(o.resultKind, ints);
+    if (!o.freePosition)
+        ownColumns(o.kind, ints);
+    else
+        Columns::needs(*w, listIndex, nBack, texts);
+    Columns::needs(*w, 0, nBack, texts);
+    if (!ensureColumns(ints, texts, &out.message))
+        return out;
+    w->version = m_version;
+    const int n = m_mirror.rowCount();
+    Columns cols(m_mirror, *w);
 
     // One statement per ticked position; each raises the records where its
     // element holds.
@@ -215,7 +246,7 @@ SearchResult SearchEngine::followPattern(const SearchOptions& o)
     std::vector<std::uint8_t> masks(static_cast<std::size_t>(n), 0);
     int elementCount = 0;
     if (o.freePosition) {
-        const ValueRange range = counterRange(o.kind, o.zodiacBase, o.segmentBase);
+        const ValueRange valid = counterRange(o.kind, o.zodiacBase, o.segmentBase);
         std::array<int, 21> counter {};
         std::vector<std::string> tokens;
         for (int p = 1; p <= kPositions; ++p) {
@@ -223,31 +254,23 @@ SearchResult SearchEngine::followPattern(const SearchOptions& o)
                 continue;
             ++elementCount;
             const int v = o.pattern[p];
-            if (!range.contains(v)) {
+            if (!valid.contains(v)) {
                 statements.push_back(-1); // its counter step and its statement fail
                 continue;
             }
             std::string token = o.kind == 0 ? rules::valueToken(0, v) : rules::occurrenceToken(++counter[v], o.kind, v);
             statements.push_back(tokenBit(tokens, std::move(token)));
         }
-        if (!tokens.empty()) {
-            QString err;
-            tokenMasks(masks, tokens, [&](int r) { return cols.list(listIndex, nBack, r, &err); });
-            if (!err.isEmpty()) {
-                out.message = err;
-                return out;
-            }
-        }
+        if (!tokens.empty())
+            tokenMasks(masks, tokens, [&](int r) { return cols.list(listIndex, nBack, r); });
     } else {
         for (int p = 1; p <= kPositions; ++p) {
             if (!o.positions[p])
                 continue;
             w->lags.push_back({p, o.kind, o.previousIssue, shift});
-            if (nBack)
-                w->preListShift[0] = o.lookBack - 1;
             ++elementCount;
             const int v = o.pattern[p];
-            const auto& own = m_mirror.own(p, o.kind);
+            const auto& own = m_mirror.ints(ownColumn(p, o.kind));
             const auto bit = static_cast<std::uint8_t>(1u << (p - 1));
             for (int r = 0; r < n; ++r)
                 if (lagValue(own, shift, r) == v)
@@ -263,9 +286,7 @@ SearchResult SearchEngine::followPattern(const SearchOptions& o)
         w->intTh[r] = raised[masks[r]];
 
     const auto& intTh = w->intTh;
-    if (!tally(o, *range, m_mirror, cols, [&](int r) { return intTh[r] == elementCount; }, out, *w,
-               &out.message))
-        return out;
+    tally(o, *range, m_mirror, cols, [&](int r) { return intTh[r] == elementCount; }, out, *w);
     out.pending = std::move(w);
     out.ok = true;
     return out;
@@ -279,48 +300,54 @@ SearchResult SearchEngine::combination(const SearchOptions& o)
     const auto range = rules::parseRange(o, &out.message);
     if (!range)
         return out;
-    if (!ensureLoaded(&out.message))
-        return out;
 
     auto w = std::make_shared<PendingWrite>();
-    w->version = m_version;
-    const int n = m_mirror.rowCount();
     const bool nBack = !o.previousIssue;
     const int shift = rules::lagShift(o);
     const int listIndex = rules::combinationListIndex(o.kind);
     const int size = o.combinationSize;
-    Columns cols(m_mirror, m_store.db(), *w);
-
     if (o.freePosition && nBack) {
         w->preListShift[listIndex] = o.lookBack - 1;
         w->preListShift[0] = o.lookBack - 1;
     }
-    w->hasBolOk = true;
-    w->bolOk.assign(static_cast<std::size_t>(n), 0);
     if (!o.freePosition) {
-        for (int p = 1; p <= kPositions; ++p) {
+        for (int p = 1; p <= kPositions; ++p)
             w->lags.push_back({p, o.kind, o.previousIssue, shift});
-            if (nBack)
-                w->preListShift[0] = o.lookBack - 1;
-        }
+        if (nBack)
+            w->preListShift[0] = o.lookBack - 1;
     } else {
         w->workingCopyList = listIndex;
         w->workingCopyEarlier = nBack;
     }
 
+    std::vector<std::string> ints, texts;
+    ownColumns(o.resultKind, ints);
+    if (!o.freePosition)
+        ownColumns(o.kind, ints);
+    else
+        Columns::needs(*w, listIndex, nBack, texts);
+    Columns::needs(*w, 0, nBack, texts);
+    if (!ensureColumns(ints, texts, &out.message))
+        return out;
+    w->version = m_version;
+    const int n = m_mirror.rowCount();
+    Columns cols(m_mirror, *w);
+
+    w->hasBolOk = true;
+    w->bolOk.assign(static_cast<std::size_t>(n), 0);
     const auto combos = rules::combinations(size);
     if (!combos.empty()) {
         std::vector<std::uint8_t> masks(static_cast<std::size_t>(n), 0);
         // Per combination, the element bit of each of its statements.
         std::vector<std::vector<int>> statements;
         if (o.freePosition) {
-            const ValueRange range = counterRange(o.kind, o.zodiacBase, o.segmentBase);
+            const ValueRange valid = counterRange(o.kind, o.zodiacBase, o.segmentBase);
             std::vector<std::string> tokens;
             for (const auto& c : combos) {
                 std::vector<int> st;
                 for (int p : c) {
                     const int v = o.pattern[p];
-                    if (!range.contains(v)) {
+                    if (!valid.contains(v)) {
                         st.push_back(-1);
                         continue;
                     }
@@ -332,19 +359,12 @@ SearchResult SearchEngine::combination(const SearchOptions& o)
                 }
                 statements.push_back(std::move(st));
             }
-            if (!tokens.empty()) {
-                QString err;
-                tokenMasks(masks, tokens,
-                           [&](int r) { return rules::workingCopy(cols.list(listIndex, nBack, r, &err)); });
-                if (!err.isEmpty()) {
-                    out.message = err;
-                    return out;
-                }
-            }
+            if (!tokens.empty())
+                tokenMasks(masks, tokens, [&](int r) { return rules::workingCopy(cols.list(listIndex, nBack, r)); });
         } else {
             for (int p = 1; p <= kPositions; ++p) {
                 const int v = o.pattern[p];
-                const auto& own = m_mirror.own(p, o.kind);
+                const auto& own = m_mirror.ints(ownColumn(p, o.kind));
                 const auto bit = static_cast<std::uint8_t>(1u << (p - 1));
                 for (int r = 0; r < n; ++r)
                     if (lagValue(own, shift, r) == v)
@@ -374,12 +394,73 @@ SearchResult SearchEngine::combination(const SearchOptions& o)
     }
 
     const auto& bolOk = w->bolOk;
-    if (!tally(o, *range, m_mirror, cols, [&](int r) { return bolOk[r] != 0; }, out, *w, &out.message))
-        return out;
+    tally(o, *range, m_mirror, cols, [&](int r) { return bolOk[r] != 0; }, out, *w);
     out.pending = std::move(w);
     out.ok = true;
     return out;
 }
+
+namespace {
+
+// The new contents of the columns a search rewrites, handed to SQLite through
+// two functions of the write-back statement: corvinel_changed(SQQH) says
+// whether a record differs from what it holds, corvinel_value(i, SQQH) gives
+// column i's new value. No value ever becomes SQL text.
+struct WriteContext
+{
+    HistoryMirror* mirror = nullptr;
+    std::vector<char> changed;
+    std::vector<std::function<std::int32_t(int)>> ints;
+    std::vector<std::function<std::string_view(int)>> texts;
+    int hint = 0;
+    bool failed = false;
+
+    // The statement visits the records in table order, normally SQQH order:
+    // the same record as last time or the next one is tried first.
+    int row(sqlite3_value* key)
+    {
+        const std::int64_t k = sqlite3_value_int64(key);
+        int r = mirror->indexOf(k, hint);
+        if (r < 0 || mirror->sqqh()[r] != k)
+            r = -1;
+        if (r < 0 && hint + 1 < mirror->rowCount() && mirror->sqqh()[hint + 1] == k)
+            r = hint + 1;
+        if (r >= 0)
+            hint = r;
+        return r;
+    }
+};
+
+void changedFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    auto* w = static_cast<WriteContext*>(sqlite3_user_data(ctx));
+    const int r = w->row(argv[0]);
+    if (r < 0)
+        w->failed = true; // a record the mirror does not know: the history changed
+    sqlite3_result_int(ctx, r >= 0 && w->changed[r] ? 1 : 0);
+}
+
+void valueFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    auto* w = static_cast<WriteContext*>(sqlite3_user_data(ctx));
+    const int i = sqlite3_value_int(argv[0]);
+    const int r = w->row(argv[1]);
+    const int nInts = static_cast<int>(w->ints.size());
+    if (r < 0 || i < 0 || i >= nInts + static_cast<int>(w->texts.size())) {
+        w->failed = true;
+        sqlite3_result_error(ctx, "corvinel_value: no such record", -1);
+        return;
+    }
+    if (i < nInts) {
+        sqlite3_result_int(ctx, w->ints[i](r));
+    } else {
+        const std::string_view v = w->texts[i - nInts](r);
+        // The text lives in the mirror, untouched until the statement is done.
+        sqlite3_result_text(ctx, v.empty() ? "" : v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
+    }
+}
+
+} // namespace
 
 bool SearchEngine::writeBack(SearchResult& result, QString* error)
 {
@@ -393,128 +474,112 @@ bool SearchEngine::writeBack(SearchResult& result, QString* error)
         *error = QStringLiteral("the history changed after the search; its marks were not written");
         return false;
     }
-    SqliteDb& db = m_store.db();
-    const int n = m_mirror.rowCount();
-    Columns cols(m_mirror, db, *w);
 
-    struct IntTarget
-    {
-        std::string name;
-        std::vector<std::int32_t>* stored;
-        std::function<std::int32_t(int)> value;
-    };
-    struct TextTarget
-    {
-        std::string name;
-        std::vector<std::string>* stored;
-        std::function<std::string_view(int)> value;
-    };
-    std::vector<IntTarget> ints;
-    std::vector<TextTarget> texts;
-    QString err;
-
-    for (const auto& lag : w->lags) {
-        const std::string name
-            = schema::valueColumn(lag.position, lag.kind, lag.previous ? schema::Lag::Previous : schema::Lag::Earlier);
-        bool seen = false;
-        for (const auto& t : ints)
-            seen = seen || t.name == name;
-        if (seen)
-            continue;
-        auto* stored = m_mirror.intColumn(db, name, error);
-        if (!stored)
-            return false;
-        const auto* own = &m_mirror.own(lag.position, lag.kind);
-        const int shift = lag.shift;
-        ints.push_back({name, stored, [own, shift](int r) { return lagValue(*own, shift, r); }});
-    }
-    if (w->hasIntTh) {
-        auto* stored = m_mirror.intColumn(db, "intTh", error);
-        if (!stored)
-            return false;
-        ints.push_back({"intTh", stored, [&w](int r) { return w->intTh[r]; }});
-    }
-    if (w->hasBolOk) {
-        auto* stored = m_mirror.intColumn(db, "bolOk", error);
-        if (!stored)
-            return false;
-        ints.push_back({"bolOk", stored, [&w](int r) { return w->bolOk[r]; }});
-    }
+    // The columns the search rewrites, with their stored contents.
+    std::vector<std::string> intNames, textNames;
+    for (const auto& lag : w->lags)
+        intNames.push_back(
+            schema::valueColumn(lag.position, lag.kind, lag.previous ? schema::Lag::Previous : schema::Lag::Earlier));
+    if (w->hasIntTh)
+        intNames.push_back("intTh");
+    if (w->hasBolOk)
+        intNames.push_back("bolOk");
     // txtHisP6 first: it is derived from the lists below, never the other way.
-    if (w->workingCopyList >= 0) {
-        auto* stored = m_mirror.textColumn(db, "txtHisP6", error);
-        if (!stored)
-            return false;
-        const int li = w->workingCopyList;
-        const bool earlier = w->workingCopyEarlier;
-        texts.push_back({"txtHisP6", stored, [&cols, &err, li, earlier](int r) {
-                             return rules::workingCopy(cols.list(li, earlier, r, &err));
-                         }});
-    }
-    for (int i = 0; i < schema::kListCount; ++i) {
-        if (w->preListShift[i] < 0)
-            continue;
-        const std::string name = schema::listColumn(i, true);
-        auto* stored = m_mirror.textColumn(db, name, error);
-        if (!stored)
-            return false;
-        texts.push_back({name, stored, [&cols, &err, i](int r) { return cols.list(i, true, r, &err); }});
-    }
-
-    std::vector<int> changed;
-    for (int r = 0; r < n; ++r) {
-        bool differs = false;
-        for (const auto& t : ints)
-            differs = differs || (*t.stored)[r] != t.value(r);
-        for (const auto& t : texts)
-            differs = differs || (*t.stored)[r] != t.value(r);
-        if (differs)
-            changed.push_back(r);
-    }
-    if (!err.isEmpty()) {
-        *error = err;
+    if (w->workingCopyList >= 0)
+        textNames.push_back("txtHisP6");
+    for (int i = 0; i < schema::kListCount; ++i)
+        if (w->preListShift[i] >= 0)
+            textNames.push_back(schema::listColumn(i, true));
+    std::vector<std::string> sources;
+    if (w->workingCopyList >= 0)
+        Columns::needs(*w, w->workingCopyList, w->workingCopyEarlier, sources);
+    for (int i = 0; i < schema::kListCount; ++i)
+        if (w->preListShift[i] >= 0)
+            sources.push_back(schema::listColumn(i, false));
+    std::vector<std::string> allTexts = textNames;
+    allTexts.insert(allTexts.end(), sources.begin(), sources.end());
+    if (!ensureColumns(intNames, allTexts, error))
+        return false;
+    if (w->version != m_version) {
+        *error = QStringLiteral("the history changed after the search; its marks were not written");
         return false;
     }
 
+    const int n = m_mirror.rowCount();
+    Columns cols(m_mirror, *w);
+    WriteContext ctx;
+    ctx.mirror = &m_mirror;
+    std::vector<std::vector<std::int32_t>*> intStored;
+    std::vector<std::vector<std::string>*> textStored;
+    for (const auto& lag : w->lags) {
+        const auto* own = &m_mirror.ints(ownColumn(lag.position, lag.kind));
+        const int shift = lag.shift;
+        ctx.ints.push_back([own, shift](int r) { return lagValue(*own, shift, r); });
+    }
+    if (w->hasIntTh)
+        ctx.ints.push_back([&w](int r) { return w->intTh[r]; });
+    if (w->hasBolOk)
+        ctx.ints.push_back([&w](int r) { return w->bolOk[r]; });
+    if (w->workingCopyList >= 0) {
+        const int li = w->workingCopyList;
+        const bool earlier = w->workingCopyEarlier;
+        ctx.texts.push_back([&cols, li, earlier](int r) { return rules::workingCopy(cols.list(li, earlier, r)); });
+    }
+    for (int i = 0; i < schema::kListCount; ++i)
+        if (w->preListShift[i] >= 0)
+            ctx.texts.push_back([&cols, i](int r) { return cols.list(i, true, r); });
+    for (const auto& name : intNames)
+        intStored.push_back(&m_mirror.ints(name));
+    for (const auto& name : textNames)
+        textStored.push_back(&m_mirror.texts(name));
+
+    ctx.changed.assign(static_cast<std::size_t>(n), 0);
+    std::int64_t changedRows = 0;
+    for (int r = 0; r < n; ++r) {
+        bool differs = false;
+        for (std::size_t i = 0; i < ctx.ints.size() && !differs; ++i)
+            differs = (*intStored[i])[r] != ctx.ints[i](r);
+        for (std::size_t i = 0; i < ctx.texts.size() && !differs; ++i)
+            differs = (*textStored[i])[r] != ctx.texts[i](r);
+        ctx.changed[r] = differs ? 1 : 0;
+        changedRows += differs ? 1 : 0;
+    }
+
+    SqliteDb& db = m_store.db();
     Transaction tx(db);
     if (!tx.isActive()) {
         *error = db.lastError();
         return false;
     }
-    if (!changed.empty() && (!ints.empty() || !texts.empty())) {
+    if (changedRows > 0) {
         std::string sql = "UPDATE lishi SET ";
-        int param = 0;
-        auto addColumn = [&](const std::string& name) {
-            sql += param ? ", \"" : "\"";
-            ++param;
-            sql += name + "\" = ?" + std::to_string(param);
-        };
-        for (const auto& t : ints)
-            addColumn(t.name);
-        for (const auto& t : texts)
-            addColumn(t.name);
-        sql += " WHERE rowid = ?" + std::to_string(++param);
-        Statement st = db.prepare(sql);
-        if (!st.isValid()) {
-            *error = db.lastError();
+        int i = 0;
+        for (const auto& name : intNames) {
+            sql += (i ? ", \"" : "\"") + name + "\" = corvinel_value(" + std::to_string(i) + ", SQQH)";
+            ++i;
+        }
+        for (const auto& name : textNames) {
+            sql += (i ? ", \"" : "\"") + name + "\" = corvinel_value(" + std::to_string(i) + ", SQQH)";
+            ++i;
+        }
+        sql += " WHERE corvinel_changed(SQQH)";
+        sqlite3* h = db.handle();
+        sqlite3_create_function_v2(h, "corvinel_changed", 1, SQLITE_UTF8, &ctx, changedFunction, nullptr, nullptr,
+                                   nullptr);
+        sqlite3_create_function_v2(h, "corvinel_value", 2, SQLITE_UTF8, &ctx, valueFunction, nullptr, nullptr,
+                                   nullptr);
+        bool ok = false;
+        {
+            Statement st = db.prepare(sql);
+            ok = st.isValid() && st.exec() && !ctx.failed;
+            if (!ok && error->isEmpty())
+                *error = ctx.failed ? QStringLiteral("the history changed after the search; its marks were not written")
+                                    : db.lastError();
+        }
+        sqlite3_create_function_v2(h, "corvinel_changed", 1, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr, nullptr);
+        sqlite3_create_function_v2(h, "corvinel_value", 2, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr, nullptr);
+        if (!ok)
             return false;
-        }
-        const auto& rowids = m_mirror.rowids();
-        for (int r : changed) {
-            int i = 0;
-            for (const auto& t : ints)
-                st.bind(++i, static_cast<std::int64_t>(t.value(r)));
-            for (const auto& t : texts) {
-                // An empty view may carry no pointer, which SQLite would bind as NULL.
-                const std::string_view v = t.value(r);
-                st.bindUtf8(++i, v.empty() ? std::string_view("", 0) : v);
-            }
-            st.bind(++i, rowids[r]);
-            if (!st.exec()) {
-                *error = db.lastError();
-                return false;
-            }
-        }
     }
     {
         Statement del = db.prepare("DELETE FROM Carcu");
@@ -538,15 +603,17 @@ bool SearchEngine::writeBack(SearchResult& result, QString* error)
     }
 
     // The database now holds the new values: bring the mirror along.
-    for (int r : changed) {
-        for (auto& t : ints)
-            (*t.stored)[r] = t.value(r);
-        for (auto& t : texts) {
-            const std::string_view v = t.value(r);
-            (*t.stored)[r].assign(v.data(), v.size());
+    for (int r = 0; r < n; ++r) {
+        if (!ctx.changed[r])
+            continue;
+        for (std::size_t i = 0; i < ctx.ints.size(); ++i)
+            (*intStored[i])[r] = ctx.ints[i](r);
+        for (std::size_t i = 0; i < ctx.texts.size(); ++i) {
+            const std::string_view v = ctx.texts[i](r);
+            (*textStored[i])[r].assign(v.data(), v.size());
         }
     }
-    m_lastWrittenRows = static_cast<std::int64_t>(changed.size());
+    m_lastWrittenRows = changedRows;
     m_store.markChanged();
     m_version = m_store.dataVersion();
     return true;

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <string>
+
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -60,7 +62,7 @@ public:
     std::int64_t lastWrittenRows() const { return m_lastWrittenRows; }
 
 private:
-    bool ensureLoaded(QString* error);
+    bool ensureColumns(const std::vector<std::string>& ints, const std::vector<std::string>& texts, QString* error);
 
     HistoryStore& m_store;
     HistoryMirror m_mirror;

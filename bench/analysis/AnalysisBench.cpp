@@ -1,0 +1,290 @@
+// Figures of the two searches on generated histories of 1,000, 10,000 and
+// 100,000 draws: the in-memory engine from the click to filled grids, its
+// database write-back, the statements carried out literally on SQLite as the
+// baseline (with the ratio), and corvinel-cli search end to end. Every case
+// checks that engine and baseline leave the same intTh/bolOk marks and tally.
+#include "DrawEncoder.h"
+#include "HistoryStore.h"
+#include "LiteralSearch.h"
+#include "SearchEngine.h"
+#include "SqliteDb.h"
+#include "ZodiacTables.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace corvinel;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point t0)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+bool buildHistory(const QString& folder, int draws)
+{
+    HistoryStore store;
+    if (!store.open(folder))
+        return false;
+    ZodiacTables tables;
+    DrawEncoder enc(tables);
+    const EncoderBases bases;
+    enc.beginAppend(store.snapshot(), bases);
+    std::mt19937 rng(static_cast<unsigned>(draws));
+    Transaction t(store.db());
+    RowWriter w(store.db());
+    QDate day(2013, 1, 1);
+    int seq = 1;
+    std::array<int, 20> all {};
+    for (int i = 0; i < 20; ++i)
+        all[i] = i + 1;
+    for (int i = 0; i < draws; ++i) {
+        std::shuffle(all.begin(), all.end(), rng);
+        std::array<int, 8> nums {};
+        std::copy_n(all.begin(), 8, nums.begin());
+        const std::int64_t sqqh = (static_cast<std::int64_t>(day.year() % 100) * 10000 + day.month() * 100 + day.day())
+                * 1000
+            + seq;
+        if (!w.insert(enc.encode(sqqh, nums, bases, false)))
+            return false;
+        if (++seq > 84) {
+            seq = 1;
+            day = day.addDays(1);
+        }
+    }
+    return t.commit();
+}
+
+std::vector<std::int64_t> column(SqliteDb& db, const char* sql)
+{
+    std::vector<std::int64_t> v;
+    Statement st = db.prepare(sql);
+    while (st.step() == SQLITE_ROW)
+        v.push_back(st.columnInt64(0));
+    return v;
+}
+
+struct Case
+{
+    std::string name;
+    SearchOptions options;
+    bool combination = false;
+    // The literal statements take minutes on the largest history; there
+    // they run for a representative subset of the cases only.
+    bool baselineOnLargest = false;
+};
+
+SearchOptions baseOptions(const HistorySnapshot& snap, int kind)
+{
+    SearchOptions o;
+    o.kind = kind;
+    o.rangeFrom = "20000000000";
+    o.rangeTo = "20999999999";
+    o.resultKind = 0;
+    o.resultPosition = 1;
+    // Tab 1: the pattern of the latest draw, every position ticked.
+    const SnapshotRow* last = snap.last();
+    for (int p = 1; p <= kPositions; ++p) {
+        o.pattern[p] = last ? last->value(p, kind) : 0;
+        o.positions[p] = true;
+    }
+    return o;
+}
+
+const char* kKindNames[] = {"number", "zodiac", "head", "tail", "sum", "segment"};
+
+int g_failures = 0;
+
+void runCase(const Case& c, HistoryStore& fastStore, SearchEngine& engine, const QString& baselineFile, int draws,
+             bool withBaseline)
+{
+    // Best of three for the engine (the mirror is warm after the first run).
+    double best = 1e18;
+    SearchResult result;
+    for (int i = 0; i < 3; ++i) {
+        const auto t0 = Clock::now();
+        SearchResult r = c.combination ? engine.combination(c.options) : engine.followPattern(c.options);
+        const double ms = msSince(t0);
+        if (ms < best) {
+            best = ms;
+        }
+        result = std::move(r);
+    }
+    if (!result.ok) {
+        std::printf("  %-40s FAILED: %s\n", c.name.c_str(), result.message.toUtf8().constData());
+        ++g_failures;
+        return;
+    }
+    QString err;
+    const auto w0 = Clock::now();
+    const bool written = engine.writeBack(result, &err);
+    const double writeMs = msSince(w0);
+    std::printf("  %-40s engine %8.1f ms  matched %6zu\n", c.name.c_str(), best, result.matchedIssues.size());
+    std::printf("  %-40s write-back %8.1f ms (%lld rows changed)%s\n", "", writeMs,
+                static_cast<long long>(engine.lastWrittenRows()), written ? "" : " FAILED");
+    if (!written)
+        ++g_failures;
+    if (!withBaseline) {
+        std::printf("  %-40s baseline not run for this case at this size\n", "");
+        return;
+    }
+    HistoryStore base;
+    base.open(QFileInfo(baselineFile).absolutePath());
+    // Give the baseline a page cache that holds the whole table, so that it
+    // is measured on its statements, not on spilling pages to disk.
+    base.db().exec("PRAGMA cache_size = -1000000");
+    LiteralSearch literal(base.db());
+    const auto b0 = Clock::now();
+    const SearchResult br = c.combination ? literal.combination(c.options) : literal.followPattern(c.options);
+    const double baseMs = msSince(b0);
+    const bool same = br.ok && br.matchedIssues == result.matchedIssues && br.rankingOrder == result.rankingOrder
+        && br.ranking.cells == result.ranking.cells
+        && column(base.db(), "SELECT intTh FROM lishi ORDER BY SQQH")
+            == column(fastStore.db(), "SELECT intTh FROM lishi ORDER BY SQQH")
+        && column(base.db(), "SELECT bolOk FROM lishi ORDER BY SQQH")
+            == column(fastStore.db(), "SELECT bolOk FROM lishi ORDER BY SQQH");
+    if (!same)
+        ++g_failures;
+    std::printf("  %-40s baseline %8.1f ms  ratio %7.1fx  marks and tally %s\n", "", baseMs, baseMs / best,
+                same ? "identical" : "DIFFER");
+    (void)draws;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    // bench_analysis [DRAWS [CASE-SUBSTRING]]
+    std::vector<int> sizes = {1000, 10000, 100000};
+    if (argc > 1)
+        sizes = {std::atoi(argv[1])};
+    const std::string only = argc > 2 ? argv[2] : "";
+    const bool baselines = !(argc > 3 && std::string(argv[3]) == "nobase");
+    for (int draws : sizes) {
+        QTemporaryDir fastDir, baseDir;
+        auto t0 = Clock::now();
+        if (!buildHistory(fastDir.path(), draws)) {
+            std::printf("cannot build the history\n");
+            return 1;
+        }
+        std::printf("\n== %d draws (generated in %.0f ms)\n", draws, msSince(t0));
+        const QString fastFile = fastDir.path() + "/" + HistoryStore::kFileName;
+        const QString baseFile = baseDir.path() + "/" + HistoryStore::kFileName;
+        QFile::copy(fastFile, baseFile);
+
+        HistoryStore store;
+        store.open(fastDir.path());
+        SearchEngine engine(store);
+        const HistorySnapshot snap = store.snapshot();
+        {
+            const auto l0 = Clock::now();
+            SearchOptions o = baseOptions(snap, 0);
+            SearchResult r = engine.followPattern(o);
+            std::printf("  first search, loading the history:       %8.1f ms\n", msSince(l0));
+        }
+
+        std::vector<Case> cases;
+        for (int kind : {0, 1, 3, 5}) {
+            for (bool free : {true, false}) {
+                for (bool prev : {true, false}) {
+                    Case c;
+                    c.options = baseOptions(snap, kind);
+                    c.options.freePosition = free;
+                    c.options.previousIssue = prev;
+                    c.options.lookBack = 3;
+                    c.name = std::string("search ") + kKindNames[kind] + (free ? " free" : " fixed")
+                        + (prev ? " prev" : " back 3") + " 8 pos";
+                    c.baselineOnLargest = (kind == 0 && free) || (kind == 1 && !free && prev)
+                        || (kind == 3 && !free && !prev);
+                    cases.push_back(c);
+                }
+            }
+        }
+        // A pattern that matches often: two ticked head positions.
+        {
+            Case c;
+            c.options = baseOptions(snap, 2);
+            for (int p = 3; p <= 8; ++p)
+                c.options.positions[p] = false;
+            c.options.group = true;
+            c.options.resultPosition = 8;
+            c.name = "search head free prev 2 pos, group 8";
+            c.baselineOnLargest = true;
+            cases.push_back(c);
+        }
+        for (bool free : {true, false}) {
+            for (int n = 1; n <= 6; ++n) {
+                Case c;
+                c.combination = true;
+                c.options = baseOptions(snap, free ? 0 : 3);
+                c.options.freePosition = free;
+                c.options.combinationSize = n;
+                c.name = std::string("combo ") + (free ? "number free" : "tail fixed") + " prev n=" + std::to_string(n);
+                c.baselineOnLargest = n == 4;
+                cases.push_back(c);
+            }
+        }
+        {
+            Case c;
+            c.combination = true;
+            c.options = baseOptions(snap, 1);
+            c.options.previousIssue = false;
+            c.options.combinationSize = 4;
+            c.name = "combo zodiac free back 3 n=4";
+            cases.push_back(c);
+        }
+        for (const Case& c : cases)
+            if (c.name.find(only) != std::string::npos)
+                runCase(c, store, engine, baseFile, draws, baselines && (draws < 100000 || c.baselineOnLargest));
+
+#ifdef CORVINEL_CLI_PATH
+        {
+            QTemporaryDir home;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("XDG_CONFIG_HOME", home.path() + "/config");
+            env.insert("XDG_DATA_HOME", home.path() + "/data");
+            env.insert("HOME", home.path());
+            env.insert("QT_QPA_PLATFORM", "offscreen");
+            for (const QStringList& args :
+                 {QStringList {"--data-dir", fastDir.path(), "search", "--positions", "1,2,3,4,5,6,7,8", "--kind",
+                               "zodiac", "--format", "tsv"},
+                  QStringList {"--data-dir", fastDir.path(), "search", "--positions", "1,2,3,4,5,6,7,8", "--fixed",
+                               "--back", "3", "--format", "json"},
+                  QStringList {"--data-dir", fastDir.path(), "combo", "--size", "4", "--format", "json"}}) {
+                QProcess p;
+                p.setProcessEnvironment(env);
+                const auto c0 = Clock::now();
+                p.start(CORVINEL_CLI_PATH, args);
+                p.waitForFinished(120000);
+                const double ms = msSince(c0);
+                std::printf("  corvinel-cli %-28s %8.1f ms (exit %d, %lld bytes)\n",
+                            args.mid(2).join(' ').left(28).toUtf8().constData(), ms, p.exitCode(),
+                            static_cast<long long>(p.readAllStandardOutput().size()));
+                if (p.exitCode() != 0)
+                    ++g_failures;
+            }
+        }
+#endif
+    }
+    std::printf("\n%s\n", g_failures ? "SOME CASES FAILED" : "all cases: engine and baseline agree");
+    return g_failures ? 1 : 0;
+}

@@ -15,6 +15,8 @@ int runClear(CliContext& ctx, const QStringList& args);
 int runAdd(CliContext& ctx, const QStringList& args);
 int runExport(CliContext& ctx, const QStringList& args);
 int runUpdate(CliContext& ctx, const QStringList& args);
+int runSearch(CliContext& ctx, const QStringList& args);
+int runCombo(CliContext& ctx, const QStringList& args);
 } // namespace corvinel
 
 namespace {
@@ -38,6 +40,8 @@ const Command kCommands[] = {
     {"add", corvinel::runAdd, "add [--issue ISSUE] N1 ... N8: store the next draw (eight different numbers 01..20)"},
     {"export", corvinel::runExport, "export text|workbook: the history to its text file or to lishi.xlsx"},
     {"update", corvinel::runUpdate, "update [--base URL] [--today YYYY-MM-DD]: load new draws from the results site"},
+    {"search", corvinel::runSearch, "search [--kind K] [--positions 1,3,8] [--free|--fixed] [--prev|--back N] ...: Command1"},
+    {"combo", corvinel::runCombo, "combo [--size N] [--kind K] [--free|--fixed] [--prev|--back N] ...: Command2"},
 };
 
 void printUsage(QTextStream& s)

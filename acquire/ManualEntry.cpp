@@ -69,8 +69,8 @@ Check checkBoxes(const BoxTexts& boxes)
             Check c;
             c.box = i + 1;
             c.message = !placeHasDigit(boxes[i], 0) && !placeHasDigit(boxes[i], 1)
-                            ? QStringLiteral("第 %1 个号码框还没有输入号码。").arg(i + 1)
-                            : QStringLiteral("第 %1 个号码框要输入两位数字（例如 05）。").arg(i + 1);
+                ? QStringLiteral("第 %1 个号码框还没有输入号码。").arg(i + 1)
+                : QStringLiteral("第 %1 个号码框要输入两位数字（例如 05）。").arg(i + 1);
             return c;
         }
         numbers[i] = boxValue(boxes[i]);
@@ -131,14 +131,13 @@ private:
 
 StoreOutcome failed(std::int64_t sqqh, const QString& error)
 {
-    return StoreOutcome {false, sqqh, error};
+    return StoreOutcome { false, sqqh, error };
 }
 
 } // namespace
 
-StoreOutcome storeDraw(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tables,
-                       const HistorySnapshot& current, const EncoderBases& bases, std::int64_t sqqh,
-                       const Numbers& numbers)
+StoreOutcome storeDraw(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tables, const HistorySnapshot& current,
+                       const EncoderBases& bases, std::int64_t sqqh, const Numbers& numbers)
 {
     if (!store.isOpen())
         return failed(sqqh, QStringLiteral("历史数据库没有打开，号码未保存。"));
@@ -171,7 +170,7 @@ StoreOutcome storeDraw(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& 
         return failed(sqqh, QStringLiteral("号码未保存：%1").arg(db.lastError()));
     rollback.dismiss();
     store.markChanged();
-    return StoreOutcome {true, sqqh, {}};
+    return StoreOutcome { true, sqqh, {} };
 }
 
 StoreOutcome enter(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tables, const HistorySnapshot& current,
@@ -179,12 +178,13 @@ StoreOutcome enter(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tabl
 {
     const std::optional<std::int64_t> sqqh = storedIssue(text1);
     if (!sqqh)
-        return failed(0, QStringLiteral("下一期期号“%1”不是有效的期号，请在期号框中输入年月日和期序号，例如 20161212001。")
-                              .arg(text1));
+        return failed(0,
+                      QStringLiteral("下一期期号“%1”不是有效的期号，请在期号框中输入年月日和期序号，例如 20161212001。")
+                          .arg(text1));
     const Check check = checkBoxes(boxes);
     if (!check.ok)
         return failed(*sqqh, check.message);
     return storeDraw(store, encoder, tables, current, bases, *sqqh, check.numbers);
 }
 
-} // namespace manual_entry
+} // namespace corvinel::manual_entry

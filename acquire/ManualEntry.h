@@ -66,9 +66,8 @@ struct StoreOutcome
 // from the last row of `current` (the history as it stands), the encoding of
 // the one draw, and its insertion in one transaction. A number already in the
 // history is refused before anything is encoded.
-StoreOutcome storeDraw(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tables,
-                       const HistorySnapshot& current, const EncoderBases& bases, std::int64_t sqqh,
-                       const Numbers& numbers);
+StoreOutcome storeDraw(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tables, const HistorySnapshot& current,
+                       const EncoderBases& bases, std::int64_t sqqh, const Numbers& numbers);
 
 // The whole entry from the texts: checks Text1 and the boxes, then stores.
 StoreOutcome enter(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tables, const HistorySnapshot& current,

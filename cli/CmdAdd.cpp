@@ -43,8 +43,8 @@ int runAdd(CliContext& ctx, const QStringList& arguments)
         return ctx.refuse(QStringLiteral("下一期期号“%1”不是有效的期号，请用 --issue 给出年月日和期序号，例如 "
                                          "--issue 20161212001。")
                               .arg(s.text1));
-    const manual_entry::StoreOutcome outcome =
-        manual_entry::storeDraw(s.store(), s.encoder(), s.zodiac(), s.snapshot(), s.bases(), *sqqh, numbers);
+    const manual_entry::StoreOutcome outcome
+        = manual_entry::storeDraw(s.store(), s.encoder(), s.zodiac(), s.snapshot(), s.bases(), *sqqh, numbers);
     if (!outcome.ok)
         return ctx.refuse(outcome.error);
 

@@ -33,9 +33,9 @@ struct ExportResult
     QString path;
     QString error;
 
-    static ExportResult success(const QString& path) { return {true, false, path, {}}; }
-    static ExportResult failure(const QString& path, const QString& error) { return {false, false, path, error}; }
-    static ExportResult empty(const QString& why) { return {false, true, {}, why}; }
+    static ExportResult success(const QString& path) { return { true, false, path, {} }; }
+    static ExportResult failure(const QString& path, const QString& error) { return { false, false, path, error }; }
+    static ExportResult empty(const QString& why) { return { false, true, {}, why }; }
 };
 
 } // namespace corvinel

@@ -26,7 +26,6 @@ QByteArray render(const CellSource& historyGrid);
 
 // Writes the file into `folder`, replacing an old one atomically. With no last
 // draw (an empty history) nothing is written and the result says so.
-ExportResult write(const QString& folder, std::optional<std::int64_t> lastStoredIssue,
-                   const CellSource& historyGrid);
+ExportResult write(const QString& folder, std::optional<std::int64_t> lastStoredIssue, const CellSource& historyGrid);
 
 } // namespace corvinel::history_text

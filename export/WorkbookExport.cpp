@@ -93,7 +93,8 @@ ExportResult write(const QString& path, const CellSource& grid)
                 guard.close();
                 discard();
                 return ExportResult::failure(
-                    path, failed(path, QStringLiteral("第 %1 行第 %2 列：%3").arg(r + 1).arg(c + 1).arg(lxw_strerror(e))));
+                    path,
+                    failed(path, QStringLiteral("第 %1 行第 %2 列：%3").arg(r + 1).arg(c + 1).arg(lxw_strerror(e))));
             }
         }
     }
@@ -106,9 +107,10 @@ ExportResult write(const QString& path, const CellSource& grid)
 
     // The reserved name was created private; the workbook gets the old file's
     // permissions, or the usual ones for a new file.
-    QFile::setPermissions(tmpPath, target.exists() ? target.permissions()
-                                                   : QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                         | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    QFile::setPermissions(tmpPath,
+                          target.exists() ? target.permissions()
+                                          : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                  | QFileDevice::ReadOther);
 
     // rename() replaces an existing file in one step on POSIX systems.
     const QByteArray finalName = QFile::encodeName(target.absoluteFilePath());

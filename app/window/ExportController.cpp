@@ -32,15 +32,18 @@ struct BusyCursor
 const char* workbookFile(int which)
 {
     switch (which) {
-    case 1: return workbook::kHistoryFile;
-    case 2: return workbook::kMatchesFile;
-    default: return workbook::kRankingFile;
+    case 1:
+        return workbook::kHistoryFile;
+    case 2:
+        return workbook::kMatchesFile;
+    default:
+        return workbook::kRankingFile;
     }
 }
 
 bool startEditorFromEnvironment(const QString& path)
 {
-    for (const char* var : {"VISUAL", "EDITOR"}) {
+    for (const char* var : { "VISUAL", "EDITOR" }) {
         const QString command = qEnvironmentVariable(var).trimmed();
         if (command.isEmpty())
             continue;
@@ -75,8 +78,7 @@ ExportController::ExportController(frmMain* window)
 
 bool ExportController::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonDblClick
-        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    if (event->type() == QEvent::MouseButtonDblClick && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         for (int which = 1; which <= 3; ++which) {
             QTableView* grid = m_window->grid(which);
             if (grid && watched == grid->viewport()) {
@@ -129,9 +131,10 @@ void ExportController::report(const ExportResult& result, const QString& what, O
     }
     if (!result.ok) {
         bar->showMessage(QStringLiteral("%1失败：%2").arg(what, result.error));
-        m_window->dialogs().message(QStringLiteral("%1失败").arg(what),
-                                    result.error + QStringLiteral("\n请关闭正在使用该文件的程序，或检查数据文件夹是否可写，然后再试。"),
-                                    QMessageBox::Ok, QMessageBox::Warning);
+        m_window->dialogs().message(
+            QStringLiteral("%1失败").arg(what),
+            result.error + QStringLiteral("\n请关闭正在使用该文件的程序，或检查数据文件夹是否可写，然后再试。"),
+            QMessageBox::Ok, QMessageBox::Warning);
         return;
     }
     const QString where = QDir::toNativeSeparators(result.path);

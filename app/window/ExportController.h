@@ -30,7 +30,11 @@ class ExportController : public QObject
     Q_OBJECT
 
 public:
-    enum class Opened { TextEditor, Spreadsheet };
+    enum class Opened
+    {
+        TextEditor,
+        Spreadsheet
+    };
     // Returns whether a program was started on the file.
     using Opener = std::function<bool(const QString& path, Opened kind)>;
 

@@ -69,8 +69,8 @@ void ManualEntryController::storeDraw()
     for (int k = 1; k <= kPositions; ++k)
         texts[k - 1] = m_boxes[k] ? m_boxes[k]->displayText() : QString();
 
-    const manual_entry::StoreOutcome outcome =
-        manual_entry::enter(s.store(), s.encoder(), s.zodiac(), s.snapshot(), s.bases(), s.text1, texts);
+    const manual_entry::StoreOutcome outcome
+        = manual_entry::enter(s.store(), s.encoder(), s.zodiac(), s.snapshot(), s.bases(), s.text1, texts);
     if (!outcome.ok) {
         // The boxes keep what was typed; the box at fault gets the focus so
         // it can be corrected at once.

@@ -31,8 +31,9 @@ protected:
     {
         const QString exe = qEnvironmentVariable("CORVINEL_TEST_BINARY_DIR") + QStringLiteral("/cli/corvinel-cli");
         QProcess p;
-        p.start(exe, QStringList {QStringLiteral("--data-dir"), data(), QStringLiteral("--game"), QStringLiteral("556")}
-                         + args);
+        p.start(exe,
+                QStringList { QStringLiteral("--data-dir"), data(), QStringLiteral("--game"), QStringLiteral("556") }
+                    + args);
         CliRun r;
         if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
             return r;
@@ -67,17 +68,17 @@ QByteArray readAll(const QString& path)
 TEST_F(Cli, AddStoresUnderTheNextIssueAndRefusesBadDraws)
 {
     // An empty history has no next issue number until one is given.
-    CliRun r = run(QStringList {"add"} + numbers("05 13 20 01 09 14 18 11"));
+    CliRun r = run(QStringList { "add" } + numbers("05 13 20 01 09 14 18 11"));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_FALSE(r.err.isEmpty());
     EXPECT_EQ(storedRows(), 0);
 
-    r = run(QStringList {"add", "--issue", "20161212084"} + numbers("05 13 20 01 09 14 18 11"));
+    r = run(QStringList { "add", "--issue", "20161212084" } + numbers("05 13 20 01 09 14 18 11"));
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("stored 20161212084: 05 13 20 01 09 14 18 11")) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains("next draw issue number: 20161213001")) << r.out.toStdString();
 
-    r = run(QStringList {"add"} + numbers("2 4 6 8 10 12 16 19"));
+    r = run(QStringList { "add" } + numbers("2 4 6 8 10 12 16 19"));
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("stored 20161213001: 02 04 06 08 10 12 16 19")) << r.out.toStdString();
     EXPECT_EQ(storedRows(), 2);
@@ -88,53 +89,52 @@ TEST_F(Cli, AddStoresUnderTheNextIssueAndRefusesBadDraws)
         int exitCode;
         const char* mentions;
     } refused[] = {
-        {"02 04 06 08 10 12 16 02", 1, "重复"},
-        {"02 04 06 08 10 12 16 21", 1, "21"},
-        {"00 04 06 08 10 12 16 19", 1, "01 到 20"},
-        {"02 04 06 08 x 12 16 19", 1, "第 5 个"},
-        {"02 04 06 08 10 12 16", 2, "eight numbers"},
+        { "02 04 06 08 10 12 16 02", 1, "重复" },       { "02 04 06 08 10 12 16 21", 1, "21" },
+        { "00 04 06 08 10 12 16 19", 1, "01 到 20" },   { "02 04 06 08 x 12 16 19", 1, "第 5 个" },
+        { "02 04 06 08 10 12 16", 2, "eight numbers" },
     };
     for (const auto& c : refused) {
-        r = run(QStringList {"add"} + numbers(c.draw));
+        r = run(QStringList { "add" } + numbers(c.draw));
         EXPECT_EQ(r.exitCode, c.exitCode) << c.draw;
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.mentions))) << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty());
     }
     // The issue number that is already stored.
-    r = run(QStringList {"add", "--issue=20161213001"} + numbers("01 02 03 04 05 06 07 08"));
+    r = run(QStringList { "add", "--issue=20161213001" } + numbers("01 02 03 04 05 06 07 08"));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(storedRows(), 2);
 }
 
 TEST_F(Cli, ExportTextAndWorkbookPrintThePathsWritten)
 {
-    CliRun r = run({"export", "text"});
+    CliRun r = run({ "export", "text" });
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_FALSE(r.err.isEmpty());
-    EXPECT_TRUE(QDir(data()).entryList({QStringLiteral("*.txt")}).isEmpty());
+    EXPECT_TRUE(QDir(data()).entryList({ QStringLiteral("*.txt") }).isEmpty());
 
-    ASSERT_EQ(run(QStringList {"add", "--issue", "20161212001"} + numbers("05 13 20 01 09 14 18 11")).exitCode, 0);
-    ASSERT_EQ(run(QStringList {"add"} + numbers("10 02 03 04 15 16 17 19")).exitCode, 0);
+    ASSERT_EQ(run(QStringList { "add", "--issue", "20161212001" } + numbers("05 13 20 01 09 14 18 11")).exitCode, 0);
+    ASSERT_EQ(run(QStringList { "add" } + numbers("10 02 03 04 15 16 17 19")).exitCode, 0);
 
-    r = run({"export", "text"});
+    r = run({ "export", "text" });
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QString textPath = QDir(data()).filePath(QStringLiteral("更新至161212002期历史号码.txt"));
     EXPECT_EQ(r.out.trimmed(), QDir::toNativeSeparators(textPath));
-    EXPECT_EQ(readAll(textPath), QByteArray("20161212001 05 13 20 01 09 14 18 11 \r\n"
-                                            "20161212002 10 02 03 04 15 16 17 19 \r\n"));
+    EXPECT_EQ(readAll(textPath),
+              QByteArray("20161212001 05 13 20 01 09 14 18 11 \r\n"
+                         "20161212002 10 02 03 04 15 16 17 19 \r\n"));
 
-    r = run({"export", "workbook"});
+    r = run({ "export", "workbook" });
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QString xlsx = QDir(data()).filePath(QStringLiteral("lishi.xlsx"));
     EXPECT_EQ(r.out.trimmed(), QDir::toNativeSeparators(xlsx));
     const SheetContents sheet = readFirstSheet(xlsx);
     ASSERT_TRUE(sheet.ok) << sheet.error.toStdString();
     EXPECT_EQ(sheet.rowElements, 3);
-    EXPECT_EQ(sheet.cells.value({0, 0}), QStringLiteral("期号"));
-    EXPECT_EQ(sheet.cells.value({1, 0}), QStringLiteral("20161212001"));
-    EXPECT_EQ(sheet.cells.value({1, 1}), QStringLiteral("5"));
-    EXPECT_EQ(sheet.cells.value({2, 8}), QStringLiteral("19"));
+    EXPECT_EQ(sheet.cells.value({ 0, 0 }), QStringLiteral("期号"));
+    EXPECT_EQ(sheet.cells.value({ 1, 0 }), QStringLiteral("20161212001"));
+    EXPECT_EQ(sheet.cells.value({ 1, 1 }), QStringLiteral("5"));
+    EXPECT_EQ(sheet.cells.value({ 2, 8 }), QStringLiteral("19"));
     EXPECT_EQ(sheet.cells.size(), 27);
 
-    EXPECT_EQ(run({"export", "pdf"}).exitCode, 2);
+    EXPECT_EQ(run({ "export", "pdf" }).exitCode, 2);
 }

@@ -18,7 +18,7 @@ namespace {
 
 QStringList historyHeader()
 {
-    QStringList h {QStringLiteral("期号")};
+    QStringList h { QStringLiteral("期号") };
     for (int p = 1; p <= 8; ++p)
         h << QStringLiteral("第%1位").arg(p);
     return h;
@@ -26,10 +26,10 @@ QStringList historyHeader()
 
 QList<QStringList> threeDraws()
 {
-    return {historyHeader(),
-            {"20161212001", "5", "13", "20", "1", "9", "14", "18", "11"},
-            {"20161212002", "10", "2", "3", "4", "15", "16", "17", "19"},
-            {"20161212003", "20", "19", "18", "17", "6", "7", "8", "12"}};
+    return { historyHeader(),
+             { "20161212001", "5", "13", "20", "1", "9", "14", "18", "11" },
+             { "20161212002", "10", "2", "3", "4", "15", "16", "17", "19" },
+             { "20161212003", "20", "19", "18", "17", "6", "7", "8", "12" } };
 }
 
 QByteArray readAll(const QString& path)
@@ -86,10 +86,11 @@ TEST(HistoryText, ThreeDrawsGiveThreeExactLines)
     const ExportResult r = history_text::write(dir.path(), 161212003, CellSource::fromTable(threeDraws()));
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.path, dir.filePath(QStringLiteral("更新至161212003期历史号码.txt")));
-    EXPECT_EQ(readAll(r.path), QByteArray("20161212001 05 13 20 01 09 14 18 11 \r\n"
-                                          "20161212002 10 02 03 04 15 16 17 19 \r\n"
-                                          "20161212003 20 19 18 17 06 07 08 12 \r\n"));
-    EXPECT_EQ(leftovers(dir.path()), QStringList {QStringLiteral("更新至161212003期历史号码.txt")});
+    EXPECT_EQ(readAll(r.path),
+              QByteArray("20161212001 05 13 20 01 09 14 18 11 \r\n"
+                         "20161212002 10 02 03 04 15 16 17 19 \r\n"
+                         "20161212003 20 19 18 17 06 07 08 12 \r\n"));
+    EXPECT_EQ(leftovers(dir.path()), QStringList { QStringLiteral("更新至161212003期历史号码.txt") });
 }
 
 TEST(HistoryText, CellsFormattedLikeTheNumericFormat00)
@@ -98,15 +99,15 @@ TEST(HistoryText, CellsFormattedLikeTheNumericFormat00)
     {
         const char* in;
         const char* out;
-    } cases[] = {{"5", "05"},   {"0", "00"},     {"20", "20"}, {"123", "123"}, {"-5", "-05"},
-                 {" 7 ", "07"}, {"5.6", "06"},   {"abc", "abc"}, {"", ""},     {"1X05", "1X05"}};
+    } cases[] = { { "5", "05" },   { "0", "00" },   { "20", "20" },   { "123", "123" }, { "-5", "-05" },
+                  { " 7 ", "07" }, { "5.6", "06" }, { "abc", "abc" }, { "", "" },       { "1X05", "1X05" } };
     for (const auto& c : cases)
         EXPECT_EQ(history_text::formatCell(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
 }
 
 TEST(HistoryText, ShortRowsStillGiveEightFields)
 {
-    const QList<QStringList> grid {historyHeader(), {"20161212001", "5", "x"}};
+    const QList<QStringList> grid { historyHeader(), { "20161212001", "5", "x" } };
     EXPECT_EQ(history_text::render(CellSource::fromTable(grid)), QByteArray("20161212001 05 x       \r\n"));
 }
 
@@ -114,11 +115,11 @@ TEST(HistoryText, EmptyHistoryWritesNothing)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    ExportResult r = history_text::write(dir.path(), std::nullopt, CellSource::fromTable({historyHeader()}));
+    ExportResult r = history_text::write(dir.path(), std::nullopt, CellSource::fromTable({ historyHeader() }));
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.nothingToWrite);
     EXPECT_FALSE(r.error.isEmpty());
-    r = history_text::write(dir.path(), 161212003, CellSource::fromTable({historyHeader()}));
+    r = history_text::write(dir.path(), 161212003, CellSource::fromTable({ historyHeader() }));
     EXPECT_TRUE(r.nothingToWrite);
     EXPECT_TRUE(leftovers(dir.path()).isEmpty());
 }
@@ -135,9 +136,9 @@ TEST(HistoryText, ReplacesAnOldFileAndKeepsItWhenWritingFails)
     EXPECT_TRUE(good.startsWith("20161212001 05 "));
 
     // A long history that cannot be written whole leaves the previous file.
-    QList<QStringList> big {historyHeader()};
+    QList<QStringList> big { historyHeader() };
     for (int i = 0; i < 2000; ++i)
-        big << QStringList {QString::number(20161212000LL + i), "1", "2", "3", "4", "5", "6", "7", "8"};
+        big << QStringList { QString::number(20161212000LL + i), "1", "2", "3", "4", "5", "6", "7", "8" };
     {
         FileSizeLimit limit(4096);
         ASSERT_TRUE(limit.ok());
@@ -167,8 +168,8 @@ TEST(Workbook, EveryCellReadsBackAtItsPlace)
     EXPECT_EQ(sheet.cells.size(), 4 * 9);
     for (int row = 0; row < grid.size(); ++row)
         for (int col = 0; col < 9; ++col)
-            EXPECT_EQ(sheet.cells.value({row, col}), grid[row][col]) << row << "," << col;
-    EXPECT_EQ(leftovers(dir.path()), QStringList {QStringLiteral("lishi.xlsx")});
+            EXPECT_EQ(sheet.cells.value({ row, col }), grid[row][col]) << row << "," << col;
+    EXPECT_EQ(leftovers(dir.path()), QStringList { QStringLiteral("lishi.xlsx") });
 }
 
 TEST(Workbook, SecondExportReplacesTheFirst)
@@ -176,28 +177,28 @@ TEST(Workbook, SecondExportReplacesTheFirst)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     ASSERT_TRUE(workbook::writeInto(dir.path(), workbook::kMatchesFile, CellSource::fromTable(threeDraws())).ok);
-    const QList<QStringList> second {{"序号", "期号"}, {"1", "20161212009"}};
+    const QList<QStringList> second { { "序号", "期号" }, { "1", "20161212009" } };
     const ExportResult r = workbook::writeInto(dir.path(), workbook::kMatchesFile, CellSource::fromTable(second));
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     const SheetContents sheet = readFirstSheet(r.path);
     ASSERT_TRUE(sheet.ok) << sheet.error.toStdString();
     EXPECT_EQ(sheet.rowElements, 2);
     EXPECT_EQ(sheet.cells.size(), 4);
-    EXPECT_EQ(sheet.cells.value({1, 1}), QStringLiteral("20161212009"));
-    EXPECT_EQ(leftovers(dir.path()), QStringList {QStringLiteral("Jiansuo.xlsx")});
+    EXPECT_EQ(sheet.cells.value({ 1, 1 }), QStringLiteral("20161212009"));
+    EXPECT_EQ(leftovers(dir.path()), QStringList { QStringLiteral("Jiansuo.xlsx") });
 }
 
 TEST(Workbook, HeaderOnlyGridGivesOneRow)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const ExportResult r =
-        workbook::writeInto(dir.path(), workbook::kRankingFile, CellSource::fromTable({{"号码", "次数", "百分比"}}));
+    const ExportResult r = workbook::writeInto(dir.path(), workbook::kRankingFile,
+                                               CellSource::fromTable({ { "号码", "次数", "百分比" } }));
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     const SheetContents sheet = readFirstSheet(r.path);
     ASSERT_TRUE(sheet.ok);
     EXPECT_EQ(sheet.rowElements, 1);
-    EXPECT_EQ(sheet.cells.value({0, 2}), QStringLiteral("百分比"));
+    EXPECT_EQ(sheet.cells.value({ 0, 2 }), QStringLiteral("百分比"));
     EXPECT_EQ(sheet.cells.size(), 3);
 }
 
@@ -208,8 +209,8 @@ TEST(Workbook, UnwritableTargetGivesAnErrorAndKeepsTheOldFile)
 
     // A folder that is not there (here: a path below a plain file).
     ASSERT_TRUE(writeFile(dir.filePath("plain"), "x"));
-    ExportResult r = workbook::writeInto(dir.filePath("plain"), workbook::kHistoryFile,
-                                         CellSource::fromTable(threeDraws()));
+    ExportResult r
+        = workbook::writeInto(dir.filePath("plain"), workbook::kHistoryFile, CellSource::fromTable(threeDraws()));
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.error.isEmpty());
 
@@ -226,9 +227,9 @@ TEST(Workbook, UnwritableTargetGivesAnErrorAndKeepsTheOldFile)
     }
 
     // A disk that fills up in the middle of the workbook.
-    QList<QStringList> big {historyHeader()};
+    QList<QStringList> big { historyHeader() };
     for (int i = 0; i < 3000; ++i)
-        big << QStringList {QString::number(20161212000LL + i), "1", "2", "3", "4", "5", "6", "7", "8"};
+        big << QStringList { QString::number(20161212000LL + i), "1", "2", "3", "4", "5", "6", "7", "8" };
     {
         FileSizeLimit limit(1024);
         ASSERT_TRUE(limit.ok());
@@ -237,5 +238,5 @@ TEST(Workbook, UnwritableTargetGivesAnErrorAndKeepsTheOldFile)
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.error.isEmpty());
     EXPECT_EQ(readAll(path), QByteArray("old workbook"));
-    EXPECT_EQ(leftovers(dir.path()), (QStringList {QStringLiteral("lishi.xlsx"), QStringLiteral("plain")}));
+    EXPECT_EQ(leftovers(dir.path()), (QStringList { QStringLiteral("lishi.xlsx"), QStringLiteral("plain") }));
 }

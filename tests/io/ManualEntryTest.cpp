@@ -41,7 +41,7 @@ struct Fixture
     QTemporaryDir dir;
     HistoryStore store;
     ZodiacTables tables;
-    DrawEncoder encoder {tables};
+    DrawEncoder encoder { tables };
 
     Fixture() { EXPECT_TRUE(store.open(dir.path())); }
     StoreOutcome enter(const QString& text1, const BoxTexts& b)
@@ -77,13 +77,13 @@ TEST(ManualEntryBoxes, RefusalsNameTheBoxAndTheReason)
         int box;
         const char* mentions;
     } cases[] = {
-        {boxes({"05", "13", "5_", "01", "09", "14", "18", "11"}), 3, "两位"},
-        {boxes({"05", "13", "20", "01", "__", "14", "18", "11"}), 5, "没有输入"},
-        {boxes({"05", "13", "20", "01", "_9", "14", "18", "11"}), 5, "两位"},
-        {boxes({"00", "13", "20", "01", "09", "14", "18", "11"}), 1, "01 到 20"},
-        {boxes({"05", "13", "20", "01", "09", "14", "18", "21"}), 8, "21"},
-        {boxes({"05", "13", "20", "01", "09", "13", "18", "11"}), 6, "第 2 个"},
-        {boxes({"05", "13", "20", "01", "09", "14", "18", "05"}), 8, "重复"},
+        { boxes({ "05", "13", "5_", "01", "09", "14", "18", "11" }), 3, "两位" },
+        { boxes({ "05", "13", "20", "01", "__", "14", "18", "11" }), 5, "没有输入" },
+        { boxes({ "05", "13", "20", "01", "_9", "14", "18", "11" }), 5, "两位" },
+        { boxes({ "00", "13", "20", "01", "09", "14", "18", "11" }), 1, "01 到 20" },
+        { boxes({ "05", "13", "20", "01", "09", "14", "18", "21" }), 8, "21" },
+        { boxes({ "05", "13", "20", "01", "09", "13", "18", "11" }), 6, "第 2 个" },
+        { boxes({ "05", "13", "20", "01", "09", "14", "18", "05" }), 8, "重复" },
     };
     for (const auto& c : cases) {
         const Check check = checkBoxes(c.texts);
@@ -92,10 +92,10 @@ TEST(ManualEntryBoxes, RefusalsNameTheBoxAndTheReason)
         EXPECT_TRUE(check.message.contains(QStringLiteral("第 %1 个号码框").arg(c.box))) << check.message.toStdString();
         EXPECT_TRUE(check.message.contains(QString::fromUtf8(c.mentions))) << check.message.toStdString();
     }
-    const Check good = checkBoxes(boxes({"05", "13", "20", "01", "09", "14", "18", "11"}));
+    const Check good = checkBoxes(boxes({ "05", "13", "20", "01", "09", "14", "18", "11" }));
     EXPECT_TRUE(good.ok);
     EXPECT_EQ(good.box, 0);
-    EXPECT_EQ(good.numbers, (Numbers {5, 13, 20, 1, 9, 14, 18, 11}));
+    EXPECT_EQ(good.numbers, (Numbers { 5, 13, 20, 1, 9, 14, 18, 11 }));
 }
 
 TEST(ManualEntryIssue, StoredFormIsText1WithoutTwenty)
@@ -121,10 +121,10 @@ TEST(ManualEntryIssue, StoredFormIsText1WithoutTwenty)
 TEST(ManualEntryStore, StoresTheDrawWithListsFromTheLatestRow)
 {
     Fixture f;
-    StoreOutcome o = f.enter("20160908052", boxes({"05", "13", "20", "01", "09", "14", "18", "11"}));
+    StoreOutcome o = f.enter("20160908052", boxes({ "05", "13", "20", "01", "09", "14", "18", "11" }));
     ASSERT_TRUE(o.ok) << o.error.toStdString();
     EXPECT_EQ(o.sqqh, 160908052);
-    o = f.enter("20160908053", boxes({"02", "04", "06", "08", "10", "12", "16", "19"}));
+    o = f.enter("20160908053", boxes({ "02", "04", "06", "08", "10", "12", "16", "19" }));
     ASSERT_TRUE(o.ok) << o.error.toStdString();
     EXPECT_EQ(f.store.rowCount(), 2);
 
@@ -147,13 +147,13 @@ TEST(ManualEntryStore, StoresTheDrawWithListsFromTheLatestRow)
 TEST(ManualEntryStore, RefusedEntriesStoreNothingAndLeaveNoTrace)
 {
     Fixture f;
-    ASSERT_TRUE(f.enter("20160908052", boxes({"05", "13", "20", "01", "09", "14", "18", "11"})).ok);
+    ASSERT_TRUE(f.enter("20160908052", boxes({ "05", "13", "20", "01", "09", "14", "18", "11" })).ok);
 
-    const BoxTexts good = boxes({"02", "04", "06", "08", "10", "12", "16", "19"});
+    const BoxTexts good = boxes({ "02", "04", "06", "08", "10", "12", "16", "19" });
     const StoreOutcome refusals[] = {
-        f.enter("20160908053", boxes({"02", "04", "06", "08", "10", "12", "1_", "19"})),
-        f.enter("20160908053", boxes({"02", "04", "06", "08", "10", "12", "16", "02"})),
-        f.enter("20160908053", boxes({"02", "04", "06", "08", "10", "12", "16", "99"})),
+        f.enter("20160908053", boxes({ "02", "04", "06", "08", "10", "12", "1_", "19" })),
+        f.enter("20160908053", boxes({ "02", "04", "06", "08", "10", "12", "16", "02" })),
+        f.enter("20160908053", boxes({ "02", "04", "06", "08", "10", "12", "16", "99" })),
         f.enter("2016x", good),
         // The same issue number again: refused before anything is encoded.
         f.enter("20160908052", good),
@@ -177,12 +177,12 @@ TEST(ManualEntryStore, RefusedEntriesStoreNothingAndLeaveNoTrace)
 TEST(ManualEntryStore, FailedWriteRollsBackTheEncoder)
 {
     Fixture f;
-    ASSERT_TRUE(f.enter("20160908052", boxes({"05", "13", "20", "01", "09", "14", "18", "11"})).ok);
+    ASSERT_TRUE(f.enter("20160908052", boxes({ "05", "13", "20", "01", "09", "14", "18", "11" })).ok);
     const DrawEncoder::State before = f.encoder.saveState();
     // A trigger that refuses the next insert stands for a full disk.
     ASSERT_TRUE(f.store.db().exec("CREATE TRIGGER refuse BEFORE INSERT ON lishi BEGIN "
                                   "SELECT RAISE(ABORT, 'disk full'); END"));
-    const StoreOutcome o = f.enter("20160908053", boxes({"02", "04", "06", "08", "10", "12", "16", "19"}));
+    const StoreOutcome o = f.enter("20160908053", boxes({ "02", "04", "06", "08", "10", "12", "16", "19" }));
     EXPECT_FALSE(o.ok);
     EXPECT_TRUE(o.error.contains(QStringLiteral("disk full"))) << o.error.toStdString();
     EXPECT_EQ(f.store.rowCount(), 1);

@@ -18,8 +18,8 @@ namespace {
 bool wheel(QWidget* w, int dy)
 {
     const QPointF pos(w->width() / 2.0, w->height() / 2.0);
-    QWheelEvent ev(pos, w->mapToGlobal(pos), QPoint(), QPoint(0, dy), Qt::NoButton, Qt::NoModifier,
-                   Qt::NoScrollPhase, false);
+    QWheelEvent ev(pos, w->mapToGlobal(pos), QPoint(), QPoint(0, dy), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                   false);
     QApplication::sendEvent(w, &ev);
     return ev.isAccepted();
 }
@@ -48,7 +48,7 @@ private slots:
         m_grids[2]->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
         m_box = new QLineEdit(m_window);
         layout->addWidget(m_box);
-        m_filter = new WheelFilter(m_window, {m_grids[0], m_grids[1], m_grids[2]});
+        m_filter = new WheelFilter(m_window, { m_grids[0], m_grids[1], m_grids[2] });
         m_window->resize(400, 700);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window));
@@ -91,8 +91,8 @@ private slots:
     {
         m_grids[1]->setFocus();
         wheel(m_grids[0]->viewport(), -120); // over another grid
-        wheel(m_box, -120);                  // over a box
-        wheel(m_window, -120);               // over the window itself
+        wheel(m_box, -120); // over a box
+        wheel(m_window, -120); // over the window itself
         QCOMPARE(WheelFilter::topRow(m_grids[1]), 3);
         QCOMPARE(WheelFilter::topRow(m_grids[0]), 0);
         QCOMPARE(WheelFilter::topRow(m_grids[2]), 0);

@@ -51,7 +51,7 @@ std::vector<Draw> consecutiveDraws(std::int64_t first, int count)
         manual_entry::Numbers n;
         for (int p = 0; p < 8; ++p)
             n[p] = 1 + (i + p * 3) % 20;
-        draws.push_back({first + i, n});
+        draws.push_back({ first + i, n });
     }
     return draws;
 }
@@ -90,10 +90,7 @@ private slots:
 
 private:
     void open(int lotteryCode, const std::vector<Draw>& draws);
-    QLineEdit* box(int k) const
-    {
-        return m_window->findChild<QLineEdit*>(QStringLiteral("MaskEdBox1_%1").arg(k));
-    }
+    QLineEdit* box(int k) const { return m_window->findChild<QLineEdit*>(QStringLiteral("MaskEdBox1_%1").arg(k)); }
     void type(int k, const char* digits)
     {
         QLineEdit* b = box(k);
@@ -178,7 +175,7 @@ void WindowTest::boxEightStoresUnderTheShownIssue()
 {
     open(556, consecutiveDraws(161212001, 3));
     QCOMPARE(m_window->findChild<QLineEdit*>(QStringLiteral("Text1"))->text(), QStringLiteral("20161212004"));
-    typeDraw({"05", "13", "20", "01", "09", "14", "18"});
+    typeDraw({ "05", "13", "20", "01", "09", "14", "18" });
     QCOMPARE(rows(), 3);
     type(8, "11");
     QCOMPARE(rows(), 4);
@@ -195,16 +192,16 @@ void WindowTest::boxEightStoresUnderTheShownIssue()
     QCOMPARE(refusals(), 0);
 
     // The next draw follows under the next number.
-    typeDraw({"02", "04", "06", "08", "10", "12", "16", "19"});
+    typeDraw({ "02", "04", "06", "08", "10", "12", "16", "19" });
     QCOMPARE(rows(), 5);
     QCOMPARE(m_window->session().snapshot().last()->sqqh, 161212005);
 }
 
 void WindowTest::dayBoundaryIssueIsStoredWithoutCentury()
 {
-    open(544, {{16090983, {1, 2, 3, 4, 5, 6, 7, 8}}, {16090984, {9, 10, 11, 12, 13, 14, 15, 16}}});
+    open(544, { { 16090983, { 1, 2, 3, 4, 5, 6, 7, 8 } }, { 16090984, { 9, 10, 11, 12, 13, 14, 15, 16 } } });
     QCOMPARE(m_window->session().text1, QStringLiteral("2016091001"));
-    typeDraw({"05", "13", "20", "01", "09", "14", "18", "11"});
+    typeDraw({ "05", "13", "20", "01", "09", "14", "18", "11" });
     QCOMPARE(rows(), 3);
     QCOMPARE(m_window->session().snapshot().last()->sqqh, 16091001);
     QCOMPARE(m_window->findChild<QLineEdit*>(QStringLiteral("Text1"))->text(), QStringLiteral("2016091002"));
@@ -213,11 +210,11 @@ void WindowTest::dayBoundaryIssueIsStoredWithoutCentury()
 void WindowTest::lockPreventsASecondStore()
 {
     open(556, consecutiveDraws(161212001, 3));
-    typeDraw({"05", "13", "20", "01", "09", "14", "18", "11"});
+    typeDraw({ "05", "13", "20", "01", "09", "14", "18", "11" });
     QCOMPARE(rows(), 4);
     // Without a key typed, boxes changed by the program (a complete, valid
     // draw) neither store nor move the focus.
-    const char* draw[] = {"02", "04", "06", "08", "10", "12", "16", "19"};
+    const char* draw[] = { "02", "04", "06", "08", "10", "12", "16", "19" };
     for (int k = 1; k <= 8; ++k)
         box(k)->setText(QString::fromLatin1(draw[k - 1]));
     QCOMPARE(rows(), 4);
@@ -226,7 +223,7 @@ void WindowTest::lockPreventsASecondStore()
     // The next key clears the lock.
     for (int k = 1; k <= 8; ++k)
         box(k)->clear();
-    typeDraw({"02", "04", "06", "08", "10", "12", "16", "19"});
+    typeDraw({ "02", "04", "06", "08", "10", "12", "16", "19" });
     QCOMPARE(rows(), 5);
 }
 
@@ -238,11 +235,11 @@ void WindowTest::refusalsStoreNothingAndKeepTheBoxes()
         std::array<const char*, 8> boxes;
         int faultBox;
     } cases[] = {
-        {{"05", "13", "2", "01", "09", "14", "18", "11"}, 3},  // incomplete
-        {{"05", "13", "20", "", "09", "14", "18", "11"}, 4},   // empty
-        {{"00", "13", "20", "01", "09", "14", "18", "11"}, 1}, // below 01
-        {{"05", "13", "20", "01", "09", "14", "18", "21"}, 8}, // above 20
-        {{"05", "13", "20", "01", "09", "13", "18", "11"}, 6}, // repeated
+        { { "05", "13", "2", "01", "09", "14", "18", "11" }, 3 }, // incomplete
+        { { "05", "13", "20", "", "09", "14", "18", "11" }, 4 }, // empty
+        { { "00", "13", "20", "01", "09", "14", "18", "11" }, 1 }, // below 01
+        { { "05", "13", "20", "01", "09", "14", "18", "21" }, 8 }, // above 20
+        { { "05", "13", "20", "01", "09", "13", "18", "11" }, 6 }, // repeated
     };
     int expectedRefusals = 0;
     for (const auto& c : cases) {
@@ -267,7 +264,7 @@ void WindowTest::refusalsStoreNothingAndKeepTheBoxes()
 void WindowTest::correctingTheBoxAtFaultStores()
 {
     open(556, consecutiveDraws(161212001, 3));
-    typeDraw({"05", "13", "20", "01", "09", "13", "18", "11"});
+    typeDraw({ "05", "13", "20", "01", "09", "13", "18", "11" });
     QCOMPARE(refusals(), 1);
     QCOMPARE(focus(), box(6));
     // The box at fault is selected: typing replaces it, and the draw goes in.
@@ -282,7 +279,7 @@ void WindowTest::longHistoryScrollsToTheNewDraw()
     open(556, consecutiveDraws(161212001, 60));
     QTableView* grid = m_window->grid(1);
     grid->verticalScrollBar()->setValue(0);
-    typeDraw({"05", "13", "20", "01", "09", "14", "18", "11"});
+    typeDraw({ "05", "13", "20", "01", "09", "14", "18", "11" });
     QCOMPARE(rows(), 61);
     QCOMPARE(grid->verticalScrollBar()->value(), grid->verticalScrollBar()->maximum());
     QVERIFY(grid->verticalScrollBar()->maximum() > 0);
@@ -296,7 +293,7 @@ void WindowTest::emptyHistoryNeedsAnIssueNumberInText1()
     open(556, {});
     auto* text1 = m_window->findChild<QLineEdit*>(QStringLiteral("Text1"));
     QCOMPARE(text1->text(), QStringLiteral("2007001"));
-    typeDraw({"05", "13", "20", "01", "09", "14", "18", "11"});
+    typeDraw({ "05", "13", "20", "01", "09", "14", "18", "11" });
     QCOMPARE(refusals(), 1);
     QVERIFY(m_window->dialogs().shown().last().text.contains(QStringLiteral("2007001")));
     QCOMPARE(rows(), 0);
@@ -313,15 +310,17 @@ void WindowTest::emptyHistoryNeedsAnIssueNumberInText1()
 
 void WindowTest::command4WritesTheTextFile()
 {
-    open(556, {{161212001, {5, 13, 20, 1, 9, 14, 18, 11}},
-               {161212002, {10, 2, 3, 4, 15, 16, 17, 19}},
-               {161212003, {20, 19, 18, 17, 6, 7, 8, 12}}});
+    open(556,
+         { { 161212001, { 5, 13, 20, 1, 9, 14, 18, 11 } },
+           { 161212002, { 10, 2, 3, 4, 15, 16, 17, 19 } },
+           { 161212003, { 20, 19, 18, 17, 6, 7, 8, 12 } } });
     m_window->findChild<QPushButton*>(QStringLiteral("Command4"))->click();
     const QString path = m_dir->filePath(QStringLiteral("data/更新至161212003期历史号码.txt"));
-    QCOMPARE(readAll(path), QByteArray("20161212001 05 13 20 01 09 14 18 11 \r\n"
-                                       "20161212002 10 02 03 04 15 16 17 19 \r\n"
-                                       "20161212003 20 19 18 17 06 07 08 12 \r\n"));
-    QCOMPARE(m_opened, QStringList {path});
+    QCOMPARE(readAll(path),
+             QByteArray("20161212001 05 13 20 01 09 14 18 11 \r\n"
+                        "20161212002 10 02 03 04 15 16 17 19 \r\n"
+                        "20161212003 20 19 18 17 06 07 08 12 \r\n"));
+    QCOMPARE(m_opened, QStringList { path });
     QVERIFY(m_window->statusBar()->currentMessage().contains(QDir::toNativeSeparators(path)));
     QVERIFY(m_window->dialogs().shown().isEmpty());
 }
@@ -330,7 +329,7 @@ void WindowTest::command4WithEmptyHistoryWritesNothing()
 {
     open(556, {});
     m_window->findChild<QPushButton*>(QStringLiteral("Command4"))->click();
-    const QStringList files = QDir(m_dir->filePath(QStringLiteral("data"))).entryList({QStringLiteral("*.txt")});
+    const QStringList files = QDir(m_dir->filePath(QStringLiteral("data"))).entryList({ QStringLiteral("*.txt") });
     QVERIFY2(files.isEmpty(), qPrintable(files.join(u' ')));
     QVERIFY(m_opened.isEmpty());
     QCOMPARE(m_window->dialogs().shown().size(), 1);
@@ -346,29 +345,29 @@ void WindowTest::workbooksFromMenuAndDoubleClicks()
     QVERIFY2(sheet.ok, qPrintable(sheet.error));
     QCOMPARE(sheet.sheetName, QStringLiteral("Sheet1"));
     QCOMPARE(sheet.rowElements, 4);
-    QCOMPARE(sheet.cells.value({0, 0}), QStringLiteral("期号"));
-    QCOMPARE(sheet.cells.value({0, 8}), QStringLiteral("第8位"));
+    QCOMPARE(sheet.cells.value({ 0, 0 }), QStringLiteral("期号"));
+    QCOMPARE(sheet.cells.value({ 0, 8 }), QStringLiteral("第8位"));
     GridModel* history = m_window->gridModel(1);
     for (int r = 1; r <= 3; ++r)
         for (int c = 0; c < 9; ++c)
-            QCOMPARE(sheet.cells.value({r, c}), history->cell(r - 1, c));
+            QCOMPARE(sheet.cells.value({ r, c }), history->cell(r - 1, c));
     QCOMPARE(sheet.cells.size(), 4 * 9);
 
     // The matched draw list and the ranking, on a double click.
-    m_window->gridModel(2)->setTable({QStringLiteral("期号"), QStringLiteral("号码")},
-                                     {{QStringLiteral("20161212002"), QStringLiteral("05")}});
-    m_window->gridModel(3)->setTable({QStringLiteral("号码"), QStringLiteral("次数")}, {});
+    m_window->gridModel(2)->setTable({ QStringLiteral("期号"), QStringLiteral("号码") },
+                                     { { QStringLiteral("20161212002"), QStringLiteral("05") } });
+    m_window->gridModel(3)->setTable({ QStringLiteral("号码"), QStringLiteral("次数") }, {});
     QTest::mouseDClick(m_window->grid(2)->viewport(), Qt::LeftButton);
     QTest::mouseDClick(m_window->grid(3)->viewport(), Qt::LeftButton);
     sheet = readFirstSheet(data + QStringLiteral("/Jiansuo.xlsx"));
     QVERIFY2(sheet.ok, qPrintable(sheet.error));
     QCOMPARE(sheet.rowElements, 2);
-    QCOMPARE(sheet.cells.value({1, 0}), QStringLiteral("20161212002"));
-    QCOMPARE(sheet.cells.value({1, 1}), QStringLiteral("05"));
+    QCOMPARE(sheet.cells.value({ 1, 0 }), QStringLiteral("20161212002"));
+    QCOMPARE(sheet.cells.value({ 1, 1 }), QStringLiteral("05"));
     sheet = readFirstSheet(data + QStringLiteral("/Jieguo.xlsx"));
     QVERIFY2(sheet.ok, qPrintable(sheet.error));
     QCOMPARE(sheet.rowElements, 1); // only the header
-    QCOMPARE(sheet.cells.value({0, 1}), QStringLiteral("次数"));
+    QCOMPARE(sheet.cells.value({ 0, 1 }), QStringLiteral("次数"));
     QCOMPARE(m_opened.size(), 3);
     QVERIFY(m_window->statusBar()->currentMessage().contains(QStringLiteral("Jieguo.xlsx")));
     QVERIFY(m_window->dialogs().shown().isEmpty());
@@ -388,7 +387,7 @@ void WindowTest::unwritableWorkbookGivesAMessage()
     QVERIFY(QFileInfo(data + QStringLiteral("/lishi.xlsx")).isDir());
     QCOMPARE(rows(), before);
     // No half-written workbook is left behind.
-    QCOMPARE(QDir(data).entryList({QStringLiteral(".lishi*")}, QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(QDir(data).entryList({ QStringLiteral(".lishi*") }, QDir::Files | QDir::Hidden), QStringList());
 }
 
 void WindowTest::wheelScrollsTheFocusedGridOnly()

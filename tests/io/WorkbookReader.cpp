@@ -9,7 +9,7 @@ namespace {
 bool unzipEntry(const QString& zip, const QString& entry, QByteArray* out)
 {
     QProcess p;
-    p.start(QStringLiteral("unzip"), {QStringLiteral("-p"), zip, entry});
+    p.start(QStringLiteral("unzip"), { QStringLiteral("-p"), zip, entry });
     if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
         return false;
     *out = p.readAllStandardOutput();
@@ -97,13 +97,13 @@ SheetContents readFirstSheet(const QString& path)
             }
             type = xml.attributes().value(QStringLiteral("t")).toString();
         } else if (xml.name() == u"is") {
-            out.cells.insert({row, col}, readStringItem(xml));
+            out.cells.insert({ row, col }, readStringItem(xml));
         } else if (xml.name() == u"v") {
             const QString v = xml.readElementText();
             if (type == u"s")
-                out.cells.insert({row, col}, shared.value(v.toInt()));
+                out.cells.insert({ row, col }, shared.value(v.toInt()));
             else
-                out.cells.insert({row, col}, v);
+                out.cells.insert({ row, col }, v);
         }
     }
     if (xml.hasError()) {

@@ -3,6 +3,7 @@
 #include "Kinds.h"
 #include "SessionSearch.h"
 
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -279,12 +280,20 @@ int runSearchCommand(CliContext& ctx, const QStringList& args, bool combo)
     Session& s = ctx.session();
     apply(s, *a);
 
+    QElapsedTimer clock;
+    clock.start();
     SessionSearch search(s);
     SearchResult result = combo ? search.combination() : search.followPattern();
+    const qint64 searchMs = clock.restart();
     if (!result.ok)
         return ctx.refuse(result.message);
     if (!search.writeBack(result, &error))
         return ctx.refuse(QStringLiteral("the search ran but its marks could not be written: %1").arg(error));
+
+    const qint64 writeMs = clock.elapsed();
+    // CORVINEL_TIMING=1: how long the search and its write-back took.
+    if (qEnvironmentVariableIsSet("CORVINEL_TIMING"))
+        ctx.err() << "search " << searchMs << " ms, write-back " << writeMs << " ms" << Qt::endl;
 
     // (--export-workbook: write the two grids here.)
 

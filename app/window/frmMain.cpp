@@ -42,6 +42,7 @@
 #include "ManualEntryController.h"
 #include "ExportController.h"
 #include "UpdateController.h"
+#include "SearchController.h"
 #include "WheelFilter.h"
 
 namespace corvinel {
@@ -220,6 +221,7 @@ frmMain::frmMain(std::unique_ptr<Session> session, QWidget* parent)
     new ManualEntryController(this);
     new ExportController(this);
     new UpdateController(this);
+    new SearchController(this);
     new WheelFilter(this, { m_grids[1], m_grids[2], m_grids[3] });
 
     refreshHistoryGrid();

@@ -1,0 +1,156 @@
+#include "SearchController.h"
+
+#include "GridModel.h"
+#include "SessionSearch.h"
+#include "Twips.h"
+#include "frmMain.h"
+
+#include <QApplication>
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QBoxLayout>
+#include <QChart>
+#include <QChartView>
+#include <QPushButton>
+#include <QTableView>
+#include <QValueAxis>
+
+namespace corvinel {
+
+namespace {
+
+struct BusyCursor
+{
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+// The box layout that holds `widget` directly, searched from `layout` down.
+QBoxLayout* layoutHolding(QLayout* layout, QWidget* widget)
+{
+    if (!layout)
+        return nullptr;
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem* item = layout->itemAt(i);
+        if (item->widget() == widget)
+            return qobject_cast<QBoxLayout*>(layout);
+        if (QBoxLayout* inner = layoutHolding(item->layout(), widget))
+            return inner;
+    }
+    return nullptr;
+}
+
+void fill(GridModel* model, QTableView* view, const ResultTable& table)
+{
+    // The grid is filled in one step from a complete table: the user never
+    // sees it half filled.
+    auto cells = std::make_shared<ResultTable>(table);
+    view->setUpdatesEnabled(false);
+    model->setProvider(cells->header, cells->rowCount(),
+                       [cells](int row, int column) { return cells->cell(row, column); });
+    for (int c = 0; c < static_cast<int>(cells->widthsTwips.size()); ++c)
+        view->setColumnWidth(c, twipsToPixels(cells->widthsTwips[c]));
+    view->setUpdatesEnabled(true);
+}
+
+} // namespace
+
+SearchController::SearchController(frmMain* window)
+    : QObject(window)
+    , m_window(window)
+    , m_search(std::make_unique<SessionSearch>(window->session()))
+{
+    if (auto* b = window->findChild<QPushButton*>(QStringLiteral("Command1")))
+        connect(b, &QPushButton::clicked, this, &SearchController::command1Clicked);
+    if (auto* b = window->findChild<QPushButton*>(QStringLiteral("Command2")))
+        connect(b, &QPushButton::clicked, this, &SearchController::command2Clicked);
+
+    QTableView* ranking = window->grid(3);
+    m_chart = new QChartView(ranking->parentWidget());
+    m_chart->setObjectName(QStringLiteral("chartResult"));
+    m_chart->setRenderHint(QPainter::Antialiasing);
+    m_chart->setMinimumWidth(220);
+    auto* chart = new QChart;
+    chart->legend()->hide();
+    chart->setTitle(QStringLiteral("出现次数"));
+    m_chart->setChart(chart); // the view owns the chart
+    if (QBoxLayout* row = layoutHolding(window->centralWidget() ? window->centralWidget()->layout() : nullptr, ranking))
+        row->insertWidget(row->indexOf(ranking) + 1, m_chart, 2);
+}
+
+SearchController::~SearchController() = default;
+
+void SearchController::command1Clicked()
+{
+    run(false);
+}
+
+void SearchController::command2Clicked()
+{
+    run(true);
+}
+
+void SearchController::run(bool combination)
+{
+    BusyCursor busy;
+    SearchResult result = combination ? m_search->combination() : m_search->followPattern();
+    if (!result.ok) {
+        m_window->dialogs().message(QStringLiteral("输入有误"), result.message, QMessageBox::Ok,
+                                    QMessageBox::Warning);
+        return;
+    }
+    showResult(result);
+    // The answer is on screen first; the marks follow at once, inside this
+    // handler, so no other database operation can start before they are in.
+    m_window->grid(2)->viewport()->repaint();
+    m_window->grid(3)->viewport()->repaint();
+    m_chart->repaint();
+    QString error;
+    if (!m_search->writeBack(result, &error))
+        m_window->dialogs().message(QStringLiteral("检索"),
+                                    QStringLiteral("检索结果已显示，但检索标记未能写入历史数据库：%1").arg(error),
+                                    QMessageBox::Ok, QMessageBox::Warning);
+}
+
+void SearchController::showResult(const SearchResult& result)
+{
+    fill(m_window->gridModel(2), m_window->grid(2), result.matches);
+    fill(m_window->gridModel(3), m_window->grid(3), result.ranking);
+    showChart(result);
+}
+
+void SearchController::showChart(const SearchResult& result)
+{
+    QChart* chart = m_chart->chart();
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes())
+        chart->removeAxis(axis);
+    auto* set = new QBarSet(QStringLiteral("出现次数"));
+    QStringList categories;
+    int top = 0;
+    for (int r = 0; r < result.ranking.rowCount(); ++r) {
+        const int count = result.rankingOrder[static_cast<std::size_t>(r)].count;
+        *set << count;
+        top = std::max(top, count);
+        // The label the ranking grid shows; a value without a name keeps its number.
+        QString label = result.ranking.cell(r, 1);
+        if (label.isEmpty())
+            label = QString::number(result.rankingOrder[static_cast<std::size_t>(r)].value);
+        categories << label;
+    }
+    auto* series = new QBarSeries;
+    series->append(set);
+    chart->addSeries(series);
+    auto* x = new QBarCategoryAxis;
+    x->append(categories);
+    chart->addAxis(x, Qt::AlignBottom);
+    series->attachAxis(x);
+    auto* y = new QValueAxis;
+    y->setRange(0, std::max(top, 1));
+    y->setLabelFormat(QStringLiteral("%d"));
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(y);
+}
+
+} // namespace corvinel

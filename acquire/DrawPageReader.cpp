@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <memory>
+#include <algorithm>
 #include <set>
 
 namespace corvinel::update {
@@ -239,6 +240,107 @@ const QRegularExpression& numbersForm()
 
 } // namespace
 
+namespace {
+
+bool isAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool isVoidTag(const QByteArray& n)
+{
+    static const char* const names[] = {"area", "base", "br", "col", "embed", "hr", "img", "input", "link",
+                                        "meta", "param", "source", "track", "wbr", "keygen", "basefont",
+                                        "bgsound", "frame", "image", "menuitem"};
+    for (const char* v : names)
+        if (n == v)
+            return true;
+    return false;
+}
+
+// A start tag of these closes an open element of the same name up to the
+// nearest enclosing container.
+bool closesItsSibling(const QByteArray& n)
+{
+    return n == "p" || n == "li" || n == "dt" || n == "dd" || n == "tr" || n == "td" || n == "th" || n == "option";
+}
+
+bool isContainer(const QByteArray& n)
+{
+    return n == "table" || n == "tbody" || n == "thead" || n == "tfoot" || n == "ul" || n == "ol" || n == "dl"
+        || n == "select" || n == "body" || n == "html";
+}
+
+} // namespace
+
+int estimatedNestingDepth(const QByteArray& html)
+{
+    std::vector<QByteArray> open;
+    int deepest = 0;
+    const char* p = html.constData();
+    const char* const end = p + html.size();
+    auto skipPast = [&](const char* from, const char* marker) {
+        const QByteArrayView rest(from, end - from);
+        const qsizetype at = rest.indexOf(QByteArrayView(marker));
+        return at < 0 ? end : from + at + static_cast<qsizetype>(std::strlen(marker));
+    };
+    while (p < end) {
+        if (*p != '<') {
+            ++p;
+            continue;
+        }
+        if (p + 3 < end && p[1] == '!' && p[2] == '-' && p[3] == '-') {
+            p = skipPast(p + 4, "-->");
+            continue;
+        }
+        const bool closing = p + 1 < end && p[1] == '/';
+        const char* q = p + (closing ? 2 : 1);
+        if (q >= end || !isAsciiLetter(*q)) {
+            ++p;
+            continue;
+        }
+        const char* nameStart = q;
+        while (q < end && (isAsciiLetter(*q) || (*q >= '0' && *q <= '9') || *q == '-'))
+            ++q;
+        const QByteArray name = QByteArray(nameStart, q - nameStart).toLower();
+        const char* tagEnd = q;
+        while (tagEnd < end && *tagEnd != '>')
+            ++tagEnd;
+        const bool selfClosing = tagEnd > q && tagEnd < end && tagEnd[-1] == '/';
+        p = tagEnd < end ? tagEnd + 1 : end;
+        if (closing) {
+            for (std::size_t i = open.size(); i-- > 0;) {
+                if (open[i] == name) {
+                    open.resize(i);
+                    break;
+                }
+            }
+            continue;
+        }
+        if (isVoidTag(name) || selfClosing)
+            continue;
+        if (name == "script" || name == "style" || name == "textarea" || name == "title" || name == "xmp") {
+            p = skipPast(p, "</"); // raw text: its content holds no tags
+            continue;
+        }
+        if (closesItsSibling(name)) {
+            for (std::size_t i = open.size(); i-- > 0;) {
+                if (isContainer(open[i]))
+                    break;
+                if (open[i] == name) {
+                    open.resize(i);
+                    break;
+                }
+            }
+        }
+        open.push_back(name);
+        deepest = std::max(deepest, static_cast<int>(open.size()));
+        if (deepest > kMaxNesting)
+            return deepest; // enough to refuse
+    }
+    return deepest;
+}
+
 int characterCount(const QString& text)
 {
     int n = 0;
@@ -252,8 +354,13 @@ int characterCount(const QString& text)
 
 namespace {
 
-std::optional<std::vector<std::vector<CellText>>> drawListRows(const QByteArray& html)
+std::optional<std::vector<std::vector<CellText>>> drawListRows(const QByteArray& html, bool* tooDeep = nullptr)
 {
+    if (estimatedNestingDepth(html) > kMaxNesting) {
+        if (tooDeep)
+            *tooDeep = true;
+        return std::nullopt;
+    }
     GumboPtr out = parse(html);
     if (!out)
         return std::nullopt;
@@ -360,7 +467,7 @@ QString DrawPageReader::readNumbers(const QString& cellText, std::array<int, kPo
 DrawPage DrawPageReader::read(const QByteArray& html) const
 {
     DrawPage page;
-    const auto rows = drawListRows(html);
+    const auto rows = drawListRows(html, &page.tooDeep);
     if (!rows)
         return page;
     page.hasTable = true;

@@ -34,6 +34,7 @@ struct PageDraw
 struct DrawPage
 {
     bool hasTable = false; // the document has an element with id "draw_list"
+    bool tooDeep = false;  // refused unparsed: nested deeper than kMaxNesting
     int rowCount = 0;
     std::vector<PageDraw> draws; // in document order
 };
@@ -76,6 +77,16 @@ private:
     int m_code;
     QDate m_day;
 };
+
+// Pages nested deeper than this are refused before they are parsed: the HTML
+// parser's time grows much faster than the page with the nesting depth, and no
+// draw list needs more than a few dozen levels.
+inline constexpr int kMaxNesting = 512;
+
+// A cheap upper estimate of the element nesting depth of a page, from its
+// tags alone (void elements, self-closing tags, end tags that close unclosed
+// inner elements, and the usual implied closes of p, li, td, tr ... counted).
+int estimatedNestingDepth(const QByteArray& html);
 
 // The cell texts of the rows of the "draw_list" element, each cell's inner
 // text with its blanks collapsed and trimmed; nothing when there is no such

@@ -262,7 +262,9 @@ void OnlineUpdate::onPage(const FetchResult& result)
     loaded.pageDateNumber = reader.pageDateNumber();
     loaded.page = reader.read(result.body);
     if (!loaded.page.hasTable) {
-        m_stop = {day, QStringLiteral("页面中没有开奖表（id为draw_list的元素）")};
+        m_stop = {day, loaded.page.tooDeep
+                           ? QStringLiteral("页面结构嵌套超过%1层，不是开奖页面").arg(kMaxNesting)
+                           : QStringLiteral("页面中没有开奖表（id为draw_list的元素）")};
         finish();
         return;
     }

@@ -202,3 +202,27 @@ TEST(DrawPageReader, BadAndDuplicateDraws)
     EXPECT_TRUE(page.draws[2].usable());  // listed twice alike: one draw
     EXPECT_FALSE(page.draws[3].usable()); // listed twice with different numbers
 }
+
+TEST(DrawPageReader, DeeplyNestedPagesAreRefusedQuickly)
+{
+    // Ordinary sloppy markup keeps the estimate low: unclosed cells, list
+    // items and paragraphs, formatting closed by the cell's end, void tags.
+    QByteArray sloppy = "<html><body><div><table id=\"draw_list\">";
+    for (int r = 0; r < 2000; ++r)
+        sloppy += "<tr><td><b><font color=red>2016090800" + QByteArray::number(r % 9 + 1)
+            + "</td><td><p>x<p>y<br><img src=a.png><li>z</td>";
+    sloppy += "</table><!-- <div><div><div> --><script>var s = '<div><div>';</script></div></body></html>";
+    EXPECT_LT(estimatedNestingDepth(sloppy), 20);
+    EXPECT_TRUE(DrawPageReader(556, kDay).read(sloppy).hasTable);
+
+    for (const char* tag : {"<div>", "<b>", "<span>", "<table><tr><td>"}) {
+        SCOPED_TRACE(tag);
+        QByteArray deep;
+        for (int i = 0; i < 400000; ++i)
+            deep += tag;
+        EXPECT_GT(estimatedNestingDepth(deep), kMaxNesting);
+        const DrawPage page = DrawPageReader(556, kDay).read(deep);
+        EXPECT_FALSE(page.hasTable);
+        EXPECT_TRUE(page.tooDeep);
+    }
+}

@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "DataFolder.h"
 #include "GridModel.h"
 #include "HelpPages.h"
 #include "HistoryGrid.h"
@@ -206,6 +207,8 @@ frmMain::frmMain(std::unique_ptr<Session> session, QWidget* parent)
     , m_session(std::move(session))
     , m_dialogs(this)
 {
+    if (!m_session)
+        m_session = std::make_unique<Session>(std::make_unique<Settings>(), resolveDataFolder());
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Corvinel 快乐十分分析"));
     buildUi();

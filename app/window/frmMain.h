@@ -33,7 +33,8 @@ class frmMain : public QMainWindow
     Q_OBJECT
 
 public:
-    // Takes the session (started here when it has not been started yet).
+    // Takes the session (started here when it has not been started yet; a
+    // null session means the user's settings and data folder).
     explicit frmMain(std::unique_ptr<Session> session, QWidget* parent = nullptr);
     ~frmMain() override;
 

@@ -25,6 +25,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace corvinel;
 
 // Catches the help pages instead of starting a browser.
@@ -98,6 +100,7 @@ private:
         s->store().markChanged();
         s->reloadHistory();
         s->nextIssueDisplay();
+        s->patternRefresh();
         return s;
     }
 
@@ -446,6 +449,37 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         QTRY_COMPARE(grid->verticalScrollBar()->value(), grid->verticalScrollBar()->maximum());
         QVERIFY(grid->verticalScrollBar()->maximum() > 0);
+    }
+
+    void zodiacKindShowsNamesInThePatternBoxes()
+    {
+        open(sessionWithDraws(3));
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        auto* box = child<QLineEdit>("Text2_1");
+        QCOMPARE(box->text(), QStringLiteral("3")); // L1A of the last draw
+        QTest::mouseClick(child<QRadioButton>("Option3_1"), Qt::LeftButton);
+        const QString name = box->text();
+        QVERIFY2(ZodiacTables::names().end()
+                     != std::find(ZodiacTables::names().begin(), ZodiacTables::names().end(), name),
+                 qPrintable(name));
+        QTest::mouseClick(child<QRadioButton>("Option2_5"), Qt::LeftButton); // 组选 keeps the display
+        QCOMPARE(box->text(), name);
+        QTest::mouseClick(child<QRadioButton>("Option3_0"), Qt::LeftButton);
+        QCOMPARE(box->text(), QStringLiteral("3"));
+    }
+
+    void maskedBoxesTakeDigitsOnly()
+    {
+        open();
+        auto* look = child<QLineEdit>("MaskEdBox2");
+        look->selectAll();
+        QTest::keyClicks(look, QStringLiteral("a+7"));
+        QCOMPARE(look->text(), QStringLiteral("7"));
+        auto* entry = child<QLineEdit>("MaskEdBox1_1");
+        QCOMPARE(entry->inputMask(), QStringLiteral("00;_"));
+        entry->setText(QStringLiteral("1x2"));
+        QCOMPARE(entry->text(), QStringLiteral("12"));
     }
 
     void gridModelOverATable()

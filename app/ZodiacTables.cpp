@@ -75,14 +75,39 @@ int ZodiacTables::zodiacYearOfText(const QString& text, int currentYear)
 ZodiacTables::ZodiacTables()
 {
     fillNumbersByOrder(1);
+    updateSignCache();
 }
 
 void ZodiacTables::fillYearGroups(int zodiacYear)
 {
+    // The groups depend on the year alone, and only change when a year moves
+    // them all (entries before 1972 + k keep their old text).
+    if (zodiacYear == m_groupsYear)
+        return;
+    bool all = true;
     for (int k = 0; k < 12; ++k) {
         const int g = truncMod(zodiacYear - (1972 + k), 12);
         if (g >= 0)
             m_yearGroups[k] = numberGroups()[g];
+        else
+            all = false;
+    }
+    m_groupsYear = all ? zodiacYear : -1;
+    updateSignCache();
+}
+
+void ZodiacTables::updateSignCache()
+{
+    for (int n = 0; n <= 20; ++n) {
+        const QString two = QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+        int found = 11;
+        for (int k = 0; k <= 10; ++k) {
+            if (m_yearGroups[k].contains(two)) {
+                found = k;
+                break;
+            }
+        }
+        m_signOf[n] = found;
     }
 }
 
@@ -103,6 +128,8 @@ void ZodiacTables::fillNumbersByAge(int zodiacYear, int zodiacBase)
 
 int ZodiacTables::signIndexOf(int n) const
 {
+    if (n >= 0 && n <= 20)
+        return m_signOf[n];
     const QString two = QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
     for (int k = 0; k <= 10; ++k) {
         if (m_yearGroups[k].contains(two))

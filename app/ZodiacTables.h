@@ -49,7 +49,13 @@ public:
     void setCurrentZodiacYear(int y) { m_zodiacYear = y; }
 
 private:
+    void updateSignCache();
+
     std::array<QString, 12> m_yearGroups;
+    // Sign index of the numbers 0..20 for the current year groups; the encoder
+    // asks for it eight times per draw.
+    std::array<int, 21> m_signOf {};
+    int m_groupsYear = -1;
     std::array<int, 12> m_numbers {};
     int m_zodiacYear = 0;
 };

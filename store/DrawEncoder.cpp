@@ -19,15 +19,29 @@ struct Counters
     std::array<std::array<int, 32>, kKindCount> count {};
 };
 
-void appendTwoDigits(std::string& s, int v)
-{
-    char buf[16];
-    std::snprintf(buf, sizeof buf, v < 0 ? "-%02d" : "%02d", v < 0 ? -v : v);
-    s += buf;
-}
-
 void appendPlain(std::string& s, int v)
 {
+    if (v >= 0 && v < 10) {
+        s += static_cast<char>('0' + v);
+        return;
+    }
+    s += std::to_string(v);
+}
+
+// The "00" format: at least two digits, the sign before them.
+void appendTwoDigits(std::string& s, int v)
+{
+    if (v >= 0 && v < 100) {
+        s += static_cast<char>('0' + v / 10);
+        s += static_cast<char>('0' + v % 10);
+        return;
+    }
+    if (v < 0) {
+        s += '-';
+        v = -v;
+        if (v < 10)
+            s += '0';
+    }
     s += std::to_string(v);
 }
 
@@ -63,6 +77,9 @@ DrawEncoder::DrawEncoder(ZodiacTables& tables)
 Lists DrawEncoder::listsOf(const Values& v, const EncoderBases& bases)
 {
     Lists lists;
+    lists[0].reserve(24);
+    for (int i = 1; i < 7; ++i)
+        lists[i].reserve(40);
     Counters counters;
     for (int p = 0; p < kPositions; ++p)
         appendPosition(lists, counters, v, p, bases);
@@ -107,9 +124,14 @@ DrawRow DrawEncoder::encode(std::int64_t sqqh, const std::array<int, kPositions>
 {
     // Zodiac year of the draw's date (YYMMDD leads the stored number) and the
     // number groups of that year.
-    const std::string digits = std::to_string(sqqh);
-    const int year = 2000 + (digits.size() >= 2 ? std::stoi(digits.substr(0, 2)) : 0);
-    const int monthDay = digits.size() >= 6 ? std::stoi(digits.substr(2, 4)) : 0;
+    int digitCount = 1;
+    for (std::int64_t v = sqqh; v >= 10; v /= 10)
+        ++digitCount;
+    std::int64_t scale = 1;
+    for (int i = 0; i < digitCount - 2; ++i)
+        scale *= 10;
+    const int year = 2000 + (digitCount >= 2 ? static_cast<int>(sqqh / scale) : 0);
+    const int monthDay = digitCount >= 6 ? static_cast<int>(sqqh / (scale / 10000) % 10000) : 0;
     const int zodiacYear = ZodiacTables::zodiacYear(year, monthDay);
     m_tables.setCurrentZodiacYear(zodiacYear);
     m_tables.fillYearGroups(zodiacYear);

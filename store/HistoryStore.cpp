@@ -104,7 +104,7 @@ bool HistoryStore::compact()
 
     // Repair step: refuse to replace the file by a copy of a damaged one.
     {
-        Statement st = m_db.prepare("PRAGMA integrity_check");
+        Statement st = m_db.prepare("PRAGMA quick_check");
         if (!st.isValid() || st.step() != SQLITE_ROW || st.columnText(0) != QLatin1String("ok")) {
             m_error = QStringLiteral("integrity check failed: %1").arg(st.isValid() ? st.columnText(0) : m_db.lastError());
             return false;

@@ -138,7 +138,8 @@ SqliteDb::~SqliteDb()
 bool SqliteDb::open(const QString& path, bool readOnly, bool create)
 {
     close();
-    int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    // One connection per thread: SQLite's own locking of the handle is not needed.
+    int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     if (create && !readOnly)
         flags |= SQLITE_OPEN_CREATE;
     const QByteArray p = path.toUtf8();

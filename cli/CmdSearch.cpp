@@ -2,7 +2,9 @@
 #include "IssueNumber.h"
 #include "Kinds.h"
 #include "SessionSearch.h"
+#include "WorkbookExport.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -33,10 +35,20 @@ struct SearchArgs
     std::optional<QString> to;
     std::optional<int> size;
     QString format = QStringLiteral("text");
-    // --export-workbook FILE is added with the workbook export of the result
-    // grids; it is taken after the write-back, before the grids are printed
-    // (see runSearchCommand).
+    // --export-workbook: the matched draw list to "Jiansuo.xlsx" and the
+    // ranking to "Jieguo.xlsx" in the data folder, after the write-back.
+    bool exportWorkbook = false;
 };
+
+// A result grid as the window shows it: row 0 its header, then the body.
+CellSource gridOf(const ResultTable& t)
+{
+    CellSource source;
+    source.rows = t.rowCount() + 1;
+    source.columns = t.columnCount();
+    source.text = [&t](int row, int column) { return row == 0 ? t.header.value(column) : t.cell(row - 1, column); };
+    return source;
+}
 
 std::optional<int> kindOf(const QString& text)
 {
@@ -62,7 +74,8 @@ std::optional<SearchArgs> parse(const QStringList& args, bool combo, QString* er
         }
         static const QStringList valued = {"--kind", "--result-kind", "--positions", "--back", "--pattern", "--verify",
                                            "--result-pos", "--from", "--to", "--size", "--format"};
-        static const QStringList flags = {"--free", "--fixed", "--prev", "--group", "--direct", "--only-before"};
+        static const QStringList flags = {"--free", "--fixed", "--prev", "--group", "--direct", "--only-before",
+                                          "--export-workbook"};
         if (valued.contains(name)) {
             if (!inlineValue) {
                 if (i + 1 >= args.size()) {
@@ -134,6 +147,8 @@ std::optional<SearchArgs> parse(const QStringList& args, bool combo, QString* er
             a.verify = value;
         } else if (name == QLatin1String("--only-before")) {
             a.onlyBefore = true;
+        } else if (name == QLatin1String("--export-workbook")) {
+            a.exportWorkbook = true;
         } else if (name == QLatin1String("--result-pos")) {
             const auto p = issue::wholeNumber(value);
             if (!p || *p < 1 || *p > 8) {
@@ -295,13 +310,24 @@ int runSearchCommand(CliContext& ctx, const QStringList& args, bool combo)
     if (qEnvironmentVariableIsSet("CORVINEL_TIMING"))
         ctx.err() << "search " << searchMs << " ms, write-back " << writeMs << " ms" << Qt::endl;
 
-    // (--export-workbook: write the two grids here.)
+    QStringList written;
+    if (a->exportWorkbook) {
+        for (const auto& [file, table] : {std::pair {workbook::kMatchesFile, &result.matches},
+                                          std::pair {workbook::kRankingFile, &result.ranking}}) {
+            const ExportResult w = workbook::writeInto(s.dataFolder(), file, gridOf(*table));
+            if (!w.ok)
+                return ctx.refuse(w.error);
+            written << QDir::toNativeSeparators(w.path);
+        }
+    }
 
     QTextStream& out = ctx.out();
     if (a->format == QLatin1String("json")) {
         QJsonObject o;
         o.insert(QStringLiteral("matches"), tableJson(result.matches));
         o.insert(QStringLiteral("ranking"), tableJson(result.ranking));
+        if (a->exportWorkbook)
+            o.insert(QStringLiteral("workbooks"), QJsonArray::fromStringList(written));
         out << QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)) << '\n';
     } else if (a->format == QLatin1String("tsv")) {
         printTsv(out, result.matches);
@@ -311,6 +337,10 @@ int runSearchCommand(CliContext& ctx, const QStringList& args, bool combo)
         printText(out, QStringLiteral("matched draws: %1").arg(result.matches.rowCount()), result.matches);
         out << '\n';
         printText(out, QStringLiteral("ranking (base %1)").arg(result.base), result.ranking);
+    }
+    if (a->format != QLatin1String("json")) {
+        for (const QString& path : written)
+            out << "wrote " << path << '\n';
     }
     out.flush();
     return kExitOk;

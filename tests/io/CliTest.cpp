@@ -4,6 +4,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -137,4 +140,60 @@ TEST_F(Cli, ExportTextAndWorkbookPrintThePathsWritten)
     EXPECT_EQ(sheet.cells.size(), 27);
 
     EXPECT_EQ(run({ "export", "pdf" }).exitCode, 2);
+}
+
+TEST_F(Cli, SearchAndComboExportTheirGridsToWorkbooks)
+{
+    ASSERT_EQ(run(QStringList { "add", "--issue", "20161212001" } + numbers("05 13 20 01 09 14 18 11")).exitCode, 0);
+    for (const char* draw : { "02 04 06 08 10 12 16 19", "05 13 20 01 09 14 18 11", "03 04 06 08 10 12 16 19" })
+        ASSERT_EQ(run(QStringList { "add" } + numbers(draw)).exitCode, 0);
+
+    for (const char* command : { "search", "combo" }) {
+        QFile::remove(QDir(data()).filePath(QStringLiteral("Jiansuo.xlsx")));
+        QFile::remove(QDir(data()).filePath(QStringLiteral("Jieguo.xlsx")));
+        const CliRun r = run({ command, "--format", "json", "--export-workbook" });
+        ASSERT_EQ(r.exitCode, 0) << command << r.err.toStdString();
+        const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        const QJsonArray paths = o.value("workbooks").toArray();
+        ASSERT_EQ(paths.size(), 2);
+        const struct
+        {
+            const char* key;
+            const char* file;
+        } grids[] = { { "matches", "Jiansuo.xlsx" }, { "ranking", "Jieguo.xlsx" } };
+        for (int g = 0; g < 2; ++g) {
+            const QString path = QDir(data()).filePath(QString::fromLatin1(grids[g].file));
+            EXPECT_EQ(paths[g].toString(), QDir::toNativeSeparators(path));
+            const QJsonObject table = o.value(grids[g].key).toObject();
+            QList<QStringList> expected {};
+            QStringList header;
+            for (const QJsonValue& v : table.value("header").toArray())
+                header << v.toString();
+            expected << header;
+            for (const QJsonValue& row : table.value("rows").toArray()) {
+                QStringList cells;
+                for (const QJsonValue& v : row.toArray())
+                    cells << v.toString();
+                expected << cells;
+            }
+            ASSERT_FALSE(header.isEmpty());
+            const SheetContents sheet = readFirstSheet(path);
+            ASSERT_TRUE(sheet.ok) << sheet.error.toStdString();
+            EXPECT_EQ(sheet.rowElements, expected.size()) << command << ' ' << grids[g].file;
+            int nonEmpty = 0;
+            for (int r = 0; r < expected.size(); ++r) {
+                for (int c = 0; c < expected[r].size(); ++c) {
+                    EXPECT_EQ(sheet.cells.value({ r, c }), expected[r][c]) << grids[g].file << ' ' << r << ',' << c;
+                    nonEmpty += !expected[r][c].isEmpty();
+                }
+            }
+            EXPECT_EQ(sheet.cells.size(), nonEmpty);
+        }
+    }
+
+    // Text output names the files after the grids.
+    const CliRun r = run({ "search", "--export-workbook" });
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(
+        r.out.contains(QStringLiteral("wrote ") + QDir::toNativeSeparators(QDir(data()).filePath("Jieguo.xlsx"))));
 }

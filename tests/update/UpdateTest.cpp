@@ -437,7 +437,7 @@ TEST_F(UpdateTest, FailedDayStopsTheUpdate)
             site.setDay(556, failAt == 1 ? d1 : d2, c.response);
             site.clearRequests();
 
-            const UpdateResult r = run(556, 6, kToday, 400);
+            const UpdateResult r = run(556, 6, kToday, 1500);
             ASSERT_TRUE(r.stop.isSet());
             EXPECT_EQ(r.stop.day, failAt == 1 ? d1 : d2);
             EXPECT_TRUE(r.stop.reason.contains(QString::fromUtf8(c.reasonPart))) << r.stop.reason.toStdString();

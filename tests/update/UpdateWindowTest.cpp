@@ -209,6 +209,21 @@ private slots:
         QVERIFY(dialogs().shown().last().text.contains(QStringLiteral("已取消")));
         QVERIFY(enabledCommands().contains(QStringLiteral("MaskEdBox1_1")));
     }
+
+    void closingTheWindowMidwayIsSafe()
+    {
+        QVERIFY(!m_window->session().setUpdateBase(m_site->base()));
+        servePeriod(2);
+        m_site->setDay(556, m_today.addDays(-5), SiteResponse::hanging());
+        startUpdate();
+        QTRY_COMPARE(m_site->requests().size(), 2);
+        m_done.reset();
+        m_window.reset(); // aborts the page being loaded; nothing is written
+        QTest::qWait(50);
+        HistoryStore store;
+        QVERIFY(store.open(m_dir->path()));
+        QCOMPARE(store.rowCount(), 0);
+    }
 };
 
 QTEST_MAIN(UpdateWindowTest)

@@ -85,6 +85,7 @@ private slots:
     void command4WithEmptyHistoryWritesNothing();
     void workbooksFromMenuAndDoubleClicks();
     void unwritableWorkbookGivesAMessage();
+    void searchResultsGoToTheirWorkbooks();
 
     void wheelScrollsTheFocusedGridOnly();
 
@@ -388,6 +389,35 @@ void WindowTest::unwritableWorkbookGivesAMessage()
     QCOMPARE(rows(), before);
     // No half-written workbook is left behind.
     QCOMPARE(QDir(data).entryList({ QStringLiteral(".lishi*") }, QDir::Files | QDir::Hidden), QStringList());
+}
+
+void WindowTest::searchResultsGoToTheirWorkbooks()
+{
+    open(556, consecutiveDraws(161212001, 30));
+    m_window->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    QTRY_VERIFY(m_window->gridModel(3)->rowCount() > 0);
+    const QString data = m_dir->filePath(QStringLiteral("data"));
+    const struct
+    {
+        int grid;
+        const char* file;
+    } grids[] = { { 2, "/Jiansuo.xlsx" }, { 3, "/Jieguo.xlsx" } };
+    for (const auto& g : grids) {
+        QTest::mouseDClick(m_window->grid(g.grid)->viewport(), Qt::LeftButton);
+        const SheetContents sheet = readFirstSheet(data + QString::fromLatin1(g.file));
+        QVERIFY2(sheet.ok, qPrintable(sheet.error));
+        const GridModel* model = m_window->gridModel(g.grid);
+        QCOMPARE(sheet.rowElements, model->gridRows());
+        int nonEmpty = 0;
+        for (int r = 0; r < model->gridRows(); ++r) {
+            for (int c = 0; c < model->columnCount(); ++c) {
+                QCOMPARE(sheet.cells.value({ r, c }), model->gridText(r, c));
+                nonEmpty += !model->gridText(r, c).isEmpty();
+            }
+        }
+        QCOMPARE(sheet.cells.size(), nonEmpty);
+        QVERIFY(m_window->statusBar()->currentMessage().contains(QString::fromLatin1(g.file + 1)));
+    }
 }
 
 void WindowTest::wheelScrollsTheFocusedGridOnly()

@@ -50,7 +50,7 @@ const GumboVector* childrenOf(const GumboNode* node)
 // deeply nested page cannot exhaust the stack.
 const GumboNode* findDrawList(const GumboNode* root)
 {
-    std::vector<const GumboNode*> stack {root};
+    std::vector<const GumboNode*> stack { root };
     while (!stack.empty()) {
         const GumboNode* node = stack.back();
         stack.pop_back();
@@ -157,7 +157,7 @@ CellText innerText(const GumboNode* cell)
         text += QLatin1Char('\n');
         separated += QLatin1Char('\n');
     };
-    std::vector<Frame> stack {{cell, 0}};
+    std::vector<Frame> stack { { cell, 0 } };
     while (!stack.empty()) {
         Frame& f = stack.back();
         const GumboVector* kids = childrenOf(f.node);
@@ -186,7 +186,7 @@ CellText innerText(const GumboNode* cell)
                 if (isBlockTag(tag))
                     appendBreak();
                 boundary = true;
-                stack.push_back({child, 0});
+                stack.push_back({ child, 0 });
             }
             break;
         }
@@ -194,7 +194,7 @@ CellText innerText(const GumboNode* cell)
             break; // comments, templates
         }
     }
-    return {collapseBlanks(text), collapseBlanks(separated)};
+    return { collapseBlanks(text), collapseBlanks(separated) };
 }
 
 std::vector<CellText> rowCells(const GumboNode* tr)
@@ -214,7 +214,7 @@ std::vector<CellText> rowCells(const GumboNode* tr)
 std::vector<std::vector<CellText>> tableRows(const GumboNode* root)
 {
     std::vector<std::vector<CellText>> rows;
-    std::vector<const GumboNode*> stack {root};
+    std::vector<const GumboNode*> stack { root };
     while (!stack.empty()) {
         const GumboNode* node = stack.back();
         stack.pop_back();
@@ -249,9 +249,9 @@ bool isAsciiLetter(char c)
 
 bool isVoidTag(const QByteArray& n)
 {
-    static const char* const names[] = {"area", "base", "br", "col", "embed", "hr", "img", "input", "link",
-                                        "meta", "param", "source", "track", "wbr", "keygen", "basefont",
-                                        "bgsound", "frame", "image", "menuitem"};
+    static const char* const names[]
+        = { "area",  "base",   "br",    "col", "embed",  "hr",       "img",     "input", "link",  "meta",
+            "param", "source", "track", "wbr", "keygen", "basefont", "bgsound", "frame", "image", "menuitem" };
     for (const char* v : names)
         if (n == v)
             return true;
@@ -422,7 +422,7 @@ std::optional<int> DrawPageReader::issueSequence(const QString& cellText) const
     const int maxSequence = ownDigits == 3 ? 120 : 99;
     // The site may write the sequence with two or three digits whatever the
     // stored width is (the sequence is the value, "052" is 52).
-    for (int width : {ownDigits, ownDigits == 3 ? 2 : 3}) {
+    for (int width : { ownDigits, ownDigits == 3 ? 2 : 3 }) {
         const int len = static_cast<int>(cellText.size());
         if (len < 6 + width)
             continue;

@@ -34,7 +34,7 @@ struct PageDraw
 struct DrawPage
 {
     bool hasTable = false; // the document has an element with id "draw_list"
-    bool tooDeep = false;  // refused unparsed: nested deeper than kMaxNesting
+    bool tooDeep = false; // refused unparsed: nested deeper than kMaxNesting
     int rowCount = 0;
     std::vector<PageDraw> draws; // in document order
 };

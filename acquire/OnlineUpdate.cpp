@@ -98,16 +98,16 @@ DrawSelection selectNewDraws(const std::vector<LoadedDay>& days, std::int64_t la
             const auto it = fresh.find(s);
             const std::int64_t sqqh = static_cast<std::int64_t>(day.pageDateNumber) * factor + s;
             if (it == fresh.end()) {
-                sel.stop = {day.day, QStringLiteral("页面上缺少第%1期").arg(issue::displayForm(sqqh))};
+                sel.stop = { day.day, QStringLiteral("页面上缺少第%1期").arg(issue::displayForm(sqqh)) };
                 return sel;
             }
             if (!it->second->usable()) {
-                sel.stop = {day.day,
-                            QStringLiteral("第%1期的号码“%2”不能用：%3")
-                                .arg(issue::displayForm(sqqh), it->second->numbersText, it->second->problem)};
+                sel.stop = { day.day,
+                             QStringLiteral("第%1期的号码“%2”不能用：%3")
+                                 .arg(issue::displayForm(sqqh), it->second->numbersText, it->second->problem) };
                 return sel;
             }
-            sel.draws.push_back({day.day, sqqh, it->second->numbers});
+            sel.draws.push_back({ day.day, sqqh, it->second->numbers });
             last = sqqh;
         }
     }
@@ -239,7 +239,7 @@ void OnlineUpdate::fetchDay(int k)
     const QDate day = m_plan.day(k);
     emit dayStarted(k + 1, m_plan.dayCount(), day);
     if (m_cancelRequested) { // cancelled between two pages
-        m_stop = {day, QStringLiteral("已取消")};
+        m_stop = { day, QStringLiteral("已取消") };
         finish();
         return;
     }
@@ -252,7 +252,7 @@ void OnlineUpdate::onPage(const FetchResult& result)
         return;
     const QDate day = m_plan.day(m_current);
     if (!result.ok) {
-        m_stop = {day, result.error};
+        m_stop = { day, result.error };
         finish();
         return;
     }
@@ -262,9 +262,9 @@ void OnlineUpdate::onPage(const FetchResult& result)
     loaded.pageDateNumber = reader.pageDateNumber();
     loaded.page = reader.read(result.body);
     if (!loaded.page.hasTable) {
-        m_stop = {day, loaded.page.tooDeep
-                           ? QStringLiteral("页面结构嵌套超过%1层，不是开奖页面").arg(kMaxNesting)
-                           : QStringLiteral("页面中没有开奖表（id为draw_list的元素）")};
+        m_stop = { day,
+                   loaded.page.tooDeep ? QStringLiteral("页面结构嵌套超过%1层，不是开奖页面").arg(kMaxNesting)
+                                       : QStringLiteral("页面中没有开奖表（id为draw_list的元素）") };
         finish();
         return;
     }

@@ -93,8 +93,8 @@ struct UpdateResult
     int daysLoaded = 0;
     int daysPlanned = 0;
     std::int64_t lastAdded = 0;
-    DayStop stop;     // the day that stopped the update, if any
-    QString dbError;  // writing failed: the history is as it was
+    DayStop stop; // the day that stopped the update, if any
+    QString dbError; // writing failed: the history is as it was
     bool complete() const { return !stop.isSet() && dbError.isEmpty(); }
 };
 

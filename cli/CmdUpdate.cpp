@@ -58,7 +58,8 @@ int runUpdate(CliContext& ctx, const QStringList& args)
     if (today.isValid())
         Clock::setToday(today);
 
-    const update::UpdatePlan plan = update::planUpdate(s.store().snapshot(), s.lotteryCode, s.retentionDays, Clock::today());
+    const update::UpdatePlan plan
+        = update::planUpdate(s.store().snapshot(), s.lotteryCode, s.retentionDays, Clock::today());
     if (!plan.ok)
         return ctx.refuse(plan.error + QStringLiteral("; nothing changed"));
 
@@ -74,8 +75,8 @@ int runUpdate(CliContext& ctx, const QStringList& args)
         return ctx.refuse(online.error() + QStringLiteral("; nothing changed"));
     loop.exec();
 
-    const update::UpdateResult r =
-        update::applyUpdate(s.store(), s.encoder(), s.zodiac(), s.bases(), plan, online.loadedDays(), online.stop());
+    const update::UpdateResult r
+        = update::applyUpdate(s.store(), s.encoder(), s.zodiac(), s.bases(), plan, online.loadedDays(), online.stop());
     if (r.committed) {
         s.reloadHistory();
         s.defaultRangeStart();

@@ -34,19 +34,21 @@ UpdateController::~UpdateController()
 
 QString UpdateController::confirmText()
 {
-    return QStringLiteral("确实要在线更新最新历史号码吗？更新可能要花费一段时间，网络不通或者我方服务器更新不及时可能都造成更新失败！");
+    return QStringLiteral(
+        "确实要在线更新最新历史号码吗？更新可能要花费一段时间，网络不通或者我方服务器更新不及时可能都造成更新失败！");
 }
 
 QString UpdateController::noBaseText()
 {
-    return QStringLiteral("没有设置在线更新网址，无法在线更新。\n请先在设置菜单中选择“在线更新网址(&U)”，输入开奖网站的地址（以 http:// 或 "
+    return QStringLiteral("没有设置在线更新网址，无法在线更新。\n请先在设置菜单中选择“在线更新网址(&U)"
+                          "”，输入开奖网站的地址（以 http:// 或 "
                           "https:// 开头）。历史号码没有改变。");
 }
 
 QStringList UpdateController::lockedCommands()
 {
-    QStringList names = {QStringLiteral("Command1"), QStringLiteral("Command2"), QStringLiteral("Command3"),
-                         QStringLiteral("Command4"), QStringLiteral("cmdRdLst"), QStringLiteral("Command21")};
+    QStringList names = { QStringLiteral("Command1"), QStringLiteral("Command2"), QStringLiteral("Command3"),
+                          QStringLiteral("Command4"), QStringLiteral("cmdRdLst"), QStringLiteral("Command21") };
     for (int k = 1; k <= 8; ++k)
         names << QStringLiteral("MaskEdBox1_%1").arg(k);
     return names;
@@ -66,15 +68,16 @@ void UpdateController::Command21_Click()
     }
     QString why;
     if (!update::isUsableBase(base, &why)) {
-        dialogs.message(resultTitle(), why + QStringLiteral("。历史号码没有改变。"), QMessageBox::Ok, QMessageBox::Warning);
+        dialogs.message(resultTitle(), why + QStringLiteral("。历史号码没有改变。"), QMessageBox::Ok,
+                        QMessageBox::Warning);
         return;
     }
     if (dialogs.message(confirmTitle(), confirmText(), QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Question)
         != QMessageBox::Ok)
         return;
 
-    const update::UpdatePlan plan =
-        update::planUpdate(m_session.store().snapshot(), m_session.lotteryCode, m_session.retentionDays, Clock::today());
+    const update::UpdatePlan plan = update::planUpdate(m_session.store().snapshot(), m_session.lotteryCode,
+                                                       m_session.retentionDays, Clock::today());
     if (!plan.ok) {
         dialogs.message(resultTitle(), plan.error + QStringLiteral("。历史号码没有改变。"), QMessageBox::Ok,
                         QMessageBox::Warning);

@@ -7,7 +7,6 @@
 #include <QPointer>
 #include <QString>
 
-
 class QProgressDialog;
 
 namespace corvinel {

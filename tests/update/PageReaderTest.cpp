@@ -17,8 +17,8 @@ const QDate kDay(2016, 9, 8);
 
 QByteArray table(const QString& rows)
 {
-    return (QStringLiteral("<html><body><table id=\"draw_list\"><tr><th>期号</th><th>时间</th><th>号码</th></tr>") + rows
-            + QStringLiteral("</table></body></html>"))
+    return (QStringLiteral("<html><body><table id=\"draw_list\"><tr><th>期号</th><th>时间</th><th>号码</th></tr>")
+            + rows + QStringLiteral("</table></body></html>"))
         .toUtf8();
 }
 
@@ -96,7 +96,7 @@ TEST(DrawPageReader, RecognisesNumbersCellsByFormAndLength)
 
     std::array<int, 8> n {};
     EXPECT_TRUE(DrawPageReader::readNumbers(QStringLiteral("05 13 20 01 09 14 18 11"), &n).isEmpty());
-    EXPECT_EQ(n, (std::array<int, 8> {5, 13, 20, 1, 9, 14, 18, 11}));
+    EXPECT_EQ(n, (std::array<int, 8> { 5, 13, 20, 1, 9, 14, 18, 11 }));
     EXPECT_FALSE(DrawPageReader::readNumbers(QStringLiteral("05 13 20 01 09 14 18"), &n).isEmpty());
     EXPECT_FALSE(DrawPageReader::readNumbers(QStringLiteral("05 13 20 01 09 14 18 11 12"), &n).isEmpty());
     EXPECT_FALSE(DrawPageReader::readNumbers(QStringLiteral("05 13 21 01 09 14 18 11"), &n).isEmpty());
@@ -117,7 +117,7 @@ TEST(DrawPageReader, CellTextFromNestedMarkupAndEntities)
     const auto rows = drawListCells(html);
     ASSERT_TRUE(rows);
     ASSERT_EQ(rows->size(), 3u);
-    EXPECT_EQ((*rows)[0], (QStringList {QStringLiteral("期号"), QStringLiteral("时间"), QStringLiteral("号码")}));
+    EXPECT_EQ((*rows)[0], (QStringList { QStringLiteral("期号"), QStringLiteral("时间"), QStringLiteral("号码") }));
     EXPECT_EQ((*rows)[1][0], QStringLiteral("20160908001"));
     EXPECT_EQ((*rows)[1][1], QStringLiteral("09:10 完成"));
     // The inner text joins inline elements; the reader still finds the numbers.
@@ -131,9 +131,9 @@ TEST(DrawPageReader, CellTextFromNestedMarkupAndEntities)
     ASSERT_EQ(page.draws.size(), 2u);
     EXPECT_EQ(page.draws[0].sqqh, 160908001);
     EXPECT_TRUE(page.draws[0].usable());
-    EXPECT_EQ(page.draws[0].numbers, (std::array<int, 8> {1, 5, 7, 9, 11, 13, 15, 20}));
+    EXPECT_EQ(page.draws[0].numbers, (std::array<int, 8> { 1, 5, 7, 9, 11, 13, 15, 20 }));
     EXPECT_EQ(page.draws[1].sqqh, 160908002);
-    EXPECT_EQ(page.draws[1].numbers, (std::array<int, 8> {2, 4, 6, 8, 10, 12, 14, 16}));
+    EXPECT_EQ(page.draws[1].numbers, (std::array<int, 8> { 2, 4, 6, 8, 10, 12, 14, 16 }));
 }
 
 TEST(DrawPageReader, OtherCellsNeverShiftOrInventADraw)
@@ -152,15 +152,16 @@ TEST(DrawPageReader, OtherCellsNeverShiftOrInventADraw)
     EXPECT_EQ(page.draws[0].sequence, 3);
     EXPECT_FALSE(page.draws[0].hasNumbers);
     EXPECT_EQ(page.draws[1].sequence, 2);
-    EXPECT_EQ(page.draws[1].numbers, (std::array<int, 8> {3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(page.draws[1].numbers, (std::array<int, 8> { 3, 4, 5, 6, 7, 8, 9, 10 }));
     EXPECT_EQ(page.draws[2].sequence, 1); // the first issue cell of the row counts
-    EXPECT_EQ(page.draws[2].numbers, (std::array<int, 8> {11, 12, 13, 14, 15, 16, 17, 18}));
+    EXPECT_EQ(page.draws[2].numbers, (std::array<int, 8> { 11, 12, 13, 14, 15, 16, 17, 18 }));
 }
 
 TEST(DrawPageReader, TableLookup)
 {
     // No draw_list element, random bytes, an empty document.
-    EXPECT_FALSE(DrawPageReader(556, kDay).read("<html><table id=\"other\"><tr><td>20160908001</td></tr></table>").hasTable);
+    EXPECT_FALSE(
+        DrawPageReader(556, kDay).read("<html><table id=\"other\"><tr><td>20160908001</td></tr></table>").hasTable);
     QByteArray noise;
     for (int i = 0; i < 5000; ++i)
         noise += static_cast<char>((i * 7919 + 13) % 256);
@@ -174,10 +175,10 @@ TEST(DrawPageReader, TableLookup)
     EXPECT_TRUE(header.draws.empty());
 
     // draw_list on a wrapper; a table nested in a cell adds no rows.
-    const QByteArray wrapped =
-        "<div id=\"draw_list\"><table><thead><tr><th>期号</th></tr></thead><tbody>"
-        "<tr><td>20160908001</td><td><table><tr><td>20160908002</td><td>01 02 03 04 05 06 07 08</td></tr></table></td>"
-        "<td>01 02 03 04 05 06 07 09</td></tr></tbody></table></div>";
+    const QByteArray wrapped = "<div id=\"draw_list\"><table><thead><tr><th>期号</th></tr></thead><tbody>"
+                               "<tr><td>20160908001</td><td><table><tr><td>20160908002</td><td>01 02 03 04 05 06 07 "
+                               "08</td></tr></table></td>"
+                               "<td>01 02 03 04 05 06 07 09</td></tr></tbody></table></div>";
     const DrawPage w = DrawPageReader(556, kDay).read(wrapped);
     ASSERT_EQ(w.rowCount, 2);
     ASSERT_EQ(w.draws.size(), 1u);
@@ -187,19 +188,18 @@ TEST(DrawPageReader, TableLookup)
 
 TEST(DrawPageReader, BadAndDuplicateDraws)
 {
-    const QByteArray html = table(QStringLiteral(
-        "<tr><td>20160908001</td><td>01 02 03 04 05 06 07</td></tr>"
-        "<tr><td>20160908002</td><td>01 02 03 04 05 06 07 21</td></tr>"
-        "<tr><td>20160908003</td><td>01 02 03 04 05 06 07 08</td></tr>"
-        "<tr><td>20160908003</td><td>01 02 03 04 05 06 07 08</td></tr>"
-        "<tr><td>20160908004</td><td>01 02 03 04 05 06 07 08</td></tr>"
-        "<tr><td>20160908004</td><td>01 02 03 04 05 06 07 09</td></tr>"));
+    const QByteArray html = table(QStringLiteral("<tr><td>20160908001</td><td>01 02 03 04 05 06 07</td></tr>"
+                                                 "<tr><td>20160908002</td><td>01 02 03 04 05 06 07 21</td></tr>"
+                                                 "<tr><td>20160908003</td><td>01 02 03 04 05 06 07 08</td></tr>"
+                                                 "<tr><td>20160908003</td><td>01 02 03 04 05 06 07 08</td></tr>"
+                                                 "<tr><td>20160908004</td><td>01 02 03 04 05 06 07 08</td></tr>"
+                                                 "<tr><td>20160908004</td><td>01 02 03 04 05 06 07 09</td></tr>"));
     const DrawPage page = DrawPageReader(556, kDay).read(html);
     ASSERT_EQ(page.draws.size(), 4u);
     EXPECT_TRUE(page.draws[0].hasNumbers);
     EXPECT_FALSE(page.draws[0].usable());
     EXPECT_FALSE(page.draws[1].usable());
-    EXPECT_TRUE(page.draws[2].usable());  // listed twice alike: one draw
+    EXPECT_TRUE(page.draws[2].usable()); // listed twice alike: one draw
     EXPECT_FALSE(page.draws[3].usable()); // listed twice with different numbers
 }
 
@@ -215,7 +215,7 @@ TEST(DrawPageReader, DeeplyNestedPagesAreRefusedQuickly)
     EXPECT_LT(estimatedNestingDepth(sloppy), 20);
     EXPECT_TRUE(DrawPageReader(556, kDay).read(sloppy).hasTable);
 
-    for (const char* tag : {"<div>", "<b>", "<span>", "<table><tr><td>"}) {
+    for (const char* tag : { "<div>", "<b>", "<span>", "<table><tr><td>" }) {
         SCOPED_TRACE(tag);
         QByteArray deep;
         for (int i = 0; i < 400000; ++i)

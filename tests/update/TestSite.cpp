@@ -132,7 +132,7 @@ QList<SiteRow> dayRows(const QDate& day, int first, int last, int digits)
 {
     QList<SiteRow> rows;
     for (int s = first; s <= last; ++s)
-        rows.push_back({siteIssue(day, s, digits), numbersText(drawNumbers(day, s))});
+        rows.push_back({ siteIssue(day, s, digits), numbersText(drawNumbers(day, s)) });
     return rows;
 }
 

@@ -27,9 +27,9 @@ struct SiteResponse
     QByteArray body;
     QByteArray contentType = "text/html; charset=utf-8";
     QByteArray extraHeaders; // "Name: value\r\n" lines
-    bool hang = false;       // accept the request and never answer
-    int delayMs = 0;         // answer after this long
-    bool noLength = false;   // no Content-Length: the body ends when the connection closes
+    bool hang = false; // accept the request and never answer
+    int delayMs = 0; // answer after this long
+    bool noLength = false; // no Content-Length: the body ends when the connection closes
 
     static SiteResponse answer(int status, const QByteArray& body, const QByteArray& type = "text/html; charset=utf-8")
     {
@@ -56,7 +56,7 @@ struct SiteResponse
 // One row of a day page's draw table.
 struct SiteRow
 {
-    QString issue;   // as the site writes it, e.g. "20160908001"
+    QString issue; // as the site writes it, e.g. "20160908001"
     QString numbers; // e.g. "01 05 07 09 11 13 15 20"; empty for a draw not made yet
 };
 
@@ -73,7 +73,10 @@ public:
     static QString dayPath(int code, const QDate& day);
 
     void setResponse(const QString& pathAndQuery, const SiteResponse& r) { m_pages[pathAndQuery] = r; }
-    void setPage(int code, const QDate& day, const QByteArray& html) { setResponse(dayPath(code, day), SiteResponse::answer(200, html)); }
+    void setPage(int code, const QDate& day, const QByteArray& html)
+    {
+        setResponse(dayPath(code, day), SiteResponse::answer(200, html));
+    }
     void setDay(int code, const QDate& day, const SiteResponse& r) { setResponse(dayPath(code, day), r); }
 
     // Paths with query, in the order they were requested.

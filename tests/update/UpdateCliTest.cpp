@@ -22,7 +22,7 @@ QCoreApplication& app()
 {
     static int argc = 1;
     static char name[] = "test_update_cli";
-    static char* argv[] = {name, nullptr};
+    static char* argv[] = { name, nullptr };
     static QCoreApplication a(argc, argv);
     return a;
 }
@@ -54,15 +54,15 @@ protected:
         QObject::connect(&p, &QProcess::finished, &loop, &QEventLoop::quit);
         QObject::connect(&p, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
         QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-        p.start(bin, QStringList {"--data-dir", dir.filePath("data")} + args);
+        p.start(bin, QStringList { "--data-dir", dir.filePath("data") } + args);
         loop.exec();
         if (p.state() != QProcess::NotRunning) {
             p.kill();
             p.waitForFinished();
             return {};
         }
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+        return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                 QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()) };
     }
 
     std::vector<std::int64_t> stored()
@@ -84,7 +84,7 @@ protected:
 
     QTemporaryDir dir;
     TestSite site;
-    const QDate today {2016, 9, 8};
+    const QDate today { 2016, 9, 8 };
 };
 
 } // namespace
@@ -92,7 +92,7 @@ protected:
 TEST_F(UpdateCliTest, LoadsTheDaysAndThenNothingNew)
 {
     servePeriod(today, 3);
-    CliRun r = cli({"update", "--base", site.base(), "--today", "2016-09-08"});
+    CliRun r = cli({ "update", "--base", site.base(), "--today", "2016-09-08" });
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("added 21 draws, last 20160908003, 7 of 7 day pages loaded")) << r.out.toStdString();
     EXPECT_TRUE(r.err.contains("loading day 7 of 7: 2016-09-08")) << r.err.toStdString();
@@ -102,10 +102,10 @@ TEST_F(UpdateCliTest, LoadsTheDaysAndThenNothingNew)
     // Later the same day: one page, the new draws only.
     site.setPage(556, today, dayPage(dayRows(today, 1, 5, 3)));
     site.clearRequests();
-    r = cli({"update", "--base=" + site.base(), "--today=2016-09-08"});
+    r = cli({ "update", "--base=" + site.base(), "--today=2016-09-08" });
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("added 2 draws")) << r.out.toStdString();
-    EXPECT_EQ(site.requests(), QStringList {"/lottery/draw/list/556?d=2016-09-08"});
+    EXPECT_EQ(site.requests(), QStringList { "/lottery/draw/list/556?d=2016-09-08" });
     EXPECT_EQ(stored().back(), 160908005);
 }
 
@@ -113,15 +113,15 @@ TEST_F(UpdateCliTest, StoredBaseAndFailures)
 {
     servePeriod(today, 2);
     // No base anywhere: refused, nothing asked of any site.
-    CliRun r = cli({"update", "--today", "2016-09-08"});
+    CliRun r = cli({ "update", "--today", "2016-09-08" });
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains("no base address")) << r.err.toStdString();
     EXPECT_TRUE(site.requests().isEmpty());
 
     // The stored UpdateBase is used; a failed day exits 1 and keeps the days before.
-    ASSERT_EQ(cli({"settings", "UpdateBase", site.base()}).exitCode, 0);
+    ASSERT_EQ(cli({ "settings", "UpdateBase", site.base() }).exitCode, 0);
     site.setDay(556, today.addDays(-4), SiteResponse::answer(500, "down"));
-    r = cli({"update", "--today", "2016-09-08"});
+    r = cli({ "update", "--today", "2016-09-08" });
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains("update stopped at 2016-09-04")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("HTTP 500")) << r.err.toStdString();
@@ -129,9 +129,9 @@ TEST_F(UpdateCliTest, StoredBaseAndFailures)
     EXPECT_EQ(stored().size(), 4u);
 
     // Usage errors.
-    EXPECT_EQ(cli({"update", "--today", "2016-13-01"}).exitCode, 2);
-    EXPECT_EQ(cli({"update", "--base"}).exitCode, 2);
-    EXPECT_EQ(cli({"update", "extra"}).exitCode, 2);
-    EXPECT_EQ(cli({"update", "--base", "ftp://x", "--today", "2016-09-08"}).exitCode, 1);
+    EXPECT_EQ(cli({ "update", "--today", "2016-13-01" }).exitCode, 2);
+    EXPECT_EQ(cli({ "update", "--base" }).exitCode, 2);
+    EXPECT_EQ(cli({ "update", "extra" }).exitCode, 2);
+    EXPECT_EQ(cli({ "update", "--base", "ftp://x", "--today", "2016-09-08" }).exitCode, 1);
     EXPECT_EQ(stored().size(), 4u);
 }

@@ -35,7 +35,7 @@ QCoreApplication& app()
 {
     static int argc = 1;
     static char name[] = "test_update";
-    static char* argv[] = {name, nullptr};
+    static char* argv[] = { name, nullptr };
     static QCoreApplication a(argc, argv);
     return a;
 }
@@ -95,7 +95,8 @@ protected:
 
     QString listOf(std::int64_t sqqh, int listIndex = 0)
     {
-        Statement st = store.db().prepare("SELECT " + schema::listColumn(listIndex, false) + " FROM lishi WHERE SQQH = ?");
+        Statement st
+            = store.db().prepare("SELECT " + schema::listColumn(listIndex, false) + " FROM lishi WHERE SQQH = ?");
         st.bind(1, sqqh);
         return st.step() == 100 ? st.columnText(0) : QStringLiteral("<no row>");
     }
@@ -108,7 +109,7 @@ protected:
         update.fetcher().setTimeout(timeoutMs);
         update.fetcher().setMaxBytes(maxBytes);
         QObject::connect(&update, &OnlineUpdate::dayStarted, [&](int index, int count, const QDate&) {
-            progress.push_back({index, count});
+            progress.push_back({ index, count });
             if (index == cancelAtDay)
                 QTimer::singleShot(100, &update, [&update] { update.cancel(); });
         });
@@ -132,8 +133,8 @@ protected:
     QTemporaryDir dir;
     HistoryStore store;
     ZodiacTables tables;
-    DrawEncoder encoder {tables};
-    EncoderBases bases {1, 1};
+    DrawEncoder encoder { tables };
+    EncoderBases bases { 1, 1 };
     TestSite site;
     UpdatePlan lastPlan;
     QString startError;
@@ -205,9 +206,9 @@ TEST_F(UpdateTest, GuangdongFromSequence53OnOnePage)
     const UpdateResult r = run(544, 6, kToday);
     EXPECT_TRUE(r.complete());
     EXPECT_EQ(lastPlan.lookBackDays, 0);
-    EXPECT_EQ(site.requests(), QStringList {QStringLiteral("/lottery/draw/list/544?d=2016-09-08")});
+    EXPECT_EQ(site.requests(), QStringList { QStringLiteral("/lottery/draw/list/544?d=2016-09-08") });
     auto expected = stored;
-    append(expected, {16090853, 16090854, 16090855, 16090856});
+    append(expected, { 16090853, 16090854, 16090855, 16090856 });
     EXPECT_EQ(storedIssues(), expected);
     // The encoder started from the last stored row: the row of 53 carries the
     // lists of 52.
@@ -329,15 +330,16 @@ TEST_F(UpdateTest, Code566AndItsNineCharacterLimit)
     // no issue cells for this code.
     QList<SiteRow> rows;
     for (int s = 1; s <= 3; ++s)
-        rows.push_back({kToday.toString(QStringLiteral("yyMMdd")) + QStringLiteral("%1").arg(s, 3, 10, QLatin1Char('0')),
-                        sitetest::numbersText(drawNumbers(kToday, s), QStringLiteral(","))});
-    rows.push_back({QStringLiteral("2016090804"), sitetest::numbersText(drawNumbers(kToday, 4))});
+        rows.push_back(
+            { kToday.toString(QStringLiteral("yyMMdd")) + QStringLiteral("%1").arg(s, 3, 10, QLatin1Char('0')),
+              sitetest::numbersText(drawNumbers(kToday, s), QStringLiteral(",")) });
+    rows.push_back({ QStringLiteral("2016090804"), sitetest::numbersText(drawNumbers(kToday, 4)) });
     site.setPage(566, kToday, dayPage(rows));
     seed(566, kToday, 1, 0);
     site.setPage(566, kToday.addDays(-1), dayPage({}));
     const UpdateResult r = run(566, 1, kToday);
     EXPECT_TRUE(r.complete()) << resultMessage(r).toStdString();
-    EXPECT_EQ(storedIssues(), (std::vector<std::int64_t> {16090801, 16090802, 16090803}));
+    EXPECT_EQ(storedIssues(), (std::vector<std::int64_t> { 16090801, 16090802, 16090803 }));
 }
 
 TEST_F(UpdateTest, HeaderOnlyDayIsSkipped)
@@ -349,18 +351,18 @@ TEST_F(UpdateTest, HeaderOnlyDayIsSkipped)
     const UpdateResult r = run(556, 6, kToday);
     EXPECT_TRUE(r.complete());
     EXPECT_EQ(site.requests().size(), 3);
-    EXPECT_EQ(storedIssues(), (std::vector<std::int64_t> {160906084, 160908001, 160908002, 160908003}));
+    EXPECT_EQ(storedIssues(), (std::vector<std::int64_t> { 160906084, 160908001, 160908002, 160908003 }));
 }
 
 TEST_F(UpdateTest, PendingDrawsAtTheEndOfTodayAreNoDraws)
 {
     QList<SiteRow> rows = dayRows(kToday, 1, 3, 3);
-    rows.push_back({sitetest::siteIssue(kToday, 4, 3), QString()});
-    rows.push_back({sitetest::siteIssue(kToday, 5, 3), QString()});
+    rows.push_back({ sitetest::siteIssue(kToday, 4, 3), QString() });
+    rows.push_back({ sitetest::siteIssue(kToday, 5, 3), QString() });
     site.setPage(556, kToday, dayPage(rows, true));
     const UpdateResult r = run(556, 0, kToday);
     EXPECT_TRUE(r.complete());
-    EXPECT_EQ(storedIssues(), (std::vector<std::int64_t> {160908001, 160908002, 160908003}));
+    EXPECT_EQ(storedIssues(), (std::vector<std::int64_t> { 160908001, 160908002, 160908003 }));
 }
 
 TEST_F(UpdateTest, SequenceGapStopsTheDayAndTheDaysAfter)
@@ -377,14 +379,15 @@ TEST_F(UpdateTest, SequenceGapStopsTheDayAndTheDaysAfter)
     ASSERT_TRUE(r.stop.isSet());
     EXPECT_EQ(r.stop.day, d2);
     EXPECT_TRUE(r.stop.reason.contains(QStringLiteral("20160907003"))) << r.stop.reason.toStdString();
-    EXPECT_EQ(storedIssues(), (std::vector<std::int64_t> {160906084, 160907001, 160907002}));
+    EXPECT_EQ(storedIssues(), (std::vector<std::int64_t> { 160906084, 160907001, 160907002 }));
     EXPECT_TRUE(resultMessage(r).contains(QStringLiteral("2016-09-07")));
 }
 
 TEST_F(UpdateTest, BadNumbersCellStopsAtThatDraw)
 {
-    for (const QString& bad : {QStringLiteral("01 02 03 04 05 06 07"), QStringLiteral("01 02 03 04 05 06 07 21"),
-                               QStringLiteral("01 02 03 04 05 06 07 07"), QStringLiteral("00 02 03 04 05 06 07 08")}) {
+    for (const QString& bad :
+         { QStringLiteral("01 02 03 04 05 06 07"), QStringLiteral("01 02 03 04 05 06 07 21"),
+           QStringLiteral("01 02 03 04 05 06 07 07"), QStringLiteral("00 02 03 04 05 06 07 08") }) {
         SCOPED_TRACE(bad.toStdString());
         QList<SiteRow> rows = dayRows(kToday, 1, 5, 3);
         rows[2].numbers = bad;
@@ -394,7 +397,7 @@ TEST_F(UpdateTest, BadNumbersCellStopsAtThatDraw)
         ASSERT_TRUE(r.stop.isSet());
         EXPECT_EQ(r.stop.day, kToday);
         EXPECT_TRUE(r.stop.reason.contains(bad)) << r.stop.reason.toStdString();
-        EXPECT_EQ(storedIssues(), (std::vector<std::int64_t> {160908001, 160908002}));
+        EXPECT_EQ(storedIssues(), (std::vector<std::int64_t> { 160908001, 160908002 }));
     }
 }
 
@@ -416,17 +419,17 @@ TEST_F(UpdateTest, FailedDayStopsTheUpdate)
         const char* reasonPart;
     };
     const std::vector<Case> cases = {
-        {"http 500", SiteResponse::answer(500, "<html><table id=\"draw_list\"></table></html>"), "HTTP 500"},
-        {"http 404", SiteResponse::answer(404, "gone"), "HTTP 404"},
-        {"timeout", SiteResponse::hanging(), "超时"},
-        {"no table", SiteResponse::answer(200, "<html><body><p>维护中</p></body></html>"), "draw_list"},
-        {"random bytes", SiteResponse::answer(200, noise, "application/octet-stream"), "draw_list"},
-        {"oversized", SiteResponse::answer(200, huge), "上限"},
+        { "http 500", SiteResponse::answer(500, "<html><table id=\"draw_list\"></table></html>"), "HTTP 500" },
+        { "http 404", SiteResponse::answer(404, "gone"), "HTTP 404" },
+        { "timeout", SiteResponse::hanging(), "超时" },
+        { "no table", SiteResponse::answer(200, "<html><body><p>维护中</p></body></html>"), "draw_list" },
+        { "random bytes", SiteResponse::answer(200, noise, "application/octet-stream"), "draw_list" },
+        { "oversized", SiteResponse::answer(200, huge), "上限" },
     };
     maxBytes = 256 * 1024;
     const QDate d0 = kToday.addDays(-7), d1 = kToday.addDays(-6), d2 = kToday.addDays(-5);
     for (const Case& c : cases) {
-        for (int failAt : {1, 2}) {
+        for (int failAt : { 1, 2 }) {
             SCOPED_TRACE(std::string(c.name) + " on day " + std::to_string(failAt));
             store.db().exec("DELETE FROM lishi");
             seed(556, d0, 84, 1); // 160901084: 7 days old, due for deletion
@@ -466,7 +469,8 @@ TEST_F(UpdateTest, GzipRedirectsAndStreamedOversize)
     SiteResponse moved = SiteResponse::answer(302, {});
     moved.extraHeaders = "Location: /moved/day\r\n";
     site.setDay(556, kToday.addDays(-1), moved);
-    site.setResponse(QStringLiteral("/moved/day"), SiteResponse::answer(200, dayPage(dayRows(kToday.addDays(-1), 1, 2, 3))));
+    site.setResponse(QStringLiteral("/moved/day"),
+                     SiteResponse::answer(200, dayPage(dayRows(kToday.addDays(-1), 1, 2, 3))));
     // Today's page is too large and says no length: the cap stops it as it streams.
     SiteResponse flood = SiteResponse::answer(200, dayPage(dayRows(kToday, 1, 2, 3)) + QByteArray(600 * 1024, 'x'));
     flood.noLength = true;
@@ -532,18 +536,18 @@ TEST(UpdatePlan, Rules)
         }
         return HistorySnapshot(rows);
     };
-    const UpdatePlan g = planUpdate(history({16090850, 16090852}), 544, 6, kToday);
+    const UpdatePlan g = planUpdate(history({ 16090850, 16090852 }), 544, 6, kToday);
     EXPECT_TRUE(g.ok);
     EXPECT_EQ(g.lookBackDays, 0);
     EXPECT_EQ(g.lastStored, 16090852);
 
-    EXPECT_TRUE(planUpdate(history({160901084, 160905001}), 556, 6, kToday).clearHistory);
-    const UpdatePlan keep = planUpdate(history({160902084, 160905001}), 556, 6, kToday);
+    EXPECT_TRUE(planUpdate(history({ 160901084, 160905001 }), 556, 6, kToday).clearHistory);
+    const UpdatePlan keep = planUpdate(history({ 160902084, 160905001 }), 556, 6, kToday);
     EXPECT_FALSE(keep.clearHistory);
     EXPECT_EQ(keep.lookBackDays, 3);
 
-    EXPECT_FALSE(planUpdate(history({160909001}), 556, 6, kToday).ok); // last draw after today
-    EXPECT_FALSE(planUpdate(history({12345}), 556, 6, kToday).ok);      // no date
+    EXPECT_FALSE(planUpdate(history({ 160909001 }), 556, 6, kToday).ok); // last draw after today
+    EXPECT_FALSE(planUpdate(history({ 12345 }), 556, 6, kToday).ok); // no date
     EXPECT_EQ(dateOfStored(161231080), QDate(2016, 12, 31));
     EXPECT_EQ(dateOfStored(16090852), QDate(2016, 9, 8));
     EXPECT_FALSE(dateOfStored(161332001).isValid());

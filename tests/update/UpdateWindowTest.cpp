@@ -32,11 +32,14 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TestSite> m_site;
     std::unique_ptr<frmMain> m_window;
-    const QDate m_today {2016, 9, 8};
+    const QDate m_today { 2016, 9, 8 };
 
     Dialogs& dialogs() { return m_window->dialogs(); }
     GridModel* grid() { return m_window->gridModel(1); }
-    UpdateController* controller() { return m_window->findChild<UpdateController*>(QStringLiteral("UpdateController")); }
+    UpdateController* controller()
+    {
+        return m_window->findChild<UpdateController*>(QStringLiteral("UpdateController"));
+    }
     QString box(const char* name) { return m_window->findChild<QLineEdit*>(QString::fromLatin1(name))->text(); }
     QPushButton* button(const char* name) { return m_window->findChild<QPushButton*>(QString::fromLatin1(name)); }
 
@@ -87,8 +90,8 @@ private slots:
         Clock::setToday(m_today);
         m_dir = std::make_unique<QTemporaryDir>();
         m_site = std::make_unique<TestSite>();
-        auto session =
-            std::make_unique<Session>(std::make_unique<Settings>(m_dir->filePath("settings.ini")), m_dir->path());
+        auto session
+            = std::make_unique<Session>(std::make_unique<Settings>(m_dir->filePath("settings.ini")), m_dir->path());
         m_window = std::make_unique<frmMain>(std::move(session));
         m_window->dialogs().setAutomatic(true);
         m_window->show();
@@ -186,7 +189,8 @@ private slots:
         waitForEnd();
         QCOMPARE(grid()->rowCount(), 4);
         const QString text = dialogs().shown().last().text;
-        QVERIFY2(text.contains(QStringLiteral("2016-09-04")) && text.contains(QStringLiteral("HTTP 500")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("2016-09-04")) && text.contains(QStringLiteral("HTTP 500")),
+                 qPrintable(text));
         QVERIFY(button("Command21")->isEnabled());
         QVERIFY(button("Command1")->isEnabled());
     }

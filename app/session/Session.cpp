@@ -318,7 +318,7 @@ Session::SetDayOutcome Session::mnuSetDayAnswer(const std::optional<QString>& an
 
 QString Session::updateBasePrompt()
 {
-    return QStringLiteral("请输入在线更新使用的开奖网站地址（以 http:// 或 https:// 开头），留空则使用默认网址：");
+    return QStringLiteral("请输入在线更新使用的开奖网站地址（以 http:// 或 https:// 开头）；留空则清除已保存的网址：");
 }
 
 QString Session::updateBaseTitle()

@@ -92,7 +92,7 @@ public:
     int lookBack = 0; // intPreQi, the N of "前 N 期"
     int zhWSetup = 0; // intZhWSetup, combination size
     int retentionDays = 0; // IniSerchDay, 2..16
-    QString updateBase; // UpdateBase, results site of the online update (empty: its default)
+    QString updateBase; // UpdateBase, results site of the online update (empty: none set, the update refuses to run)
 
     // ---- Search pattern and mode ----
     std::array<int, 9> pattern {}; // slots 1..8 used

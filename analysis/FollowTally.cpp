@@ -34,7 +34,6 @@ QString valueText(int value, int kind, int zodiacBase)
 FollowTally::FollowTally(const SearchOptions& options)
     : m_options(options)
     , m_counterRange(tallyCounterRange(options.resultKind))
-    , m_table(emptyMatchesTable(options.previousIssue))
 {
     if (options.group) {
         m_firstPosition = 1;
@@ -62,11 +61,10 @@ ResultTable FollowTally::emptyMatchesTable(bool previousIssue)
 void FollowTally::addMatch(std::int64_t sqqh, const std::array<int, 8>& resultValues, std::string_view shownList)
 {
     ++m_matches;
-    auto& cells = m_table.cells;
-    cells.push_back(QStringLiteral("20") + QString::number(sqqh));
-    for (int p = 0; p < kPositions; ++p)
-        cells.push_back(valueText(resultValues[p], m_options.resultKind, m_options.zodiacBase));
-    cells.push_back(QString::fromUtf8(shownList.data(), static_cast<qsizetype>(shownList.size())));
+    m_rows->sqqh.push_back(sqqh);
+    m_rows->values.push_back(resultValues);
+    m_rows->lists.append(shownList.data(), shownList.size());
+    m_rows->listEnd.push_back(m_rows->lists.size());
     // Tally positions outside 1..8 name no column; such a step is skipped.
     const int last = m_options.resultPosition;
     for (int i = m_firstPosition; i <= last; ++i) {
@@ -76,6 +74,24 @@ void FollowTally::addMatch(std::int64_t sqqh, const std::array<int, 8>& resultVa
         if (m_counterRange.contains(v))
             ++m_counters[v];
     }
+}
+
+ResultTable FollowTally::matchesTable() const
+{
+    ResultTable t = emptyMatchesTable(m_options.previousIssue);
+    t.lazyRows = m_matches;
+    const std::shared_ptr<const Rows> rows = m_rows;
+    const int kind = m_options.resultKind;
+    const int zodiacBase = m_options.zodiacBase;
+    t.lazyCell = [rows, kind, zodiacBase](int r, int c) -> QString {
+        if (c == 0)
+            return QStringLiteral("20") + QString::number(rows->sqqh[r]);
+        if (c <= kPositions)
+            return valueText(rows->values[r][c - 1], kind, zodiacBase);
+        const std::size_t begin = r == 0 ? 0 : rows->listEnd[r - 1];
+        return QString::fromUtf8(rows->lists.data() + begin, static_cast<qsizetype>(rows->listEnd[r] - begin));
+    };
+    return t;
 }
 
 ValueRange FollowTally::reportedRange(int resultKind, int zodiacBase, int segmentBase)

@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -39,7 +41,8 @@ public:
     // The Carcu rows: every reported value in ascending order with its count.
     std::vector<TallyEntry> reportedCounts() const;
 
-    ResultTable& matchesTable() { return m_table; }
+    // MSFlexGrid2: its cells are formatted when they are read.
+    ResultTable matchesTable() const;
 
     // Ranking by count, highest first; equal counts keep ascending value order.
     static std::vector<TallyEntry> ranked(std::vector<TallyEntry> ascending);
@@ -61,7 +64,15 @@ private:
     int m_matches = 0;
     std::array<int, 21> m_counters {}; // indexed by value; the widest counter range is 0..20
     ValueRange m_counterRange {};
-    ResultTable m_table;
+    // The matched draws, kept compact until a cell is asked for.
+    struct Rows
+    {
+        std::vector<std::int64_t> sqqh;
+        std::vector<std::array<int, 8>> values;
+        std::string lists;                // the shown lists, one after the other
+        std::vector<std::size_t> listEnd; // where each row's list ends in `lists`
+    };
+    std::shared_ptr<Rows> m_rows = std::make_shared<Rows>();
 };
 
 } // namespace corvinel

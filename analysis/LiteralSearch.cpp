@@ -150,7 +150,7 @@ bool LiteralSearch::tally(const SearchOptions& o, const std::string& matchCondit
     if (rc != SQLITE_DONE)
         return false;
     out.base = t.base();
-    out.matches = std::move(t.matchesTable());
+    out.matches = t.matchesTable();
     if (!exec("DELETE FROM Carcu"))
         return false;
     Statement ins = m_db.prepare("INSERT INTO Carcu (Nmb, \"Count\") VALUES (?1, ?2)");

@@ -172,6 +172,24 @@ bool SearchEngine::ensureColumns(const std::vector<std::string>& ints, const std
 
 namespace {
 
+// The columns a write-back rewrites (with the sources of their new values):
+// the search loads their stored contents in the same pass as its own columns.
+void writeTargets(const PendingWrite& w, std::vector<std::string>& ints, std::vector<std::string>& texts)
+{
+    for (const auto& lag : w.lags)
+        ints.push_back(
+            schema::valueColumn(lag.position, lag.kind, lag.previous ? schema::Lag::Previous : schema::Lag::Earlier));
+    if (w.hasIntTh)
+        ints.push_back("intTh");
+    if (w.hasBolOk)
+        ints.push_back("bolOk");
+    if (w.workingCopyList >= 0)
+        texts.push_back("txtHisP6");
+    for (int i = 0; i < schema::kListCount; ++i)
+        if (w.preListShift[i] >= 0)
+            texts.push_back(schema::listColumn(i, true));
+}
+
 // Own value columns of a kind at positions 1..8.
 void ownColumns(int kind, std::vector<std::string>& out)
 {
@@ -202,7 +220,7 @@ void tally(const SearchOptions& o, const rules::RangeBounds& range, HistoryMirro
     out.base = t.base();
     out.rankingOrder = FollowTally::ranked(w.carcu);
     out.ranking = FollowTally::rankingTable(out.rankingOrder, out.base, o.resultKind, o.zodiacBase);
-    out.matches = std::move(t.matchesTable());
+    out.matches = t.matchesTable();
 }
 
 } // namespace
@@ -226,6 +244,11 @@ SearchResult SearchEngine::followPattern(const SearchOptions& o)
     }
     if (!o.freePosition && nBack && o.tickedCount() > 0)
         w->preListShift[0] = o.lookBack - 1;
+    if (!o.freePosition)
+        for (int p = 1; p <= kPositions; ++p)
+            if (o.positions[p])
+                w->lags.push_back({p, o.kind, o.previousIssue, shift});
+    w->hasIntTh = true;
 
     std::vector<std::string> ints, texts;
     ownColumns(o.resultKind, ints);
@@ -234,6 +257,7 @@ SearchResult SearchEngine::followPattern(const SearchOptions& o)
     else
         Columns::needs(*w, listIndex, nBack, texts);
     Columns::needs(*w, 0, nBack, texts);
+    writeTargets(*w, ints, texts);
     if (!ensureColumns(ints, texts, &out.message))
         return out;
     w->version = m_version;
@@ -267,7 +291,6 @@ SearchResult SearchEngine::followPattern(const SearchOptions& o)
         for (int p = 1; p <= kPositions; ++p) {
             if (!o.positions[p])
                 continue;
-            w->lags.push_back({p, o.kind, o.previousIssue, shift});
             ++elementCount;
             const int v = o.pattern[p];
             const auto& own = m_mirror.ints(ownColumn(p, o.kind));
@@ -280,7 +303,6 @@ SearchResult SearchEngine::followPattern(const SearchOptions& o)
     }
 
     const auto raised = raisedBy(statements);
-    w->hasIntTh = true;
     w->intTh.resize(static_cast<std::size_t>(n));
     for (int r = 0; r < n; ++r)
         w->intTh[r] = raised[masks[r]];
@@ -320,6 +342,10 @@ SearchResult SearchEngine::combination(const SearchOptions& o)
         w->workingCopyEarlier = nBack;
     }
 
+    const auto combos = rules::combinations(size);
+    w->hasBolOk = true;
+    w->hasIntTh = !combos.empty(); // outside 1..6 no combination resets intTh
+
     std::vector<std::string> ints, texts;
     ownColumns(o.resultKind, ints);
     if (!o.freePosition)
@@ -327,15 +353,14 @@ SearchResult SearchEngine::combination(const SearchOptions& o)
     else
         Columns::needs(*w, listIndex, nBack, texts);
     Columns::needs(*w, 0, nBack, texts);
+    writeTargets(*w, ints, texts);
     if (!ensureColumns(ints, texts, &out.message))
         return out;
     w->version = m_version;
     const int n = m_mirror.rowCount();
     Columns cols(m_mirror, *w);
 
-    w->hasBolOk = true;
     w->bolOk.assign(static_cast<std::size_t>(n), 0);
-    const auto combos = rules::combinations(size);
     if (!combos.empty()) {
         std::vector<std::uint8_t> masks(static_cast<std::size_t>(n), 0);
         // Per combination, the element bit of each of its statements.
@@ -385,7 +410,6 @@ SearchResult SearchEngine::combination(const SearchOptions& o)
                 if (last[m] == size)
                     marked[m] = 1;
         }
-        w->hasIntTh = true;
         w->intTh.resize(static_cast<std::size_t>(n));
         for (int r = 0; r < n; ++r) {
             w->intTh[r] = last[masks[r]];
@@ -475,21 +499,10 @@ bool SearchEngine::writeBack(SearchResult& result, QString* error)
         return false;
     }
 
-    // The columns the search rewrites, with their stored contents.
+    // The columns the search rewrites, with their stored contents (txtHisP6
+    // first: it is derived from the lists after it, never the other way).
     std::vector<std::string> intNames, textNames;
-    for (const auto& lag : w->lags)
-        intNames.push_back(
-            schema::valueColumn(lag.position, lag.kind, lag.previous ? schema::Lag::Previous : schema::Lag::Earlier));
-    if (w->hasIntTh)
-        intNames.push_back("intTh");
-    if (w->hasBolOk)
-        intNames.push_back("bolOk");
-    // txtHisP6 first: it is derived from the lists below, never the other way.
-    if (w->workingCopyList >= 0)
-        textNames.push_back("txtHisP6");
-    for (int i = 0; i < schema::kListCount; ++i)
-        if (w->preListShift[i] >= 0)
-            textNames.push_back(schema::listColumn(i, true));
+    writeTargets(*w, intNames, textNames);
     std::vector<std::string> sources;
     if (w->workingCopyList >= 0)
         Columns::needs(*w, w->workingCopyList, w->workingCopyEarlier, sources);
@@ -564,12 +577,15 @@ bool SearchEngine::writeBack(SearchResult& result, QString* error)
         }
         sql += " WHERE corvinel_changed(SQQH)";
         sqlite3* h = db.handle();
-        sqlite3_create_function_v2(h, "corvinel_changed", 1, SQLITE_UTF8, &ctx, changedFunction, nullptr, nullptr,
-                                   nullptr);
-        sqlite3_create_function_v2(h, "corvinel_value", 2, SQLITE_UTF8, &ctx, valueFunction, nullptr, nullptr,
-                                   nullptr);
-        bool ok = false;
-        {
+        bool ok = sqlite3_create_function_v2(h, "corvinel_changed", 1, SQLITE_UTF8, &ctx, changedFunction, nullptr,
+                                             nullptr, nullptr)
+                == SQLITE_OK
+            && sqlite3_create_function_v2(h, "corvinel_value", 2, SQLITE_UTF8, &ctx, valueFunction, nullptr, nullptr,
+                                          nullptr)
+                == SQLITE_OK;
+        if (!ok)
+            *error = QString::fromUtf8(sqlite3_errmsg(h));
+        if (ok) {
             Statement st = db.prepare(sql);
             ok = st.isValid() && st.exec() && !ctx.failed;
             if (!ok && error->isEmpty())

@@ -156,7 +156,7 @@ void runCase(const Case& c, HistoryStore& fastStore, SearchEngine& engine, const
     const SearchResult br = c.combination ? literal.combination(c.options) : literal.followPattern(c.options);
     const double baseMs = msSince(b0);
     const bool same = br.ok && br.matchedIssues == result.matchedIssues && br.rankingOrder == result.rankingOrder
-        && br.ranking.cells == result.ranking.cells
+        && br.ranking.allCells() == result.ranking.allCells()
         && column(base.db(), "SELECT intTh FROM lishi ORDER BY SQQH")
             == column(fastStore.db(), "SELECT intTh FROM lishi ORDER BY SQQH")
         && column(base.db(), "SELECT bolOk FROM lishi ORDER BY SQQH")
@@ -181,6 +181,11 @@ int main(int argc, char** argv)
     const bool baselines = !(argc > 3 && std::string(argv[3]) == "nobase");
     for (int draws : sizes) {
         QTemporaryDir fastDir, baseDir;
+        // BENCH_KEEP=1 keeps the generated history for a look afterwards.
+        if (qEnvironmentVariableIsSet("BENCH_KEEP")) {
+            fastDir.setAutoRemove(false);
+            std::printf("history kept in %s\n", qPrintable(fastDir.path()));
+        }
         auto t0 = Clock::now();
         if (!buildHistory(fastDir.path(), draws)) {
             std::printf("cannot build the history\n");

@@ -511,3 +511,42 @@ TEST(SearchEngine, ReloadsAfterTheHistoryChangesAndRefusesAStaleWrite)
     runAndWrite(e, o);
     EXPECT_EQ(e.lastWrittenRows(), 0);
 }
+
+TEST(FollowPattern, RefreshesOnlyTickedLagColumnsAndLeavesBolOk)
+{
+    std::mt19937 rng(21);
+    TestHistory h;
+    std::vector<Nums> d;
+    for (int i = 0; i < 12; ++i)
+        d.push_back(randomDraw(rng));
+    h.append(d);
+    // Stale values the refresh must overwrite, or leave, as the statements do.
+    for (const char* column : {"L1BS", "L3BS", "L5BS"}) {
+        Statement st = h.store.db().prepare(std::string("UPDATE lishi SET \"") + column + "\" = 77");
+        ASSERT_TRUE(st.exec());
+    }
+    ASSERT_TRUE(h.store.db().exec("UPDATE lishi SET bolOk = 1"));
+    h.store.markChanged();
+    SearchEngine e(h.store);
+    SearchOptions o = wholeRange();
+    o.kind = 1;
+    o.freePosition = false;
+    o.positions[3] = true;
+    runAndWrite(e, o);
+    EXPECT_EQ(h.intColumn("L1BS"), std::vector<std::int64_t>(d.size(), 77)); // not ticked
+    EXPECT_NE(h.intColumn("L3BS"), std::vector<std::int64_t>(d.size(), 77));
+    EXPECT_EQ(h.intColumn("L3BS")[0], 0);
+    EXPECT_EQ(h.intColumn("bolOk"), std::vector<std::int64_t>(d.size(), 1)); // the follow search has no mark
+    // The combination search refreshes all eight positions before marking.
+    o.combinationSize = 9;
+    runAndWrite(e, o, true);
+    const auto snap = h.store.snapshot();
+    for (const char* column : {"L1BS", "L5BS"}) {
+        const auto lag = h.intColumn(column);
+        const int p = column[1] - '0';
+        EXPECT_EQ(lag[0], 0);
+        for (int r = 1; r < snap.recordCount(); ++r)
+            EXPECT_EQ(lag[r], snap.row(r - 1).value(p, 1)) << column << " " << r;
+    }
+    EXPECT_EQ(h.intColumn("bolOk"), std::vector<std::int64_t>(d.size(), 0));
+}

@@ -13,12 +13,18 @@ namespace {
 ValueRange tallyCounterRange(int kind)
 {
     switch (kind) {
-    case 0: return {1, 20};
-    case 1: return {0, 12};
-    case 2: return {0, 2};
-    case 3: return {0, 9};
-    case 4: return {1, 10};
-    default: return {0, 10};
+    case 0:
+        return { 1, 20 };
+    case 1:
+        return { 0, 12 };
+    case 2:
+        return { 0, 2 };
+    case 3:
+        return { 0, 9 };
+    case 4:
+        return { 1, 10 };
+    default:
+        return { 0, 10 };
     }
 }
 
@@ -97,12 +103,18 @@ ResultTable FollowTally::matchesTable() const
 ValueRange FollowTally::reportedRange(int resultKind, int zodiacBase, int segmentBase)
 {
     switch (resultKind) {
-    case 0: return {1, 20};
-    case 1: return {zodiacBase, zodiacBase + 11};
-    case 2: return {0, 2};
-    case 3: return {0, 9};
-    case 4: return {1, 10};
-    default: return {segmentBase, segmentBase + 4};
+    case 0:
+        return { 1, 20 };
+    case 1:
+        return { zodiacBase, zodiacBase + 11 };
+    case 2:
+        return { 0, 2 };
+    case 3:
+        return { 0, 9 };
+    case 4:
+        return { 1, 10 };
+    default:
+        return { segmentBase, segmentBase + 4 };
     }
 }
 
@@ -112,7 +124,7 @@ std::vector<TallyEntry> FollowTally::reportedCounts() const
     std::vector<TallyEntry> out;
     for (int v = r.low; v <= r.high; ++v) {
         const int count = m_counterRange.contains(v) ? m_counters[v] : 0;
-        out.push_back({v, count});
+        out.push_back({ v, count });
     }
     return out;
 }
@@ -147,7 +159,7 @@ ResultTable FollowTally::rankingTable(const std::vector<TallyEntry>& ranking, st
     ResultTable t;
     t.header << QStringLiteral("序号") << QStringLiteral("结果") << QStringLiteral("出现次数")
              << QStringLiteral("百分比");
-    t.widthsTwips = {480, 680, 800, 880};
+    t.widthsTwips = { 480, 680, 800, 880 };
     int row = 0;
     for (const TallyEntry& e : ranking) {
         t.cells.push_back(QString::number(++row));

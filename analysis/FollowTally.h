@@ -69,7 +69,7 @@ private:
     {
         std::vector<std::int64_t> sqqh;
         std::vector<std::array<int, 8>> values;
-        std::string lists;                // the shown lists, one after the other
+        std::string lists; // the shown lists, one after the other
         std::vector<std::size_t> listEnd; // where each row's list ends in `lists`
     };
     std::shared_ptr<Rows> m_rows = std::make_shared<Rows>();

@@ -62,7 +62,7 @@ bool LiteralSearch::refreshEarlierLists(int targetList, int lookBack)
     int rc;
     while ((rc = walk.step()) == SQLITE_ROW) {
         const std::int64_t rowid = walk.columnInt64(0);
-        std::pair<std::string, std::string> cur {std::string(walk.columnUtf8(1)), std::string(walk.columnUtf8(2))};
+        std::pair<std::string, std::string> cur { std::string(walk.columnUtf8(1)), std::string(walk.columnUtf8(2)) };
         window.push_back(std::move(cur));
         std::string a, b;
         if (window.size() > keep) {
@@ -93,12 +93,12 @@ bool LiteralSearch::refreshLag(int position, int kind, bool previousIssue, int l
                                   + " FROM lishi ORDER BY SQQH");
     Statement upd = m_db.prepare(previousIssue ? "UPDATE lishi SET " + q(lag) + " = ?1 WHERE rowid = ?3"
                                                : "UPDATE lishi SET " + q(lag) + " = ?1, "
-                                                     + q(schema::listColumn(0, true)) + " = ?2 WHERE rowid = ?3");
+                                         + q(schema::listColumn(0, true)) + " = ?2 WHERE rowid = ?3");
     if (!walk.isValid() || !upd.isValid())
         return false;
     const std::size_t n = static_cast<std::size_t>(previousIssue ? 1 : lookBack);
-    std::deque<std::int64_t> values;     // own values of the last n records
-    std::deque<std::string> lists;       // txtHisLst of the last n - 1 records and this one
+    std::deque<std::int64_t> values; // own values of the last n records
+    std::deque<std::string> lists; // txtHisLst of the last n - 1 records and this one
     int rc;
     while ((rc = walk.step()) == SQLITE_ROW) {
         const std::int64_t rowid = walk.columnInt64(0);
@@ -163,7 +163,7 @@ bool LiteralSearch::tally(const SearchOptions& o, const std::string& matchCondit
     // The ranking query; equal counts keep the order the rows were added in.
     Statement rank = m_db.prepare("SELECT Nmb, \"Count\" FROM Carcu ORDER BY \"Count\" DESC, rowid");
     while ((rc = rank.step()) == SQLITE_ROW)
-        out.rankingOrder.push_back({rank.columnInt(0), rank.columnInt(1)});
+        out.rankingOrder.push_back({ rank.columnInt(0), rank.columnInt(1) });
     if (rc != SQLITE_DONE)
         return false;
     out.ranking = FollowTally::rankingTable(out.rankingOrder, out.base, o.resultKind, o.zodiacBase);

@@ -25,8 +25,7 @@ private:
     bool exec(const std::string& sql);
     bool execBound(const std::string& sql, std::int64_t value);
     bool execBound(const std::string& sql, const std::string& text);
-    bool tally(const SearchOptions& o, const std::string& matchCondition, std::int64_t matchValue,
-               SearchResult& out);
+    bool tally(const SearchOptions& o, const std::string& matchCondition, std::int64_t matchValue, SearchResult& out);
 
     SqliteDb& m_db;
 };

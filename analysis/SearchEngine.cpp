@@ -22,12 +22,12 @@ struct PendingWrite
         int position;
         int kind;
         bool previous; // suffix "S"; otherwise "P"
-        int shift;     // value of the record this many places earlier, 0 when none
+        int shift; // value of the record this many places earlier, 0 when none
     };
     std::vector<LagRefresh> lags;
     // Earlier lists (txtHisPreLst...) refreshed from the list of the record
     // this many places earlier (empty text when none); -1: left as stored.
-    std::array<int, schema::kListCount> preListShift {-1, -1, -1, -1, -1, -1, -1};
+    std::array<int, schema::kListCount> preListShift { -1, -1, -1, -1, -1, -1, -1 };
     int workingCopyList = -1; // txtHisP6 from this list (-1: untouched)
     bool workingCopyEarlier = false;
     bool hasIntTh = false;
@@ -247,7 +247,7 @@ SearchResult SearchEngine::followPattern(const SearchOptions& o)
     if (!o.freePosition)
         for (int p = 1; p <= kPositions; ++p)
             if (o.positions[p])
-                w->lags.push_back({p, o.kind, o.previousIssue, shift});
+                w->lags.push_back({ p, o.kind, o.previousIssue, shift });
     w->hasIntTh = true;
 
     std::vector<std::string> ints, texts;
@@ -308,7 +308,8 @@ SearchResult SearchEngine::followPattern(const SearchOptions& o)
         w->intTh[r] = raised[masks[r]];
 
     const auto& intTh = w->intTh;
-    tally(o, *range, m_mirror, cols, [&](int r) { return intTh[r] == elementCount; }, out, *w);
+    tally(
+        o, *range, m_mirror, cols, [&](int r) { return intTh[r] == elementCount; }, out, *w);
     out.pending = std::move(w);
     out.ok = true;
     return out;
@@ -334,7 +335,7 @@ SearchResult SearchEngine::combination(const SearchOptions& o)
     }
     if (!o.freePosition) {
         for (int p = 1; p <= kPositions; ++p)
-            w->lags.push_back({p, o.kind, o.previousIssue, shift});
+            w->lags.push_back({ p, o.kind, o.previousIssue, shift });
         if (nBack)
             w->preListShift[0] = o.lookBack - 1;
     } else {
@@ -418,7 +419,8 @@ SearchResult SearchEngine::combination(const SearchOptions& o)
     }
 
     const auto& bolOk = w->bolOk;
-    tally(o, *range, m_mirror, cols, [&](int r) { return bolOk[r] != 0; }, out, *w);
+    tally(
+        o, *range, m_mirror, cols, [&](int r) { return bolOk[r] != 0; }, out, *w);
     out.pending = std::move(w);
     out.ok = true;
     return out;

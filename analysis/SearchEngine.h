@@ -23,12 +23,12 @@ struct PendingWrite;
 struct SearchResult
 {
     bool ok = false;
-    QString message;                      // why no search ran (for the user)
-    ResultTable matches;                  // MSFlexGrid2
-    ResultTable ranking;                  // MSFlexGrid3
+    QString message; // why no search ran (for the user)
+    ResultTable matches; // MSFlexGrid2
+    ResultTable ranking; // MSFlexGrid3
     std::vector<TallyEntry> rankingOrder; // the ranking as values and counts
     std::vector<std::int64_t> matchedIssues;
-    std::int64_t base = 0;                // T
+    std::int64_t base = 0; // T
     std::shared_ptr<PendingWrite> pending;
 };
 

@@ -18,22 +18,22 @@ struct SearchOptions
     // tries every set of `combinationSize` positions instead).
     std::array<bool, kPositions + 1> positions {};
 
-    int kind = 0;                // search kind 0..5 (intLei)
-    bool freePosition = true;    // "自由位"; false: "固定位"
-    bool previousIssue = true;   // "上期"; false: N back ("前    期")
-    int lookBack = 2;            // N, 1..9 (intPreQi)
+    int kind = 0; // search kind 0..5 (intLei)
+    bool freePosition = true; // "自由位"; false: "固定位"
+    bool previousIssue = true; // "上期"; false: N back ("前    期")
+    int lookBack = 2; // N, 1..9 (intPreQi)
 
-    QString rangeFrom;           // Text3(0), display form
-    QString rangeTo;             // Text3(1)
+    QString rangeFrom; // Text3(0), display form
+    QString rangeTo; // Text3(1)
 
-    int resultKind = 0;          // 0..5 (intXianshiLei)
-    int resultPosition = 1;      // 1..8 (intConsqSort)
-    bool group = false;          // "组选"; false: "直选" (bolZuxuan)
+    int resultKind = 0; // 0..5 (intXianshiLei)
+    int resultPosition = 1; // 1..8 (intConsqSort)
+    bool group = false; // "组选"; false: "直选" (bolZuxuan)
 
-    int combinationSize = 2;     // intZhWSetup; outside 1..6 marks nothing
+    int combinationSize = 2; // intZhWSetup; outside 1..6 marks nothing
 
-    int zodiacBase = 1;          // SxIni
-    int segmentBase = 1;         // DsIni
+    int zodiacBase = 1; // SxIni
+    int segmentBase = 1; // DsIni
 
     int tickedCount() const
     {

@@ -13,7 +13,7 @@ std::optional<RangeBounds> parseRange(const SearchOptions& o, QString* message)
         *message = QStringLiteral("检索起止期数“%1”不是有效的期号（后九位须为整数），请改正后再检索。").arg(bad);
         return std::nullopt;
     }
-    return RangeBounds {*low, *high};
+    return RangeBounds { *low, *high };
 }
 
 bool validate(const SearchOptions& o, QString* message)

@@ -27,8 +27,14 @@ bool validate(const SearchOptions& o, QString* message);
 // List index (schema::listColumn) that free position matches: the
 // follow-pattern search compares the number kind with the plain number list,
 // the combination search with the number token list.
-inline int followListIndex(int kind) { return kind == 0 ? 0 : kind + 1; }
-inline int combinationListIndex(int kind) { return kind + 1; }
+inline int followListIndex(int kind)
+{
+    return kind == 0 ? 0 : kind + 1;
+}
+inline int combinationListIndex(int kind)
+{
+    return kind + 1;
+}
 
 // A value as it is written in a search token: two digits for number, zodiac
 // and digit sum, plain decimal otherwise.
@@ -44,6 +50,9 @@ std::string_view workingCopy(std::string_view list);
 // ascending positions); none when n is outside 1..6.
 std::vector<std::vector<int>> combinations(int n);
 
-inline int lagShift(const SearchOptions& o) { return o.previousIssue ? 1 : o.lookBack; }
+inline int lagShift(const SearchOptions& o)
+{
+    return o.previousIssue ? 1 : o.lookBack;
+}
 
 } // namespace corvinel::rules

@@ -52,7 +52,7 @@ CellSource gridOf(const ResultTable& t)
 
 std::optional<int> kindOf(const QString& text)
 {
-    static const char* names[] = {"number", "zodiac", "head", "tail", "sum", "segment"};
+    static const char* names[] = { "number", "zodiac", "head", "tail", "sum", "segment" };
     for (int k = 0; k < kKindCount; ++k)
         if (text == QLatin1String(names[k]) || text == QString::number(k))
             return k;
@@ -72,10 +72,11 @@ std::optional<SearchArgs> parse(const QStringList& args, bool combo, QString* er
             value = arg.mid(arg.indexOf(u'=') + 1);
             inlineValue = true;
         }
-        static const QStringList valued = {"--kind", "--result-kind", "--positions", "--back", "--pattern", "--verify",
-                                           "--result-pos", "--from", "--to", "--size", "--format"};
-        static const QStringList flags = {"--free", "--fixed", "--prev", "--group", "--direct", "--only-before",
-                                          "--export-workbook"};
+        static const QStringList valued
+            = { "--kind",       "--result-kind", "--positions", "--back", "--pattern", "--verify",
+                "--result-pos", "--from",        "--to",        "--size", "--format" };
+        static const QStringList flags
+            = { "--free", "--fixed", "--prev", "--group", "--direct", "--only-before", "--export-workbook" };
         if (valued.contains(name)) {
             if (!inlineValue) {
                 if (i + 1 >= args.size()) {
@@ -312,8 +313,8 @@ int runSearchCommand(CliContext& ctx, const QStringList& args, bool combo)
 
     QStringList written;
     if (a->exportWorkbook) {
-        for (const auto& [file, table] : {std::pair {workbook::kMatchesFile, &result.matches},
-                                          std::pair {workbook::kRankingFile, &result.ranking}}) {
+        for (const auto& [file, table] : { std::pair { workbook::kMatchesFile, &result.matches },
+                                           std::pair { workbook::kRankingFile, &result.ranking } }) {
             const ExportResult w = workbook::writeInto(s.dataFolder(), file, gridOf(*table));
             if (!w.ok)
                 return ctx.refuse(w.error);

@@ -96,8 +96,7 @@ void SearchController::run(bool combination)
     BusyCursor busy;
     SearchResult result = combination ? m_search->combination() : m_search->followPattern();
     if (!result.ok) {
-        m_window->dialogs().message(QStringLiteral("输入有误"), result.message, QMessageBox::Ok,
-                                    QMessageBox::Warning);
+        m_window->dialogs().message(QStringLiteral("输入有误"), result.message, QMessageBox::Ok, QMessageBox::Warning);
         return;
     }
     showResult(result);

@@ -60,9 +60,8 @@ bool buildHistory(const QString& folder, int draws)
         std::shuffle(all.begin(), all.end(), rng);
         std::array<int, 8> nums {};
         std::copy_n(all.begin(), 8, nums.begin());
-        const std::int64_t sqqh = (static_cast<std::int64_t>(day.year() % 100) * 10000 + day.month() * 100 + day.day())
-                * 1000
-            + seq;
+        const std::int64_t sqqh
+            = (static_cast<std::int64_t>(day.year() % 100) * 10000 + day.month() * 100 + day.day()) * 1000 + seq;
         if (!w.insert(enc.encode(sqqh, nums, bases, false)))
             return false;
         if (++seq > 84) {
@@ -109,7 +108,7 @@ SearchOptions baseOptions(const HistorySnapshot& snap, int kind)
     return o;
 }
 
-const char* kKindNames[] = {"number", "zodiac", "head", "tail", "sum", "segment"};
+const char* kKindNames[] = { "number", "zodiac", "head", "tail", "sum", "segment" };
 
 int g_failures = 0;
 
@@ -174,9 +173,9 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     // bench_analysis [DRAWS [CASE-SUBSTRING]]
-    std::vector<int> sizes = {1000, 10000, 100000};
+    std::vector<int> sizes = { 1000, 10000, 100000 };
     if (argc > 1)
-        sizes = {std::atoi(argv[1])};
+        sizes = { std::atoi(argv[1]) };
     const std::string only = argc > 2 ? argv[2] : "";
     const bool baselines = !(argc > 3 && std::string(argv[3]) == "nobase");
     for (int draws : sizes) {
@@ -208,9 +207,9 @@ int main(int argc, char** argv)
         }
 
         std::vector<Case> cases;
-        for (int kind : {0, 1, 3, 5}) {
-            for (bool free : {true, false}) {
-                for (bool prev : {true, false}) {
+        for (int kind : { 0, 1, 3, 5 }) {
+            for (bool free : { true, false }) {
+                for (bool prev : { true, false }) {
                     Case c;
                     c.options = baseOptions(snap, kind);
                     c.options.freePosition = free;
@@ -218,8 +217,8 @@ int main(int argc, char** argv)
                     c.options.lookBack = 3;
                     c.name = std::string("search ") + kKindNames[kind] + (free ? " free" : " fixed")
                         + (prev ? " prev" : " back 3") + " 8 pos";
-                    c.baselineOnLargest = (kind == 0 && free) || (kind == 1 && !free && prev)
-                        || (kind == 3 && !free && !prev);
+                    c.baselineOnLargest
+                        = (kind == 0 && free) || (kind == 1 && !free && prev) || (kind == 3 && !free && !prev);
                     cases.push_back(c);
                 }
             }
@@ -236,7 +235,7 @@ int main(int argc, char** argv)
             c.baselineOnLargest = true;
             cases.push_back(c);
         }
-        for (bool free : {true, false}) {
+        for (bool free : { true, false }) {
             for (int n = 1; n <= 6; ++n) {
                 Case c;
                 c.combination = true;
@@ -270,11 +269,11 @@ int main(int argc, char** argv)
             env.insert("HOME", home.path());
             env.insert("QT_QPA_PLATFORM", "offscreen");
             for (const QStringList& args :
-                 {QStringList {"--data-dir", fastDir.path(), "search", "--positions", "1,2,3,4,5,6,7,8", "--kind",
-                               "zodiac", "--format", "tsv"},
-                  QStringList {"--data-dir", fastDir.path(), "search", "--positions", "1,2,3,4,5,6,7,8", "--fixed",
-                               "--back", "3", "--format", "json"},
-                  QStringList {"--data-dir", fastDir.path(), "combo", "--size", "4", "--format", "json"}}) {
+                 { QStringList { "--data-dir", fastDir.path(), "search", "--positions", "1,2,3,4,5,6,7,8", "--kind",
+                                 "zodiac", "--format", "tsv" },
+                   QStringList { "--data-dir", fastDir.path(), "search", "--positions", "1,2,3,4,5,6,7,8", "--fixed",
+                                 "--back", "3", "--format", "json" },
+                   QStringList { "--data-dir", fastDir.path(), "combo", "--size", "4", "--format", "json" } }) {
                 QProcess p;
                 p.setProcessEnvironment(env);
                 const auto c0 = Clock::now();

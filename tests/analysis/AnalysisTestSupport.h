@@ -27,7 +27,7 @@ struct TestHistory
     QTemporaryDir dir;
     HistoryStore store;
     ZodiacTables tables;
-    DrawEncoder encoder {tables};
+    DrawEncoder encoder { tables };
     EncoderBases bases;
 
     TestHistory() { EXPECT_TRUE(store.open(dir.path())); }

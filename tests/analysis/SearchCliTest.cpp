@@ -106,7 +106,7 @@ void expectSame(const CliRun& run, const SearchResult& want)
     const QJsonObject o = QJsonDocument::fromJson(run.out).object();
     EXPECT_EQ(o["matches"].toObject()["header"].toVariant().toStringList(), want.matches.header);
     EXPECT_EQ(o["ranking"].toObject()["header"].toVariant().toStringList(),
-              QStringList({"序号", "结果", "出现次数", "百分比"}));
+              QStringList({ "序号", "结果", "出现次数", "百分比" }));
     EXPECT_EQ(rowsOf(o["matches"].toObject()), rowsOf(want.matches));
     EXPECT_EQ(rowsOf(o["ranking"].toObject()), rowsOf(want.ranking));
 }
@@ -120,12 +120,12 @@ TEST(SearchCli, FollowPatternJsonEqualsTheStatements)
     o.positions[2] = o.positions[6] = true;
     const SearchResult want = f.literal(o, false);
     ASSERT_FALSE(want.matchedIssues.empty());
-    expectSame(f.cli({"search", "--kind", "tail", "--positions", "2,6", "--format", "json"}), want);
+    expectSame(f.cli({ "search", "--kind", "tail", "--positions", "2,6", "--format", "json" }), want);
     // The marks are in the database afterwards.
     const auto intTh = f.history.intColumn("intTh");
     EXPECT_EQ(std::count(intTh.begin(), intTh.end(), 2) >= static_cast<long>(want.matchedIssues.size()), true);
     // This run only: the stored search kind is still the default.
-    const CliRun settings = f.cli({"settings", "intLei"});
+    const CliRun settings = f.cli({ "settings", "intLei" });
     EXPECT_EQ(settings.exitCode, 0);
     EXPECT_FALSE(settings.out.contains('3')) << settings.out.toStdString();
 }
@@ -141,8 +141,8 @@ TEST(SearchCli, CombinationFixedNBackAndResultOptions)
     o.group = true;
     const SearchResult want = f.literal(o, true);
     ASSERT_FALSE(want.matchedIssues.empty());
-    expectSame(f.cli({"combo", "--kind=segment", "--fixed", "--back=3", "--size", "2", "--result-kind", "zodiac",
-                      "--result-pos=3", "--group", "--format=json"}),
+    expectSame(f.cli({ "combo", "--kind=segment", "--fixed", "--back=3", "--size", "2", "--result-kind", "zodiac",
+                       "--result-pos=3", "--group", "--format=json" }),
                want);
 }
 
@@ -151,13 +151,13 @@ TEST(SearchCli, ManualPatternAndVerificationTab)
     CliFixture f;
     // A manual pattern may start with "-"; -1 is no number, so nothing matches.
     SearchOptions o = f.startUpOptions(0, 0);
-    o.pattern = {0, -1, 5, 9, 13, 17, 2, 6, 10};
+    o.pattern = { 0, -1, 5, 9, 13, 17, 2, 6, 10 };
     o.positions[1] = o.positions[2] = true;
-    CliRun run = f.cli({"search", "--pattern", "-1,5,9,13,17,2,6,10", "--positions", "1,2", "--format", "json"});
+    CliRun run = f.cli({ "search", "--pattern", "-1,5,9,13,17,2,6,10", "--positions", "1,2", "--format", "json" });
     expectSame(run, f.literal(o, false));
     EXPECT_TRUE(QJsonDocument::fromJson(run.out).object()["matches"].toObject()["rows"].toArray().isEmpty());
     o.positions[1] = false;
-    expectSame(f.cli({"search", "--pattern=-1,5,9,13,17,2,6,10", "--positions=2", "--format=json"}),
+    expectSame(f.cli({ "search", "--pattern=-1,5,9,13,17,2,6,10", "--positions=2", "--format=json" }),
                f.literal(o, false));
 
     // Verification tab: the pattern of the draw before ISSUE, the range up to
@@ -169,8 +169,8 @@ TEST(SearchCli, ManualPatternAndVerificationTab)
         v.pattern[p] = snap.row(59).value(p, 2);
     v.positions[1] = v.positions[4] = true;
     v.rangeTo = issue::displayForm(verify - 1);
-    expectSame(f.cli({"search", "--kind", "head", "--verify", issue::displayForm(verify), "--only-before",
-                      "--positions", "1,4", "--format", "json"}),
+    expectSame(f.cli({ "search", "--kind", "head", "--verify", issue::displayForm(verify), "--only-before",
+                       "--positions", "1,4", "--format", "json" }),
                f.literal(v, false));
 }
 
@@ -179,26 +179,26 @@ TEST(SearchCli, UsageErrorsAndRefusedRange)
     CliFixture f;
     const auto before = f.history.dump();
     for (const QStringList& args :
-         {QStringList {"search", "--pattern", "1,2,3,4,5,6,7,8", "--verify", "20161212005"},
-          QStringList {"search", "--back", "0"}, QStringList {"search", "--back=10"},
-          QStringList {"search", "--size", "3"}, QStringList {"search", "--kind", "colour"},
-          QStringList {"search", "--positions", "0,9"}, QStringList {"search", "--only-before"},
-          QStringList {"search", "--format", "xml"}, QStringList {"combo", "--pattern", "1,2"},
-          QStringList {"search", "--bogus"}}) {
+         { QStringList { "search", "--pattern", "1,2,3,4,5,6,7,8", "--verify", "20161212005" },
+           QStringList { "search", "--back", "0" }, QStringList { "search", "--back=10" },
+           QStringList { "search", "--size", "3" }, QStringList { "search", "--kind", "colour" },
+           QStringList { "search", "--positions", "0,9" }, QStringList { "search", "--only-before" },
+           QStringList { "search", "--format", "xml" }, QStringList { "combo", "--pattern", "1,2" },
+           QStringList { "search", "--bogus" } }) {
         const CliRun r = f.cli(args);
         EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
     }
-    const CliRun refused = f.cli({"search", "--from", "2016x", "--format", "json"});
+    const CliRun refused = f.cli({ "search", "--from", "2016x", "--format", "json" });
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_FALSE(refused.err.isEmpty());
     EXPECT_TRUE(refused.out.isEmpty());
     EXPECT_EQ(f.history.dump(), before);
     // Text and TSV output carry the same grids.
-    const CliRun tsv = f.cli({"combo", "--size", "1", "--format", "tsv"});
+    const CliRun tsv = f.cli({ "combo", "--size", "1", "--format", "tsv" });
     ASSERT_EQ(tsv.exitCode, 0);
     EXPECT_TRUE(tsv.out.startsWith(QStringLiteral("期号\t第1位").toUtf8()));
     EXPECT_TRUE(tsv.out.contains(QStringLiteral("序号\t结果\t出现次数\t百分比").toUtf8()));
-    const CliRun text = f.cli({"search"});
+    const CliRun text = f.cli({ "search" });
     ASSERT_EQ(text.exitCode, 0);
     EXPECT_TRUE(text.out.contains("matched draws: 119")); // nothing ticked: the whole default range
 }

@@ -83,9 +83,9 @@ TEST(FollowTally, DirectModeCountsOnlyTheResultPosition)
     TestHistory h;
     // Draw 1 precedes; draws 2..9 are the eight matched draws (no position
     // ticked). Tails at position 3: 7, 7, 7, 1, 2, 3, 4, 5.
-    std::vector<Nums> d {drawWith({})};
-    for (int v : {7, 17, 7, 1, 2, 13, 4, 15})
-        d.push_back(drawWith({{3, v}}));
+    std::vector<Nums> d { drawWith({}) };
+    for (int v : { 7, 17, 7, 1, 2, 13, 4, 15 })
+        d.push_back(drawWith({ { 3, v } }));
     h.append(d);
     SearchEngine e(h.store);
     SearchOptions o = wholeRange();
@@ -97,10 +97,10 @@ TEST(FollowTally, DirectModeCountsOnlyTheResultPosition)
     ASSERT_EQ(r.matches.rowCount(), 8);
     EXPECT_EQ(r.base, 8);
     ASSERT_EQ(r.ranking.rowCount(), 10);
-    EXPECT_EQ(r.ranking.row(0), QStringList({"1", "7", "3", "37.500%"}));
+    EXPECT_EQ(r.ranking.row(0), QStringList({ "1", "7", "3", "37.500%" }));
     // Equal counts keep ascending value order.
-    EXPECT_EQ(column(r.ranking, 1), QStringList({"7", "1", "2", "3", "4", "5", "0", "6", "8", "9"}));
-    EXPECT_EQ(r.ranking.row(9), QStringList({"10", "9", "0", "0.000%"}));
+    EXPECT_EQ(column(r.ranking, 1), QStringList({ "7", "1", "2", "3", "4", "5", "0", "6", "8", "9" }));
+    EXPECT_EQ(r.ranking.row(9), QStringList({ "10", "9", "0", "0.000%" }));
     // Carcu holds every tail in ascending order with its count.
     EXPECT_EQ(h.dump().back(), "Carcu 9 0");
     EXPECT_EQ(h.intColumn("intTh"), std::vector<std::int64_t>(9, 0));
@@ -109,8 +109,8 @@ TEST(FollowTally, DirectModeCountsOnlyTheResultPosition)
 TEST(FollowTally, GroupModeCountsPositionsOneToResultPosition)
 {
     TestHistory h;
-    h.append({drawWith({}), drawWith({{1, 5}, {2, 6}, {3, 7}}), drawWith({{1, 5}, {2, 15}, {3, 8}}),
-              drawWith({{1, 9}, {2, 10}, {3, 5}})});
+    h.append({ drawWith({}), drawWith({ { 1, 5 }, { 2, 6 }, { 3, 7 } }), drawWith({ { 1, 5 }, { 2, 15 }, { 3, 8 } }),
+               drawWith({ { 1, 9 }, { 2, 10 }, { 3, 5 } }) });
     SearchEngine e(h.store);
     SearchOptions o = wholeRange();
     o.rangeFrom = "20161212002";
@@ -120,7 +120,7 @@ TEST(FollowTally, GroupModeCountsPositionsOneToResultPosition)
     SearchResult r = runAndWrite(e, o);
     EXPECT_EQ(r.matches.rowCount(), 3);
     EXPECT_EQ(r.base, 9); // P x M = 3 x 3
-    EXPECT_EQ(r.ranking.row(0), QStringList({"1", "5", "3", "33.333%"}));
+    EXPECT_EQ(r.ranking.row(0), QStringList({ "1", "5", "3", "33.333%" }));
     // Every tallied value is a reported number, so the counts add up to T.
     int total = 0;
     for (const auto& entry : r.rankingOrder)
@@ -132,7 +132,7 @@ TEST(FollowTally, GroupModeCountsPositionsOneToResultPosition)
 TEST(FollowTally, ZodiacResultShowsNamesFromTheBase)
 {
     TestHistory h;
-    h.append({drawWith({}), drawWith({}), drawWith({})});
+    h.append({ drawWith({}), drawWith({}), drawWith({}) });
     SearchEngine e(h.store);
     SearchOptions o = wholeRange();
     o.resultKind = 1;
@@ -150,19 +150,19 @@ TEST(FollowTally, ZodiacResultShowsNamesFromTheBase)
     for (const auto& line : h.dump())
         if (line.rfind("Carcu", 0) == 0)
             carcu.push_back(line.substr(6, line.find(' ', 6) - 6));
-    EXPECT_EQ(carcu, std::vector<std::string>({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"}));
+    EXPECT_EQ(carcu, std::vector<std::string>({ "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12" }));
     // The matched draw list shows names too: zodiac value v is name v - 1.
     const int v = h.store.snapshot().first()->value(1, 1);
     EXPECT_EQ(r.matches.cell(0, 1), ZodiacTables::names()[v - 1]);
     EXPECT_EQ(r.matches.header.size(), 10);
     EXPECT_EQ(r.matches.header[9], "上期开奖");
-    EXPECT_EQ(r.matches.widthsTwips, std::vector<int>({1200, 680, 680, 680, 680, 680, 680, 680, 680, 2800}));
+    EXPECT_EQ(r.matches.widthsTwips, std::vector<int>({ 1200, 680, 680, 680, 680, 680, 680, 680, 680, 2800 }));
 }
 
 TEST(FollowTally, RangeBoundsAndRefusedRange)
 {
     TestHistory h;
-    h.append({drawWith({}), drawWith({}), drawWith({}), drawWith({})});
+    h.append({ drawWith({}), drawWith({}), drawWith({}), drawWith({}) });
     SearchEngine e(h.store);
     SearchOptions o = wholeRange();
     o.rangeFrom = "20161212003";
@@ -177,7 +177,7 @@ TEST(FollowTally, RangeBoundsAndRefusedRange)
     o.rangeFrom = "xyz20161212003";
     o.rangeTo = "99161212003";
     r = runAndWrite(e, o);
-    EXPECT_EQ(r.matchedIssues, std::vector<std::int64_t>({161212003}));
+    EXPECT_EQ(r.matchedIssues, std::vector<std::int64_t>({ 161212003 }));
     // Not a number: a message and no search, nothing written.
     const auto before = h.dump();
     o.rangeTo = "2016121200x";
@@ -193,7 +193,7 @@ TEST(FollowTally, RangeBoundsAndRefusedRange)
 TEST(FollowPattern, FreeZodiacTokensCountRepeatedValues)
 {
     TestHistory h;
-    h.append({drawWith({}), drawWith({}), drawWith({}), drawWith({}), drawWith({})});
+    h.append({ drawWith({}), drawWith({}), drawWith({}), drawWith({}), drawWith({}) });
     // The lists of the previous draw, as stored in each record.
     h.setText(161212001, "txtHisLstSx", "");
     h.setText(161212002, "txtHisLstSx", "1X05 1X03 2X05 1X07 1X01 1X02 1X04 1X06 "); // 05 twice and 07
@@ -203,17 +203,17 @@ TEST(FollowPattern, FreeZodiacTokensCountRepeatedValues)
     SearchEngine e(h.store);
     SearchOptions o = wholeRange();
     o.kind = 1;
-    o.pattern = {0, 5, 3, 5, 9, 7, 1, 1, 1};
+    o.pattern = { 0, 5, 3, 5, 9, 7, 1, 1, 1 };
     o.positions[1] = o.positions[3] = o.positions[5] = true; // 05, 05, 07 -> 1X05, 2X05, 1X07
     SearchResult r = runAndWrite(e, o);
-    EXPECT_EQ(r.matchedIssues, std::vector<std::int64_t>({161212002, 161212005}));
-    EXPECT_EQ(h.intColumn("intTh"), std::vector<std::int64_t>({0, 3, 2, 2, 3}));
+    EXPECT_EQ(r.matchedIssues, std::vector<std::int64_t>({ 161212002, 161212005 }));
+    EXPECT_EQ(h.intColumn("intTh"), std::vector<std::int64_t>({ 0, 3, 2, 2, 3 }));
 }
 
 TEST(FollowPattern, NumberKindUsesThePlainListAndTheCombinationTheTokenList)
 {
     TestHistory h;
-    h.append({drawWith({}), drawWith({}), drawWith({})});
+    h.append({ drawWith({}), drawWith({}), drawWith({}) });
     h.setText(161212002, "txtHisLst", "01 05 07 09 11 13 15 20 ");
     h.setText(161212002, "txtHisLstHm", "1X01 1X02 1X03 1X04 1X06 1X07 1X08 1X09 ");
     h.setText(161212003, "txtHisLst", "01 02 03 04 06 07 08 09 ");
@@ -221,54 +221,54 @@ TEST(FollowPattern, NumberKindUsesThePlainListAndTheCombinationTheTokenList)
     SearchEngine e(h.store);
     SearchOptions o = wholeRange();
     o.kind = 0;
-    o.pattern = {0, 5, 5, 5, 5, 5, 5, 5, 5};
+    o.pattern = { 0, 5, 5, 5, 5, 5, 5, 5, 5 };
     o.positions[2] = true;
-    EXPECT_EQ(runAndWrite(e, o).matchedIssues, std::vector<std::int64_t>({161212002}));
+    EXPECT_EQ(runAndWrite(e, o).matchedIssues, std::vector<std::int64_t>({ 161212002 }));
     o.combinationSize = 1;
-    EXPECT_EQ(runAndWrite(e, o, true).matchedIssues, std::vector<std::int64_t>({161212003}));
+    EXPECT_EQ(runAndWrite(e, o, true).matchedIssues, std::vector<std::int64_t>({ 161212003 }));
 }
 
 TEST(FollowPattern, FixedPositionComparesTheExactPosition)
 {
     TestHistory h;
     // Tail 5 at position 3 in draws 1 and 3; draw 2 has tail 5 at position 4.
-    h.append({drawWith({{3, 15}}), drawWith({{4, 5}}), drawWith({{3, 5}}), drawWith({})});
+    h.append({ drawWith({ { 3, 15 } }), drawWith({ { 4, 5 } }), drawWith({ { 3, 5 } }), drawWith({}) });
     SearchEngine e(h.store);
     SearchOptions o = wholeRange();
     o.kind = 3;
     o.freePosition = false;
-    o.pattern = {0, 9, 9, 5, 9, 9, 9, 9, 9};
+    o.pattern = { 0, 9, 9, 5, 9, 9, 9, 9, 9 };
     o.positions[3] = true;
     SearchResult r = runAndWrite(e, o);
-    EXPECT_EQ(r.matchedIssues, std::vector<std::int64_t>({161212002, 161212004}));
-    EXPECT_EQ(h.intColumn("L3FS"), std::vector<std::int64_t>({0, 5, 3, 5}));
+    EXPECT_EQ(r.matchedIssues, std::vector<std::int64_t>({ 161212002, 161212004 }));
+    EXPECT_EQ(h.intColumn("L3FS"), std::vector<std::int64_t>({ 0, 5, 3, 5 }));
 }
 
 TEST(FollowPattern, FirstRecordHasZeroLag)
 {
     TestHistory h;
     // Rebuild-style rows whose stored lags are not zero for the first record.
-    h.append({drawWith({{1, 12}}), drawWith({{1, 3}}), drawWith({{1, 14}})});
-    h.append({drawWith({{1, 15}}), drawWith({{1, 16}})}, 161213001); // lags carried from the run before
+    h.append({ drawWith({ { 1, 12 } }), drawWith({ { 1, 3 } }), drawWith({ { 1, 14 } }) });
+    h.append({ drawWith({ { 1, 15 } }), drawWith({ { 1, 16 } }) }, 161213001); // lags carried from the run before
     SearchEngine e(h.store);
     SearchOptions o = wholeRange();
     o.rangeFrom = "20161213001"; // only the second batch...
     o.kind = 2;
     o.freePosition = false;
-    o.pattern = {0, 0, 0, 0, 0, 0, 0, 0, 0};
+    o.pattern = { 0, 0, 0, 0, 0, 0, 0, 0, 0 };
     o.positions[1] = true;
     // ...whose first record follows draw 3 (head 1): no match there.
     EXPECT_TRUE(runAndWrite(e, o).matchedIssues.empty());
     o.rangeFrom = "20161212001";
     // The first record of the history has lag 0, the third follows head 0.
-    EXPECT_EQ(runAndWrite(e, o).matchedIssues, std::vector<std::int64_t>({161212001, 161212003}));
-    EXPECT_EQ(h.intColumn("L1ES"), std::vector<std::int64_t>({0, 1, 0, 1, 1}));
+    EXPECT_EQ(runAndWrite(e, o).matchedIssues, std::vector<std::int64_t>({ 161212001, 161212003 }));
+    EXPECT_EQ(h.intColumn("L1ES"), std::vector<std::int64_t>({ 0, 1, 0, 1, 1 }));
     // N back: the first N records have lag 0.
     o.previousIssue = false;
     o.lookBack = 3;
     EXPECT_EQ(runAndWrite(e, o).matchedIssues,
-              std::vector<std::int64_t>({161212001, 161212002, 161212003, 161213002}));
-    EXPECT_EQ(h.intColumn("L1EP"), std::vector<std::int64_t>({0, 0, 0, 1, 0}));
+              std::vector<std::int64_t>({ 161212001, 161212002, 161212003, 161213002 }));
+    EXPECT_EQ(h.intColumn("L1EP"), std::vector<std::int64_t>({ 0, 0, 0, 1, 0 }));
     const auto pre = h.textColumn("txtHisPreLst");
     const auto lst = h.textColumn("txtHisLst");
     EXPECT_EQ(pre[0], "");
@@ -287,7 +287,7 @@ TEST(FollowPattern, OneBackEqualsPreviousIssueMode)
     h.append(d);
     SearchEngine e(h.store);
     for (int kind = 0; kind < 6; ++kind) {
-        for (bool free : {true, false}) {
+        for (bool free : { true, false }) {
             SearchOptions o = wholeRange();
             o.kind = kind;
             o.freePosition = free;
@@ -317,7 +317,7 @@ TEST(FollowPattern, SecondLookBackRewritesEveryColumnItReads)
     std::vector<Nums> d;
     for (int i = 0; i < 40; ++i)
         d.push_back(randomDraw(rng));
-    for (bool free : {true, false}) {
+    for (bool free : { true, false }) {
         TestHistory a, b;
         a.append(d);
         b.append(d);
@@ -325,7 +325,7 @@ TEST(FollowPattern, SecondLookBackRewritesEveryColumnItReads)
         o.kind = 4;
         o.freePosition = free;
         o.previousIssue = false;
-        o.pattern = {0, 5, 6, 7, 8, 9, 10, 2, 3};
+        o.pattern = { 0, 5, 6, 7, 8, 9, 10, 2, 3 };
         for (int p = 1; p <= 8; ++p)
             o.positions[p] = p % 2 == 1;
         SearchEngine ea(a.store), eb(b.store);
@@ -342,9 +342,9 @@ TEST(FollowPattern, SecondLookBackRewritesEveryColumnItReads)
 TEST(FollowPattern, NoPositionTickedTalliesTheWholeRange)
 {
     TestHistory h;
-    h.append({drawWith({}), drawWith({}), drawWith({})});
+    h.append({ drawWith({}), drawWith({}), drawWith({}) });
     SearchEngine e(h.store);
-    for (bool free : {true, false}) {
+    for (bool free : { true, false }) {
         SearchOptions o = wholeRange();
         o.freePosition = free;
         EXPECT_EQ(runAndWrite(e, o).matches.rowCount(), 3);
@@ -362,7 +362,7 @@ TEST(FollowPattern, ValueOutsideTheCounterRangeMatchesNothing)
     SearchEngine e(h.store);
     SearchOptions o = wholeRange();
     o.kind = 3; // tail 0..9
-    o.pattern = {0, 1, 12, 1, 1, 1, 1, 1, 1};
+    o.pattern = { 0, 1, 12, 1, 1, 1, 1, 1, 1 };
     o.positions[1] = true;
     EXPECT_FALSE(runAndWrite(e, o).matchedIssues.empty());
     o.positions[2] = true; // 12 is no tail: the element never holds
@@ -386,7 +386,7 @@ TEST(Combination, SizeOneInBothPositionModes)
     SearchOptions o = wholeRange();
     o.kind = 0;
     o.combinationSize = 1;
-    o.pattern = {0, 3, 17, 8, 20, 1, 11, 6, 14};
+    o.pattern = { 0, 3, 17, 8, 20, 1, 11, 6, 14 };
     // Fixed: the previous draw agrees with the pattern at one position at least.
     o.freePosition = false;
     std::vector<std::int64_t> fixedExpected, freeExpected;
@@ -416,18 +416,18 @@ TEST(Combination, SizeOneInBothPositionModes)
 TEST(Combination, WorkingCopyDropsTheLastFourCharacters)
 {
     TestHistory h;
-    h.append({drawWith({{1, 5}, {2, 13}, {3, 20}, {4, 1}, {5, 9}, {6, 14}, {7, 18}, {8, 11}}), drawWith({}),
-              drawWith({{2, 11}})});
+    h.append({ drawWith({ { 1, 5 }, { 2, 13 }, { 3, 20 }, { 4, 1 }, { 5, 9 }, { 6, 14 }, { 7, 18 }, { 8, 11 } }),
+               drawWith({}), drawWith({ { 2, 11 } }) });
     SearchEngine e(h.store);
     SearchOptions o = wholeRange();
     o.combinationSize = 1;
-    o.pattern = {0, 11, 11, 11, 11, 11, 11, 11, 11};
+    o.pattern = { 0, 11, 11, 11, 11, 11, 11, 11, 11 };
     // Draw 1 holds 11 only at position 8; draw 3 holds it at position 2.
     EXPECT_TRUE(runAndWrite(e, o, true).matchedIssues.empty());
     EXPECT_EQ(h.textColumn("txtHisP6")[1], "1X05 1X13 1X20 1X01 1X09 1X14 1X18 1");
     EXPECT_EQ(h.textColumn("txtHisP6")[0], ""); // the first record's empty list
-    h.append({drawWith({})}, 161212004);
-    EXPECT_EQ(runAndWrite(e, o, true).matchedIssues, std::vector<std::int64_t>({161212004}));
+    h.append({ drawWith({}) }, 161212004);
+    EXPECT_EQ(runAndWrite(e, o, true).matchedIssues, std::vector<std::int64_t>({ 161212004 }));
     // Four-character tokens lose the whole last token.
     o.kind = 3;
     runAndWrite(e, o, true);
@@ -449,7 +449,7 @@ TEST(Combination, SizeOutsideOneToSixMarksNothing)
         o.pattern[p] = d[10][p - 1];
     EXPECT_FALSE(runAndWrite(e, o, true).matchedIssues.empty());
     const auto intThBefore = h.intColumn("intTh");
-    for (int size : {0, 7}) {
+    for (int size : { 0, 7 }) {
         o.combinationSize = size;
         const SearchResult r = runAndWrite(e, o, true);
         EXPECT_TRUE(r.matchedIssues.empty());
@@ -491,18 +491,18 @@ TEST(Combination, MarkMeansAtLeastOneCombinationAndIntThIsTheLast)
     }
     EXPECT_EQ(r.matchedIssues, expected);
     EXPECT_EQ(rules::combinations(4).size(), 70u);
-    EXPECT_EQ(rules::combinations(4).back(), std::vector<int>({5, 6, 7, 8}));
+    EXPECT_EQ(rules::combinations(4).back(), std::vector<int>({ 5, 6, 7, 8 }));
 }
 
 TEST(SearchEngine, ReloadsAfterTheHistoryChangesAndRefusesAStaleWrite)
 {
     TestHistory h;
-    h.append({drawWith({}), drawWith({})});
+    h.append({ drawWith({}), drawWith({}) });
     SearchEngine e(h.store);
     SearchOptions o = wholeRange();
     EXPECT_EQ(runAndWrite(e, o).matches.rowCount(), 2);
     SearchResult pending = e.followPattern(o);
-    h.append({drawWith({})}, 161212003);
+    h.append({ drawWith({}) }, 161212003);
     QString err;
     EXPECT_FALSE(e.writeBack(pending, &err));
     EXPECT_FALSE(err.isEmpty());
@@ -521,7 +521,7 @@ TEST(FollowPattern, RefreshesOnlyTickedLagColumnsAndLeavesBolOk)
         d.push_back(randomDraw(rng));
     h.append(d);
     // Stale values the refresh must overwrite, or leave, as the statements do.
-    for (const char* column : {"L1BS", "L3BS", "L5BS"}) {
+    for (const char* column : { "L1BS", "L3BS", "L5BS" }) {
         Statement st = h.store.db().prepare(std::string("UPDATE lishi SET \"") + column + "\" = 77");
         ASSERT_TRUE(st.exec());
     }
@@ -541,7 +541,7 @@ TEST(FollowPattern, RefreshesOnlyTickedLagColumnsAndLeavesBolOk)
     o.combinationSize = 9;
     runAndWrite(e, o, true);
     const auto snap = h.store.snapshot();
-    for (const char* column : {"L1BS", "L5BS"}) {
+    for (const char* column : { "L1BS", "L5BS" }) {
         const auto lag = h.intColumn(column);
         const int p = column[1] - '0';
         EXPECT_EQ(lag[0], 0);

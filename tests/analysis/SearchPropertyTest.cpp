@@ -41,7 +41,7 @@ void scramble(TestHistory& h, std::mt19937& rng)
         const std::int64_t sqqh = snap.row(pick(rng, 0, snap.recordCount() - 1)).sqqh;
         Statement st = h.store.db().prepare("UPDATE lishi SET \"" + c + "\" = ?1 WHERE SQQH = ?2");
         if (c.rfind("txt", 0) == 0) {
-            static const char* texts[] = {"", "1X0", "05 ", "1X05 2X05 ", "1X1 1X1 2X1 ", "x", "2X0 1X05 1X5 3X01 "};
+            static const char* texts[] = { "", "1X0", "05 ", "1X05 2X05 ", "1X1 1X1 2X1 ", "x", "2X0 1X05 1X5 3X01 " };
             st.bindUtf8(1, texts[pick(rng, 0, 6)]);
         } else {
             st.bind(1, pick(rng, -1, 21));
@@ -116,7 +116,7 @@ TEST(SearchProperty, EngineEqualsLiteralStatements)
     int searches = 0, withMatches = 0;
     for (int c = 0; c < 300; ++c) {
         TestHistory source;
-        source.bases = {pick(rng, 0, 1), pick(rng, 0, 1)};
+        source.bases = { pick(rng, 0, 1), pick(rng, 0, 1) };
         const int batches = pick(rng, 1, 3);
         std::int64_t issue = 161212001;
         for (int b = 0; b < batches; ++b) {
@@ -138,8 +138,8 @@ TEST(SearchProperty, EngineEqualsLiteralStatements)
         for (int r = 0; r < runs; ++r) {
             const SearchOptions o = randomOptions(rng, snap);
             const bool combination = chance(rng, 45);
-            const std::string what = "case " + std::to_string(c) + " run " + std::to_string(r) + ": "
-                + describe(o, combination);
+            const std::string what
+                = "case " + std::to_string(c) + " run " + std::to_string(r) + ": " + describe(o, combination);
             SearchResult a = combination ? engine.combination(o) : engine.followPattern(o);
             const SearchResult b = combination ? baseline.combination(o) : baseline.followPattern(o);
             ASSERT_EQ(a.ok, b.ok) << what << " " << a.message.toStdString() << " / " << b.message.toStdString();

@@ -101,13 +101,13 @@ void SearchWindowTest::checkShown(const SearchResult& want)
     for (int r = 0; r < want.matches.rowCount(); ++r)
         for (int c = 0; c < want.matches.columnCount(); ++c)
             QCOMPARE(matches->cell(r, c), want.matches.cell(r, c));
-    QCOMPARE(ranking->header(), QStringList({"序号", "结果", "出现次数", "百分比"}));
+    QCOMPARE(ranking->header(), QStringList({ "序号", "结果", "出现次数", "百分比" }));
     QCOMPARE(ranking->rowCount(), want.ranking.rowCount());
     for (int r = 0; r < want.ranking.rowCount(); ++r)
         for (int c = 0; c < 4; ++c)
             QCOMPARE(ranking->cell(r, c), want.ranking.cell(r, c));
-    QCOMPARE(m_window->grid(2)->columnWidth(0), 80);  // 1200 twips
-    QCOMPARE(m_window->grid(2)->columnWidth(1), 45);  // 680 twips
+    QCOMPARE(m_window->grid(2)->columnWidth(0), 80); // 1200 twips
+    QCOMPARE(m_window->grid(2)->columnWidth(1), 45); // 680 twips
     QCOMPARE(m_window->grid(2)->columnWidth(9), 187); // 2800 twips
 
     auto* view = m_window->findChild<QChartView*>("chartResult");
@@ -146,7 +146,7 @@ void SearchWindowTest::historyTabFollowPattern()
 void SearchWindowTest::manualTabFollowPattern()
 {
     // Tab 2: typed values, fixed position, three back.
-    const char* typed[8] = {"3", "7", "11", "15", "19", "2", "6", "10"};
+    const char* typed[8] = { "3", "7", "11", "15", "19", "2", "6", "10" };
     for (int k = 1; k <= 8; ++k) {
         auto* box = m_window->findChild<QLineEdit*>(QStringLiteral("Text22_%1").arg(k % 8));
         QTest::keyClicks(box, typed[k - 1]);

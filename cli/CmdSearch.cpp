@@ -268,23 +268,37 @@ void printTsv(QTextStream& out, const ResultTable& t)
         out << t.row(r).join(u'\t') << '\n';
 }
 
+// Columns a text takes on a terminal: Chinese characters take two.
+int displayWidth(const QString& text)
+{
+    int w = 0;
+    for (const QChar ch : text)
+        w += ch.unicode() >= 0x2E80 ? 2 : 1;
+    return w;
+}
+
 void printText(QTextStream& out, const QString& title, const ResultTable& t)
 {
     out << title << '\n';
-    std::vector<int> width(static_cast<std::size_t>(t.columnCount()), 0);
-    for (int c = 0; c < t.columnCount(); ++c) {
-        width[c] = static_cast<int>(t.header[c].size()) * 2; // the headers are Chinese: two columns a character
+    const int columns = t.columnCount();
+    std::vector<int> width(static_cast<std::size_t>(columns), 0);
+    for (int c = 0; c < columns; ++c) {
+        width[c] = displayWidth(t.header[c]);
         for (int r = 0; r < t.rowCount(); ++r)
-            width[c] = std::max(width[c], static_cast<int>(t.cell(r, c).size()));
+            width[c] = std::max(width[c], displayWidth(t.cell(r, c)));
     }
-    for (int c = 0; c < t.columnCount(); ++c)
-        out << t.header[c] << QString(width[c] - t.header[c].size() * 2 + 2, u' ');
-    out << '\n';
-    for (int r = 0; r < t.rowCount(); ++r) {
-        for (int c = 0; c < t.columnCount(); ++c)
-            out << t.cell(r, c).leftJustified(width[c] + 2);
-        out << '\n';
-    }
+    auto line = [&](const QStringList& cells) {
+        QString text;
+        for (int c = 0; c < columns; ++c) {
+            text += cells[c];
+            if (c + 1 < columns)
+                text += QString(width[c] - displayWidth(cells[c]) + 2, u' ');
+        }
+        out << text << '\n';
+    };
+    line(t.header);
+    for (int r = 0; r < t.rowCount(); ++r)
+        line(t.row(r));
 }
 
 int runSearchCommand(CliContext& ctx, const QStringList& args, bool combo)

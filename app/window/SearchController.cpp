@@ -7,11 +7,14 @@
 
 #include <QApplication>
 #include <QBarCategoryAxis>
-#include <QBarSeries>
+#include <QGraphicsLayout>
+#include <QHorizontalBarSeries>
 #include <QBarSet>
 #include <QBoxLayout>
 #include <QChart>
 #include <QChartView>
+#include <QFont>
+#include <QFontMetrics>
 #include <QPushButton>
 #include <QTableView>
 #include <QValueAxis>
@@ -49,8 +52,16 @@ void fill(GridModel* model, QTableView* view, const ResultTable& table)
     view->setUpdatesEnabled(false);
     model->setProvider(cells->header, cells->rowCount(),
                        [cells](int row, int column) { return cells->cell(row, column); });
-    for (int c = 0; c < static_cast<int>(cells->widthsTwips.size()); ++c)
-        view->setColumnWidth(c, twipsToPixels(cells->widthsTwips[c]));
+    // The grid's widths in twips, widened where the font needs more room for
+    // the header or the first rows' texts, so that nothing is cut off.
+    const QFontMetrics fm = view->fontMetrics();
+    const int sampleRows = std::min(cells->rowCount(), 200);
+    for (int c = 0; c < static_cast<int>(cells->widthsTwips.size()); ++c) {
+        int content = fm.horizontalAdvance(cells->header.value(c));
+        for (int r = 0; r < sampleRows; ++r)
+            content = std::max(content, fm.horizontalAdvance(cells->cell(r, c)));
+        view->setColumnWidth(c, std::max(twipsToPixels(cells->widthsTwips[c]), content + 12));
+    }
     view->setUpdatesEnabled(true);
 }
 
@@ -73,7 +84,10 @@ SearchController::SearchController(frmMain* window)
     m_chart->setMinimumWidth(220);
     auto* chart = new QChart;
     chart->legend()->hide();
-    chart->setTitle(QStringLiteral("出现次数"));
+    // Every pixel of height goes to the bars: up to twenty labels must fit.
+    chart->setMargins(QMargins(2, 2, 2, 2));
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    chart->setBackgroundRoundness(0);
     m_chart->setChart(chart); // the view owns the chart
     if (QBoxLayout* row = layoutHolding(window->centralWidget() ? window->centralWidget()->layout() : nullptr, ranking))
         row->insertWidget(row->indexOf(ranking) + 1, m_chart, 2);
@@ -125,31 +139,40 @@ void SearchController::showChart(const SearchResult& result)
     chart->removeAllSeries();
     for (QAbstractAxis* axis : chart->axes())
         chart->removeAxis(axis);
+    // Horizontal bars, the first of the ranking at the top, so that the chart
+    // reads like the grid beside it (categories run from the bottom up).
     auto* set = new QBarSet(QStringLiteral("出现次数"));
     QStringList categories;
     int top = 0;
-    for (int r = 0; r < result.ranking.rowCount(); ++r) {
-        const int count = result.rankingOrder[static_cast<std::size_t>(r)].count;
-        *set << count;
-        top = std::max(top, count);
+    for (int r = result.ranking.rowCount() - 1; r >= 0; --r) {
+        const TallyEntry& e = result.rankingOrder[static_cast<std::size_t>(r)];
+        *set << e.count;
+        top = std::max(top, e.count);
         // The label the ranking grid shows; a value without a name keeps its number.
         QString label = result.ranking.cell(r, 1);
         if (label.isEmpty())
-            label = QString::number(result.rankingOrder[static_cast<std::size_t>(r)].value);
+            label = QString::number(e.value);
         categories << label;
     }
-    auto* series = new QBarSeries;
+    auto* series = new QHorizontalBarSeries;
     series->append(set);
+    series->setBarWidth(0.8);
     chart->addSeries(series);
-    auto* x = new QBarCategoryAxis;
-    x->append(categories);
-    chart->addAxis(x, Qt::AlignBottom);
-    series->attachAxis(x);
-    auto* y = new QValueAxis;
-    y->setRange(0, std::max(top, 1));
-    y->setLabelFormat(QStringLiteral("%d"));
+    auto* y = new QBarCategoryAxis;
+    y->append(categories);
+    QFont small = y->labelsFont();
+    small.setPointSizeF(std::max(6.0, small.pointSizeF() * 0.75));
+    y->setLabelsFont(small);
+    y->setTruncateLabels(false);
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(y);
+    auto* x = new QValueAxis;
+    x->setRange(0, std::max(top, 1));
+    x->applyNiceNumbers();
+    x->setLabelFormat(QStringLiteral("%d"));
+    x->setLabelsFont(small);
+    chart->addAxis(x, Qt::AlignBottom);
+    series->attachAxis(x);
 }
 
 } // namespace corvinel

@@ -11,11 +11,12 @@
 #include "IssueNumber.h"
 #include "frmMain.h"
 
-#include <QBarSeries>
+#include <QHorizontalBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -106,9 +107,14 @@ void SearchWindowTest::checkShown(const SearchResult& want)
     for (int r = 0; r < want.ranking.rowCount(); ++r)
         for (int c = 0; c < 4; ++c)
             QCOMPARE(ranking->cell(r, c), want.ranking.cell(r, c));
-    QCOMPARE(m_window->grid(2)->columnWidth(0), 80); // 1200 twips
-    QCOMPARE(m_window->grid(2)->columnWidth(1), 45); // 680 twips
-    QCOMPARE(m_window->grid(2)->columnWidth(9), 187); // 2800 twips
+    // 1200, 680 and 2800 twips, wider only where the font needs it.
+    const QFontMetrics fm = m_window->grid(2)->fontMetrics();
+    int issueWidth = fm.horizontalAdvance(QStringLiteral("期号"));
+    for (int r = 0; r < std::min(200, want.matches.rowCount()); ++r)
+        issueWidth = std::max(issueWidth, fm.horizontalAdvance(want.matches.cell(r, 0)));
+    QCOMPARE(m_window->grid(2)->columnWidth(0), std::max(80, issueWidth + 12));
+    QVERIFY(m_window->grid(2)->columnWidth(1) >= 45);
+    QVERIFY(m_window->grid(2)->columnWidth(9) >= 187);
 
     auto* view = m_window->findChild<QChartView*>("chartResult");
     QVERIFY(view);
@@ -116,13 +122,14 @@ void SearchWindowTest::checkShown(const SearchResult& want)
     QCOMPARE(view->parentWidget(), m_window->grid(3)->parentWidget());
     const auto series = view->chart()->series();
     QCOMPARE(series.size(), 1);
-    auto* bars = qobject_cast<QBarSeries*>(series.first());
+    auto* bars = qobject_cast<QHorizontalBarSeries*>(series.first());
     QVERIFY(bars);
     QCOMPARE(bars->barSets().size(), 1);
     QBarSet* set = bars->barSets().first();
     QCOMPARE(set->count(), want.ranking.rowCount());
+    // The first of the ranking is the top bar, the last category.
     for (int r = 0; r < set->count(); ++r)
-        QCOMPARE(static_cast<int>(set->at(r)), want.ranking.cell(r, 2).toInt());
+        QCOMPARE(static_cast<int>(set->at(set->count() - 1 - r)), want.ranking.cell(r, 2).toInt());
 }
 
 void SearchWindowTest::historyTabFollowPattern()

@@ -68,7 +68,7 @@ int main(int argc, char* argv[])
         printUsage(err);
         return corvinel::kExitUsage;
     }
-    if (options.help) {
+    if (options.help || options.command == QLatin1String("help")) {
         QTextStream out(stdout);
         printUsage(out);
         return corvinel::kExitOk;

@@ -98,37 +98,6 @@ std::optional<std::int64_t> storedIssue(const QString& text1)
 
 namespace {
 
-// Puts the encoder and the zodiac tables back unless dismissed, so that an
-// entry that is not stored leaves no trace in the next appended draw.
-class EncoderRollback
-{
-public:
-    EncoderRollback(DrawEncoder& encoder, ZodiacTables& tables)
-        : m_encoder(encoder)
-        , m_tables(tables)
-        , m_state(encoder.saveState())
-        , m_savedTables(tables)
-    {
-    }
-    ~EncoderRollback()
-    {
-        if (m_armed) {
-            m_encoder.restoreState(m_state);
-            m_tables = m_savedTables;
-        }
-    }
-    EncoderRollback(const EncoderRollback&) = delete;
-    EncoderRollback& operator=(const EncoderRollback&) = delete;
-    void dismiss() { m_armed = false; }
-
-private:
-    DrawEncoder& m_encoder;
-    ZodiacTables& m_tables;
-    DrawEncoder::State m_state;
-    ZodiacTables m_savedTables;
-    bool m_armed = true;
-};
-
 StoreOutcome failed(std::int64_t sqqh, const QString& error)
 {
     return StoreOutcome { false, sqqh, error };

@@ -135,8 +135,7 @@ UpdateResult applyUpdate(HistoryStore& store, DrawEncoder& encoder, ZodiacTables
 
     // A failed write must leave the run-long encoder state (and the zodiac
     // year it sets) as it was.
-    const ZodiacTables savedTables = tables;
-    const DrawEncoder::State savedState = encoder.saveState();
+    EncoderRollback rollback(encoder, tables);
     if (plan.clearHistory)
         encoder.clearLists(); // the first draw after the deletion has no predecessor
     else
@@ -161,11 +160,10 @@ UpdateResult applyUpdate(HistoryStore& store, DrawEncoder& encoder, ZodiacTables
         if (!ok) {
             result.dbError = db.lastError().isEmpty() ? QStringLiteral("数据库写入失败") : db.lastError();
             tx.rollback();
-            encoder.restoreState(savedState);
-            tables = savedTables;
             return result;
         }
     }
+    rollback.dismiss();
     store.markChanged();
 
     result.committed = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Kinds.h"
+#include "ZodiacTables.h"
 
 #include <QString>
 
@@ -93,6 +94,38 @@ private:
     Values m_earlier {};
     Lists m_prevLists;
     Lists m_earlierLists;
+};
+
+// Puts the encoder and the zodiac tables (whose year the encoder moves) back as
+// they were unless dismissed: a rolled-back write must not leave its draws in
+// the run-long value arrays, or the next appended draw would lag behind them.
+class EncoderRollback
+{
+public:
+    EncoderRollback(DrawEncoder& encoder, ZodiacTables& tables)
+        : m_encoder(encoder)
+        , m_tables(tables)
+        , m_state(encoder.saveState())
+        , m_savedTables(tables)
+    {
+    }
+    ~EncoderRollback()
+    {
+        if (m_armed) {
+            m_encoder.restoreState(m_state);
+            m_tables = m_savedTables;
+        }
+    }
+    EncoderRollback(const EncoderRollback&) = delete;
+    EncoderRollback& operator=(const EncoderRollback&) = delete;
+    void dismiss() { m_armed = false; }
+
+private:
+    DrawEncoder& m_encoder;
+    ZodiacTables& m_tables;
+    DrawEncoder::State m_state;
+    ZodiacTables m_savedTables;
+    bool m_armed = true;
 };
 
 // Appends draw records to lishi with one prepared INSERT, bound per row. The

@@ -14,35 +14,6 @@ namespace {
 
 constexpr std::int64_t kProgressEvery = 1024;
 
-// Puts the encoder and the zodiac tables back as they were unless dismissed:
-// a rolled-back write must not leave its draws in the run-long value arrays.
-class EncoderRollback
-{
-public:
-    EncoderRollback(DrawEncoder& encoder, ZodiacTables& tables)
-        : m_encoder(encoder)
-        , m_tables(tables)
-        , m_state(encoder.saveState())
-        , m_savedTables(tables)
-    {
-    }
-    ~EncoderRollback()
-    {
-        if (m_armed) {
-            m_encoder.restoreState(m_state);
-            m_tables = m_savedTables;
-        }
-    }
-    void dismiss() { m_armed = false; }
-
-private:
-    DrawEncoder& m_encoder;
-    ZodiacTables& m_tables;
-    DrawEncoder::State m_state;
-    ZodiacTables m_savedTables;
-    bool m_armed = true;
-};
-
 MaintenanceOutcome failure(const QString& error)
 {
     MaintenanceOutcome o;

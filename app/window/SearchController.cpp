@@ -17,6 +17,8 @@
 #include <QFontMetrics>
 #include <QPushButton>
 #include <QTableView>
+#include <QScrollBar>
+#include <QHeaderView>
 #include <QValueAxis>
 
 namespace corvinel {
@@ -130,6 +132,13 @@ void SearchController::showResult(const SearchResult& result)
 {
     fill(m_window->gridModel(2), m_window->grid(2), result.matches);
     fill(m_window->gridModel(3), m_window->grid(3), result.ranking);
+    // The ranking has four narrow columns: keep all of them in view beside
+    // the chart instead of behind a horizontal scroll bar.
+    QTableView* ranking = m_window->grid(3);
+    int rankingWidth = ranking->verticalHeader()->isVisible() ? ranking->verticalHeader()->width() : 0;
+    for (int c = 0; c < ranking->model()->columnCount(); ++c)
+        rankingWidth += ranking->columnWidth(c);
+    ranking->setMinimumWidth(rankingWidth + ranking->verticalScrollBar()->sizeHint().width() + 2 * ranking->frameWidth());
     showChart(result);
 }
 

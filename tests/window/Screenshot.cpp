@@ -1,9 +1,10 @@
 // Renders the main window into a PNG (for checking the layout and captions):
-// window_screenshot OUT.png [--data-dir DIR] [--menu]
+// window_screenshot OUT.png [--data-dir DIR] [--menu] [--search]
 #include "DataFolder.h"
 #include "Session.h"
 #include "frmMain.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMenu>
 #include <QPainter>
@@ -24,6 +25,13 @@ int main(int argc, char* argv[])
     corvinel::frmMain w(std::make_unique<corvinel::Session>(std::make_unique<corvinel::Settings>(), folder));
     w.show();
     const bool menu = args.contains(QStringLiteral("--menu"));
+    if (args.contains(QStringLiteral("--search"))) {
+        // Shows the result grids and the chart filled by a search.
+        QTimer::singleShot(200, [&] {
+            if (auto* b = w.findChild<QAbstractButton*>(QStringLiteral("Command1")))
+                b->click();
+        });
+    }
     QTimer::singleShot(500, [&] {
         const QPixmap main = w.grab();
         if (!menu) {

@@ -37,9 +37,8 @@ bool writeBackupWithoutLast(const QString& backupPath, const HistorySnapshot& sn
 
 bool writeBackupUpTo(const QString& backupPath, const HistorySnapshot& snapshot, std::int64_t t, QString* error)
 {
-    return HistoryMaintenance::writeFileAtomically(backupPath,
-                                                   HistoryMaintenance::backupText(snapshot, rowsUpTo(snapshot, t)),
-                                                   error);
+    return HistoryMaintenance::writeFileAtomically(
+        backupPath, HistoryMaintenance::backupText(snapshot, rowsUpTo(snapshot, t)), error);
 }
 
 std::optional<int> deleteCountAnswer(const QString& answer)
@@ -73,8 +72,8 @@ MaintenanceOutcome rebuildAndCompact(HistoryStore& store, HistoryMaintenance& ma
         return o;
     o.deleted = rowsBefore - o.written;
     if (!store.compact())
-        o.warning = QStringLiteral("the history was changed, but compacting the database failed: %1")
-                        .arg(store.lastError());
+        o.warning
+            = QStringLiteral("the history was changed, but compacting the database failed: %1").arg(store.lastError());
     return o;
 }
 

@@ -77,7 +77,7 @@ bool DrawLineReader::readLine(std::string_view raw, int lineNumber)
     }
 
     auto skip = [&](SkipReason reason, int detail) {
-        m_result.skipped.push_back(SkippedLine {lineNumber, reason, sqqh, detail});
+        m_result.skipped.push_back(SkippedLine { lineNumber, reason, sqqh, detail });
         return false;
     };
     if (found < kPositions)
@@ -97,7 +97,7 @@ bool DrawLineReader::readLine(std::string_view raw, int lineNumber)
     if (!m_used.insert(sqqh).second)
         return skip(SkipReason::RepeatedIssue, 0);
 
-    m_result.draws.push_back(DrawLine {lineNumber, sqqh, numbers});
+    m_result.draws.push_back(DrawLine { lineNumber, sqqh, numbers });
     return true;
 }
 

@@ -21,12 +21,13 @@ struct DrawLine
     std::array<int, kPositions> numbers {};
 };
 
-enum class SkipReason {
-    TooFewNumbers,    // fewer than eight two-digit numbers
+enum class SkipReason
+{
+    TooFewNumbers, // fewer than eight two-digit numbers
     NumberOutOfRange, // a number outside 01..20
-    RepeatedNumber,   // the same number twice in one draw
-    RepeatedIssue,    // an issue number an earlier line of the file already took
-    NoIssue,          // the running issue number is not positive
+    RepeatedNumber, // the same number twice in one draw
+    RepeatedIssue, // an issue number an earlier line of the file already took
+    NoIssue, // the running issue number is not positive
 };
 
 struct SkippedLine
@@ -34,15 +35,15 @@ struct SkippedLine
     int lineNumber = 0;
     SkipReason reason = SkipReason::TooFewNumbers;
     std::int64_t sqqh = 0; // the issue number the line was read with
-    int detail = 0;        // numbers found, or the offending number
+    int detail = 0; // numbers found, or the offending number
 };
 
 struct DrawLineResult
 {
     std::vector<DrawLine> draws;
     std::vector<SkippedLine> skipped;
-    int lineCount = 0;              // lines in the text, empty ones included
-    std::int64_t runningIssue = 0;  // the running issue number after the last line
+    int lineCount = 0; // lines in the text, empty ones included
+    std::int64_t runningIssue = 0; // the running issue number after the last line
     bool cancelled = false;
 };
 
@@ -70,8 +71,7 @@ public:
 
     // Reads a whole text. `progress` (may be empty) is called now and then
     // with the bytes read so far and the total; returning false cancels.
-    template <typename Progress>
-    void readText(std::string_view text, Progress&& progress);
+    template<typename Progress> void readText(std::string_view text, Progress&& progress);
     void readText(std::string_view text);
 
     std::int64_t runningIssue() const { return m_running; }
@@ -94,8 +94,7 @@ QString skippedLineSummary(const std::vector<SkippedLine>& skipped, int max = 10
 
 // --- template implementation ---
 
-template <typename Progress>
-void DrawLineReader::readText(std::string_view text, Progress&& progress)
+template<typename Progress> void DrawLineReader::readText(std::string_view text, Progress&& progress)
 {
     if (text.size() >= 3 && static_cast<unsigned char>(text[0]) == 0xEF && static_cast<unsigned char>(text[1]) == 0xBB
         && static_cast<unsigned char>(text[2]) == 0xBF)

@@ -9,7 +9,7 @@ std::vector<PlainDraw> plainDraws(const std::vector<DrawLine>& lines)
     std::vector<PlainDraw> out;
     out.reserve(lines.size());
     for (const DrawLine& l : lines)
-        out.push_back(PlainDraw {l.sqqh, l.numbers});
+        out.push_back(PlainDraw { l.sqqh, l.numbers });
     return out;
 }
 
@@ -29,8 +29,9 @@ bool readDrawLineFile(const QString& path, std::int64_t runningIssue, DrawLineRe
     }
     // Notepad's "Unicode" files are UTF-16 with a byte order mark; the line
     // reader works on 8-bit text, where only digits and line breaks matter.
-    if (bytes.size() >= 2 && ((uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xFE)
-                              || (uchar(bytes[0]) == 0xFE && uchar(bytes[1]) == 0xFF))) {
+    if (bytes.size() >= 2
+        && ((uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xFE)
+            || (uchar(bytes[0]) == 0xFE && uchar(bytes[1]) == 0xFF))) {
         const bool little = uchar(bytes[0]) == 0xFF;
         QString text;
         text.reserve((bytes.size() - 2) / 2);

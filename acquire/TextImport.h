@@ -17,10 +17,10 @@ struct ImportOutcome
 {
     bool ok = false;
     bool cancelled = false;
-    bool unreadable = false;   // the file could not be opened or read
+    bool unreadable = false; // the file could not be opened or read
     bool noUsableLine = false; // the file was read but no line was a draw
     QString error;
-    int imported = 0;  // draws stored
+    int imported = 0; // draws stored
     int lineCount = 0; // lines of the file
     std::vector<SkippedLine> skipped;
 };

@@ -10,10 +10,7 @@ namespace corvinel {
 class Clock
 {
 public:
-    static QDate today()
-    {
-        return fixed().isValid() ? fixed() : QDate::currentDate();
-    }
+    static QDate today() { return fixed().isValid() ? fixed() : QDate::currentDate(); }
     static void setToday(const QDate& d) { fixed() = d; }
     static void reset() { fixed() = QDate(); }
 

@@ -101,11 +101,11 @@ void Settings::sync()
 
 QStringList Settings::keyNames()
 {
-    return {QStringLiteral("bolZyw"),        QStringLiteral("bolSq"),       QStringLiteral("GsZl"),
-            QStringLiteral("intLei"),        QStringLiteral("bolZuxuan"),   QStringLiteral("intConsqSort"),
-            QStringLiteral("intXianshiLei"), QStringLiteral("DsIni"),       QStringLiteral("SxIni"),
-            QStringLiteral("SxSetup"),       QStringLiteral("bolZhpm"),     QStringLiteral("intPreQi"),
-            QStringLiteral("intZhWSetup"),   QStringLiteral("IniSerchDay"), QStringLiteral("UpdateBase")};
+    return { QStringLiteral("bolZyw"),        QStringLiteral("bolSq"),       QStringLiteral("GsZl"),
+             QStringLiteral("intLei"),        QStringLiteral("bolZuxuan"),   QStringLiteral("intConsqSort"),
+             QStringLiteral("intXianshiLei"), QStringLiteral("DsIni"),       QStringLiteral("SxIni"),
+             QStringLiteral("SxSetup"),       QStringLiteral("bolZhpm"),     QStringLiteral("intPreQi"),
+             QStringLiteral("intZhWSetup"),   QStringLiteral("IniSerchDay"), QStringLiteral("UpdateBase") };
 }
 
 } // namespace corvinel

@@ -28,20 +28,20 @@ public:
         int def;
     };
 
-    static constexpr BoolKey bolZyw {"bolZyw", true};
-    static constexpr BoolKey bolSq {"bolSq", true};
-    static constexpr IntKey GsZl {"GsZl", 556};
-    static constexpr IntKey intLei {"intLei", 0};
-    static constexpr BoolKey bolZuxuan {"bolZuxuan", false};
-    static constexpr IntKey intConsqSort {"intConsqSort", 1};
-    static constexpr IntKey intXianshiLei {"intXianshiLei", 0};
-    static constexpr IntKey DsIni {"DsIni", 1};
-    static constexpr IntKey SxIni {"SxIni", 1};
-    static constexpr BoolKey SxSetup {"SxSetup", false};
-    static constexpr BoolKey bolZhpm {"bolZhpm", false};
-    static constexpr IntKey intPreQi {"intPreQi", 2};
-    static constexpr IntKey intZhWSetup {"intZhWSetup", 2};
-    static constexpr IntKey IniSerchDay {"IniSerchDay", 6};
+    static constexpr BoolKey bolZyw { "bolZyw", true };
+    static constexpr BoolKey bolSq { "bolSq", true };
+    static constexpr IntKey GsZl { "GsZl", 556 };
+    static constexpr IntKey intLei { "intLei", 0 };
+    static constexpr BoolKey bolZuxuan { "bolZuxuan", false };
+    static constexpr IntKey intConsqSort { "intConsqSort", 1 };
+    static constexpr IntKey intXianshiLei { "intXianshiLei", 0 };
+    static constexpr IntKey DsIni { "DsIni", 1 };
+    static constexpr IntKey SxIni { "SxIni", 1 };
+    static constexpr BoolKey SxSetup { "SxSetup", false };
+    static constexpr BoolKey bolZhpm { "bolZhpm", false };
+    static constexpr IntKey intPreQi { "intPreQi", 2 };
+    static constexpr IntKey intZhWSetup { "intZhWSetup", 2 };
+    static constexpr IntKey IniSerchDay { "IniSerchDay", 6 };
     // Base address of the results site used by the online update.
     static constexpr const char* UpdateBase = "UpdateBase";
 

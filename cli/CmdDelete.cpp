@@ -35,8 +35,8 @@ int runDeleteLast(CliContext& ctx, const QStringList& args)
     if (!args.isEmpty()) {
         const auto v = deleteCountAnswer(args[0]);
         if (!v || *v < 1)
-            return ctx.refuse(QStringLiteral("N must be a whole number of at least 1, not \"%1\"; nothing deleted")
-                                  .arg(args[0]));
+            return ctx.refuse(
+                QStringLiteral("N must be a whole number of at least 1, not \"%1\"; nothing deleted").arg(args[0]));
         n = *v;
     }
     Session& s = ctx.session();
@@ -66,7 +66,7 @@ int runDeleteAfter(CliContext& ctx, const QStringList& args)
 // clear --yes: deletes every draw (mnuClear answered with OK).
 int runClear(CliContext& ctx, const QStringList& args)
 {
-    if (args != QStringList {QStringLiteral("--yes")})
+    if (args != QStringList { QStringLiteral("--yes") })
         return ctx.refuse(QStringLiteral("clear deletes every draw; confirm with: clear --yes"));
     Session& s = ctx.session();
     HistoryMaintenance maintenance(s.store(), s.encoder(), s.zodiac());

@@ -30,18 +30,19 @@ struct Command
 
 // One line per command.
 const Command kCommands[] = {
-    {"info", corvinel::runInfo, "data folder, game, draws per day, draws stored, next draw issue number"},
-    {"settings", corvinel::runSettings, "settings [KEY [VALUE]]: read or write a stored setting"},
-    {"import", corvinel::runImport, "import FILE: replace the history by the draws of a text file"},
-    {"history", corvinel::runHistory, "history [--format text|tsv|json]: the history grid"},
-    {"delete-last", corvinel::runDeleteLast, "delete-last [N]: delete the last N draws (default 1)"},
-    {"delete-after", corvinel::runDeleteAfter, "delete-after ISSUE: delete every draw after ISSUE"},
-    {"clear", corvinel::runClear, "clear --yes: delete every draw"},
-    {"add", corvinel::runAdd, "add [--issue ISSUE] N1 ... N8: store the next draw (eight different numbers 01..20)"},
-    {"export", corvinel::runExport, "export text|workbook: the history to its text file or to lishi.xlsx"},
-    {"update", corvinel::runUpdate, "update [--base URL] [--today YYYY-MM-DD]: load new draws from the results site"},
-    {"search", corvinel::runSearch, "search [--kind K] [--positions 1,3,8] [--free|--fixed] [--prev|--back N] ...: Command1"},
-    {"combo", corvinel::runCombo, "combo [--size N] [--kind K] [--free|--fixed] [--prev|--back N] ...: Command2"},
+    { "info", corvinel::runInfo, "data folder, game, draws per day, draws stored, next draw issue number" },
+    { "settings", corvinel::runSettings, "settings [KEY [VALUE]]: read or write a stored setting" },
+    { "import", corvinel::runImport, "import FILE: replace the history by the draws of a text file" },
+    { "history", corvinel::runHistory, "history [--format text|tsv|json]: the history grid" },
+    { "delete-last", corvinel::runDeleteLast, "delete-last [N]: delete the last N draws (default 1)" },
+    { "delete-after", corvinel::runDeleteAfter, "delete-after ISSUE: delete every draw after ISSUE" },
+    { "clear", corvinel::runClear, "clear --yes: delete every draw" },
+    { "add", corvinel::runAdd, "add [--issue ISSUE] N1 ... N8: store the next draw (eight different numbers 01..20)" },
+    { "export", corvinel::runExport, "export text|workbook: the history to its text file or to lishi.xlsx" },
+    { "update", corvinel::runUpdate, "update [--base URL] [--today YYYY-MM-DD]: load new draws from the results site" },
+    { "search", corvinel::runSearch,
+      "search [--kind K] [--positions 1,3,8] [--free|--fixed] [--prev|--back N] ...: Command1" },
+    { "combo", corvinel::runCombo, "combo [--size N] [--kind K] [--free|--fixed] [--prev|--back N] ...: Command2" },
 };
 
 void printUsage(QTextStream& s)

@@ -211,11 +211,11 @@ bool RowWriter::insert(const DrawRow& row)
     int i = 1;
     st.bind(i++, row.sqqh);
     st.bind(i++, row.qqh);
-    for (const Values* v : {&row.own, &row.previous, &row.earlier})
+    for (const Values* v : { &row.own, &row.previous, &row.earlier })
         for (int p = 0; p < kPositions; ++p)
             for (int k = 0; k < kKindCount; ++k)
                 st.bind(i++, static_cast<std::int64_t>((*v)[k][p]));
-    for (const Lists* l : {&row.lists, &row.preLists})
+    for (const Lists* l : { &row.lists, &row.preLists })
         for (const std::string& s : *l)
             st.bindUtf8(i++, s);
     return st.exec();

@@ -26,7 +26,7 @@ struct DrawRow
     Values own {};
     Values previous {};
     Values earlier {};
-    Lists lists;    // txtHisLst, txtHisLstHm, Sx, Tou, Wei, He, Ds
+    Lists lists; // txtHisLst, txtHisLstHm, Sx, Tou, Wei, He, Ds
     Lists preLists; // txtHisPreLst ... (rebuild only; empty otherwise)
 };
 
@@ -73,7 +73,7 @@ public:
         Lists prevLists;
         Lists earlierLists;
     };
-    State saveState() const { return State {m_current, m_previous, m_earlier, m_prevLists, m_earlierLists}; }
+    State saveState() const { return State { m_current, m_previous, m_earlier, m_prevLists, m_earlierLists }; }
     void restoreState(const State& s)
     {
         m_current = s.current;

@@ -36,10 +36,10 @@ struct MaintenanceOutcome
 {
     bool ok = false;
     bool cancelled = false;
-    int written = 0;  // rows written by the step
-    int deleted = 0;  // rows removed by the step
+    int written = 0; // rows written by the step
+    int deleted = 0; // rows removed by the step
     QString error;
-    QString warning;  // e.g. a compaction that failed after a committed change
+    QString warning; // e.g. a compaction that failed after a committed change
 };
 
 // The writes of history maintenance. Every method is one transaction: it

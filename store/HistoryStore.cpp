@@ -106,7 +106,8 @@ bool HistoryStore::compact()
     {
         Statement st = m_db.prepare("PRAGMA quick_check");
         if (!st.isValid() || st.step() != SQLITE_ROW || st.columnText(0) != QLatin1String("ok")) {
-            m_error = QStringLiteral("integrity check failed: %1").arg(st.isValid() ? st.columnText(0) : m_db.lastError());
+            m_error
+                = QStringLiteral("integrity check failed: %1").arg(st.isValid() ? st.columnText(0) : m_db.lastError());
             return false;
         }
     }

@@ -33,11 +33,11 @@ const std::vector<std::string>& lishiColumns()
         std::vector<std::string> c;
         c.push_back("SQQH");
         c.push_back("QQH");
-        for (Lag lag : {Lag::Own, Lag::Previous, Lag::Earlier})
+        for (Lag lag : { Lag::Own, Lag::Previous, Lag::Earlier })
             for (int p = 1; p <= kPositions; ++p)
                 for (int k = 0; k < kKindCount; ++k)
                     c.push_back(valueColumn(p, k, lag));
-        for (bool earlier : {false, true})
+        for (bool earlier : { false, true })
             for (int i = 0; i < kListCount; ++i)
                 c.push_back(listColumn(i, earlier));
         c.push_back("intTh");
@@ -53,10 +53,9 @@ int lishiColumnIndex(std::string_view name)
     const auto& cols = lishiColumns();
     for (std::size_t i = 0; i < cols.size(); ++i) {
         const std::string& c = cols[i];
-        if (c.size() == name.size()
-            && std::equal(c.begin(), c.end(), name.begin(), [](char a, char b) {
-                   return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-               }))
+        if (c.size() == name.size() && std::equal(c.begin(), c.end(), name.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            }))
             return static_cast<int>(i);
     }
     return -1;

@@ -8,7 +8,12 @@ namespace corvinel::schema {
 
 // Lag of a per-position column: this draw, the previous draw (suffix "S") or
 // the earlier draw (suffix "P").
-enum class Lag { Own, Previous, Earlier };
+enum class Lag
+{
+    Own,
+    Previous,
+    Earlier
+};
 
 // "L" + position + kind letter (+ "S" / "P"), e.g. L3B, L3BS, L5GP. Generated
 // from fixed tables only, never from input.
@@ -19,7 +24,10 @@ std::string valueColumn(int position, int kind, Lag lag = Lag::Own);
 inline constexpr int kListCount = 7;
 std::string listColumn(int listIndex, bool earlier);
 // List index of a kind's occurrence list (kind 0..5 -> 1..6).
-inline constexpr int occurrenceList(int kind) { return kind + 1; }
+inline constexpr int occurrenceList(int kind)
+{
+    return kind + 1;
+}
 
 // Every column of lishi in table order.
 const std::vector<std::string>& lishiColumns();

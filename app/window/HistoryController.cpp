@@ -56,10 +56,10 @@ HistoryController::HistoryController(frmMain* window)
         connect(b, &QPushButton::clicked, this, &HistoryController::Command3_Click);
     if (QMenu* menu = window->historyMenu()) {
         const std::pair<const char*, void (HistoryController::*)()> items[] = {
-            {"mnuErase", &HistoryController::mnuErase_Click},
-            {"mnuClear", &HistoryController::mnuClear_Click},
-            {"mnuDlzd", &HistoryController::mnuDlzd_Click},
-            {"mnuEszhzd", &HistoryController::mnuEszhzd_Click},
+            { "mnuErase", &HistoryController::mnuErase_Click },
+            { "mnuClear", &HistoryController::mnuClear_Click },
+            { "mnuDlzd", &HistoryController::mnuDlzd_Click },
+            { "mnuEszhzd", &HistoryController::mnuEszhzd_Click },
         };
         for (QAction* a : menu->actions())
             for (const auto& [name, slot] : items)
@@ -72,8 +72,9 @@ HistoryController::~HistoryController() = default;
 
 QString HistoryController::importQuestion()
 {
-    return QStringLiteral("确实要读入最新历史号码吗？点击'确认'读入,点击'取消'放弃该操作。确要读入请保证安装目录下存在历史号码的文本"
-                          "文件文件。读取时可能要花费一段时间,请耐心等候！");
+    return QStringLiteral(
+        "确实要读入最新历史号码吗？点击'确认'读入,点击'取消'放弃该操作。确要读入请保证安装目录下存在历史号码的文本"
+        "文件文件。读取时可能要花费一段时间,请耐心等候！");
 }
 
 QString HistoryController::deleteCountPrompt()
@@ -113,13 +114,13 @@ bool HistoryController::reportOutcome(const MaintenanceOutcome& outcome, const Q
 {
     if (outcome.ok) {
         if (!outcome.warning.isEmpty())
-            m_window->dialogs().message(title, QStringLiteral("%1已完成，但压缩数据库失败：\n%2").arg(what, outcome.warning),
+            m_window->dialogs().message(title,
+                                        QStringLiteral("%1已完成，但压缩数据库失败：\n%2").arg(what, outcome.warning),
                                         QMessageBox::Ok, QMessageBox::Warning);
         return true;
     }
-    const QString text = outcome.cancelled
-        ? QStringLiteral("%1已取消，历史号码未改变。").arg(what)
-        : QStringLiteral("%1失败，历史号码未改变。\n%2").arg(what, outcome.error);
+    const QString text = outcome.cancelled ? QStringLiteral("%1已取消，历史号码未改变。").arg(what)
+                                           : QStringLiteral("%1失败，历史号码未改变。\n%2").arg(what, outcome.error);
     m_window->dialogs().message(title, text, QMessageBox::Ok,
                                 outcome.cancelled ? QMessageBox::Information : QMessageBox::Warning);
     return false;
@@ -168,7 +169,9 @@ void HistoryController::cmdRdLst_Click()
     if (out.ok) {
         QString text = QStringLiteral("已读入 %1 期历史号码。").arg(out.imported);
         if (!out.skipped.empty())
-            text += QStringLiteral("\n跳过 %1 行不合格式的行：%2。").arg(out.skipped.size()).arg(skippedLines(out.skipped));
+            text += QStringLiteral("\n跳过 %1 行不合格式的行：%2。")
+                        .arg(out.skipped.size())
+                        .arg(skippedLines(out.skipped));
         dialogs.message(importQuestionTitle(), text, QMessageBox::Ok, QMessageBox::Information);
         return;
     }
@@ -209,10 +212,10 @@ void HistoryController::Command3_Click()
 void HistoryController::compactDb()
 {
     if (!m_session.store().compact())
-        m_window->dialogs().message(QStringLiteral("压缩数据库"),
-                                    QStringLiteral("历史号码已改变，但压缩数据库失败：\n%1")
-                                        .arg(m_session.store().lastError()),
-                                    QMessageBox::Ok, QMessageBox::Warning);
+        m_window->dialogs().message(
+            QStringLiteral("压缩数据库"),
+            QStringLiteral("历史号码已改变，但压缩数据库失败：\n%1").arg(m_session.store().lastError()),
+            QMessageBox::Ok, QMessageBox::Warning);
 }
 
 bool HistoryController::dqzd()
@@ -220,9 +223,8 @@ bool HistoryController::dqzd()
     BusyCursor busy;
     auto progress = progressFor(QStringLiteral("正在重建历史号码……"));
     HistoryMaintenance maintenance(m_session.store(), m_session.encoder(), m_session.zodiac());
-    const MaintenanceOutcome out =
-        rebuildFromBackup(HistoryMaintenance::backupPath(m_session.dataFolder()), m_session.lastDrawQqh, maintenance,
-                          m_session.bases(), progress);
+    const MaintenanceOutcome out = rebuildFromBackup(HistoryMaintenance::backupPath(m_session.dataFolder()),
+                                                     m_session.lastDrawQqh, maintenance, m_session.bases(), progress);
     endProgress();
     if (!reportOutcome(out, deleteTitle(), QStringLiteral("重建历史号码")))
         return false;
@@ -264,14 +266,15 @@ void HistoryController::mnuDlzd_Click()
     const auto t = deleteAfterAnswer(*answer, m_session.lotteryCode);
     if (!t || *t <= 0) {
         const int length = 2 + 6 + issue::sequenceDigits(m_session.lotteryCode);
-        m_window->dialogs().message(deleteTitle(),
-                                    QStringLiteral("“%1”不是期号。请输入以“20”开头的 %2 位期号，例如‘%3’。历史号码未改变。")
-                                        .arg(answer->trimmed())
-                                        .arg(length)
-                                        .arg(def.size() == length ? def
-                                             : length == 11   ? QStringLiteral("20161212001")
-                                                              : QStringLiteral("2016090852")),
-                                    QMessageBox::Ok, QMessageBox::Warning);
+        m_window->dialogs().message(
+            deleteTitle(),
+            QStringLiteral("“%1”不是期号。请输入以“20”开头的 %2 位期号，例如‘%3’。历史号码未改变。")
+                .arg(answer->trimmed())
+                .arg(length)
+                .arg(def.size() == length ? def
+                         : length == 11   ? QStringLiteral("20161212001")
+                                          : QStringLiteral("2016090852")),
+            QMessageBox::Ok, QMessageBox::Warning);
         return;
     }
 

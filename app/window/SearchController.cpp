@@ -138,7 +138,8 @@ void SearchController::showResult(const SearchResult& result)
     int rankingWidth = ranking->verticalHeader()->isVisible() ? ranking->verticalHeader()->width() : 0;
     for (int c = 0; c < ranking->model()->columnCount(); ++c)
         rankingWidth += ranking->columnWidth(c);
-    ranking->setMinimumWidth(rankingWidth + ranking->verticalScrollBar()->sizeHint().width() + 2 * ranking->frameWidth());
+    ranking->setMinimumWidth(rankingWidth + ranking->verticalScrollBar()->sizeHint().width()
+                             + 2 * ranking->frameWidth());
     showChart(result);
 }
 

@@ -144,7 +144,8 @@ int main(int argc, char** argv)
         Session session(std::make_unique<Settings>(dir.filePath("settings.ini")), dir.path());
         session.startUp();
         const HistorySnapshot& snap = session.snapshot();
-        const QString lastCell = snap.recordCount() > 0 ? HistoryGrid::cell(snap, snap.recordCount() - 1, 0) : QString();
+        const QString lastCell
+            = snap.recordCount() > 0 ? HistoryGrid::cell(snap, snap.recordCount() - 1, 0) : QString();
         const double ms = t.nsecsElapsed() / 1e6;
         if (lastCell != issue::displayForm(all.back().sqqh)) {
             std::fprintf(stderr, "the grid's last row is %s\n", qPrintable(lastCell));

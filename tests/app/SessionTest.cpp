@@ -382,7 +382,7 @@ TEST_F(SessionTest, KindChangeOnTheVerificationTabKeepsTheVerificationPattern)
 {
     putRaw(QStringLiteral("GsZl"), QStringLiteral("568"));
     start();
-    addDraws({161212001, 161212002, 161212003});
+    addDraws({ 161212001, 161212002, 161212003 });
     s->text22[1] = QStringLiteral("19");
     s->text4 = QStringLiteral("20161212003");
     s->selectTab(Session::TabVerify);
@@ -407,7 +407,7 @@ TEST_F(SessionTest, StoredValuesOutsideTheGroupsSelectNothing)
     for (int i = 1; i <= 8; ++i)
         EXPECT_FALSE(s->option5Selected(i));
     EXPECT_TRUE(s->resultKindLetter.isEmpty());
-    addDraws({161212001}); // a pattern refresh with no such kind changes nothing
+    addDraws({ 161212001 }); // a pattern refresh with no such kind changes nothing
     for (int k = 1; k <= kPositions; ++k)
         EXPECT_EQ(s->pattern[k], 0);
     s->option3Clicked(2);

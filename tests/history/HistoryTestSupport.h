@@ -29,8 +29,8 @@ namespace corvinel::testing {
 // `count` draws of a game with `perDay` draws a day and `seqDigits`-digit
 // sequence numbers, from day `first`, draw 1. The numbers are a shuffled
 // choice of 8 of 1..20 that depends on the draw's index only.
-inline std::vector<PlainDraw> makeDraws(int count, QDate first = QDate(2016, 9, 8), int perDay = 84,
-                                        int seqDigits = 3, int firstSeq = 1)
+inline std::vector<PlainDraw> makeDraws(int count, QDate first = QDate(2016, 9, 8), int perDay = 84, int seqDigits = 3,
+                                        int firstSeq = 1)
 {
     std::vector<PlainDraw> out;
     out.reserve(static_cast<std::size_t>(count));
@@ -143,7 +143,7 @@ struct HistoryFixture
     ZodiacTables tables;
     std::unique_ptr<DrawEncoder> encoder;
     std::unique_ptr<HistoryMaintenance> maintenance;
-    EncoderBases bases {1, 1};
+    EncoderBases bases { 1, 1 };
 
     HistoryFixture()
     {

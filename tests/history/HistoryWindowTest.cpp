@@ -31,8 +31,8 @@ private:
     void openWindow()
     {
         m_window.reset();
-        auto session = std::make_unique<Session>(std::make_unique<Settings>(m_dir->filePath("settings.ini")),
-                                                 m_dir->path());
+        auto session
+            = std::make_unique<Session>(std::make_unique<Settings>(m_dir->filePath("settings.ini")), m_dir->path());
         m_window = std::make_unique<frmMain>(std::move(session));
         m_window->dialogs().setAutomatic(true);
         m_window->show();
@@ -61,10 +61,7 @@ private:
         dialogs().queueFile(file);
         click("cmdRdLst");
     }
-    std::vector<PlainDraw> shownDraws()
-    {
-        return storedDraws(m_window->session().store());
-    }
+    std::vector<PlainDraw> shownDraws() { return storedDraws(m_window->session().store()); }
     const Dialogs::Shown& lastShown() { return dialogs().shown().last(); }
 
 private slots:

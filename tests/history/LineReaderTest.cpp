@@ -10,7 +10,7 @@ using namespace corvinel;
 namespace {
 
 using Numbers = std::array<int, 8>;
-const Numbers kExample = {5, 13, 20, 1, 9, 14, 18, 11};
+const Numbers kExample = { 5, 13, 20, 1, 9, 14, 18, 11 };
 
 DrawLineResult read(const std::string& text, std::int64_t running = 0)
 {
@@ -27,16 +27,16 @@ TEST(DrawLineReader, IssueFieldWithAnySeparator)
         std::int64_t sqqh;
     };
     const Case cases[] = {
-        {"160908052 05 13 20 01 09 14 18 11 ", 160908052}, // the program's own form
-        {"160908052,05,13,20,01,09,14,18,11", 160908052},  // commas, nine-digit issue
-        {"16090852,05,13,20,01,09,14,18,11", 16090852},    // commas, eight-digit Guangdong issue
-        {"16090852\t05\t13\t20\t01\t09\t14\t18\t11", 16090852},
-        {"160908052 0513200109141811", 160908052},          // sixteen digits in a row
-        {"160908052-05-13-20-01-09-14-18-11", 160908052},
-        {"  160908052 05 13 20 01 09 14 18 11\r", 160908052}, // blanks and CR trimmed
-        {"20160908052 05 13 20 01 09 14 18 11", 160908052},   // display form, 11 digits
-        {"2016090852,05,13,20,01,09,14,18,11", 16090852},     // display form, 10 digits
-        {"160908052 05 13 20 01 09 14 18 11 03 04", 160908052}, // numbers after the eighth ignored
+        { "160908052 05 13 20 01 09 14 18 11 ", 160908052 }, // the program's own form
+        { "160908052,05,13,20,01,09,14,18,11", 160908052 }, // commas, nine-digit issue
+        { "16090852,05,13,20,01,09,14,18,11", 16090852 }, // commas, eight-digit Guangdong issue
+        { "16090852\t05\t13\t20\t01\t09\t14\t18\t11", 16090852 },
+        { "160908052 0513200109141811", 160908052 }, // sixteen digits in a row
+        { "160908052-05-13-20-01-09-14-18-11", 160908052 },
+        { "  160908052 05 13 20 01 09 14 18 11\r", 160908052 }, // blanks and CR trimmed
+        { "20160908052 05 13 20 01 09 14 18 11", 160908052 }, // display form, 11 digits
+        { "2016090852,05,13,20,01,09,14,18,11", 16090852 }, // display form, 10 digits
+        { "160908052 05 13 20 01 09 14 18 11 03 04", 160908052 }, // numbers after the eighth ignored
     };
     for (const Case& c : cases) {
         const DrawLineResult r = read(c.line, 7);
@@ -83,7 +83,8 @@ TEST(DrawLineReader, ByteOrderMarkAndEmptyLines)
     EXPECT_EQ(r.draws[1].lineNumber, 5);
     EXPECT_EQ(r.lineCount, 5);
     // With the BOM the first line's issue field is still seen.
-    const DrawLineResult r2 = read("\xEF\xBB\xBF" "160908052 05 13 20 01 09 14 18 11\n");
+    const DrawLineResult r2 = read("\xEF\xBB\xBF"
+                                   "160908052 05 13 20 01 09 14 18 11\n");
     ASSERT_EQ(r2.draws.size(), 1u);
     EXPECT_EQ(r2.draws[0].sqqh, 160908052);
 }
@@ -91,15 +92,15 @@ TEST(DrawLineReader, ByteOrderMarkAndEmptyLines)
 TEST(DrawLineReader, SkipRulesCountTheLineAndStillMoveTheRunningNumber)
 {
     const std::string text = "161212001 05 13 20 01 09 14 18 11\n" // 1 ok
-                             "161212002 05 13 20 01 09 14 18\n"    // 2 seven numbers
-                             "05 13 20 01 09 14 18 21\n"           // 3 number 21 (issue 161212003)
-                             "05 13 00 01 09 14 18 11\n"           // 4 number 00 (161212004)
-                             "05 13 20 01 09 14 18 05\n"           // 5 05 twice (161212005)
+                             "161212002 05 13 20 01 09 14 18\n" // 2 seven numbers
+                             "05 13 20 01 09 14 18 21\n" // 3 number 21 (issue 161212003)
+                             "05 13 00 01 09 14 18 11\n" // 4 number 00 (161212004)
+                             "05 13 20 01 09 14 18 05\n" // 5 05 twice (161212005)
                              "161212001 01 02 03 04 05 06 07 08\n" // 6 issue of line 1 again
-                             "05 13 20 01 09 14 18 11\n"           // 7 ok: 161212002
-                             "abc\n"                               // 8 no numbers (161212003)
+                             "05 13 20 01 09 14 18 11\n" // 7 ok: 161212002
+                             "abc\n" // 8 no numbers (161212003)
                              "161212004 05 13 20 01 09 14 18 11\n" // 9 ok: issue of a skipped line
-                             "161212009\n";                        // 10 issue only
+                             "161212009\n"; // 10 issue only
     const DrawLineResult r = read(text, 0);
     ASSERT_EQ(r.draws.size(), 3u);
     EXPECT_EQ(r.draws[0].sqqh, 161212001);
@@ -109,9 +110,9 @@ TEST(DrawLineReader, SkipRulesCountTheLineAndStillMoveTheRunningNumber)
 
     ASSERT_EQ(r.skipped.size(), 7u);
     const std::pair<int, SkipReason> expected[] = {
-        {2, SkipReason::TooFewNumbers},   {3, SkipReason::NumberOutOfRange}, {4, SkipReason::NumberOutOfRange},
-        {5, SkipReason::RepeatedNumber},  {6, SkipReason::RepeatedIssue},    {8, SkipReason::TooFewNumbers},
-        {10, SkipReason::TooFewNumbers},
+        { 2, SkipReason::TooFewNumbers },  { 3, SkipReason::NumberOutOfRange }, { 4, SkipReason::NumberOutOfRange },
+        { 5, SkipReason::RepeatedNumber }, { 6, SkipReason::RepeatedIssue },    { 8, SkipReason::TooFewNumbers },
+        { 10, SkipReason::TooFewNumbers },
     };
     for (std::size_t i = 0; i < r.skipped.size(); ++i) {
         EXPECT_EQ(r.skipped[i].lineNumber, expected[i].first) << i;
@@ -137,7 +138,7 @@ TEST(DrawLineReader, OtherDigitRunsAreNoIssueField)
                                   50);
     ASSERT_EQ(r.draws.size(), 2u);
     EXPECT_EQ(r.draws[0].sqqh, 51);
-    EXPECT_EQ(r.draws[0].numbers, (Numbers {16, 9, 8, 5, 20, 13, 1, 7}));
+    EXPECT_EQ(r.draws[0].numbers, (Numbers { 16, 9, 8, 5, 20, 13, 1, 7 }));
     EXPECT_EQ(r.draws[1].sqqh, 52);
     EXPECT_EQ(r.draws[1].numbers, kExample);
 }

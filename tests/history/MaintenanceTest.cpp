@@ -148,8 +148,7 @@ TEST(TextImport, NothingChangesWithoutAUsableLineOrAReadableFile)
     EXPECT_EQ(storedDraws(f.store), draws);
 
     writeFile(f.path("empty.txt"), "");
-    EXPECT_FALSE(
-        importTextFile(f.path("empty.txt"), f.lastQqh(), f.store.snapshot(), *f.maintenance, f.bases).ok);
+    EXPECT_FALSE(importTextFile(f.path("empty.txt"), f.lastQqh(), f.store.snapshot(), *f.maintenance, f.bases).ok);
     EXPECT_EQ(storedDraws(f.store), draws);
     EXPECT_EQ(f.encoder->previousValues(), state.previous);
     EXPECT_EQ(f.store.dataVersion(), version);
@@ -184,10 +183,11 @@ TEST(TextImport, CancelledImportRollsBackTheRowsAndTheEncoder)
 TEST(TextImport, FileOrderIsKeptAndSkippedLinesAreReported)
 {
     HistoryFixture f;
-    writeFile(f.path("mixed.txt"), "161212003 05 13 20 01 09 14 18 11\n"
-                                   "161212001 01 02 03 04 05 06 07 08\n"
-                                   "161212003 01 02 03 04 05 06 07 09\n"
-                                   "161212002 01 02 03 04 05 06 07\n");
+    writeFile(f.path("mixed.txt"),
+              "161212003 05 13 20 01 09 14 18 11\n"
+              "161212001 01 02 03 04 05 06 07 08\n"
+              "161212003 01 02 03 04 05 06 07 09\n"
+              "161212002 01 02 03 04 05 06 07\n");
     const ImportOutcome out = importTextFile(f.path("mixed.txt"), 0, f.store.snapshot(), *f.maintenance, f.bases);
     ASSERT_TRUE(out.ok) << out.error.toStdString();
     EXPECT_EQ(out.imported, 2);
@@ -227,7 +227,7 @@ TEST(HistoryMaintenance, DeleteLastThreeAcrossADayBoundary)
 
 TEST(HistoryMaintenance, DeleteAtLeastAllDrawsEmptiesTheHistory)
 {
-    for (int n : {5, 6, 100}) {
+    for (int n : { 5, 6, 100 }) {
         HistoryFixture f;
         ASSERT_TRUE(importDraws(f, makeDraws(5)).ok);
         const MaintenanceOutcome out = deleteLastDraws(n, f.store, *f.maintenance, f.lastQqh(), f.bases);
@@ -268,8 +268,7 @@ TEST(HistoryMaintenance, DeleteAfterTheLastIssueKeepsEveryDrawAndRebuilds)
     ASSERT_EQ(prev, ownValues(before.row(9)));
     ASSERT_EQ(earlier, ownValues(before.row(8)));
 
-    const MaintenanceOutcome out =
-        deleteDrawsAfter(draws.back().sqqh, f.store, *f.maintenance, f.lastQqh(), f.bases);
+    const MaintenanceOutcome out = deleteDrawsAfter(draws.back().sqqh, f.store, *f.maintenance, f.lastQqh(), f.bases);
     ASSERT_TRUE(out.ok) << out.error.toStdString();
     EXPECT_EQ(out.written, 10);
     EXPECT_EQ(out.deleted, 0);
@@ -323,8 +322,7 @@ TEST(HistoryMaintenance, RebuildFromAnUnreadableBackupChangesNothing)
     HistoryFixture f;
     const auto draws = makeDraws(4);
     ASSERT_TRUE(importDraws(f, draws).ok);
-    const MaintenanceOutcome out =
-        rebuildFromBackup(f.path("no-such-lsbf.txt"), f.lastQqh(), *f.maintenance, f.bases);
+    const MaintenanceOutcome out = rebuildFromBackup(f.path("no-such-lsbf.txt"), f.lastQqh(), *f.maintenance, f.bases);
     EXPECT_FALSE(out.ok);
     EXPECT_FALSE(out.error.isEmpty());
     EXPECT_EQ(storedDraws(f.store), draws);
@@ -395,7 +393,7 @@ TEST(TextImport, Utf16FilesFromNotepadAreRead)
     HistoryFixture f;
     const auto draws = makeDraws(3);
     const QString text = QString::fromLatin1(drawFile(draws));
-    for (bool little : {true, false}) {
+    for (bool little : { true, false }) {
         QByteArray bytes = little ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
         for (QChar c : text) {
             const char lo = char(c.unicode() & 0xFF), hi = char(c.unicode() >> 8);

@@ -18,7 +18,11 @@ using namespace corvinel::testing;
 
 namespace {
 
-enum class ChildWork { Import, Rebuild };
+enum class ChildWork
+{
+    Import,
+    Rebuild
+};
 
 [[noreturn]] void runChild(const QString& folder, const QString& file, ChildWork work, int signalFd)
 {

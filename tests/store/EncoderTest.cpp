@@ -32,7 +32,7 @@ struct Fixture
     QTemporaryDir dir;
     HistoryStore store;
     ZodiacTables tables;
-    DrawEncoder encoder {tables};
+    DrawEncoder encoder { tables };
 
     Fixture() { EXPECT_TRUE(store.open(dir.path())); }
 
@@ -66,9 +66,9 @@ std::string values(const std::map<std::string, std::string>& row, int kind, sche
 TEST(DrawEncoder, WorkedExampleValuesListsAndLags)
 {
     Fixture f;
-    f.append({{160908052, {5, 13, 20, 1, 9, 14, 18, 11}},
-              {160908053, {2, 4, 6, 8, 10, 12, 16, 19}},
-              {160908054, {3, 7, 15, 17, 20, 1, 5, 9}}});
+    f.append({ { 160908052, { 5, 13, 20, 1, 9, 14, 18, 11 } },
+               { 160908053, { 2, 4, 6, 8, 10, 12, 16, 19 } },
+               { 160908054, { 3, 7, 15, 17, 20, 1, 5, 9 } } });
 
     const auto row = readRow(f.store, 160908052);
     ASSERT_FALSE(row.empty());
@@ -107,12 +107,12 @@ TEST(DrawEncoder, ZodiacFollowsSpringFestival)
     Fixture f;
     // 2016's Spring Festival is 8 February: on that day the year is still 2015
     // (羊 owns 01), the next day it is 2016 (猴 owns 01, 鼠 owns 09).
-    f.append({{160208001, {1, 9, 2, 3, 4, 5, 6, 7}}, {160209001, {1, 9, 2, 3, 4, 5, 6, 7}}});
+    f.append({ { 160208001, { 1, 9, 2, 3, 4, 5, 6, 7 } }, { 160209001, { 1, 9, 2, 3, 4, 5, 6, 7 } } });
     const auto before = readRow(f.store, 160208001);
     const auto after = readRow(f.store, 160209001);
     EXPECT_EQ(before.at("L1B"), "8"); // 羊, index 7, by order with base 1
-    EXPECT_EQ(after.at("L1B"), "9");  // 猴
-    EXPECT_EQ(after.at("L2B"), "1");  // 鼠
+    EXPECT_EQ(after.at("L1B"), "9"); // 猴
+    EXPECT_EQ(after.at("L2B"), "1"); // 鼠
     EXPECT_EQ(f.tables.currentZodiacYear(), 2016);
 }
 
@@ -121,10 +121,12 @@ TEST(DrawEncoder, YearsAfter2016UseTheirOwnSpringFestival)
     Fixture f;
     // 2017 starts on 28 January; 2050 has no date, so its zodiac year begins
     // on 1 January.
-    f.append({{170127001, {1, 2, 3, 4, 5, 6, 7, 8}}, {170128001, {1, 2, 3, 4, 5, 6, 7, 8}},
-              {170129001, {1, 2, 3, 4, 5, 6, 7, 8}}, {500101001, {1, 2, 3, 4, 5, 6, 7, 8}}});
-    EXPECT_EQ(readRow(f.store, 170127001).at("L1B"), "9");  // 2016 猴
-    EXPECT_EQ(readRow(f.store, 170128001).at("L1B"), "9");  // still 2016 on the day itself
+    f.append({ { 170127001, { 1, 2, 3, 4, 5, 6, 7, 8 } },
+               { 170128001, { 1, 2, 3, 4, 5, 6, 7, 8 } },
+               { 170129001, { 1, 2, 3, 4, 5, 6, 7, 8 } },
+               { 500101001, { 1, 2, 3, 4, 5, 6, 7, 8 } } });
+    EXPECT_EQ(readRow(f.store, 170127001).at("L1B"), "9"); // 2016 猴
+    EXPECT_EQ(readRow(f.store, 170128001).at("L1B"), "9"); // still 2016 on the day itself
     EXPECT_EQ(readRow(f.store, 170129001).at("L1B"), "10"); // 2017 鸡
     // 2050 is a year of 马 (index 6).
     EXPECT_EQ(readRow(f.store, 500101001).at("L1B"), "7");
@@ -133,7 +135,7 @@ TEST(DrawEncoder, YearsAfter2016UseTheirOwnSpringFestival)
 TEST(DrawEncoder, TensAndTwentyAndRepeatedValues)
 {
     Fixture f;
-    f.append({{161212001, {10, 20, 11, 12, 13, 14, 15, 16}}, {161212002, {1, 2, 3, 4, 5, 6, 7, 8}}});
+    f.append({ { 161212001, { 10, 20, 11, 12, 13, 14, 15, 16 } }, { 161212002, { 1, 2, 3, 4, 5, 6, 7, 8 } } });
     const auto row = readRow(f.store, 161212001);
     EXPECT_EQ(row.at("L1E"), "1");
     EXPECT_EQ(row.at("L1F"), "0");
@@ -151,13 +153,13 @@ TEST(DrawEncoder, TensAndTwentyAndRepeatedValues)
 TEST(DrawEncoder, AppendListsComeFromTheLastStoredRow)
 {
     Fixture f;
-    f.append({{161212001, {1, 2, 3, 4, 5, 6, 7, 8}}});
+    f.append({ { 161212001, { 1, 2, 3, 4, 5, 6, 7, 8 } } });
     // A second operation (a new encoder state would carry values; the lists
     // come from the stored row).
     ZodiacTables other;
     DrawEncoder fresh(other);
     fresh.beginAppend(f.store.snapshot(), {});
-    const DrawRow row = fresh.encode(161212002, {9, 10, 11, 12, 13, 14, 15, 16}, {}, false);
+    const DrawRow row = fresh.encode(161212002, { 9, 10, 11, 12, 13, 14, 15, 16 }, {}, false);
     EXPECT_EQ(row.lists[0], "01 02 03 04 05 06 07 08 ");
     EXPECT_EQ(row.lists[6], "1X1 2X1 3X1 4X1 1X2 2X2 3X2 4X2 ");
     // The fresh encoder's value arrays start at zero, whatever is stored.
@@ -169,10 +171,10 @@ TEST(DrawEncoder, AppendListsComeFromTheLastStoredRow)
 TEST(DrawEncoder, RebuildFillsEarlierListsFromTheThirdRowOn)
 {
     Fixture f;
-    f.append({{161212001, {1, 2, 3, 4, 5, 6, 7, 8}},
-              {161212002, {9, 10, 11, 12, 13, 14, 15, 16}},
-              {161212003, {17, 18, 19, 20, 1, 2, 3, 4}},
-              {161212004, {5, 6, 7, 8, 9, 10, 11, 12}}},
+    f.append({ { 161212001, { 1, 2, 3, 4, 5, 6, 7, 8 } },
+               { 161212002, { 9, 10, 11, 12, 13, 14, 15, 16 } },
+               { 161212003, { 17, 18, 19, 20, 1, 2, 3, 4 } },
+               { 161212004, { 5, 6, 7, 8, 9, 10, 11, 12 } } },
              {}, true);
     const auto r1 = readRow(f.store, 161212001);
     const auto r2 = readRow(f.store, 161212002);
@@ -191,8 +193,8 @@ TEST(DrawEncoder, RebuildFillsEarlierListsFromTheThirdRowOn)
 TEST(DrawEncoder, ValueArraysCarryAcrossOperations)
 {
     Fixture f;
-    f.append({{161212001, {1, 2, 3, 4, 5, 6, 7, 8}}, {161212002, {9, 10, 11, 12, 13, 14, 15, 16}}});
-    f.append({{161212003, {17, 18, 19, 20, 1, 2, 3, 4}}});
+    f.append({ { 161212001, { 1, 2, 3, 4, 5, 6, 7, 8 } }, { 161212002, { 9, 10, 11, 12, 13, 14, 15, 16 } } });
+    f.append({ { 161212003, { 17, 18, 19, 20, 1, 2, 3, 4 } } });
     const auto r3 = readRow(f.store, 161212003);
     EXPECT_EQ(values(r3, 0, schema::Lag::Previous), "9 10 11 12 13 14 15 16");
     EXPECT_EQ(values(r3, 0, schema::Lag::Earlier), "1 2 3 4 5 6 7 8");
@@ -201,10 +203,10 @@ TEST(DrawEncoder, ValueArraysCarryAcrossOperations)
 TEST(DrawEncoder, ZodiacBaseChangeAffectsOnlyNewRows)
 {
     Fixture f;
-    f.append({{160908001, {9, 1, 2, 3, 4, 5, 6, 7}}});
+    f.append({ { 160908001, { 9, 1, 2, 3, 4, 5, 6, 7 } } });
     f.tables.fillNumbersByOrder(0);
-    const EncoderBases zero {0, 0};
-    f.append({{160908002, {9, 1, 2, 3, 4, 5, 6, 7}}, {160908003, {1, 2, 3, 4, 5, 6, 7, 8}}}, zero);
+    const EncoderBases zero { 0, 0 };
+    f.append({ { 160908002, { 9, 1, 2, 3, 4, 5, 6, 7 } }, { 160908003, { 1, 2, 3, 4, 5, 6, 7, 8 } } }, zero);
     EXPECT_EQ(readRow(f.store, 160908001).at("L1B"), "1"); // 鼠 with base 1, kept
     EXPECT_EQ(readRow(f.store, 160908002).at("L1B"), "0"); // 鼠 with base 0
     EXPECT_EQ(readRow(f.store, 160908002).at("L1H"), "2"); // segment of 9 with base 0

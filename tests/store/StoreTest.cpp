@@ -123,7 +123,7 @@ TEST(HistoryStore, IssueNumbersAreUnique)
     ZodiacTables tables;
     DrawEncoder encoder(tables);
     RowWriter writer(store.db());
-    EXPECT_FALSE(writer.insert(encoder.encode(161212001, {1, 2, 3, 4, 5, 6, 7, 8}, {}, false)));
+    EXPECT_FALSE(writer.insert(encoder.encode(161212001, { 1, 2, 3, 4, 5, 6, 7, 8 }, {}, false)));
     EXPECT_EQ(store.rowCount(), 1);
 }
 

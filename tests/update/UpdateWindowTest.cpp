@@ -177,7 +177,8 @@ private slots:
         QCOMPARE(box("Text3_1"), QStringLiteral("20160908003"));
         // The search pattern now comes from the last loaded draw.
         for (int k = 1; k <= 8; ++k)
-            QCOMPARE(box(qPrintable(QStringLiteral("Text2_%1").arg(k))), QString::number(drawNumbers(m_today, 3)[k - 1]));
+            QCOMPARE(box(qPrintable(QStringLiteral("Text2_%1").arg(k))),
+                     QString::number(drawNumbers(m_today, 3)[k - 1]));
         const auto& last = dialogs().shown().last();
         QCOMPARE(last.title, UpdateController::resultTitle());
         QVERIFY2(last.text.contains(QStringLiteral("新增21期")), qPrintable(last.text));

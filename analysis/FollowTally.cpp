@@ -102,20 +102,9 @@ ResultTable FollowTally::matchesTable() const
 
 ValueRange FollowTally::reportedRange(int resultKind, int zodiacBase, int segmentBase)
 {
-    switch (resultKind) {
-    case 0:
-        return { 1, 20 };
-    case 1:
-        return { zodiacBase, zodiacBase + 11 };
-    case 2:
-        return { 0, 2 };
-    case 3:
-        return { 0, 9 };
-    case 4:
-        return { 1, 10 };
-    default:
-        return { segmentBase, segmentBase + 4 };
-    }
+    // The reported values are the values a draw can hold, the same ranges its
+    // occurrence lists count.
+    return counterRange(resultKind, zodiacBase, segmentBase);
 }
 
 std::vector<TallyEntry> FollowTally::reportedCounts() const

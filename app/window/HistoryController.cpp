@@ -235,16 +235,9 @@ bool HistoryController::dqzd()
     return true;
 }
 
-void HistoryController::mnuEszhzd_Click()
+void HistoryController::rebuildFromWrittenBackup(bool written, const QString& error)
 {
-    const auto answer = m_window->dialogs().input(deleteTitle(), deleteCountPrompt(), QStringLiteral("1"));
-    const std::optional<int> n = answer ? deleteCountAnswer(*answer) : std::nullopt;
-    if (!n || *n <= 0)
-        return; // nothing deleted, the backup file left as it was
-
-    QString error;
-    const HistorySnapshot current = m_session.store().snapshot();
-    if (!writeBackupWithoutLast(HistoryMaintenance::backupPath(m_session.dataFolder()), current, *n, &error)) {
+    if (!written) {
         MaintenanceOutcome failed;
         failed.error = error;
         reportOutcome(failed, deleteTitle(), QStringLiteral("写入备份文件"));
@@ -254,6 +247,19 @@ void HistoryController::mnuEszhzd_Click()
         BusyCursor busy;
         compactDb();
     }
+}
+
+void HistoryController::mnuEszhzd_Click()
+{
+    const auto answer = m_window->dialogs().input(deleteTitle(), deleteCountPrompt(), QStringLiteral("1"));
+    const std::optional<int> n = answer ? deleteCountAnswer(*answer) : std::nullopt;
+    if (!n || *n <= 0)
+        return; // nothing deleted, the backup file left as it was
+
+    QString error;
+    const HistorySnapshot current = m_session.store().snapshot();
+    rebuildFromWrittenBackup(
+        writeBackupWithoutLast(HistoryMaintenance::backupPath(m_session.dataFolder()), current, *n, &error), error);
 }
 
 void HistoryController::mnuDlzd_Click()
@@ -280,16 +286,8 @@ void HistoryController::mnuDlzd_Click()
 
     QString error;
     const HistorySnapshot current = m_session.store().snapshot();
-    if (!writeBackupUpTo(HistoryMaintenance::backupPath(m_session.dataFolder()), current, *t, &error)) {
-        MaintenanceOutcome failed;
-        failed.error = error;
-        reportOutcome(failed, deleteTitle(), QStringLiteral("写入备份文件"));
-        return;
-    }
-    if (dqzd()) {
-        BusyCursor busy;
-        compactDb();
-    }
+    rebuildFromWrittenBackup(
+        writeBackupUpTo(HistoryMaintenance::backupPath(m_session.dataFolder()), current, *t, &error), error);
 }
 
 void HistoryController::mnuClear_Click()

@@ -50,6 +50,8 @@ public slots:
 private:
     // Dqzd: the rebuild from the backup file with its refreshes.
     bool dqzd();
+    // After the backup of the draws to keep was written: rebuild, then compact.
+    void rebuildFromWrittenBackup(bool written, const QString& error);
     void compactDb();
     // Reports a failed step; true when the outcome was a success.
     bool reportOutcome(const MaintenanceOutcome& outcome, const QString& title, const QString& what);

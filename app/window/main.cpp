@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
+#include <QIcon>
 
 int main(int argc, char* argv[])
 {
@@ -12,6 +14,20 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Corvinel"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Corvinel"));
     QGuiApplication::setDesktopFileName(QStringLiteral("corvinel"));
+    // The installed theme icon; beside a build (or a theme-less session) the
+    // PNG of the install tree or of the source tree.
+    QIcon icon = QIcon::fromTheme(QStringLiteral("corvinel"));
+    if (icon.isNull()) {
+        const QString appDir = QCoreApplication::applicationDirPath();
+        for (const QString& png : { appDir + QStringLiteral("/../share/icons/hicolor/256x256/apps/corvinel.png"),
+                                    QStringLiteral(CORVINEL_SOURCE_ICON) }) {
+            if (QFile::exists(png)) {
+                icon = QIcon(png);
+                break;
+            }
+        }
+    }
+    QApplication::setWindowIcon(icon);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Corvinel 快乐十分分析"));

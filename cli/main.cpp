@@ -17,6 +17,7 @@ int runExport(CliContext& ctx, const QStringList& args);
 int runUpdate(CliContext& ctx, const QStringList& args);
 int runSearch(CliContext& ctx, const QStringList& args);
 int runCombo(CliContext& ctx, const QStringList& args);
+int runCompact(CliContext& ctx, const QStringList& args);
 } // namespace corvinel
 
 namespace {
@@ -43,6 +44,7 @@ const Command kCommands[] = {
     { "search", corvinel::runSearch,
       "search [--kind K] [--positions 1,3,8] [--free|--fixed] [--prev|--back N] ...: Command1" },
     { "combo", corvinel::runCombo, "combo [--size N] [--kind K] [--free|--fixed] [--prev|--back N] ...: Command2" },
+    { "compact", corvinel::runCompact, "compact: check the database and compact it (as after a deletion)" },
 };
 
 void printUsage(QTextStream& s)

@@ -1,0 +1,317 @@
+// Fuzz target: the answers of the input boxes that become numbers. The bytes
+// are one answer (UTF-8), given to every reader of such answers: the issue
+// number helpers, the delete answers, the range boxes and the session's
+// handlers (retention days, look-back count, combination size, manual
+// pattern boxes, update address).
+
+#include "BackupRebuild.h"
+#include "FuzzSupport.h"
+#include "IssueNumber.h"
+#include "SearchRules.h"
+#include "SessionSupport.h"
+#include "SettingRules.h"
+
+#include <QDate>
+#include <QRegularExpression>
+
+#include <cstring>
+#include <limits>
+
+using namespace corvinel;
+
+namespace {
+
+constexpr int kCodes[] = { issue::kGuangdong, issue::kHunan, issue::kCode566, issue::kTianjin };
+
+// A well-formed display-form issue of a game: "20", YYMMDD of a real day
+// (2010..2099), the day's sequence 1..drawsPerDay with the game's width.
+struct DisplayIssue
+{
+    QDate day;
+    int sequence = 0;
+    std::int64_t stored = 0;
+};
+
+std::optional<DisplayIssue> displayIssue(const QString& text, int code)
+{
+    const int width = issue::sequenceDigits(code);
+    static const QRegularExpression re2(QStringLiteral("^20([0-9]{2})([0-9]{2})([0-9]{2})([0-9]{2})$"));
+    static const QRegularExpression re3(QStringLiteral("^20([0-9]{2})([0-9]{2})([0-9]{2})([0-9]{3})$"));
+    const QRegularExpressionMatch m = (width == 3 ? re3 : re2).match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const QDate day(2000 + m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    const int seq = m.captured(4).toInt();
+    if (!day.isValid() || day.year() < 2010 || seq < 1 || seq > issue::drawsPerDay(code))
+        return std::nullopt;
+    return DisplayIssue { day, seq, text.mid(2).toLongLong() };
+}
+
+// Away from the ends of the years the stored form can hold (2010 is the
+// first without a leading zero, 2099 the last before the century turns).
+bool interior(const DisplayIssue& d)
+{
+    return d.day.year() > 2010 && d.day.year() < 2099;
+}
+
+QString displayOf(const QDate& day, int sequence, int code)
+{
+    return day.toString(QStringLiteral("yyyyMMdd"))
+        + QStringLiteral("%1").arg(sequence, issue::sequenceDigits(code), 10, QLatin1Char('0'));
+}
+
+std::optional<QString> stored(Session& s, const char* key)
+{
+    return s.settings().rawText(QString::fromLatin1(key));
+}
+
+// The state the handlers may change, to tell a refusal changed nothing.
+struct Observed
+{
+    int lookBack, zhWSetup, retentionDays;
+    QString maskEdBox2, combo1, updateBase;
+    std::array<int, 9> pattern;
+    std::array<QString, 8> text22;
+    std::array<QString, 2> text3;
+    std::optional<QString> intPreQi, intZhWSetup, iniSerchDay, updateBaseStored;
+
+    static Observed of(Session& s)
+    {
+        return { s.lookBack,
+                 s.zhWSetup,
+                 s.retentionDays,
+                 s.maskEdBox2,
+                 s.combo1,
+                 s.updateBase,
+                 s.pattern,
+                 s.text22,
+                 s.text3,
+                 stored(s, Settings::intPreQi.name),
+                 stored(s, Settings::intZhWSetup.name),
+                 stored(s, Settings::IniSerchDay.name),
+                 stored(s, Settings::UpdateBase) };
+    }
+    bool operator==(const Observed&) const = default;
+};
+
+Session& session()
+{
+    static Session* s = [] {
+        auto* created = new Session(
+            std::make_unique<Settings>(fuzz::scratchDir().filePath(QStringLiteral("answers.ini"))),
+            fuzz::dataFolder());
+        created->startUp();
+        FUZZ_CHECK(created->store().isOpen());
+        FUZZ_CHECK(created->snapshot().rows().size() == 20);
+        return created;
+    }();
+    return *s;
+}
+
+void resetSession(Session& s, size_t size)
+{
+    s.bolSq = (size & 1) != 0;
+    s.lookBack = 2;
+    s.maskEdBox2 = QStringLiteral("2");
+    s.zhWSetup = 2;
+    s.combo1 = QStringLiteral("2");
+    s.retentionDays = 6;
+    s.updateBase.clear();
+    s.text22.fill(QStringLiteral("3"));
+    s.selectTab(Session::TabHistory);
+}
+
+void checkIssueHelpers(const QString& text, const QByteArray& bytes, int code)
+{
+    const int perDay = issue::drawsPerDay(code);
+
+    const std::optional<std::int64_t> whole = issue::wholeNumber(text);
+    if (whole) {
+        static const QRegularExpression form(QStringLiteral("^[+-]?[0-9]+$"));
+        FUZZ_CHECK(form.match(text.trimmed()).hasMatch());
+        FUZZ_CHECK(issue::wholeNumber(QString::number(*whole)) == whole);
+    }
+    const std::int64_t leading = issue::leadingValue(text);
+    if (leading < 0)
+        FUZZ_CHECK(text.contains(QLatin1Char('-')));
+    if (whole && text == text.trimmed() && text.size() < 18)
+        FUZZ_CHECK(leading == *whole);
+
+    if (const auto nine = issue::lastNineAsNumber(text))
+        FUZZ_CHECK(*nine > -100000000 && *nine < 1000000000);
+
+    // Any stored number, from the text or from the raw bytes: no overflow,
+    // and the next issue of a well-formed one is well-formed.
+    std::vector<std::int64_t> lasts;
+    if (whole)
+        lasts.push_back(*whole);
+    if (bytes.size() >= 8) {
+        std::int64_t raw = 0;
+        std::memcpy(&raw, bytes.constData(), sizeof raw);
+        lasts.push_back(raw);
+    }
+    for (const std::int64_t last : lasts) {
+        const std::optional<QString> next = issue::nextIssue(last, code, perDay);
+        const auto lastIssue = displayIssue(issue::displayForm(last), code);
+        if (!lastIssue || !interior(*lastIssue))
+            continue;
+        FUZZ_CHECK(next);
+        const auto nextIssue = displayIssue(*next, code);
+        FUZZ_CHECK(nextIssue);
+        if (lastIssue->sequence < perDay) {
+            FUZZ_CHECK(nextIssue->day == lastIssue->day && nextIssue->sequence == lastIssue->sequence + 1);
+        } else {
+            FUZZ_CHECK(nextIssue->day == lastIssue->day.addDays(1) && nextIssue->sequence == 1);
+        }
+        FUZZ_CHECK(issue::verificationPredecessor(*next, code, perDay) == last);
+    }
+
+    // The verification box: the draw before a well-formed issue.
+    const std::optional<std::int64_t> before = issue::verificationPredecessor(text, code, perDay);
+    if (const auto shown = displayIssue(text, code); shown && interior(*shown)) {
+        FUZZ_CHECK(before);
+        const QString expected = shown->sequence > 1 ? displayOf(shown->day, shown->sequence - 1, code)
+                                                     : displayOf(shown->day.addDays(-1), perDay, code);
+        FUZZ_CHECK(issue::displayForm(*before) == expected);
+        FUZZ_CHECK(issue::nextIssue(*before, code, perDay) == text);
+        FUZZ_CHECK(issue::lastNineAsNumber(text) == shown->stored);
+    }
+}
+
+void checkDeleteAnswers(const QString& text, int code)
+{
+    const std::optional<int> count = deleteCountAnswer(text);
+    const std::optional<std::int64_t> whole = issue::wholeNumber(text);
+    if (whole && *whole >= -1000000000 && *whole <= 1000000000)
+        FUZZ_CHECK(count && *count == *whole);
+    else
+        FUZZ_CHECK(!count);
+
+    const std::optional<std::int64_t> upTo = deleteAfterAnswer(text, code);
+    if (upTo) {
+        const int width = issue::sequenceDigits(code);
+        FUZZ_CHECK(*upTo >= 0 && *upTo < (width == 3 ? 1000000000LL : 100000000LL));
+        const QString t = text.trimmed();
+        if (t.at(2) != QLatin1Char('0'))
+            FUZZ_CHECK(issue::displayForm(*upTo) == t);
+    }
+    if (displayIssue(text, code))
+        FUZZ_CHECK(upTo);
+}
+
+void checkRangeBoxes(const QString& text, const Session& s)
+{
+    for (const bool asStart : { true, false }) {
+        SearchOptions o;
+        o.rangeFrom = asStart ? text : s.text3[0];
+        o.rangeTo = asStart ? s.text3[1] : text;
+        QString message;
+        const auto bounds = rules::parseRange(o, &message);
+        if (bounds) {
+            FUZZ_CHECK(bounds->low > -100000000 && bounds->low < 1000000000);
+            FUZZ_CHECK(bounds->high > -100000000 && bounds->high < 1000000000);
+        } else {
+            FUZZ_CHECK(!message.isEmpty());
+            FUZZ_CHECK(!issue::lastNineAsNumber(text));
+        }
+    }
+}
+
+void checkSessionHandlers(const QString& text, size_t size)
+{
+    Session& s = session();
+
+    // Retention days.
+    resetSession(s, size);
+    Observed before = Observed::of(s);
+    const Session::SetDayOutcome day = s.mnuSetDayAnswer(text);
+    if (text.isEmpty()) {
+        FUZZ_CHECK(day == Session::SetDayOutcome::Unchanged);
+    } else {
+        const SettingCheck rule = checkSetting(QStringLiteral("IniSerchDay"), text);
+        FUZZ_CHECK((day == Session::SetDayOutcome::Accepted) == rule.ok);
+    }
+    if (day == Session::SetDayOutcome::Accepted) {
+        FUZZ_CHECK(s.retentionDays >= 2 && s.retentionDays <= 16);
+        FUZZ_CHECK(stored(s, Settings::IniSerchDay.name) == QString::number(s.retentionDays));
+    } else {
+        FUZZ_CHECK(Observed::of(s) == before);
+    }
+    FUZZ_CHECK(s.mnuSetDayAnswer(std::nullopt) == Session::SetDayOutcome::Unchanged);
+
+    // Look-back count (the masked box shows "_" for an empty place).
+    resetSession(s, size);
+    before = Observed::of(s);
+    const std::optional<Refusal> lookBack = s.maskEdBox2LostFocus(text);
+    QString digits = text;
+    digits.remove(u'_');
+    FUZZ_CHECK(!lookBack == checkSetting(QStringLiteral("intPreQi"), digits).ok);
+    if (!lookBack) {
+        FUZZ_CHECK(s.lookBack >= 1 && s.lookBack <= 9);
+        FUZZ_CHECK(s.maskEdBox2 == QString::number(s.lookBack));
+        FUZZ_CHECK(stored(s, Settings::intPreQi.name) == QString::number(s.lookBack));
+    } else {
+        FUZZ_CHECK(!lookBack->text.isEmpty());
+        FUZZ_CHECK(Observed::of(s) == before);
+    }
+
+    // Combination size.
+    resetSession(s, size);
+    before = Observed::of(s);
+    s.combo1LostFocus(text);
+    const SettingCheck combo = checkSetting(QStringLiteral("intZhWSetup"), text);
+    FUZZ_CHECK(s.combo1 == QString::number(s.zhWSetup));
+    if (combo.ok) {
+        FUZZ_CHECK(QString::number(s.zhWSetup) == combo.text);
+        FUZZ_CHECK(stored(s, Settings::intZhWSetup.name) == combo.text);
+    } else {
+        FUZZ_CHECK(Observed::of(s) == before);
+    }
+
+    // A manual pattern box: the typed text is kept, a whole number becomes
+    // the position's pattern value.
+    resetSession(s, size);
+    const int element = static_cast<int>(size % 8);
+    const int position = element == 0 ? 8 : element;
+    before = Observed::of(s);
+    s.manualBoxLostFocus(element, text);
+    FUZZ_CHECK(s.text22[element] == text);
+    const std::optional<std::int64_t> whole = issue::wholeNumber(text);
+    for (int k = 1; k <= 8; ++k) {
+        if (k != position || !whole)
+            FUZZ_CHECK(s.pattern[k] == before.pattern[k]);
+    }
+    if (whole && *whole >= std::numeric_limits<int>::min() && *whole <= std::numeric_limits<int>::max())
+        FUZZ_CHECK(s.pattern[position] == *whole);
+    s.selectTab(Session::TabManual);
+    FUZZ_CHECK(s.manualMode);
+    s.selectTab(Session::TabHistory);
+
+    // Update address (not a number, but an answer of the same kind).
+    resetSession(s, size);
+    before = Observed::of(s);
+    const std::optional<Refusal> address = s.setUpdateBase(text);
+    const SettingCheck rule = checkSetting(QString::fromLatin1(Settings::UpdateBase), text);
+    FUZZ_CHECK(!address == rule.ok);
+    if (!address) {
+        FUZZ_CHECK(s.updateBase == rule.text);
+        FUZZ_CHECK(stored(s, Settings::UpdateBase) == rule.text);
+    } else {
+        FUZZ_CHECK(Observed::of(s) == before);
+    }
+
+    checkRangeBoxes(text, s);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes = fuzz::bytesOf(data, size);
+    const QString text = QString::fromUtf8(bytes);
+    const int code = kCodes[size % 4];
+    checkIssueHelpers(text, bytes, code);
+    checkDeleteAnswers(text, code);
+    checkSessionHandlers(text, size);
+    return 0;
+}

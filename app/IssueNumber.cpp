@@ -2,6 +2,8 @@
 
 #include <QDate>
 
+#include <limits>
+
 namespace corvinel::issue {
 
 int drawsPerDay(int lotteryCode)
@@ -22,6 +24,10 @@ QString displayForm(std::int64_t stored)
 
 std::optional<std::int64_t> wholeNumber(const QString& text)
 {
+    // QString's conversion stops at an embedded NUL and reports success, so
+    // "5\0junk" would pass as 5.
+    if (text.contains(QChar(u'\0')))
+        return std::nullopt;
     bool ok = false;
     const qlonglong v = text.trimmed().toLongLong(&ok);
     if (!ok)
@@ -81,8 +87,11 @@ std::optional<QString> nextIssue(std::int64_t last, int lotteryCode, int perDay)
     const int s = digits.right(2).toInt(&ok);
     if (!ok)
         return std::nullopt;
-    if (s != perDay)
+    if (s != perDay) {
+        if (last == std::numeric_limits<std::int64_t>::max())
+            return std::nullopt; // no number follows
         return displayForm(last + 1);
+    }
     const auto date = storedDate(digits);
     if (!date)
         return std::nullopt;

@@ -25,7 +25,8 @@ int sequenceDigits(int lotteryCode);
 QString displayForm(std::int64_t stored);
 
 // Next draw issue number (display form) after the stored number `last`.
-// Empty optional when `last` has no readable date although the day has ended.
+// Empty optional when `last` has no readable date although the day has ended,
+// or when no number follows it.
 std::optional<QString> nextIssue(std::int64_t last, int lotteryCode, int drawsPerDay);
 
 // Stored form of the draw before the draw whose display form is `text`.

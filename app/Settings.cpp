@@ -37,6 +37,9 @@ std::optional<bool> Settings::toBool(const QString& text)
 
 std::optional<int> Settings::toInt16(const QString& text)
 {
+    // QString::toInt stops at an embedded NUL and reports success.
+    if (text.contains(QChar(u'\0')))
+        return std::nullopt;
     bool ok = false;
     const int v = text.trimmed().toInt(&ok);
     if (!ok || v < -32768 || v > 32767)

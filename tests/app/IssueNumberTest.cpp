@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace corvinel;
 using namespace corvinel::issue;
 
@@ -54,6 +56,8 @@ TEST(NextIssue, DayEndWithoutReadableDateGivesNothing)
 {
     // Sequence 84 but month 13: the day cannot be advanced.
     EXPECT_FALSE(nextIssue(161312084, kTianjin, 84).has_value());
+    // The largest number has no successor (a damaged database row).
+    EXPECT_FALSE(nextIssue(std::numeric_limits<std::int64_t>::max(), kTianjin, 84).has_value());
 }
 
 struct PredCase
@@ -98,6 +102,8 @@ TEST(Conversions, DisplayFormAndNumbers)
     EXPECT_EQ(wholeNumber(QStringLiteral(" 12 ")), 12);
     EXPECT_FALSE(wholeNumber(QStringLiteral("1x")).has_value());
     EXPECT_FALSE(wholeNumber(QStringLiteral("")).has_value());
+    // Qt's conversion stops at a NUL and reports success; the rest is junk.
+    EXPECT_FALSE(wholeNumber(QString::fromUtf8("5\0junk", 6)).has_value());
     EXPECT_EQ(leadingValue(QStringLiteral("  7abc")), 7);
     EXPECT_EQ(leadingValue(QStringLiteral("_")), 0);
     EXPECT_EQ(leadingValue(QStringLiteral("-3")), -3);

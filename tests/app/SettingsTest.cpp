@@ -68,6 +68,9 @@ TEST_F(SettingsTest, UnreadableValueIsAFailedRead)
     EXPECT_FALSE(s.read(Settings::GsZl).has_value());
     EXPECT_FALSE(s.read(Settings::intLei).has_value());
     EXPECT_EQ(s.read(Settings::bolZuxuan), true);
+    // A NUL in the stored text (the ini escape "\0") ends Qt's integer
+    // conversion early; such a text is unreadable, not the number before it.
+    EXPECT_FALSE(Settings::toInt16(QString::fromUtf8("556\0x", 5)).has_value());
 }
 
 TEST(SettingRules, ValuesAreCheckedAndNormalised)

@@ -52,11 +52,18 @@ public:
     int position() const { return m_pos; }
     void setPosition(int pos) { m_pos = pos; }
 
-    const SnapshotRow& current() const { return m_rows[m_pos]; }
-    const SnapshotRow& row(int i) const { return m_rows[i]; }
-    const std::vector<SnapshotRow>& rows() const { return m_rows; }
-    const SnapshotRow* first() const { return m_rows.empty() ? nullptr : &m_rows.front(); }
-    const SnapshotRow* last() const { return m_rows.empty() ? nullptr : &m_rows.back(); }
+    // Row access only on a snapshot that outlives the call: a row of a
+    // temporary (store.snapshot().last()) would dangle at the end of the line.
+    const SnapshotRow& current() const& { return m_rows[m_pos]; }
+    const SnapshotRow& row(int i) const& { return m_rows[i]; }
+    const std::vector<SnapshotRow>& rows() const& { return m_rows; }
+    const SnapshotRow* first() const& { return m_rows.empty() ? nullptr : &m_rows.front(); }
+    const SnapshotRow* last() const& { return m_rows.empty() ? nullptr : &m_rows.back(); }
+    const SnapshotRow& current() && = delete;
+    const SnapshotRow& row(int) && = delete;
+    const std::vector<SnapshotRow>& rows() && = delete;
+    const SnapshotRow* first() && = delete;
+    const SnapshotRow* last() && = delete;
 
     // Column of the current row by name (SQQH, QQH, L<p><c>, any case). False
     // when there is no current row or no such column.

@@ -80,17 +80,18 @@ SearchController::SearchController(frmMain* window)
         connect(b, &QPushButton::clicked, this, &SearchController::command2Clicked);
 
     QTableView* ranking = window->grid(3);
-    m_chart = new QChartView(ranking->parentWidget());
-    m_chart->setObjectName(QStringLiteral("chartResult"));
-    m_chart->setRenderHint(QPainter::Antialiasing);
-    m_chart->setMinimumWidth(220);
     auto* chart = new QChart;
     chart->legend()->hide();
     // Every pixel of height goes to the bars: up to twenty labels must fit.
     chart->setMargins(QMargins(2, 2, 2, 2));
     chart->layout()->setContentsMargins(0, 0, 0, 0);
     chart->setBackgroundRoundness(0);
-    m_chart->setChart(chart); // the view owns the chart
+    // Given to the constructor, the view owns the chart. (A view made without
+    // one makes its own, and setChart() would then release, not delete, it.)
+    m_chart = new QChartView(chart, ranking->parentWidget());
+    m_chart->setObjectName(QStringLiteral("chartResult"));
+    m_chart->setRenderHint(QPainter::Antialiasing);
+    m_chart->setMinimumWidth(220);
     if (QBoxLayout* row = layoutHolding(window->centralWidget() ? window->centralWidget()->layout() : nullptr, ranking))
         row->insertWidget(row->indexOf(ranking) + 1, m_chart, 2);
 }
@@ -147,8 +148,11 @@ void SearchController::showChart(const SearchResult& result)
 {
     QChart* chart = m_chart->chart();
     chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes())
+    // removeAxis() only hands the axis back to us; it is ours to delete.
+    for (QAbstractAxis* axis : chart->axes()) {
         chart->removeAxis(axis);
+        delete axis;
+    }
     // Horizontal bars, the first of the ranking at the top, so that the chart
     // reads like the grid beside it (categories run from the bottom up).
     auto* set = new QBarSet(QStringLiteral("出现次数"));

@@ -152,7 +152,8 @@ TEST(FollowTally, ZodiacResultShowsNamesFromTheBase)
             carcu.push_back(line.substr(6, line.find(' ', 6) - 6));
     EXPECT_EQ(carcu, std::vector<std::string>({ "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12" }));
     // The matched draw list shows names too: zodiac value v is name v - 1.
-    const int v = h.store.snapshot().first()->value(1, 1);
+    const HistorySnapshot stored = h.store.snapshot();
+    const int v = stored.first()->value(1, 1);
     EXPECT_EQ(r.matches.cell(0, 1), ZodiacTables::names()[v - 1]);
     EXPECT_EQ(r.matches.header.size(), 10);
     EXPECT_EQ(r.matches.header[9], "上期开奖");
@@ -291,7 +292,8 @@ TEST(FollowPattern, OneBackEqualsPreviousIssueMode)
             SearchOptions o = wholeRange();
             o.kind = kind;
             o.freePosition = free;
-            const auto& last = *h.store.snapshot().last();
+            const HistorySnapshot stored = h.store.snapshot();
+            const SnapshotRow& last = *stored.last();
             for (int p = 1; p <= 8; ++p)
                 o.pattern[p] = last.value(p, kind);
             o.positions[2] = true;
@@ -471,7 +473,8 @@ TEST(Combination, MarkMeansAtLeastOneCombinationAndIntThIsTheLast)
     o.freePosition = false;
     o.kind = 5;
     o.combinationSize = 3;
-    const auto& last = *h.store.snapshot().last();
+    const HistorySnapshot stored = h.store.snapshot();
+    const SnapshotRow& last = *stored.last();
     for (int p = 1; p <= 8; ++p)
         o.pattern[p] = last.value(p, 5);
     const SearchResult r = runAndWrite(e, o, true);

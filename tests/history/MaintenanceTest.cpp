@@ -108,7 +108,8 @@ TEST(TextImport, SecondImportReplacesAndContinuesFromTheLastStoredRow)
     HistoryFixture f;
     const auto first = makeDraws(10);
     ASSERT_TRUE(importDraws(f, first).ok);
-    const SnapshotRow lastBefore = *f.store.snapshot().last();
+    const HistorySnapshot before = f.store.snapshot();
+    const SnapshotRow lastBefore = *before.last();
     const Values arraysBefore = f.encoder->previousValues();
 
     // The same file again: the rows are replaced, not doubled, and the first
@@ -216,7 +217,8 @@ TEST(HistoryMaintenance, DeleteLastThreeAcrossADayBoundary)
     EXPECT_TRUE(out.warning.isEmpty()) << out.warning.toStdString();
     EXPECT_EQ(out.deleted, 3);
     EXPECT_EQ(storedDraws(f.store), std::vector<PlainDraw>(draws.begin(), draws.begin() + 4));
-    EXPECT_EQ(f.store.snapshot().last()->sqqh, 161211083);
+    const HistorySnapshot after = f.store.snapshot();
+    EXPECT_EQ(after.last()->sqqh, 161211083);
 
     // The backup holds the kept draws in the program's own line form.
     const QByteArray backup = readFile(HistoryMaintenance::backupPath(f.dir.path()));

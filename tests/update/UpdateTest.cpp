@@ -191,7 +191,8 @@ TEST_F(UpdateTest, EmptyHistoryLoadsTheRetentionPeriod)
     EXPECT_EQ(snap.row(0).qqh, 160902002);
     EXPECT_EQ(listOf(160902001), QString());
     EXPECT_EQ(listOf(160902002), sitetest::numbersText(n) + QLatin1Char(' '));
-    EXPECT_EQ(store.snapshot().row(1).value(1, 0), drawNumbers(QDate(2016, 9, 2), 2)[0]);
+    const HistorySnapshot stored = store.snapshot();
+    EXPECT_EQ(stored.row(1).value(1, 0), drawNumbers(QDate(2016, 9, 2), 2)[0]);
     EXPECT_TRUE(resultMessage(r).contains(QStringLiteral("21")));
 }
 

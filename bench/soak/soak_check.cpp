@@ -96,7 +96,9 @@ int main(int argc, char* argv[])
         while (sqlite3_step(st) == SQLITE_ROW) {
             if (!result.empty())
                 result += "; ";
-            result += reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+            // One line of output: the messages can hold line breaks.
+            for (const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, 0)); p && *p; ++p)
+                result += *p == '\n' ? ' ' : *p;
         }
         sqlite3_finalize(st);
     }

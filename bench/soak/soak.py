@@ -243,10 +243,16 @@ class Soak:
         rc = p.wait()
         killed = running and rc == -signal.SIGKILL
         data = os.path.join(folder, "data")
+        journal = os.path.exists(os.path.join(data, "Tavrose.db-journal"))
+        # The copy keeps the start file's size and modification time; a hot
+        # journal beside a file that differs means the kill came while the
+        # commit was writing pages, so only the journal's rollback mends it.
+        s0, s1 = os.stat(self.db_path(start)), os.stat(self.db_path(folder))
         out = {
             "killed": killed,
             "delay": delay,
-            "journal": os.path.exists(os.path.join(data, "Tavrose.db-journal")),
+            "journal": journal,
+            "torn": journal and (s0.st_size, s0.st_mtime_ns) != (s1.st_size, s1.st_mtime_ns),
             "copy": os.path.exists(os.path.join(data, "TavroseTmp.db")),
         }
         problems = []
@@ -295,6 +301,8 @@ class Soak:
         print("soak: measuring uninterrupted runs", flush=True)
         plan = []
         for op, variants in self.operations():
+            if self.args.ops and op not in self.args.ops.split(","):
+                continue
             measured = []
             for label, start, args in variants:
                 measured.append((label, start, args) + self.measure(label, start, args))
@@ -306,19 +314,26 @@ class Soak:
             t_op = time.monotonic()
             kills = intact = finished = finished_ok = 0
             states = {"old": 0, "new": 0}
-            journals = copies = 0
+            journals = torn = copies = 0
             attempt = 0
+            per_variant = {}
             while kills < self.args.kills and attempt < 4 * self.args.kills:
                 variant = variants[attempt % len(variants)]
                 attempt += 1
                 r = self.trial(op, variant, attempt)
                 ok = not r["problems"]
+                per = per_variant.setdefault(variant[0], [0, 0, 0, 0])  # kills, intact, old, new
                 if r["killed"]:
+                    per[0] += 1
+                    per[1] += ok
+                    per[2] += r["state"] == "old"
+                    per[3] += r["state"] == "new"
                     kills += 1
                     intact += ok
                     if r["state"]:
                         states[r["state"]] += 1
                     journals += r["journal"]
+                    torn += r["torn"]
                     copies += r["copy"]
                 else:
                     finished += 1
@@ -329,9 +344,13 @@ class Soak:
                 line += "history unchanged %d; %d left a hot journal, %d left TavroseTmp.db" % (
                     states["old"], journals, copies)
             else:
-                line += "old %d, new %d; %d left a hot journal" % (states["old"], states["new"], journals)
+                line += "old %d, new %d; %d left a hot journal, %d of them beside a half-written file" % (
+                    states["old"], states["new"], journals, torn)
             line += "); %d runs finished before the kill, %d intact; %.0f s" % (
                 finished, finished_ok, time.monotonic() - t_op)
+            if len(per_variant) > 1:
+                for label, (k, i, o, nw) in per_variant.items():
+                    line += "\n    %s: %d kills, %d intact (old %d, new %d)" % (label, k, i, o, nw)
             print(line, flush=True)
             lines.append(line)
             total_kills += kills
@@ -362,6 +381,7 @@ def main():
     ap.add_argument("--draws", type=int, default=100000, help="draws of the starting history (default 100000)")
     ap.add_argument("--seed", type=int, default=20161208, help="seed of the kill moments")
     ap.add_argument("--measure-runs", type=int, default=3, help="uninterrupted runs per variant (median taken)")
+    ap.add_argument("--ops", help="comma-separated subset of import,rebuild,compact,update (default: all)")
     ap.add_argument("--work", help="work folder (default: a new temporary folder, removed when all is well)")
     ap.add_argument("--keep", action="store_true", help="keep the temporary work folder")
     args = ap.parse_args()

@@ -124,7 +124,7 @@ DrawLineResult readDrawLines(std::string_view text, std::int64_t runningIssue)
 
 QString describeSkip(const SkippedLine& s)
 {
-    const QString where = QStringLiteral("line %1: ").arg(s.lineNumber);
+    QString where = QStringLiteral("line %1: ").arg(s.lineNumber);
     switch (s.reason) {
     case SkipReason::TooFewNumbers:
         return where + QStringLiteral("%1 numbers, 8 needed").arg(s.detail);

@@ -180,11 +180,11 @@ void writeTargets(const PendingWrite& w, std::vector<std::string>& ints, std::ve
         ints.push_back(
             schema::valueColumn(lag.position, lag.kind, lag.previous ? schema::Lag::Previous : schema::Lag::Earlier));
     if (w.hasIntTh)
-        ints.push_back("intTh");
+        ints.emplace_back("intTh");
     if (w.hasBolOk)
-        ints.push_back("bolOk");
+        ints.emplace_back("bolOk");
     if (w.workingCopyList >= 0)
-        texts.push_back("txtHisP6");
+        texts.emplace_back("txtHisP6");
     for (int i = 0; i < schema::kListCount; ++i)
         if (w.preListShift[i] >= 0)
             texts.push_back(schema::listColumn(i, true));
@@ -398,6 +398,7 @@ SearchResult SearchEngine::combination(const SearchOptions& o)
             }
             for (const auto& c : combos) {
                 std::vector<int> st;
+                st.reserve(c.size());
                 for (int p : c)
                     st.push_back(p - 1);
                 statements.push_back(std::move(st));
@@ -526,23 +527,25 @@ bool SearchEngine::writeBack(SearchResult& result, QString* error)
     ctx.mirror = &m_mirror;
     std::vector<std::vector<std::int32_t>*> intStored;
     std::vector<std::vector<std::string>*> textStored;
+    intStored.reserve(intNames.size());
+    textStored.reserve(textNames.size());
     for (const auto& lag : w->lags) {
         const auto* own = &m_mirror.ints(ownColumn(lag.position, lag.kind));
         const int shift = lag.shift;
-        ctx.ints.push_back([own, shift](int r) { return lagValue(*own, shift, r); });
+        ctx.ints.emplace_back([own, shift](int r) { return lagValue(*own, shift, r); });
     }
     if (w->hasIntTh)
-        ctx.ints.push_back([&w](int r) { return w->intTh[r]; });
+        ctx.ints.emplace_back([&w](int r) { return w->intTh[r]; });
     if (w->hasBolOk)
-        ctx.ints.push_back([&w](int r) { return w->bolOk[r]; });
+        ctx.ints.emplace_back([&w](int r) { return w->bolOk[r]; });
     if (w->workingCopyList >= 0) {
         const int li = w->workingCopyList;
         const bool earlier = w->workingCopyEarlier;
-        ctx.texts.push_back([&cols, li, earlier](int r) { return rules::workingCopy(cols.list(li, earlier, r)); });
+        ctx.texts.emplace_back([&cols, li, earlier](int r) { return rules::workingCopy(cols.list(li, earlier, r)); });
     }
     for (int i = 0; i < schema::kListCount; ++i)
         if (w->preListShift[i] >= 0)
-            ctx.texts.push_back([&cols, i](int r) { return cols.list(i, true, r); });
+            ctx.texts.emplace_back([&cols, i](int r) { return cols.list(i, true, r); });
     for (const auto& name : intNames)
         intStored.push_back(&m_mirror.ints(name));
     for (const auto& name : textNames)

@@ -64,7 +64,7 @@ std::optional<SearchArgs> parse(const QStringList& args, bool combo, QString* er
 {
     SearchArgs a;
     for (int i = 0; i < args.size(); ++i) {
-        const QString arg = args[i];
+        const QString& arg = args[i];
         QString name = arg, value;
         bool inlineValue = false;
         if (arg.startsWith(QLatin1String("--")) && arg.contains(u'=')) {
@@ -239,7 +239,7 @@ void apply(Session& s, const SearchArgs& a)
         if (a.onlyBefore)
             s.check4Clicked(true);
         for (int k = 1; k <= kPositions; ++k)
-            s.check1[static_cast<std::size_t>(10 + k)] = ticked[static_cast<std::size_t>(k)];
+            s.check1[10 + static_cast<std::size_t>(k)] = ticked[static_cast<std::size_t>(k)];
     } else {
         for (int k = 1; k <= kPositions; ++k)
             s.check1[static_cast<std::size_t>(k)] = ticked[static_cast<std::size_t>(k)];

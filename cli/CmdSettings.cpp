@@ -25,7 +25,7 @@ int runSettings(CliContext& ctx, const QStringList& args)
         out.flush();
         return kExitOk;
     }
-    const QString key = args[0];
+    const QString& key = args[0];
     if (!isKnownSetting(key))
         return ctx.refuse(QStringLiteral("unknown setting: %1 (known: %2)")
                               .arg(key, Settings::keyNames().join(QStringLiteral(", "))));

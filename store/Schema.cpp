@@ -31,8 +31,8 @@ const std::vector<std::string>& lishiColumns()
 {
     static const std::vector<std::string> cols = [] {
         std::vector<std::string> c;
-        c.push_back("SQQH");
-        c.push_back("QQH");
+        c.emplace_back("SQQH");
+        c.emplace_back("QQH");
         for (Lag lag : { Lag::Own, Lag::Previous, Lag::Earlier })
             for (int p = 1; p <= kPositions; ++p)
                 for (int k = 0; k < kKindCount; ++k)
@@ -40,9 +40,9 @@ const std::vector<std::string>& lishiColumns()
         for (bool earlier : { false, true })
             for (int i = 0; i < kListCount; ++i)
                 c.push_back(listColumn(i, earlier));
-        c.push_back("intTh");
-        c.push_back("bolOk");
-        c.push_back("txtHisP6");
+        c.emplace_back("intTh");
+        c.emplace_back("bolOk");
+        c.emplace_back("txtHisP6");
         return c;
     }();
     return cols;
@@ -71,10 +71,9 @@ const char* createSql()
                 s += ", ";
             first = false;
             s += '"' + c + '"';
+            // Every other column is a number; bolOk is a yes/no stored as 0 or 1.
             if (c.rfind("txt", 0) == 0)
                 s += " TEXT NOT NULL DEFAULT ''";
-            else if (c == "bolOk")
-                s += " INTEGER NOT NULL DEFAULT 0"; // yes/no: 0 or 1
             else
                 s += " INTEGER NOT NULL DEFAULT 0";
         }

@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QInputDialog>
 
+#include <utility>
+
 namespace corvinel {
 
 Dialogs::Dialogs(QWidget* parent)
@@ -53,7 +55,7 @@ QString Dialogs::openFile(const QString& title, const QString& dir, const QStrin
 {
     m_shown.append({ Shown::OpenFile, title, dir });
     if (!m_fileAnswers.empty()) {
-        const QString a = m_fileAnswers.front();
+        QString a = std::move(m_fileAnswers.front());
         m_fileAnswers.pop_front();
         return a;
     }
@@ -66,7 +68,7 @@ QString Dialogs::saveFile(const QString& title, const QString& path, const QStri
 {
     m_shown.append({ Shown::SaveFile, title, path });
     if (!m_fileAnswers.empty()) {
-        const QString a = m_fileAnswers.front();
+        QString a = std::move(m_fileAnswers.front());
         m_fileAnswers.pop_front();
         return a;
     }

@@ -61,6 +61,7 @@ void SearchWindowTest::init()
         corvinel::testing::TestHistory h;
         std::mt19937 rng(42);
         std::vector<corvinel::testing::Nums> draws;
+        draws.reserve(150);
         for (int i = 0; i < 150; ++i)
             draws.push_back(corvinel::testing::randomDraw(rng));
         h.append(draws);

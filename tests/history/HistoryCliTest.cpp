@@ -50,7 +50,7 @@ protected:
     int storedRows() { return historyJson().value("rows").toArray().size(); }
     QString file(const QString& name, const QByteArray& bytes)
     {
-        const QString path = dir.filePath(name);
+        QString path = dir.filePath(name);
         writeFile(path, bytes);
         return path;
     }

@@ -44,6 +44,7 @@ std::vector<Lists> listColumns(SqliteDb& db, bool earlier)
 {
     std::vector<Lists> out;
     std::vector<std::vector<std::string>> cols;
+    cols.reserve(schema::kListCount);
     for (int i = 0; i < schema::kListCount; ++i)
         cols.push_back(textColumn(db, schema::listColumn(i, earlier)));
     for (std::size_t r = 0; r < cols[0].size(); ++r) {

@@ -167,12 +167,12 @@ TEST_F(Cli, SearchAndComboExportTheirGridsToWorkbooks)
             const QJsonObject table = o.value(grids[g].key).toObject();
             QList<QStringList> expected {};
             QStringList header;
-            for (const QJsonValue& v : table.value("header").toArray())
+            for (const auto& v : table.value("header").toArray())
                 header << v.toString();
             expected << header;
-            for (const QJsonValue& row : table.value("rows").toArray()) {
+            for (const auto& row : table.value("rows").toArray()) {
                 QStringList cells;
-                for (const QJsonValue& v : row.toArray())
+                for (const auto& v : row.toArray())
                     cells << v.toString();
                 expected << cells;
             }

@@ -51,7 +51,7 @@ std::vector<Draw> consecutiveDraws(std::int64_t first, int count)
         manual_entry::Numbers n;
         for (int p = 0; p < 8; ++p)
             n[p] = 1 + (i + p * 3) % 20;
-        draws.push_back({ first + i, n });
+        draws.emplace_back(first + i, n);
     }
     return draws;
 }

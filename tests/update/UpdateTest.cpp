@@ -109,7 +109,7 @@ protected:
         update.fetcher().setTimeout(timeoutMs);
         update.fetcher().setMaxBytes(maxBytes);
         QObject::connect(&update, &OnlineUpdate::dayStarted, [&](int index, int count, const QDate&) {
-            progress.push_back({ index, count });
+            progress.emplace_back(index, count);
             if (index == cancelAtDay)
                 QTimer::singleShot(100, &update, [&update] { update.cancel(); });
         });
@@ -528,7 +528,7 @@ TEST(UpdatePlan, Rules)
     EXPECT_EQ(e.day(0), QDate(2016, 9, 2));
     EXPECT_EQ(e.day(6), kToday);
 
-    auto history = [](std::vector<std::int64_t> issues) {
+    auto history = [](const std::vector<std::int64_t>& issues) {
         std::vector<SnapshotRow> rows;
         for (auto i : issues) {
             SnapshotRow r;

@@ -20,7 +20,7 @@ int main(int argc, char* argv[])
     const QStringList args = app.arguments();
     if (args.size() < 2)
         return 2;
-    const QString out = args[1];
+    const QString& out = args[1];
     const QString folder = corvinel::resolveDataFolder(corvinel::dataDirArgument(args));
     corvinel::frmMain w(std::make_unique<corvinel::Session>(std::make_unique<corvinel::Settings>(), folder));
     w.show();

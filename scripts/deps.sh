@@ -6,7 +6,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-charts-dev qt6-l10n-tools
     libsqlite3-dev libxlsxwriter-dev libgumbo-dev libgtest-dev
     xvfb xauth fonts-noto-cjk unzip xdg-utils
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-tidy python3
 )
 missing=()
 for p in "${packages[@]}"; do

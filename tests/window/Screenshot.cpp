@@ -1,5 +1,7 @@
 // Renders the main window into a PNG (for checking the layout and captions):
-// window_screenshot OUT.png [--data-dir DIR] [--menu] [--search]
+// window_screenshot OUT.png [--data-dir DIR] [--menu] [--search] [--click NAME,NAME...]
+// --click clicks the named buttons (object names, e.g. Check1_1,Option1_0)
+// before the search, so a picture can show a chosen pattern.
 #include "DataFolder.h"
 #include "Session.h"
 #include "frmMain.h"
@@ -27,7 +29,12 @@ int main(int argc, char* argv[])
     const bool menu = args.contains(QStringLiteral("--menu"));
     if (args.contains(QStringLiteral("--search"))) {
         // Shows the result grids and the chart filled by a search.
-        QTimer::singleShot(200, [&] {
+        const qsizetype at = args.indexOf(QStringLiteral("--click"));
+        const QStringList clicks = at >= 0 && at + 1 < args.size() ? args[at + 1].split(u',') : QStringList();
+        QTimer::singleShot(200, [&w, clicks] {
+            for (const QString& name : clicks)
+                if (auto* b = w.findChild<QAbstractButton*>(name))
+                    b->click();
             if (auto* b = w.findChild<QAbstractButton*>(QStringLiteral("Command1")))
                 b->click();
         });

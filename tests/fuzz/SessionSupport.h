@@ -42,7 +42,7 @@ inline void fillHistory(Session& s)
 inline QString dataFolder()
 {
     static const QString folder = [] {
-        const QString f = scratchDir().filePath(QStringLiteral("data"));
+        QString f = scratchDir().filePath(QStringLiteral("data"));
         FUZZ_CHECK(QDir().mkpath(f));
         Session s(std::make_unique<Settings>(scratchDir().filePath(QStringLiteral("history.ini"))), f);
         s.startUp();

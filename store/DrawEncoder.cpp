@@ -5,7 +5,6 @@
 #include "SqliteDb.h"
 #include "ZodiacTables.h"
 
-#include <cstdio>
 #include <string>
 
 namespace corvinel {
@@ -28,7 +27,7 @@ void appendPlain(std::string& s, int v)
     s += std::to_string(v);
 }
 
-// The "00" format: at least two digits, the sign before them.
+// At least two digits, the sign before them: 5 -> "05", -5 -> "-05".
 void appendTwoDigits(std::string& s, int v)
 {
     if (v >= 0 && v < 100) {
@@ -110,13 +109,6 @@ void DrawEncoder::clearLists()
         s.clear();
     for (auto& s : m_earlierLists)
         s.clear();
-}
-
-void DrawEncoder::resetValues()
-{
-    m_current = {};
-    m_previous = {};
-    m_earlier = {};
 }
 
 DrawRow DrawEncoder::encode(std::int64_t sqqh, const std::array<int, kPositions>& numbers, const EncoderBases& bases,

@@ -13,7 +13,6 @@ namespace corvinel {
 
 class HistorySnapshot;
 class SqliteDb;
-class ZodiacTables;
 
 using Values = std::array<std::array<std::int16_t, kPositions>, kKindCount>; // [kind][p - 1]
 using Lists = std::array<std::string, 7>; // number list, then the lists of kinds 0..5
@@ -61,7 +60,6 @@ public:
     const Values& previousValues() const { return m_previous; }
     const Values& earlierValues() const { return m_earlier; }
     const Lists& previousLists() const { return m_prevLists; }
-    void resetValues();
 
     // The whole run-long state as a value, so that an operation whose write
     // is rolled back can put the encoder back as it was.
@@ -83,8 +81,8 @@ public:
         m_earlierLists = s.earlierLists;
     }
 
-    // The lists and tokens of one draw's values (step D.8), for a reader that
-    // needs them without encoding (step A uses it on the last stored row).
+    // The lists and tokens of one draw's values, for a reader that needs them
+    // without encoding (beginAppend() rebuilds the last stored row's lists).
     static Lists listsOf(const Values& v, const EncoderBases& bases);
 
 private:

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace corvinel {
 
 namespace {
@@ -18,6 +20,13 @@ MaintenanceOutcome failure(const QString& error)
 {
     MaintenanceOutcome o;
     o.error = error;
+    return o;
+}
+
+MaintenanceOutcome cancelled()
+{
+    MaintenanceOutcome o = failure(QStringLiteral("cancelled; the history was left as it was"));
+    o.cancelled = true;
     return o;
 }
 
@@ -87,17 +96,11 @@ MaintenanceOutcome HistoryMaintenance::writeAll(const std::vector<PlainDraw>& dr
         if (!writer.insert(row))
             return failure(QStringLiteral("cannot store draw %1: %2").arg(d.sqqh).arg(writer.lastError()));
         ++done;
-        if (progress && done % kProgressEvery == 0 && !progress(done, total)) {
-            MaintenanceOutcome o = failure(QStringLiteral("cancelled; the history was left as it was"));
-            o.cancelled = true;
-            return o;
-        }
+        if (progress && done % kProgressEvery == 0 && !progress(done, total))
+            return cancelled();
     }
-    if (progress && !progress(total, total)) {
-        MaintenanceOutcome o = failure(QStringLiteral("cancelled; the history was left as it was"));
-        o.cancelled = true;
-        return o;
-    }
+    if (progress && !progress(total, total))
+        return cancelled();
     if (!t.commit())
         return failure(QStringLiteral("cannot commit the new history: %1").arg(db.lastError()));
     m_store.markChanged();

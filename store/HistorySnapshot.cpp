@@ -21,14 +21,6 @@ bool HistorySnapshot::moveLast()
     return true;
 }
 
-bool HistorySnapshot::moveNext()
-{
-    if (eof())
-        return false;
-    ++m_pos;
-    return true;
-}
-
 bool HistorySnapshot::movePrevious()
 {
     if (bof())

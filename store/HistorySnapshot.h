@@ -40,17 +40,14 @@ public:
     bool eof() const { return m_rows.empty() || m_pos >= recordCount(); }
     bool hasCurrent() const { return !bof() && !eof(); }
 
-    // Each move fails (returns false, position unchanged) where the original
-    // cursor would raise an error: moving in an empty snapshot, or past BOF/EOF.
+    // Each move fails (returns false, position unchanged) where there is no
+    // row to move to: in an empty snapshot, or from BOF backwards. Readers
+    // rely on that to skip a step instead of reading past the rows.
     bool moveFirst();
     bool moveLast();
-    bool moveNext();
     bool movePrevious();
     // Moves back `count` rows one at a time, stopping at BOF.
     void moveBack(int count);
-
-    int position() const { return m_pos; }
-    void setPosition(int pos) { m_pos = pos; }
 
     // Row access only on a snapshot that outlives the call: a row of a
     // temporary (store.snapshot().last()) would dangle at the end of the line.

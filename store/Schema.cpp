@@ -2,9 +2,6 @@
 
 #include "Kinds.h"
 
-#include <algorithm>
-#include <cctype>
-
 namespace corvinel::schema {
 
 std::string valueColumn(int position, int kind, Lag lag)
@@ -46,19 +43,6 @@ const std::vector<std::string>& lishiColumns()
         return c;
     }();
     return cols;
-}
-
-int lishiColumnIndex(std::string_view name)
-{
-    const auto& cols = lishiColumns();
-    for (std::size_t i = 0; i < cols.size(); ++i) {
-        const std::string& c = cols[i];
-        if (c.size() == name.size() && std::equal(c.begin(), c.end(), name.begin(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-            }))
-            return static_cast<int>(i);
-    }
-    return -1;
 }
 
 const char* createSql()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace corvinel::schema {
@@ -31,8 +30,6 @@ inline constexpr int occurrenceList(int kind)
 
 // Every column of lishi in table order.
 const std::vector<std::string>& lishiColumns();
-// Index of a column in lishiColumns(), case-insensitive; -1 when unknown.
-int lishiColumnIndex(std::string_view name);
 
 // DDL of both tables (and the unique index on SQQH).
 const char* createSql();

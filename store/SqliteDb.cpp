@@ -61,11 +61,6 @@ bool Statement::bindUtf8(int index, std::string_view text)
         && sqlite3_bind_text(m_stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT) == SQLITE_OK;
 }
 
-bool Statement::bindNull(int index)
-{
-    return m_stmt && sqlite3_bind_null(m_stmt, index) == SQLITE_OK;
-}
-
 int Statement::step()
 {
     if (!m_stmt)
@@ -120,15 +115,12 @@ std::string_view Statement::columnUtf8(int i) const
     return p ? std::string_view(p, static_cast<std::size_t>(n)) : std::string_view();
 }
 
-bool Statement::columnIsNull(int i) const
-{
-    return sqlite3_column_type(m_stmt, i) == SQLITE_NULL;
-}
-
 QString Statement::columnName(int i) const
 {
     return QString::fromUtf8(sqlite3_column_name(m_stmt, i));
 }
+
+SqliteDb::SqliteDb() = default;
 
 SqliteDb::~SqliteDb()
 {
@@ -152,15 +144,14 @@ bool SqliteDb::open(const QString& path, bool readOnly, bool create)
         return false;
     }
     m_db = db;
-    m_cache = new Cache;
+    m_cache = std::make_unique<Cache>();
     sqlite3_busy_timeout(m_db, 5000);
     return true;
 }
 
 void SqliteDb::close()
 {
-    delete m_cache;
-    m_cache = nullptr;
+    m_cache.reset();
     if (m_db) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 struct sqlite3;
@@ -34,7 +35,6 @@ public:
     bool bind(int index, int value) { return bind(index, static_cast<std::int64_t>(value)); }
     bool bind(int index, const QString& text);
     bool bindUtf8(int index, std::string_view text);
-    bool bindNull(int index);
 
     // SQLITE_ROW (100), SQLITE_DONE (101) or an error code.
     int step();
@@ -47,7 +47,6 @@ public:
     int columnInt(int i) const;
     QString columnText(int i) const;
     std::string_view columnUtf8(int i) const;
-    bool columnIsNull(int i) const;
     QString columnName(int i) const;
 
 private:
@@ -59,7 +58,7 @@ private:
 class SqliteDb
 {
 public:
-    SqliteDb() = default;
+    SqliteDb();
     ~SqliteDb();
     SqliteDb(const SqliteDb&) = delete;
     SqliteDb& operator=(const SqliteDb&) = delete;
@@ -77,7 +76,6 @@ public:
     Statement& cached(std::string_view sql);
 
     QString lastError() const { return m_lastError; }
-    void setLastError(const QString& e) { m_lastError = e; }
     // Records sqlite3_errmsg right where a call failed.
     void captureError(const char* where);
     std::int64_t changes() const;
@@ -86,7 +84,7 @@ private:
     sqlite3* m_db = nullptr;
     QString m_lastError;
     struct Cache;
-    Cache* m_cache = nullptr;
+    std::unique_ptr<Cache> m_cache;
 };
 
 // BEGIN IMMEDIATE ... COMMIT; rolls back unless commit() succeeded, so one user

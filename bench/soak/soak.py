@@ -66,6 +66,20 @@ def last_day_of(count, first_day):
     return first_day + datetime.timedelta(days=(count - 1) // PER_DAY)
 
 
+class Variant:
+    """One command of an operation, run on copies of its starting folder."""
+
+    def __init__(self, label, start, args):
+        self.label, self.start, self.args = label, start, args
+        self.old = self.new = None  # soak_check results of the start and of a finished run
+        self.times = []  # durations of uninterrupted runs
+        self.trials = 0
+
+    def duration(self):
+        """The kill window: median of the latest uninterrupted runs."""
+        return statistics.median(self.times[-3:])
+
+
 class Soak:
     def __init__(self, args):
         self.args = args
@@ -196,32 +210,34 @@ class Soak:
             ]),
         ]
 
-    def measure(self, label, start, args):
-        """Runs the command uninterrupted a few times on copies of `start`;
-        returns (median seconds, old digest, new digest)."""
-        old = self.digest(start)
-        if old[0] != "ok":
-            sys.exit("soak: the starting state of %s does not check: %s" % (label, old[1]))
-        times, new = [], None
+    def timed_run(self, v):
+        """One uninterrupted run of variant `v` on a copy of its start; adds
+        its duration to `v.times` and checks that it reaches `v.new`."""
+        folder = self.copy(v.start, "measure")
+        t0 = time.monotonic()
+        r = subprocess.run(self.command(folder, v.args), env=self.env_of(folder), capture_output=True, text=True)
+        v.times.append(time.monotonic() - t0)
+        if r.returncode != 0:
+            sys.exit("soak: uninterrupted %s failed (%d): %s%s" % (v.label, r.returncode, r.stdout, r.stderr))
+        d = self.digest(folder)
+        if d[0] != "ok" or (v.new is not None and d != v.new):
+            sys.exit("soak: uninterrupted %s gives no stable result: %s" % (v.label, d))
+        v.new = d
+
+    def measure(self, v):
+        """The old state of variant `v` and, from a few uninterrupted runs, its
+        new state and duration."""
+        v.old = self.digest(v.start)
+        if v.old[0] != "ok":
+            sys.exit("soak: the starting state of %s does not check: %s" % (v.label, v.old[1]))
         for _ in range(self.args.measure_runs):
-            folder = self.copy(start, "measure")
-            t0 = time.monotonic()
-            r = subprocess.run(self.command(folder, args), env=self.env_of(folder), capture_output=True, text=True)
-            times.append(time.monotonic() - t0)
-            if r.returncode != 0:
-                sys.exit("soak: uninterrupted %s failed (%d): %s%s" % (label, r.returncode, r.stdout, r.stderr))
-            d = self.digest(folder)
-            if d[0] != "ok" or (new is not None and d != new):
-                sys.exit("soak: uninterrupted %s gives no stable result: %s" % (label, d))
-            new = d
-        if label == "compact" and new[2] != old[2]:
+            self.timed_run(v)
+        if v.label == "compact" and v.new[2] != v.old[2]:
             sys.exit("soak: compaction changed the history")
-        if label != "compact" and new[2] == old[2]:
-            sys.exit("soak: %s does not change the history" % label)
-        duration = statistics.median(times)
-        print("  %-36s %.3f s uninterrupted; old %d rows, new %d rows" % (label, duration, old[1], new[1]),
-              flush=True)
-        return duration, old, new
+        if v.label != "compact" and v.new[2] == v.old[2]:
+            sys.exit("soak: %s does not change the history" % v.label)
+        print("  %-36s %.3f s uninterrupted; old %d rows, new %d rows" % (v.label, v.duration(), v.old[1],
+                                                                          v.new[1]), flush=True)
 
     def copy(self, start, name):
         folder = os.path.join(self.work, name)
@@ -229,11 +245,11 @@ class Soak:
         shutil.copytree(start, folder)
         return folder
 
-    def trial(self, op, variant, n):
+    def trial(self, op, v, n):
         """One kill; returns a dict of what happened."""
-        label, start, args, duration, old, new = variant
+        label, start, args, old, new = v.label, v.start, v.args, v.old, v.new
         folder = self.copy(start, "trial")
-        delay = self.rng.uniform(0.0, duration)
+        delay = self.rng.uniform(0.0, v.duration())
         p = subprocess.Popen(self.command(folder, args), env=self.env_of(folder), stdout=subprocess.DEVNULL,
                              stderr=subprocess.DEVNULL)
         time.sleep(delay)
@@ -303,9 +319,9 @@ class Soak:
         for op, variants in self.operations():
             if self.args.ops and op not in self.args.ops.split(","):
                 continue
-            measured = []
-            for label, start, args in variants:
-                measured.append((label, start, args) + self.measure(label, start, args))
+            measured = [Variant(*v) for v in variants]
+            for v in measured:
+                self.measure(v)
             plan.append((op, measured))
 
         total_kills = total_intact = 0
@@ -320,9 +336,13 @@ class Soak:
             while kills < self.args.kills and attempt < 4 * self.args.kills:
                 variant = variants[attempt % len(variants)]
                 attempt += 1
+                if variant.trials and variant.trials % 10 == 0:
+                    # The machine's load changes; keep the kill window in step.
+                    self.timed_run(variant)
+                variant.trials += 1
                 r = self.trial(op, variant, attempt)
                 ok = not r["problems"]
-                per = per_variant.setdefault(variant[0], [0, 0, 0, 0])  # kills, intact, old, new
+                per = per_variant.setdefault(variant.label, [0, 0, 0, 0])  # kills, intact, old, new
                 if r["killed"]:
                     per[0] += 1
                     per[1] += ok
@@ -346,8 +366,8 @@ class Soak:
             else:
                 line += "old %d, new %d; %d left a hot journal, %d of them beside a half-written file" % (
                     states["old"], states["new"], journals, torn)
-            line += "); %d runs finished before the kill, %d intact; %.0f s" % (
-                finished, finished_ok, time.monotonic() - t_op)
+            line += "); %d runs finished before the kill, %d intact; kill window up to %s s; %.0f s" % (
+                finished, finished_ok, "/".join("%.2f" % v.duration() for v in variants), time.monotonic() - t_op)
             if len(per_variant) > 1:
                 for label, (k, i, o, nw) in per_variant.items():
                     line += "\n    %s: %d kills, %d intact (old %d, new %d)" % (label, k, i, o, nw)

@@ -406,6 +406,8 @@ def main():
     ap.add_argument("--keep", action="store_true", help="keep the temporary work folder")
     args = ap.parse_args()
     soak = Soak(args)
+    # A terminated soak still stops its site server.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("soak: terminated"))
     try:
         return soak.run()
     finally:

@@ -16,11 +16,25 @@ constexpr std::array<int, 49> kFestival = {
     201, 122, 210, 130, 217, 206, 126, 214, 202, // 2041-2049
 };
 
-// Remainder that follows the sign of the dividend, as the original arithmetic
-// does; a negative result means "no entry".
-int truncMod(int a, int b)
+// Number group of sign k in a zodiac year: the years since 1972 + k (a year of
+// sign k, 1972 being a year of 鼠), modulo 12. The remainder keeps the sign of
+// the dividend, so a year before 1972 + k gives a negative result: no group,
+// and the caller keeps the entry it had.
+int groupOfSign(int zodiacYear, int k)
 {
-    return a % b;
+    return (zodiacYear - (1972 + k)) % 12;
+}
+
+// Sign index whose group holds the two-digit text of n: the first of 0..10,
+// else 11.
+int findSign(const std::array<QString, 12>& groups, int n)
+{
+    const QString two = QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+    for (int k = 0; k <= 10; ++k) {
+        if (groups[k].contains(two))
+            return k;
+    }
+    return 11;
 }
 
 } // namespace
@@ -86,7 +100,7 @@ void ZodiacTables::fillYearGroups(int zodiacYear)
         return;
     bool all = true;
     for (int k = 0; k < 12; ++k) {
-        const int g = truncMod(zodiacYear - (1972 + k), 12);
+        const int g = groupOfSign(zodiacYear, k);
         if (g >= 0)
             m_yearGroups[k] = numberGroups()[g];
         else
@@ -98,17 +112,8 @@ void ZodiacTables::fillYearGroups(int zodiacYear)
 
 void ZodiacTables::updateSignCache()
 {
-    for (int n = 0; n <= 20; ++n) {
-        const QString two = QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
-        int found = 11;
-        for (int k = 0; k <= 10; ++k) {
-            if (m_yearGroups[k].contains(two)) {
-                found = k;
-                break;
-            }
-        }
-        m_signOf[n] = found;
-    }
+    for (int n = 0; n <= 20; ++n)
+        m_signOf[n] = findSign(m_yearGroups, n);
 }
 
 void ZodiacTables::fillNumbersByOrder(int zodiacBase)
@@ -120,7 +125,7 @@ void ZodiacTables::fillNumbersByOrder(int zodiacBase)
 void ZodiacTables::fillNumbersByAge(int zodiacYear, int zodiacBase)
 {
     for (int k = 0; k < 12; ++k) {
-        const int g = truncMod(zodiacYear - (1972 + k), 12);
+        const int g = groupOfSign(zodiacYear, k);
         if (g >= 0)
             m_numbers[k] = g + zodiacBase;
     }
@@ -130,12 +135,7 @@ int ZodiacTables::signIndexOf(int n) const
 {
     if (n >= 0 && n <= 20)
         return m_signOf[n];
-    const QString two = QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
-    for (int k = 0; k <= 10; ++k) {
-        if (m_yearGroups[k].contains(two))
-            return k;
-    }
-    return 11;
+    return findSign(m_yearGroups, n);
 }
 
 QString ZodiacTables::nameOfValue(int value, int zodiacBase)

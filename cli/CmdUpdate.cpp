@@ -80,8 +80,7 @@ int runUpdate(CliContext& ctx, const QStringList& args)
     if (r.committed) {
         s.reloadHistory();
         s.defaultRangeStart();
-        if (s.snapshot().moveLast())
-            s.text3[1] = issue::displayForm(s.snapshot().current().sqqh);
+        s.defaultRangeEnd();
         s.patternRefresh();
         s.nextIssueDisplay();
     }

@@ -73,8 +73,15 @@ void Session::startUp()
         option4Clicked(resultKind);
     }
 
-    readInto(Settings::DsIni, dsIni);
-    readInto(Settings::SxIni, sxIni);
+    // The bases offset the stored zodiac and segment values, which the encoder
+    // and the searches count in fixed-size tables: only the menus' 0 and 1
+    // fit, so any other stored number is treated as unreadable.
+    auto readBase = [this](const Settings::IntKey& key, int& var) {
+        if (const auto v = m_settings->read(key); v && (*v == 0 || *v == 1))
+            var = *v;
+    };
+    readBase(Settings::DsIni, dsIni);
+    readBase(Settings::SxIni, sxIni);
     readInto(Settings::SxSetup, sxSetup);
     readInto(Settings::bolZhpm, bolZhpm);
     option6Clicked(bolZhpm ? 1 : 0);
@@ -92,8 +99,7 @@ void Session::startUp()
 
     // Default search range: the whole stored history.
     defaultRangeStart();
-    if (m_snapshot.moveLast())
-        text3[1] = issue::displayForm(m_snapshot.current().sqqh);
+    defaultRangeEnd();
 
     manualMode = selectedTab != TabHistory;
     patternRefresh();
@@ -351,16 +357,10 @@ void Session::selectTab(int tab)
     if (tab == TabHistory) {
         manualMode = false;
         // The values shown are taken, not re-read; a zodiac name keeps its slot.
-        for (int k = 1; k <= kPositions; ++k) {
-            if (const auto v = issue::wholeNumber(text2[k]))
-                pattern[k] = static_cast<int>(*v);
-        }
+        patternFromBoxes(false);
     } else if (tab == TabManual) {
         manualMode = true;
-        for (int k = 1; k <= kPositions; ++k) {
-            if (const auto v = issue::wholeNumber(text22[manualElementOfPosition(k)]))
-                pattern[k] = static_cast<int>(*v);
-        }
+        patternFromBoxes(true);
     } else {
         verificationRefresh();
     }
@@ -379,6 +379,28 @@ QString Session::patternText(int value) const
     if (searchKind == kindIndex(Kind::Zodiac))
         return ZodiacTables::nameOfValue(value, sxIni);
     return QString::number(value);
+}
+
+void Session::patternFromCurrentDraw(int firstBox)
+{
+    for (int k = 1; k <= kPositions; ++k) {
+        const auto v = currentValue(k, searchKind);
+        if (!v)
+            continue;
+        pattern[k] = *v;
+        const QString shown = patternText(*v);
+        if (!shown.isEmpty())
+            text2[firstBox + k - 1] = shown;
+    }
+}
+
+void Session::patternFromBoxes(bool manualBoxes)
+{
+    for (int k = 1; k <= kPositions; ++k) {
+        const QString& box = manualBoxes ? text22[manualElementOfPosition(k)] : text2[k];
+        if (const auto v = issue::wholeNumber(box))
+            pattern[k] = static_cast<int>(*v);
+    }
 }
 
 void Session::moveToReferenceDraw()
@@ -400,21 +422,10 @@ void Session::patternRefresh()
     }
     if (selectedTab != TabHistory) {
         manualMode = true;
-        for (int k = 1; k <= kPositions; ++k) {
-            if (const auto v = issue::wholeNumber(text22[manualElementOfPosition(k)]))
-                pattern[k] = static_cast<int>(*v);
-        }
+        patternFromBoxes(true);
         return;
     }
-    for (int k = 1; k <= kPositions; ++k) {
-        const auto v = currentValue(k, searchKind);
-        if (!v)
-            continue;
-        pattern[k] = *v;
-        const QString shown = patternText(*v);
-        if (!shown.isEmpty())
-            text2[k] = shown;
-    }
+    patternFromCurrentDraw(1);
 }
 
 void Session::nextIssueDisplay()
@@ -426,13 +437,6 @@ void Session::nextIssueDisplay()
     if (const auto next = issue::nextIssue(last.sqqh, lotteryCode, drawsPerDay))
         text1 = *next;
     text4 = text1;
-}
-
-std::optional<std::int64_t> Session::nextIssueStored() const
-{
-    if (!text1.startsWith(QLatin1String("20")))
-        return std::nullopt;
-    return issue::wholeNumber(text1.mid(2));
 }
 
 void Session::verificationRefresh()
@@ -452,15 +456,7 @@ void Session::verificationRefresh()
         text3[1] = issue::displayForm(m_snapshot.current().sqqh);
     if (!bolSq)
         m_snapshot.moveBack(lookBack - 1);
-    for (int k = 1; k <= kPositions; ++k) {
-        const auto v = currentValue(k, searchKind);
-        if (!v)
-            continue;
-        pattern[k] = *v;
-        const QString shown = patternText(*v);
-        if (!shown.isEmpty())
-            text2[10 + k] = shown;
-    }
+    patternFromCurrentDraw(11);
 }
 
 void Session::check4Clicked(bool checked)
@@ -469,8 +465,8 @@ void Session::check4Clicked(bool checked)
     if (checked) {
         if (const auto p = issue::verificationPredecessor(text4, lotteryCode, drawsPerDay))
             text3[1] = issue::displayForm(*p);
-    } else if (m_snapshot.moveLast()) {
-        text3[1] = issue::displayForm(m_snapshot.current().sqqh);
+    } else {
+        defaultRangeEnd();
     }
     emit stateChanged();
 }
@@ -483,6 +479,12 @@ void Session::defaultRangeStart()
     box.remove(u'_');
     const std::int64_t n = bolSq ? 1 : issue::leadingValue(box);
     text3[0] = issue::displayForm(m_snapshot.current().sqqh + n);
+}
+
+void Session::defaultRangeEnd()
+{
+    if (m_snapshot.moveLast())
+        text3[1] = issue::displayForm(m_snapshot.current().sqqh);
 }
 
 void Session::reloadHistory()

@@ -159,8 +159,8 @@ public:
     static QString setDayPrompt();
     static QString setDayTitle();
     static Refusal setDayRefusal();
-    // Results site of the online update: an http(s) address, or empty for the
-    // built-in default. Refused otherwise.
+    // Results site of the online update: an http(s) address, or empty to
+    // forget the stored one (the update then refuses to run). Refused otherwise.
     std::optional<Refusal> setUpdateBase(const QString& address);
     static QString updateBasePrompt();
     static QString updateBaseTitle();
@@ -177,14 +177,13 @@ public:
     void check4Clicked(bool checked);
     // Text3(0) from the first stored draw.
     void defaultRangeStart();
+    // Text3(1): the last stored draw.
+    void defaultRangeEnd();
     // Takes a fresh snapshot of the history, moved to its last row, and
     // tells the front ends (AddHaoma).
     void reloadHistory();
     // Moves the snapshot to the reference draw (last draw, or N-1 back in N-back mode).
     void moveToReferenceDraw();
-
-    // The next draw issue number shown in Text1, in stored form.
-    std::optional<std::int64_t> nextIssueStored() const;
 
     // ---- Owned objects ----
     Settings& settings() { return *m_settings; }
@@ -210,6 +209,12 @@ private:
     // The value of the current snapshot row at `position` for `kind`.
     std::optional<int> currentValue(int position, int kind) const;
     QString patternText(int value) const;
+    // The pattern from the current snapshot row, each value also shown in
+    // Text2(firstBox + k - 1) unless it has no text.
+    void patternFromCurrentDraw(int firstBox);
+    // The pattern as the boxes show it (Text2(1..8), or the manual boxes); a
+    // box that holds no number leaves its slot as it was.
+    void patternFromBoxes(bool manualBoxes);
 
     std::unique_ptr<Settings> m_settings;
     QString m_dataFolder;

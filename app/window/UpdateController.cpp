@@ -1,13 +1,11 @@
 #include "UpdateController.h"
 
 #include "Clock.h"
-#include "IssueNumber.h"
 #include "UpdateUrl.h"
 #include "frmMain.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QLineEdit>
 #include <QMenu>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -143,17 +141,18 @@ void UpdateController::onFetchFinished()
         m_progress->setLabelText(QStringLiteral("正在保存历史号码……"));
         m_progress->setValue(m_progress->maximum());
     }
-    m_result = update::applyUpdate(m_session.store(), m_session.encoder(), m_session.zodiac(), m_session.bases(),
-                                   m_update.plan(), m_update.loadedDays(), m_update.stop());
-    if (m_result.committed)
+    const update::UpdateResult result
+        = update::applyUpdate(m_session.store(), m_session.encoder(), m_session.zodiac(), m_session.bases(),
+                              m_update.plan(), m_update.loadedDays(), m_update.stop());
+    if (result.committed)
         refreshAfterChange();
     closeProgress();
     QApplication::restoreOverrideCursor();
     lockCommands(false);
     m_applying = false;
 
-    const bool ok = m_result.complete();
-    m_window->dialogs().message(resultTitle(), update::resultMessage(m_result), QMessageBox::Ok,
+    const bool ok = result.complete();
+    m_window->dialogs().message(resultTitle(), update::resultMessage(result), QMessageBox::Ok,
                                 ok ? QMessageBox::Information : QMessageBox::Warning);
     emit finished();
 }
@@ -164,9 +163,7 @@ void UpdateController::refreshAfterChange()
 {
     m_session.reloadHistory();
     m_session.defaultRangeStart();
-    HistorySnapshot& snap = m_session.snapshot();
-    if (snap.moveLast())
-        m_session.text3[1] = issue::displayForm(snap.current().sqqh);
+    m_session.defaultRangeEnd();
     m_session.patternRefresh();
     m_session.nextIssueDisplay();
     m_session.notifyStateChanged();

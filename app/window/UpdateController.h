@@ -38,7 +38,6 @@ public:
 
     bool isRunning() const { return m_update.isRunning() || m_applying; }
     update::OnlineUpdate& onlineUpdate() { return m_update; }
-    const update::UpdateResult& lastResult() const { return m_result; }
 
 public slots:
     void Command21_Click();
@@ -58,7 +57,6 @@ private:
     frmMain* m_window;
     Session& m_session;
     update::OnlineUpdate m_update;
-    update::UpdateResult m_result;
     QPointer<QProgressDialog> m_progress; // owned by the window
     QList<QPointer<QObject>> m_locked;
     bool m_applying = false;

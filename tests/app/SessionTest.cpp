@@ -145,6 +145,28 @@ TEST_F(SessionTest, UnreadableOrForeignStoredValues)
     EXPECT_EQ(s->lookBack, 0);
 }
 
+TEST_F(SessionTest, StoredBasesOutsideTheMenusAreUnreadable)
+{
+    // A zodiac base of 40 would make the zodiac values 40..51 and a segment
+    // base of -30 the segments -30..-26: both outside the encoder's counters.
+    putRaw(QStringLiteral("SxIni"), QStringLiteral("40"));
+    putRaw(QStringLiteral("DsIni"), QStringLiteral("-30"));
+    start();
+    EXPECT_EQ(s->sxIni, 0);
+    EXPECT_EQ(s->dsIni, 0);
+    addDraws({ 161212001 });
+    for (int p = 1; p <= kPositions; ++p) {
+        EXPECT_TRUE(counterRange(1, 0, 0).contains(valueOf(161212001, p, 1))) << p;
+        EXPECT_TRUE(counterRange(5, 0, 0).contains(valueOf(161212001, p, 5))) << p;
+    }
+
+    putRaw(QStringLiteral("SxIni"), QStringLiteral("1"));
+    putRaw(QStringLiteral("DsIni"), QStringLiteral("1"));
+    start();
+    EXPECT_EQ(s->sxIni, 1);
+    EXPECT_EQ(s->dsIni, 1);
+}
+
 TEST_F(SessionTest, GameOverrideIsNotWritten)
 {
     QDir().mkpath(data());

@@ -64,17 +64,4 @@ QString Dialogs::openFile(const QString& title, const QString& dir, const QStrin
     return QFileDialog::getOpenFileName(m_parent, title, dir, filter);
 }
 
-QString Dialogs::saveFile(const QString& title, const QString& path, const QString& filter)
-{
-    m_shown.append({ Shown::SaveFile, title, path });
-    if (!m_fileAnswers.empty()) {
-        QString a = std::move(m_fileAnswers.front());
-        m_fileAnswers.pop_front();
-        return a;
-    }
-    if (m_automatic)
-        return {};
-    return QFileDialog::getSaveFileName(m_parent, title, path, filter);
-}
-
 } // namespace corvinel

@@ -25,8 +25,7 @@ public:
         {
             Message,
             Input,
-            OpenFile,
-            SaveFile
+            OpenFile
         } kind;
         QString title;
         QString text;
@@ -41,13 +40,11 @@ public:
                                         QMessageBox::Icon icon = QMessageBox::Information);
     // Input box; nothing when cancelled.
     std::optional<QString> input(const QString& title, const QString& prompt, const QString& defaultText = {});
-    // File dialogs; empty when cancelled.
+    // File dialog; empty when cancelled.
     QString openFile(const QString& title, const QString& dir, const QString& filter);
-    QString saveFile(const QString& title, const QString& path, const QString& filter);
 
     // ---- Test seam ----
     void setAutomatic(bool automatic) { m_automatic = automatic; }
-    bool isAutomatic() const { return m_automatic; }
     void queueMessageAnswer(QMessageBox::StandardButton answer) { m_messageAnswers.push_back(answer); }
     // Nothing queues a cancelled input box.
     void queueInput(const std::optional<QString>& answer)

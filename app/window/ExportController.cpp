@@ -1,5 +1,6 @@
 #include "ExportController.h"
 
+#include "BusyCursor.h"
 #include "GridModel.h"
 #include "HistoryTextExport.h"
 #include "WorkbookExport.h"
@@ -19,15 +20,6 @@
 namespace corvinel {
 
 namespace {
-
-// The busy cursor while a grid is copied (a long history takes a moment).
-struct BusyCursor
-{
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 const char* workbookFile(int which)
 {
@@ -122,7 +114,6 @@ bool ExportController::openWithDesktop(const QString& path, Opened kind)
 
 void ExportController::report(const ExportResult& result, const QString& what, Opened kind)
 {
-    m_last = result;
     QStatusBar* bar = m_window->statusBar();
     if (result.nothingToWrite) {
         bar->showMessage(result.error);

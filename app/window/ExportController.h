@@ -41,7 +41,6 @@ public:
     explicit ExportController(frmMain* window);
 
     void setOpener(Opener opener) { m_opener = std::move(opener); }
-    const ExportResult& lastResult() const { return m_last; }
 
     // The three actions, also for menus and tests.
     void exportHistoryText();
@@ -62,7 +61,6 @@ private:
 
     frmMain* m_window;
     Opener m_opener;
-    ExportResult m_last;
 };
 
 } // namespace corvinel

@@ -10,9 +10,9 @@ namespace corvinel {
 
 // The model behind each grid (MSFlexGrid1..3): either a table of texts or a
 // lazy provider that formats a cell when the view asks for it, so a grid over
-// 100,000 draws costs nothing until it is scrolled. Row 0 of the old grids was
-// their header row; here the header is the horizontal header, and gridText()
-// offers the old numbering (row 0 = header) to the exporters.
+// 100,000 draws costs nothing until it is scrolled. The header is the view's
+// horizontal header; the exports copy it as their first row, so gridText()
+// numbers the rows with the header as row 0.
 class GridModel : public QAbstractTableModel
 {
     Q_OBJECT

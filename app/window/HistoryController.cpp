@@ -1,13 +1,13 @@
 #include "HistoryController.h"
 
 #include "BackupRebuild.h"
+#include "BusyCursor.h"
 #include "HistoryMaintenance.h"
 #include "IssueNumber.h"
 #include "TextImport.h"
 #include "frmMain.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
@@ -18,16 +18,6 @@
 namespace corvinel {
 
 namespace {
-
-// The busy cursor for the life of one command.
-class BusyCursor
-{
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 // "第 2、5、9 行" with at most `max` numbers, then how many more.
 QString skippedLines(const std::vector<SkippedLine>& skipped, int max = 10)
@@ -264,8 +254,8 @@ void HistoryController::mnuEszhzd_Click()
 
 void HistoryController::mnuDlzd_Click()
 {
-    const QString def = m_session.lastDrawQqh > 0 ? QStringLiteral("20") + QString::number(m_session.lastDrawQqh - 1)
-                                                  : QStringLiteral("20");
+    const QString def
+        = m_session.lastDrawQqh > 0 ? issue::displayForm(m_session.lastDrawQqh - 1) : QStringLiteral("20");
     const auto answer = m_window->dialogs().input(deleteTitle(), deleteAfterPrompt(), def);
     if (!answer || answer->trimmed().isEmpty())
         return;

@@ -33,8 +33,6 @@ class ManualEntryController : public QObject
 public:
     explicit ManualEntryController(frmMain* window);
 
-    bool entryLocked() const { return m_locked; }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

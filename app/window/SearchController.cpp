@@ -1,11 +1,11 @@
 #include "SearchController.h"
 
+#include "BusyCursor.h"
 #include "GridModel.h"
 #include "SessionSearch.h"
 #include "Twips.h"
 #include "frmMain.h"
 
-#include <QApplication>
 #include <QBarCategoryAxis>
 #include <QGraphicsLayout>
 #include <QHorizontalBarSeries>
@@ -24,12 +24,6 @@
 namespace corvinel {
 
 namespace {
-
-struct BusyCursor
-{
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 // The box layout that holds `widget` directly, searched from `layout` down.
 QBoxLayout* layoutHolding(QLayout* layout, QWidget* widget)

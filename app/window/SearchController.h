@@ -27,8 +27,6 @@ public:
     explicit SearchController(frmMain* window);
     ~SearchController() override;
 
-    QChartView* chartView() const { return m_chart; }
-
     void command1Clicked();
     void command2Clicked();
 

@@ -4,7 +4,7 @@
 
 namespace corvinel {
 
-// Sizes of the old form were given in twips, 15 to a pixel.
+// Grid column widths are given in twips (1/1440 inch): 15 to a pixel at 96 dpi.
 inline constexpr int kTwipsPerPixel = 15;
 inline int twipsToPixels(int twips)
 {

@@ -6,6 +6,8 @@
 #include <QTableView>
 #include <QWheelEvent>
 
+#include <algorithm>
+
 namespace corvinel {
 
 WheelFilter::WheelFilter(QWidget* window, const QList<QTableView*>& grids, QObject* parent)

@@ -1,11 +1,17 @@
 #include "frmMain.h"
 
 #include "DataFolder.h"
+#include "ExportController.h"
 #include "GridModel.h"
 #include "HelpPages.h"
+#include "HistoryController.h"
 #include "HistoryGrid.h"
 #include "Kinds.h"
+#include "ManualEntryController.h"
+#include "SearchController.h"
 #include "Twips.h"
+#include "UpdateController.h"
+#include "WheelFilter.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -21,8 +27,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -37,14 +43,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-
-// feature controllers: headers
-#include "HistoryController.h"
-#include "ManualEntryController.h"
-#include "ExportController.h"
-#include "UpdateController.h"
-#include "SearchController.h"
-#include "WheelFilter.h"
 
 namespace corvinel {
 
@@ -218,8 +216,8 @@ frmMain::frmMain(std::unique_ptr<Session> session, QWidget* parent)
     if (!m_session->isStarted())
         m_session->startUp();
 
-    // feature controllers
-    // (each feature adds one line here: new XxxController(this);)
+    // The feature controllers are children of the window that find their
+    // controls by name, so they come after the controls and the start-up.
     new HistoryController(this);
     new ManualEntryController(this);
     new ExportController(this);
@@ -552,6 +550,8 @@ void frmMain::connectControls()
     connect(m_combo1, &QComboBox::currentTextChanged, s, [s](const QString& t) { s->combo1 = t; });
     connect(m_combo1, &QComboBox::activated, this, [this] { m_session->combo1LostFocus(m_combo1->currentText()); });
     m_maskEdBox2->installEventFilter(this);
+    // MaskEdBox2 follows Option1(2) when the button is resized.
+    m_option1[2]->installEventFilter(this);
     m_combo1->installEventFilter(this);
     if (m_combo1->lineEdit())
         m_combo1->lineEdit()->installEventFilter(this);
@@ -634,7 +634,6 @@ void frmMain::placeOverlays()
     const int bh = qMin(r->height(), rfm.height() + 4);
     m_maskEdBox2->setFrame(false);
     m_maskEdBox2->setGeometry(bx, (r->height() - bh) / 2, bw, bh);
-    m_option1[2]->installEventFilter(this);
 }
 
 void frmMain::refreshFromSession()

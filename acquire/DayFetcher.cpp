@@ -80,7 +80,7 @@ void DayFetcher::failAndAbort(const QString& reason)
     // abort() may emit finished() at once; onFinished() then reports it.
     QPointer<QNetworkReply> reply = m_reply;
     reply->abort();
-    if (reply && m_reply == reply && reply->isFinished() && m_reply)
+    if (reply && m_reply == reply && reply->isFinished())
         onFinished();
 }
 

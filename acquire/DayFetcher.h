@@ -39,11 +39,7 @@ public:
     ~DayFetcher() override;
 
     void setTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
-    int timeout() const { return m_timeoutMs; }
     void setMaxBytes(qint64 bytes) { m_maxBytes = bytes; }
-    qint64 maxBytes() const { return m_maxBytes; }
-
-    bool isBusy() const { return !m_reply.isNull(); }
 
     // Starts loading `url`; a page still loading is aborted first (without a
     // finished() signal for it).

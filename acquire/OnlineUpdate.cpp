@@ -88,10 +88,8 @@ DrawSelection selectNewDraws(const std::vector<LoadedDay>& days, std::int64_t la
             if (d.hasNumbers && d.sqqh > last)
                 fresh.emplace(d.sequence, &d);
         }
-        if (fresh.empty()) {
-            ++sel.daysWithoutNewDraws;
+        if (fresh.empty())
             continue;
-        }
         const int highest = fresh.rbegin()->first;
         const int firstNew = last / factor < day.pageDateNumber ? 1 : static_cast<int>(last % factor) + 1;
         for (int s = firstNew; s <= highest; ++s) {

@@ -75,7 +75,6 @@ struct DrawSelection
 {
     std::vector<NewDraw> draws;
     DayStop stop; // a gap or a bad numbers cell
-    int daysWithoutNewDraws = 0;
 };
 
 // The draws of the loaded pages to append, oldest day first: a draw is new

@@ -1,5 +1,6 @@
 #include "FollowTally.h"
 
+#include "IssueNumber.h"
 #include "ZodiacTables.h"
 
 #include <algorithm>
@@ -91,7 +92,7 @@ ResultTable FollowTally::matchesTable() const
     const int zodiacBase = m_options.zodiacBase;
     t.lazyCell = [rows, kind, zodiacBase](int r, int c) -> QString {
         if (c == 0)
-            return QStringLiteral("20") + QString::number(rows->sqqh[r]);
+            return issue::displayForm(rows->sqqh[r]);
         if (c <= kPositions)
             return valueText(rows->values[r][c - 1], kind, zodiacBase);
         const std::size_t begin = r == 0 ? 0 : rows->listEnd[r - 1];

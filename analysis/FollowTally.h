@@ -34,7 +34,6 @@ public:
     // (txtHisLst in previous-issue mode, txtHisPreLst in N-back mode).
     void addMatch(std::int64_t sqqh, const std::array<int, 8>& resultValues, std::string_view shownList);
 
-    int matchCount() const { return m_matches; }
     // Percentage base T: the number of tally positions times the matched draws.
     std::int64_t base() const { return static_cast<std::int64_t>(m_tallyPositions) * m_matches; }
 

@@ -30,7 +30,6 @@ public:
     // A column held (after ensure()); the references stay valid until clear().
     std::vector<std::int32_t>& ints(const std::string& name) { return m_ints.at(name); }
     std::vector<std::string>& texts(const std::string& name) { return m_texts.at(name); }
-    bool holds(const std::string& name) const { return m_ints.count(name) || m_texts.count(name); }
 
     // Place of a record in SQQH order, -1 when there is none.
     int indexOf(std::int64_t sqqh, int hint) const;

@@ -12,7 +12,7 @@ namespace corvinel {
 
 namespace {
 
-std::string q(const std::string& name)
+std::string quoted(const std::string& name)
 {
     return '"' + name + '"';
 }
@@ -50,10 +50,10 @@ bool LiteralSearch::refreshEarlierLists(int targetList, int lookBack)
     const std::string src = schema::listColumn(targetList, false);
     const std::string tgt = schema::listColumn(targetList, true);
     const bool both = targetList != 0;
-    Statement walk = m_db.prepare("SELECT rowid, " + q(src) + ", " + q(schema::listColumn(0, false))
+    Statement walk = m_db.prepare("SELECT rowid, " + quoted(src) + ", " + quoted(schema::listColumn(0, false))
                                   + " FROM lishi ORDER BY SQQH");
-    Statement upd = m_db.prepare("UPDATE lishi SET " + q(tgt) + " = ?1"
-                                 + (both ? ", " + q(schema::listColumn(0, true)) + " = ?2" : std::string())
+    Statement upd = m_db.prepare("UPDATE lishi SET " + quoted(tgt) + " = ?1"
+                                 + (both ? ", " + quoted(schema::listColumn(0, true)) + " = ?2" : std::string())
                                  + " WHERE rowid = ?3");
     if (!walk.isValid() || !upd.isValid())
         return false;
@@ -89,11 +89,11 @@ bool LiteralSearch::refreshLag(int position, int kind, bool previousIssue, int l
     const std::string own = schema::valueColumn(position, kind);
     const std::string lag
         = schema::valueColumn(position, kind, previousIssue ? schema::Lag::Previous : schema::Lag::Earlier);
-    Statement walk = m_db.prepare("SELECT rowid, " + q(own) + ", " + q(schema::listColumn(0, false))
+    Statement walk = m_db.prepare("SELECT rowid, " + quoted(own) + ", " + quoted(schema::listColumn(0, false))
                                   + " FROM lishi ORDER BY SQQH");
-    Statement upd = m_db.prepare(previousIssue ? "UPDATE lishi SET " + q(lag) + " = ?1 WHERE rowid = ?3"
-                                               : "UPDATE lishi SET " + q(lag) + " = ?1, "
-                                         + q(schema::listColumn(0, true)) + " = ?2 WHERE rowid = ?3");
+    Statement upd = m_db.prepare(previousIssue ? "UPDATE lishi SET " + quoted(lag) + " = ?1 WHERE rowid = ?3"
+                                               : "UPDATE lishi SET " + quoted(lag) + " = ?1, "
+                                         + quoted(schema::listColumn(0, true)) + " = ?2 WHERE rowid = ?3");
     if (!walk.isValid() || !upd.isValid())
         return false;
     const std::size_t n = static_cast<std::size_t>(previousIssue ? 1 : lookBack);
@@ -128,8 +128,8 @@ bool LiteralSearch::tally(const SearchOptions& o, const std::string& matchCondit
     const auto range = rules::parseRange(o, &msg);
     std::string sql = "SELECT SQQH";
     for (int p = 1; p <= kPositions; ++p)
-        sql += ", " + q(schema::valueColumn(p, o.resultKind));
-    sql += ", " + q(schema::listColumn(0, !o.previousIssue));
+        sql += ", " + quoted(schema::valueColumn(p, o.resultKind));
+    sql += ", " + quoted(schema::listColumn(0, !o.previousIssue));
     sql += " FROM lishi WHERE SQQH >= ?1 AND SQQH <= ?2 AND " + matchCondition + " ORDER BY SQQH";
     Statement st = m_db.prepare(sql);
     if (!st.isValid())
@@ -196,7 +196,7 @@ SearchResult LiteralSearch::followPattern(const SearchOptions& o)
                 continue; // the counter step and the statement fail
             const std::string token
                 = o.kind == 0 ? rules::valueToken(0, v) : rules::occurrenceToken(++counter[v], o.kind, v);
-            ok = execBound("UPDATE lishi SET intTh = intTh + 1 WHERE instr(" + q(listCol) + ", ?1) > 0", token);
+            ok = execBound("UPDATE lishi SET intTh = intTh + 1 WHERE instr(" + quoted(listCol) + ", ?1) > 0", token);
         }
     } else {
         for (int p = 1; ok && p <= kPositions; ++p) {
@@ -206,7 +206,7 @@ SearchResult LiteralSearch::followPattern(const SearchOptions& o)
             ++count;
             const std::string lag
                 = schema::valueColumn(p, o.kind, o.previousIssue ? schema::Lag::Previous : schema::Lag::Earlier);
-            ok = ok && execBound("UPDATE lishi SET intTh = intTh + 1 WHERE " + q(lag) + " = ?1", o.pattern[p]);
+            ok = ok && execBound("UPDATE lishi SET intTh = intTh + 1 WHERE " + quoted(lag) + " = ?1", o.pattern[p]);
         }
     }
     ok = ok && tally(o, "intTh = ?3", count, out);
@@ -239,8 +239,8 @@ SearchResult LiteralSearch::combination(const SearchOptions& o)
     const auto combos = rules::combinations(n);
     if (o.freePosition) {
         ok = ok
-            && exec("UPDATE lishi SET txtHisP6 = CASE WHEN length(" + q(listCol) + ") >= 4 THEN substr(" + q(listCol)
-                    + ", 1, length(" + q(listCol) + ") - 4) ELSE '' END");
+            && exec("UPDATE lishi SET txtHisP6 = CASE WHEN length(" + quoted(listCol) + ") >= 4 THEN substr("
+                    + quoted(listCol) + ", 1, length(" + quoted(listCol) + ") - 4) ELSE '' END");
         const ValueRange range = counterRange(o.kind, o.zodiacBase, o.segmentBase);
         for (const auto& c : combos) {
             if (!ok)
@@ -272,7 +272,7 @@ SearchResult LiteralSearch::combination(const SearchOptions& o)
                     continue;
                 const std::string lag
                     = schema::valueColumn(p, o.kind, o.previousIssue ? schema::Lag::Previous : schema::Lag::Earlier);
-                ok = execBound("UPDATE lishi SET intTh = intTh + 1 WHERE " + q(lag) + " = ?1", o.pattern[p]);
+                ok = execBound("UPDATE lishi SET intTh = intTh + 1 WHERE " + quoted(lag) + " = ?1", o.pattern[p]);
             }
             ok = ok && execBound("UPDATE lishi SET bolOk = 1 WHERE intTh = ?1", n);
         }

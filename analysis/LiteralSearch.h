@@ -8,8 +8,8 @@ class SqliteDb;
 
 // The searches carried out statement by statement on the database: the
 // row-by-row refresh walks, one full-table UPDATE per pattern element (instr()
-// in place of LIKE "*token*"), one UPDATE set per combination, then the range
-// query, Carcu and its ranking query. Slow by design; it is the reference the
+// tests whether a list holds a token), one UPDATE set per combination, then
+// the range query, Carcu and its ranking query. Slow by design; it is the reference the
 // in-memory engine is checked and measured against. One transaction per run.
 class LiteralSearch
 {

@@ -41,6 +41,11 @@ namespace {
 
 constexpr int kMasks = 256;
 
+QString changedAfterSearch()
+{
+    return QStringLiteral("the history changed after the search; its marks were not written");
+}
+
 std::string ownColumn(int p, int kind)
 {
     return schema::valueColumn(p, kind);
@@ -225,6 +230,23 @@ void tally(const SearchOptions& o, const rules::RangeBounds& range, HistoryMirro
 
 } // namespace
 
+bool SearchEngine::loadSearchColumns(const SearchOptions& o, int listIndex, PendingWrite& w, QString* error)
+{
+    const bool nBack = !o.previousIssue;
+    std::vector<std::string> ints, texts;
+    ownColumns(o.resultKind, ints);
+    if (!o.freePosition)
+        ownColumns(o.kind, ints);
+    else
+        Columns::needs(w, listIndex, nBack, texts);
+    Columns::needs(w, 0, nBack, texts);
+    writeTargets(w, ints, texts);
+    if (!ensureColumns(ints, texts, error))
+        return false;
+    w.version = m_version;
+    return true;
+}
+
 SearchResult SearchEngine::followPattern(const SearchOptions& o)
 {
     SearchResult out;
@@ -249,18 +271,8 @@ SearchResult SearchEngine::followPattern(const SearchOptions& o)
             if (o.positions[p])
                 w->lags.push_back({ p, o.kind, o.previousIssue, shift });
     w->hasIntTh = true;
-
-    std::vector<std::string> ints, texts;
-    ownColumns(o.resultKind, ints);
-    if (!o.freePosition)
-        ownColumns(o.kind, ints);
-    else
-        Columns::needs(*w, listIndex, nBack, texts);
-    Columns::needs(*w, 0, nBack, texts);
-    writeTargets(*w, ints, texts);
-    if (!ensureColumns(ints, texts, &out.message))
+    if (!loadSearchColumns(o, listIndex, *w, &out.message))
         return out;
-    w->version = m_version;
     const int n = m_mirror.rowCount();
     Columns cols(m_mirror, *w);
 
@@ -346,18 +358,8 @@ SearchResult SearchEngine::combination(const SearchOptions& o)
     const auto combos = rules::combinations(size);
     w->hasBolOk = true;
     w->hasIntTh = !combos.empty(); // outside 1..6 no combination resets intTh
-
-    std::vector<std::string> ints, texts;
-    ownColumns(o.resultKind, ints);
-    if (!o.freePosition)
-        ownColumns(o.kind, ints);
-    else
-        Columns::needs(*w, listIndex, nBack, texts);
-    Columns::needs(*w, 0, nBack, texts);
-    writeTargets(*w, ints, texts);
-    if (!ensureColumns(ints, texts, &out.message))
+    if (!loadSearchColumns(o, listIndex, *w, &out.message))
         return out;
-    w->version = m_version;
     const int n = m_mirror.rowCount();
     Columns cols(m_mirror, *w);
 
@@ -446,12 +448,7 @@ struct WriteContext
     // the same record as last time or the next one is tried first.
     int row(sqlite3_value* key)
     {
-        const std::int64_t k = sqlite3_value_int64(key);
-        int r = mirror->indexOf(k, hint);
-        if (r < 0 || mirror->sqqh()[r] != k)
-            r = -1;
-        if (r < 0 && hint + 1 < mirror->rowCount() && mirror->sqqh()[hint + 1] == k)
-            r = hint + 1;
+        const int r = mirror->indexOf(sqlite3_value_int64(key), hint);
         if (r >= 0)
             hint = r;
         return r;
@@ -498,7 +495,7 @@ bool SearchEngine::writeBack(SearchResult& result, QString* error)
     }
     const std::shared_ptr<PendingWrite> w = std::move(result.pending);
     if (!m_mirror.isLoaded() || w->version != m_version || m_version != m_store.dataVersion()) {
-        *error = QStringLiteral("the history changed after the search; its marks were not written");
+        *error = changedAfterSearch();
         return false;
     }
 
@@ -517,7 +514,7 @@ bool SearchEngine::writeBack(SearchResult& result, QString* error)
     if (!ensureColumns(intNames, allTexts, error))
         return false;
     if (w->version != m_version) {
-        *error = QStringLiteral("the history changed after the search; its marks were not written");
+        *error = changedAfterSearch();
         return false;
     }
 
@@ -570,15 +567,14 @@ bool SearchEngine::writeBack(SearchResult& result, QString* error)
         return false;
     }
     if (changedRows > 0) {
+        // Column i of the SET list takes value i: the int columns, then the texts.
         std::string sql = "UPDATE lishi SET ";
         int i = 0;
-        for (const auto& name : intNames) {
-            sql += (i ? ", \"" : "\"") + name + "\" = corvinel_value(" + std::to_string(i) + ", SQQH)";
-            ++i;
-        }
-        for (const auto& name : textNames) {
-            sql += (i ? ", \"" : "\"") + name + "\" = corvinel_value(" + std::to_string(i) + ", SQQH)";
-            ++i;
+        for (const auto* names : { &intNames, &textNames }) {
+            for (const auto& name : *names) {
+                sql += (i ? ", \"" : "\"") + name + "\" = corvinel_value(" + std::to_string(i) + ", SQQH)";
+                ++i;
+            }
         }
         sql += " WHERE corvinel_changed(SQQH)";
         sqlite3* h = db.handle();
@@ -594,8 +590,7 @@ bool SearchEngine::writeBack(SearchResult& result, QString* error)
             Statement st = db.prepare(sql);
             ok = st.isValid() && st.exec() && !ctx.failed;
             if (!ok && error->isEmpty())
-                *error = ctx.failed ? QStringLiteral("the history changed after the search; its marks were not written")
-                                    : db.lastError();
+                *error = ctx.failed ? changedAfterSearch() : db.lastError();
         }
         sqlite3_create_function_v2(h, "corvinel_changed", 1, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr, nullptr);
         sqlite3_create_function_v2(h, "corvinel_value", 2, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr, nullptr);

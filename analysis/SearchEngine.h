@@ -7,10 +7,9 @@
 
 #include <QString>
 
-#include <string>
-
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace corvinel {
@@ -63,6 +62,10 @@ public:
 
 private:
     bool ensureColumns(const std::vector<std::string>& ints, const std::vector<std::string>& texts, QString* error);
+    // Loads what a search of `o` reads and what `w` will rewrite: the own
+    // values of the result kind, the kind's own values (fixed position) or its
+    // list `listIndex` (free position), and the number list.
+    bool loadSearchColumns(const SearchOptions& o, int listIndex, PendingWrite& w, QString* error);
 
     HistoryStore& m_store;
     HistoryMirror m_mirror;

@@ -29,8 +29,6 @@ public:
     // The database write-back of a search (right after its grids are shown).
     bool writeBack(SearchResult& result, QString* error) { return m_engine.writeBack(result, error); }
 
-    SearchEngine& engine() { return m_engine; }
-
 private:
     Session& m_session;
     SearchEngine m_engine;

@@ -7,6 +7,20 @@
 
 namespace corvinel::history_text {
 
+namespace {
+
+// At least two digits, the sign before them. The magnitude is taken unsigned:
+// negating the smallest long long would overflow.
+QString twoDigits(long long value)
+{
+    const auto magnitude
+        = value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    const QString digits = QString::number(magnitude).rightJustified(2, u'0');
+    return value < 0 ? QStringLiteral("-") + digits : digits;
+}
+
+} // namespace
+
 QString fileName(std::int64_t lastStoredIssue)
 {
     return QStringLiteral("更新至") + QString::number(lastStoredIssue) + QStringLiteral("期历史号码.txt");
@@ -19,17 +33,13 @@ QString formatCell(const QString& cell)
         return cell;
     bool ok = false;
     const qlonglong whole = t.toLongLong(&ok);
-    if (ok) {
-        const QString digits = QString::number(whole < 0 ? -whole : whole).rightJustified(2, u'0');
-        return whole < 0 ? QStringLiteral("-") + digits : digits;
-    }
-    // A decimal number is rounded to whole units, as the format "00" does.
+    if (ok)
+        return twoDigits(whole);
+    // A decimal number is rounded to whole units (half away from zero); one too
+    // large for a whole number stays as it is.
     const double value = t.toDouble(&ok);
-    if (ok && std::isfinite(value) && std::fabs(value) < 1e15) {
-        const long long rounded = std::llround(value);
-        const QString digits = QString::number(rounded < 0 ? -rounded : rounded).rightJustified(2, u'0');
-        return rounded < 0 ? QStringLiteral("-") + digits : digits;
-    }
+    if (ok && std::isfinite(value) && std::fabs(value) < 1e15)
+        return twoDigits(std::llround(value));
     return cell;
 }
 

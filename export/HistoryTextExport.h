@@ -13,8 +13,8 @@ namespace corvinel::history_text {
 // "更新至" + the stored issue number of the last draw + "期历史号码.txt".
 QString fileName(std::int64_t lastStoredIssue);
 
-// A cell of columns 1..8 as the numeric format "00" writes it: a number with
-// at least two digits (5 -> "05", 123 -> "123", -5 -> "-05"); any text that is
+// A cell of columns 1..8 as the file holds it: a number with at least two
+// digits (5 -> "05", 123 -> "123", -5 -> "-05", 4.6 -> "05"); any text that is
 // not a number unchanged.
 QString formatCell(const QString& cell);
 

@@ -99,8 +99,10 @@ TEST(HistoryText, CellsFormattedLikeTheNumericFormat00)
     {
         const char* in;
         const char* out;
-    } cases[] = { { "5", "05" },   { "0", "00" },   { "20", "20" },   { "123", "123" }, { "-5", "-05" },
-                  { " 7 ", "07" }, { "5.6", "06" }, { "abc", "abc" }, { "", "" },       { "1X05", "1X05" } };
+    } cases[] = { { "5", "05" },      { "0", "00" },     { "20", "20" },
+                  { "123", "123" },   { "-5", "-05" },   { " 7 ", "07" },
+                  { "5.6", "06" },    { "abc", "abc" },  { "", "" },
+                  { "1X05", "1X05" }, { "-4.6", "-05" }, { "-9223372036854775808", "-9223372036854775808" } };
     for (const auto& c : cases)
         EXPECT_EQ(history_text::formatCell(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
 }

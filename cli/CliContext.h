@@ -41,7 +41,6 @@ public:
     bool start();
 
     Session& session() { return *m_session; }
-    const CliOptions& options() const { return m_options; }
     QTextStream& out() { return m_out; }
     QTextStream& err() { return m_err; }
 

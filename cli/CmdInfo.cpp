@@ -1,4 +1,5 @@
 #include "CliContext.h"
+#include "IssueNumber.h"
 
 namespace corvinel {
 
@@ -15,7 +16,7 @@ int runInfo(CliContext& ctx, const QStringList& args)
     out << "draws per day: " << s.drawsPerDay << '\n';
     out << "draws stored: " << s.snapshot().recordCount() << '\n';
     if (const SnapshotRow* last = s.snapshot().last()) {
-        out << "last draw: 20" << last->sqqh << '\n';
+        out << "last draw: " << issue::displayForm(last->sqqh) << '\n';
         out << "next draw: " << s.text1 << '\n';
     } else {
         out << "last draw: none\n";

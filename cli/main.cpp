@@ -2,8 +2,6 @@
 
 #include <QCoreApplication>
 
-#include <array>
-
 namespace corvinel {
 int runInfo(CliContext& ctx, const QStringList& args);
 int runSettings(CliContext& ctx, const QStringList& args);

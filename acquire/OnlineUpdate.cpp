@@ -44,6 +44,12 @@ UpdatePlan planUpdate(const HistorySnapshot& history, int lotteryCode, int reten
         plan.error = QStringLiteral("今天的日期无效");
         return plan;
     }
+    // A negative count would make every stored draw too old: the retention
+    // rule would delete the whole history and the plan would load no day.
+    if (retentionDays < 0) {
+        plan.error = QStringLiteral("保留天数%1无效").arg(retentionDays);
+        return plan;
+    }
     if (history.isEmpty()) {
         plan.lookBackDays = retentionDays;
         plan.ok = true;
@@ -207,6 +213,10 @@ bool OnlineUpdate::start(const QString& base, const UpdatePlan& plan)
     }
     if (!plan.ok) {
         m_error = plan.error;
+        return false;
+    }
+    if (plan.dayCount() <= 0) {
+        m_error = QStringLiteral("没有要载入的日期");
         return false;
     }
     if (!isUsableBase(base, &m_error))

@@ -547,6 +547,15 @@ TEST(UpdatePlan, Rules)
     EXPECT_FALSE(keep.clearHistory);
     EXPECT_EQ(keep.lookBackDays, 3);
 
+    // A negative retention count refuses the update instead of deleting the
+    // whole history (and then loading no day at all).
+    const UpdatePlan negative = planUpdate(history({ 160907001 }), 556, -1, kToday);
+    EXPECT_FALSE(negative.ok);
+    EXPECT_FALSE(negative.clearHistory);
+    EXPECT_FALSE(negative.error.isEmpty());
+    EXPECT_FALSE(planUpdate(empty, 556, -1, kToday).ok);
+    EXPECT_EQ(planUpdate(empty, 556, 0, kToday).dayCount(), 1);
+
     EXPECT_FALSE(planUpdate(history({ 160909001 }), 556, 6, kToday).ok); // last draw after today
     EXPECT_FALSE(planUpdate(history({ 12345 }), 556, 6, kToday).ok); // no date
     EXPECT_EQ(dateOfStored(161231080), QDate(2016, 12, 31));

@@ -21,9 +21,9 @@ struct SnapshotRow
     int value(int position, int kind) const { return values[position - 1][kind]; }
 };
 
-// The read-only view "SELECT * FROM lishi ORDER BY SQQH": the rows as they were
-// when it was taken, with a current row moved by the readers. An empty
-// snapshot is at BOF and EOF at once.
+// A read-only copy of lishi in SQQH order (issue numbers and own values only):
+// the rows as they were when it was taken, with a current row moved by the
+// readers. An empty snapshot is at BOF and EOF at once.
 class HistorySnapshot
 {
 public:

@@ -30,8 +30,8 @@ public:
 
     SqliteDb& db() { return m_db; }
 
-    // A fresh "SELECT * FROM lishi ORDER BY SQQH" snapshot (empty when the
-    // database is not open).
+    // A fresh snapshot of lishi in SQQH order (empty when the database is not
+    // open).
     HistorySnapshot snapshot();
     std::int64_t rowCount();
 

@@ -56,13 +56,13 @@ bool HistoryMirror::ensure(SqliteDb& db, const std::vector<std::string>& intColu
         return false;
     }
     std::vector<std::int64_t> keys;
-    std::vector<std::vector<std::int32_t>> iv(ints.size());
-    std::vector<std::vector<std::string>> tv(texts.size());
+    std::vector<std::vector<std::int32_t>> intValues(ints.size());
+    std::vector<std::vector<std::string>> textValues(texts.size());
     if (m_loaded) {
         keys.reserve(m_sqqh.size());
-        for (auto& v : iv)
+        for (auto& v : intValues)
             v.reserve(m_sqqh.size());
-        for (auto& v : tv)
+        for (auto& v : textValues)
             v.reserve(m_sqqh.size());
     }
     sqlite3_stmt* h = st.handle();
@@ -70,9 +70,9 @@ bool HistoryMirror::ensure(SqliteDb& db, const std::vector<std::string>& intColu
     while ((rc = st.step()) == SQLITE_ROW) {
         keys.push_back(sqlite3_column_int64(h, 0));
         int col = 1;
-        for (auto& v : iv)
+        for (auto& v : intValues)
             v.push_back(sqlite3_column_int(h, col++));
-        for (auto& v : tv) {
+        for (auto& v : textValues) {
             const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(h, col));
             const int bytes = sqlite3_column_bytes(h, col);
             v.emplace_back(p ? p : "", static_cast<std::size_t>(bytes));
@@ -96,9 +96,9 @@ bool HistoryMirror::ensure(SqliteDb& db, const std::vector<std::string>& intColu
             v = std::move(out);
         };
         permute(keys);
-        for (auto& v : iv)
+        for (auto& v : intValues)
             permute(v);
-        for (auto& v : tv)
+        for (auto& v : textValues)
             permute(v);
     }
     if (m_loaded && keys != m_sqqh) {
@@ -110,9 +110,9 @@ bool HistoryMirror::ensure(SqliteDb& db, const std::vector<std::string>& intColu
         m_loaded = true;
     }
     for (std::size_t i = 0; i < ints.size(); ++i)
-        m_ints.emplace(ints[i], std::move(iv[i]));
+        m_ints.emplace(ints[i], std::move(intValues[i]));
     for (std::size_t i = 0; i < texts.size(); ++i)
-        m_texts.emplace(texts[i], std::move(tv[i]));
+        m_texts.emplace(texts[i], std::move(textValues[i]));
     return true;
 }
 

@@ -64,14 +64,14 @@ bool LiteralSearch::refreshEarlierLists(int targetList, int lookBack)
         const std::int64_t rowid = walk.columnInt64(0);
         std::pair<std::string, std::string> cur { std::string(walk.columnUtf8(1)), std::string(walk.columnUtf8(2)) };
         window.push_back(std::move(cur));
-        std::string a, b;
+        std::string list, numberList; // of the record N - 1 places earlier
         if (window.size() > keep) {
-            a = window.front().first;
-            b = window.front().second;
+            list = window.front().first;
+            numberList = window.front().second;
         }
-        upd.bindUtf8(1, a);
+        upd.bindUtf8(1, list);
         if (both)
-            upd.bindUtf8(2, b);
+            upd.bindUtf8(2, numberList);
         upd.bind(3, rowid);
         if (!upd.exec())
             return false;

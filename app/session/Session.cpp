@@ -6,6 +6,10 @@
 
 #include <QUrl>
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
 namespace corvinel {
 
 namespace {
@@ -27,6 +31,18 @@ Session::Session(std::unique_ptr<Settings> settings, QString dataFolder, QObject
 {
 }
 
+namespace {
+
+// A box may hold any whole number; one beyond int matches no draw, as any
+// other value outside 1..20 does, instead of wrapping round to one that might.
+int patternValue(std::int64_t v)
+{
+    return static_cast<int>(
+        std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+} // namespace
+
 Session::~Session() = default;
 
 void Session::startUp()
@@ -38,8 +54,12 @@ void Session::startUp()
             var = *v;
     };
 
-    // Retention days are needed before the window is built.
-    readInto(Settings::IniSerchDay, retentionDays);
+    // Retention days are needed before the window is built. Only the days the
+    // menu can set are taken: a stored 0, a negative or an unreadable count
+    // would make the next online update delete every stored draw as too old.
+    retentionDays = Settings::IniSerchDay.def;
+    if (const auto v = m_settings->read(Settings::IniSerchDay); v && *v >= 2 && *v <= 16)
+        retentionDays = *v;
     updateBase = m_settings->readText(Settings::UpdateBase);
 
     readInto(Settings::bolZyw, bolZyw);
@@ -245,7 +265,7 @@ void Session::manualBoxLostFocus(int element, const QString& text)
     text22[element] = text;
     const int position = element == 0 ? 8 : element;
     if (const auto v = issue::wholeNumber(text))
-        pattern[position] = static_cast<int>(*v);
+        pattern[position] = patternValue(*v);
     emit stateChanged();
 }
 
@@ -399,7 +419,7 @@ void Session::patternFromBoxes(bool manualBoxes)
     for (int k = 1; k <= kPositions; ++k) {
         const QString& box = manualBoxes ? text22[manualElementOfPosition(k)] : text2[k];
         if (const auto v = issue::wholeNumber(box))
-            pattern[k] = static_cast<int>(*v);
+            pattern[k] = patternValue(*v);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 
 using namespace corvinel;
 
@@ -167,6 +168,21 @@ TEST_F(SessionTest, StoredBasesOutsideTheMenusAreUnreadable)
     EXPECT_EQ(s->dsIni, 1);
 }
 
+TEST_F(SessionTest, RetentionDaysOutsideTheMenuRangeAreNotTaken)
+{
+    // Any of these would let the next update count every stored draw as too old.
+    for (const char* text : { "0", "1", "-3", "17", "many", "" }) {
+        putRaw(QStringLiteral("IniSerchDay"), QString::fromLatin1(text));
+        start();
+        EXPECT_EQ(s->retentionDays, 6) << text;
+    }
+    for (const char* text : { "2", "16" }) {
+        putRaw(QStringLiteral("IniSerchDay"), QString::fromLatin1(text));
+        start();
+        EXPECT_EQ(s->retentionDays, QString::fromLatin1(text).toInt()) << text;
+    }
+}
+
 TEST_F(SessionTest, GameOverrideIsNotWritten)
 {
     QDir().mkpath(data());
@@ -271,6 +287,9 @@ TEST_F(SessionTest, TabsAndManualMode)
     EXPECT_EQ(s->pattern[2], before2); // not a number: unchanged
     s->manualBoxLostFocus(2, QStringLiteral("-3"));
     EXPECT_EQ(s->pattern[2], -3);
+    // 2^32 + 1 must not wrap round to the number 1.
+    s->manualBoxLostFocus(2, QStringLiteral("4294967297"));
+    EXPECT_EQ(s->pattern[2], std::numeric_limits<int>::max());
 
     s->selectTab(Session::TabVerify);
     EXPECT_TRUE(s->manualMode); // left as it was

@@ -74,7 +74,6 @@ public:
     template<typename Progress> void readText(std::string_view text, Progress&& progress);
     void readText(std::string_view text);
 
-    std::int64_t runningIssue() const { return m_running; }
     DrawLineResult& result() { return m_result; }
     DrawLineResult takeResult();
 

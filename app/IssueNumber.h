@@ -39,7 +39,8 @@ std::optional<std::int64_t> lastNineAsNumber(const QString& text);
 // Strict whole number of a text (optional sign, digits, surrounding blanks).
 std::optional<std::int64_t> wholeNumber(const QString& text);
 
-// BASIC-style Val: the leading number of a text (blanks skipped), 0 when none.
+// The leading number of a text (blanks skipped), 0 when none; whatever
+// follows its digits is ignored, so a date text or a box with a suffix reads.
 std::int64_t leadingValue(const QString& text);
 
 } // namespace issue

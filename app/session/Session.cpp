@@ -3,8 +3,7 @@
 #include "Clock.h"
 #include "IssueNumber.h"
 #include "Kinds.h"
-
-#include <QUrl>
+#include "UpdateUrl.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -355,14 +354,10 @@ QString Session::updateBaseTitle()
 std::optional<Refusal> Session::setUpdateBase(const QString& address)
 {
     const QString a = address.trimmed();
-    if (!a.isEmpty()) {
-        const QUrl url(a, QUrl::StrictMode);
-        const QString scheme = url.scheme().toLower();
-        if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
-            || url.host().isEmpty())
-            return Refusal { QStringLiteral("输入有误"),
-                             QStringLiteral("网址无效：请输入以 http:// 或 https:// 开头的完整网址。") };
-    }
+    // The update's own test, so that an address taken here is one it can use.
+    if (!a.isEmpty() && !update::isUsableBase(a))
+        return Refusal { QStringLiteral("输入有误"),
+                         QStringLiteral("网址无效：请输入以 http:// 或 https:// 开头、不带查询或锚点的完整网址。") };
     updateBase = a;
     m_settings->writeText(Settings::UpdateBase, a);
     emit stateChanged();

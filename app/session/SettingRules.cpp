@@ -2,8 +2,7 @@
 
 #include "IssueNumber.h"
 #include "Settings.h"
-
-#include <QUrl>
+#include "UpdateUrl.h"
 
 #include <array>
 
@@ -69,11 +68,9 @@ SettingCheck checkSetting(const QString& key, const QString& value)
         const QString a = value.trimmed();
         if (a.isEmpty())
             return { true, a, {} };
-        const QUrl url(a, QUrl::StrictMode);
-        const QString scheme = url.scheme().toLower();
-        if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
-            || url.host().isEmpty())
-            return { false, {}, QStringLiteral("UpdateBase: not an http:// or https:// address: %1").arg(a) };
+        QString why;
+        if (!update::isUsableBase(a, &why))
+            return { false, {}, QStringLiteral("UpdateBase: %1").arg(why) };
         return { true, a, {} };
     }
     const Rule* r = ruleOf(key);

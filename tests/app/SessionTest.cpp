@@ -414,6 +414,9 @@ TEST_F(SessionTest, UpdateBaseIsCheckedBeforeItIsWritten)
 {
     start();
     EXPECT_TRUE(s->setUpdateBase(QStringLiteral("javascript:alert(1)")).has_value());
+    // The update would refuse to add its page path to these.
+    EXPECT_TRUE(s->setUpdateBase(QStringLiteral("https://draws.example.org/?page=1")).has_value());
+    EXPECT_TRUE(s->setUpdateBase(QStringLiteral("https://draws.example.org/#top")).has_value());
     EXPECT_TRUE(stored(QStringLiteral("UpdateBase")).isEmpty());
     EXPECT_FALSE(s->setUpdateBase(QStringLiteral(" https://draws.example.org ")).has_value());
     EXPECT_EQ(stored(QStringLiteral("UpdateBase")), QStringLiteral("https://draws.example.org"));

@@ -87,5 +87,6 @@ TEST(SettingRules, ValuesAreCheckedAndNormalised)
     EXPECT_TRUE(checkSetting(QStringLiteral("UpdateBase"), QStringLiteral("https://example.org")).ok);
     EXPECT_FALSE(checkSetting(QStringLiteral("UpdateBase"), QStringLiteral("ftp://example.org")).ok);
     EXPECT_FALSE(checkSetting(QStringLiteral("UpdateBase"), QStringLiteral("not a url")).ok);
+    EXPECT_FALSE(checkSetting(QStringLiteral("UpdateBase"), QStringLiteral("https://example.org/?x=1")).ok);
     EXPECT_EQ(settingDefault(QStringLiteral("SxSetup")), QStringLiteral("False"));
 }

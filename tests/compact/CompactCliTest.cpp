@@ -3,12 +3,11 @@
 // copy a killed compaction leaves behind, and refuse a damaged file without
 // touching it.
 
+#include "CliRunner.h"
 #include "HistoryTestSupport.h"
 #include "TextImport.h"
 
 #include <QFileInfo>
-#include <QProcess>
-#include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
 
@@ -16,13 +15,6 @@ using namespace corvinel;
 using namespace corvinel::testing;
 
 namespace {
-
-struct CliRun
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
 
 class CompactCli : public ::testing::Test
 {
@@ -33,19 +25,7 @@ protected:
     QString dbPath() const { return data() + "/Tavrose.db"; }
     QString copyPath() const { return data() + "/TavroseTmp.db"; }
 
-    CliRun cli(const QStringList& args)
-    {
-        const QString bin = qEnvironmentVariable("CORVINEL_TEST_BINARY_DIR") + "/cli/corvinel-cli";
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
-        p.setProcessEnvironment(env);
-        p.start(bin, QStringList { "--data-dir", data() } + args);
-        if (!p.waitForFinished(60000))
-            return {};
-        return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                 QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()) };
-    }
+    CliRun cli(const QStringList& args) { return runCli(dir.filePath("config"), data(), args); }
 
     // `count` draws imported, then the rows after the first `keep` deleted
     // without compaction, so the file has free pages.

@@ -1,13 +1,12 @@
 // corvinel-cli's history commands, run as child processes on a temporary
 // data folder: exit codes, output, and the stored history afterwards.
 
+#include "CliRunner.h"
 #include "HistoryTestSupport.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
 
@@ -16,31 +15,12 @@ using namespace corvinel::testing;
 
 namespace {
 
-struct CliRun
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
-
 class HistoryCli : public ::testing::Test
 {
 protected:
     QTemporaryDir dir;
 
-    CliRun cli(const QStringList& args)
-    {
-        const QString bin = qEnvironmentVariable("CORVINEL_TEST_BINARY_DIR") + "/cli/corvinel-cli";
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
-        p.setProcessEnvironment(env);
-        p.start(bin, QStringList { "--data-dir", dir.filePath("data") } + args);
-        if (!p.waitForFinished(60000))
-            return {};
-        return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                 QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()) };
-    }
+    CliRun cli(const QStringList& args) { return runCli(dir.filePath("config"), dir.filePath("data"), args); }
     QJsonObject historyJson()
     {
         const CliRun r = cli({ "history", "--format", "json" });

@@ -1,4 +1,4 @@
-#include "DayFetcher.h"
+#include "acquire/DayFetcher.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>

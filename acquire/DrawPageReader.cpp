@@ -1,6 +1,6 @@
-#include "DrawPageReader.h"
+#include "acquire/DrawPageReader.h"
 
-#include "IssueNumber.h"
+#include "core/IssueNumber.h"
 
 #include <QRegularExpression>
 

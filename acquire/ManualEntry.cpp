@@ -1,10 +1,10 @@
-#include "ManualEntry.h"
+#include "acquire/ManualEntry.h"
 
-#include "HistorySnapshot.h"
-#include "HistoryStore.h"
-#include "IssueNumber.h"
-#include "SqliteDb.h"
-#include "ZodiacTables.h"
+#include "store/HistorySnapshot.h"
+#include "store/HistoryStore.h"
+#include "core/IssueNumber.h"
+#include "store/SqliteDb.h"
+#include "core/ZodiacTables.h"
 
 #include <QDate>
 

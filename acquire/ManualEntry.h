@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DrawEncoder.h"
-#include "Kinds.h"
+#include "store/DrawEncoder.h"
+#include "core/Kinds.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
-#include "OnlineUpdate.h"
+#include "acquire/OnlineUpdate.h"
 
-#include "HistorySnapshot.h"
-#include "HistoryStore.h"
-#include "IssueNumber.h"
-#include "UpdateUrl.h"
-#include "ZodiacTables.h"
+#include "store/HistorySnapshot.h"
+#include "store/HistoryStore.h"
+#include "core/IssueNumber.h"
+#include "acquire/UpdateUrl.h"
+#include "core/ZodiacTables.h"
 
 #include <map>
 

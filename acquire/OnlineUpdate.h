@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DayFetcher.h"
-#include "DrawEncoder.h"
-#include "DrawPageReader.h"
+#include "acquire/DayFetcher.h"
+#include "store/DrawEncoder.h"
+#include "acquire/DrawPageReader.h"
 
 #include <QDate>
 #include <QObject>

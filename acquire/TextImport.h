@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DrawLineReader.h"
-#include "HistoryMaintenance.h"
+#include "store/DrawLineReader.h"
+#include "store/HistoryMaintenance.h"
 
 #include <QString>
 
@@ -24,12 +24,6 @@ struct ImportOutcome
     int lineCount = 0; // lines of the file
     std::vector<SkippedLine> skipped;
 };
-
-// Draws of the reader's result, as the encoder takes them.
-std::vector<PlainDraw> plainDraws(const std::vector<DrawLine>& lines);
-
-// Reads a whole file as draw lines. False (with `error`) when it cannot be read.
-bool readDrawLineFile(const QString& path, std::int64_t runningIssue, DrawLineResult* result, QString* error);
 
 // The text import: reads and checks the whole file first, then replaces the
 // history by its draws in one transaction. `runningIssue` is the QQH of the

@@ -1,4 +1,4 @@
-#include "UpdateUrl.h"
+#include "acquire/UpdateUrl.h"
 
 namespace corvinel::update {
 

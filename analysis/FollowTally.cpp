@@ -1,7 +1,7 @@
-#include "FollowTally.h"
+#include "analysis/FollowTally.h"
 
-#include "IssueNumber.h"
-#include "ZodiacTables.h"
+#include "core/IssueNumber.h"
+#include "core/ZodiacTables.h"
 
 #include <algorithm>
 

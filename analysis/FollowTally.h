@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ResultTable.h"
-#include "SearchOptions.h"
+#include "analysis/ResultTable.h"
+#include "analysis/SearchOptions.h"
 
 #include <array>
 #include <cstdint>

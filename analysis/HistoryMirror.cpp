@@ -1,8 +1,6 @@
-#include "HistoryMirror.h"
+#include "analysis/HistoryMirror.h"
 
-#include "SqliteDb.h"
-
-#include <sqlite3.h>
+#include "store/SqliteDb.h"
 
 #include <algorithm>
 #include <numeric>
@@ -65,21 +63,16 @@ bool HistoryMirror::ensure(SqliteDb& db, const std::vector<std::string>& intColu
         for (auto& v : textValues)
             v.reserve(m_sqqh.size());
     }
-    sqlite3_stmt* h = st.handle();
     int rc;
-    while ((rc = st.step()) == SQLITE_ROW) {
-        keys.push_back(sqlite3_column_int64(h, 0));
+    while ((rc = st.step()) == Statement::kRow) {
+        keys.push_back(st.columnInt64(0));
         int col = 1;
         for (auto& v : intValues)
-            v.push_back(sqlite3_column_int(h, col++));
-        for (auto& v : textValues) {
-            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(h, col));
-            const int bytes = sqlite3_column_bytes(h, col);
-            v.emplace_back(p ? p : "", static_cast<std::size_t>(bytes));
-            ++col;
-        }
+            v.push_back(st.columnInt(col++));
+        for (auto& v : textValues)
+            v.emplace_back(st.columnUtf8(col++));
     }
-    if (rc != SQLITE_DONE) {
+    if (rc != Statement::kDone) {
         *error = db.lastError();
         return false;
     }

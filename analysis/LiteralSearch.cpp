@@ -1,10 +1,8 @@
-#include "LiteralSearch.h"
+#include "analysis/LiteralSearch.h"
 
-#include "Schema.h"
-#include "SearchRules.h"
-#include "SqliteDb.h"
-
-#include <sqlite3.h>
+#include "store/Schema.h"
+#include "analysis/SearchRules.h"
+#include "store/SqliteDb.h"
 
 #include <deque>
 
@@ -60,7 +58,7 @@ bool LiteralSearch::refreshEarlierLists(int targetList, int lookBack)
     const std::size_t keep = static_cast<std::size_t>(lookBack - 1);
     std::deque<std::pair<std::string, std::string>> window; // the last N - 1 records' sources
     int rc;
-    while ((rc = walk.step()) == SQLITE_ROW) {
+    while ((rc = walk.step()) == Statement::kRow) {
         const std::int64_t rowid = walk.columnInt64(0);
         std::pair<std::string, std::string> cur { std::string(walk.columnUtf8(1)), std::string(walk.columnUtf8(2)) };
         window.push_back(std::move(cur));
@@ -78,7 +76,7 @@ bool LiteralSearch::refreshEarlierLists(int targetList, int lookBack)
         if (window.size() > keep)
             window.pop_front();
     }
-    return rc == SQLITE_DONE;
+    return rc == Statement::kDone;
 }
 
 // Walk in SQQH order refreshing L<p><k>S from the record one place earlier
@@ -100,7 +98,7 @@ bool LiteralSearch::refreshLag(int position, int kind, bool previousIssue, int l
     std::deque<std::int64_t> values; // own values of the last n records
     std::deque<std::string> lists; // txtHisLst of the last n - 1 records and this one
     int rc;
-    while ((rc = walk.step()) == SQLITE_ROW) {
+    while ((rc = walk.step()) == Statement::kRow) {
         const std::int64_t rowid = walk.columnInt64(0);
         const std::int64_t lagValue = values.size() == n ? values.front() : 0;
         upd.bind(1, lagValue);
@@ -118,7 +116,7 @@ bool LiteralSearch::refreshLag(int position, int kind, bool previousIssue, int l
         if (values.size() > n)
             values.pop_front();
     }
-    return rc == SQLITE_DONE;
+    return rc == Statement::kDone;
 }
 
 bool LiteralSearch::tally(const SearchOptions& o, const std::string& matchCondition, std::int64_t matchValue,
@@ -139,7 +137,7 @@ bool LiteralSearch::tally(const SearchOptions& o, const std::string& matchCondit
     st.bind(3, matchValue);
     FollowTally t(o);
     int rc;
-    while ((rc = st.step()) == SQLITE_ROW) {
+    while ((rc = st.step()) == Statement::kRow) {
         std::array<int, 8> values {};
         for (int p = 0; p < kPositions; ++p)
             values[p] = st.columnInt(1 + p);
@@ -147,7 +145,7 @@ bool LiteralSearch::tally(const SearchOptions& o, const std::string& matchCondit
         t.addMatch(sqqh, values, st.columnUtf8(9));
         out.matchedIssues.push_back(sqqh);
     }
-    if (rc != SQLITE_DONE)
+    if (rc != Statement::kDone)
         return false;
     out.base = t.base();
     out.matches = t.matchesTable();
@@ -162,9 +160,9 @@ bool LiteralSearch::tally(const SearchOptions& o, const std::string& matchCondit
     }
     // The ranking query; equal counts keep the order the rows were added in.
     Statement rank = m_db.prepare("SELECT Nmb, \"Count\" FROM Carcu ORDER BY \"Count\" DESC, rowid");
-    while ((rc = rank.step()) == SQLITE_ROW)
+    while ((rc = rank.step()) == Statement::kRow)
         out.rankingOrder.push_back({ rank.columnInt(0), rank.columnInt(1) });
-    if (rc != SQLITE_DONE)
+    if (rc != Statement::kDone)
         return false;
     out.ranking = FollowTally::rankingTable(out.rankingOrder, out.base, o.resultKind, o.zodiacBase);
     return true;

@@ -1,11 +1,10 @@
-#include "SearchEngine.h"
+#include "analysis/SearchEngine.h"
 
-#include "HistoryStore.h"
-#include "Schema.h"
-#include "SearchRules.h"
-#include "SqliteDb.h"
-
-#include <sqlite3.h>
+#include "store/HistoryStore.h"
+#include "store/Schema.h"
+#include "analysis/SearchRules.h"
+#include "store/LishiRewrite.h"
+#include "store/SqliteDb.h"
 
 #include <array>
 #include <functional>
@@ -429,63 +428,6 @@ SearchResult SearchEngine::combination(const SearchOptions& o)
     return out;
 }
 
-namespace {
-
-// The new contents of the columns a search rewrites, handed to SQLite through
-// two functions of the write-back statement: corvinel_changed(SQQH) says
-// whether a record differs from what it holds, corvinel_value(i, SQQH) gives
-// column i's new value. No value ever becomes SQL text.
-struct WriteContext
-{
-    HistoryMirror* mirror = nullptr;
-    std::vector<char> changed;
-    std::vector<std::function<std::int32_t(int)>> ints;
-    std::vector<std::function<std::string_view(int)>> texts;
-    int hint = 0;
-    bool failed = false;
-
-    // The statement visits the records in table order, normally SQQH order:
-    // the same record as last time or the next one is tried first.
-    int row(sqlite3_value* key)
-    {
-        const int r = mirror->indexOf(sqlite3_value_int64(key), hint);
-        if (r >= 0)
-            hint = r;
-        return r;
-    }
-};
-
-void changedFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
-{
-    auto* w = static_cast<WriteContext*>(sqlite3_user_data(ctx));
-    const int r = w->row(argv[0]);
-    if (r < 0)
-        w->failed = true; // a record the mirror does not know: the history changed
-    sqlite3_result_int(ctx, r >= 0 && w->changed[r] ? 1 : 0);
-}
-
-void valueFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
-{
-    auto* w = static_cast<WriteContext*>(sqlite3_user_data(ctx));
-    const int i = sqlite3_value_int(argv[0]);
-    const int r = w->row(argv[1]);
-    const int nInts = static_cast<int>(w->ints.size());
-    if (r < 0 || i < 0 || i >= nInts + static_cast<int>(w->texts.size())) {
-        w->failed = true;
-        sqlite3_result_error(ctx, "corvinel_value: no such record", -1);
-        return;
-    }
-    if (i < nInts) {
-        sqlite3_result_int(ctx, w->ints[i](r));
-    } else {
-        const std::string_view v = w->texts[i - nInts](r);
-        // The text lives in the mirror, untouched until the statement is done.
-        sqlite3_result_text(ctx, v.empty() ? "" : v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
-    }
-}
-
-} // namespace
-
 bool SearchEngine::writeBack(SearchResult& result, QString* error)
 {
     m_lastWrittenRows = 0;
@@ -520,8 +462,10 @@ bool SearchEngine::writeBack(SearchResult& result, QString* error)
 
     const int n = m_mirror.rowCount();
     Columns cols(m_mirror, *w);
-    WriteContext ctx;
-    ctx.mirror = &m_mirror;
+    // The new contents of the columns the search rewrites, computed on demand
+    // from the mirror.
+    std::vector<std::function<std::int32_t(int)>> newInts;
+    std::vector<std::function<std::string_view(int)>> newTexts;
     std::vector<std::vector<std::int32_t>*> intStored;
     std::vector<std::vector<std::string>*> textStored;
     intStored.reserve(intNames.size());
@@ -529,34 +473,34 @@ bool SearchEngine::writeBack(SearchResult& result, QString* error)
     for (const auto& lag : w->lags) {
         const auto* own = &m_mirror.ints(ownColumn(lag.position, lag.kind));
         const int shift = lag.shift;
-        ctx.ints.emplace_back([own, shift](int r) { return lagValue(*own, shift, r); });
+        newInts.emplace_back([own, shift](int r) { return lagValue(*own, shift, r); });
     }
     if (w->hasIntTh)
-        ctx.ints.emplace_back([&w](int r) { return w->intTh[r]; });
+        newInts.emplace_back([&w](int r) { return w->intTh[r]; });
     if (w->hasBolOk)
-        ctx.ints.emplace_back([&w](int r) { return w->bolOk[r]; });
+        newInts.emplace_back([&w](int r) { return w->bolOk[r]; });
     if (w->workingCopyList >= 0) {
         const int li = w->workingCopyList;
         const bool earlier = w->workingCopyEarlier;
-        ctx.texts.emplace_back([&cols, li, earlier](int r) { return rules::workingCopy(cols.list(li, earlier, r)); });
+        newTexts.emplace_back([&cols, li, earlier](int r) { return rules::workingCopy(cols.list(li, earlier, r)); });
     }
     for (int i = 0; i < schema::kListCount; ++i)
         if (w->preListShift[i] >= 0)
-            ctx.texts.emplace_back([&cols, i](int r) { return cols.list(i, true, r); });
+            newTexts.emplace_back([&cols, i](int r) { return cols.list(i, true, r); });
     for (const auto& name : intNames)
         intStored.push_back(&m_mirror.ints(name));
     for (const auto& name : textNames)
         textStored.push_back(&m_mirror.texts(name));
 
-    ctx.changed.assign(static_cast<std::size_t>(n), 0);
+    std::vector<char> changed(static_cast<std::size_t>(n), 0);
     std::int64_t changedRows = 0;
     for (int r = 0; r < n; ++r) {
         bool differs = false;
-        for (std::size_t i = 0; i < ctx.ints.size() && !differs; ++i)
-            differs = (*intStored[i])[r] != ctx.ints[i](r);
-        for (std::size_t i = 0; i < ctx.texts.size() && !differs; ++i)
-            differs = (*textStored[i])[r] != ctx.texts[i](r);
-        ctx.changed[r] = differs ? 1 : 0;
+        for (std::size_t i = 0; i < newInts.size() && !differs; ++i)
+            differs = (*intStored[i])[r] != newInts[i](r);
+        for (std::size_t i = 0; i < newTexts.size() && !differs; ++i)
+            differs = (*textStored[i])[r] != newTexts[i](r);
+        changed[r] = differs ? 1 : 0;
         changedRows += differs ? 1 : 0;
     }
 
@@ -567,52 +511,34 @@ bool SearchEngine::writeBack(SearchResult& result, QString* error)
         return false;
     }
     if (changedRows > 0) {
-        // Column i of the SET list takes value i: the int columns, then the texts.
-        std::string sql = "UPDATE lishi SET ";
-        int i = 0;
-        for (const auto* names : { &intNames, &textNames }) {
-            for (const auto& name : *names) {
-                sql += (i ? ", \"" : "\"") + name + "\" = corvinel_value(" + std::to_string(i) + ", SQQH)";
-                ++i;
-            }
-        }
-        sql += " WHERE corvinel_changed(SQQH)";
-        sqlite3* h = db.handle();
-        bool ok = sqlite3_create_function_v2(h, "corvinel_changed", 1, SQLITE_UTF8, &ctx, changedFunction, nullptr,
-                                             nullptr, nullptr)
-                == SQLITE_OK
-            && sqlite3_create_function_v2(h, "corvinel_value", 2, SQLITE_UTF8, &ctx, valueFunction, nullptr, nullptr,
-                                          nullptr)
-                == SQLITE_OK;
-        if (!ok)
-            *error = QString::fromUtf8(sqlite3_errmsg(h));
-        if (ok) {
-            Statement st = db.prepare(sql);
-            ok = st.isValid() && st.exec() && !ctx.failed;
-            if (!ok && error->isEmpty())
-                *error = ctx.failed ? changedAfterSearch() : db.lastError();
-        }
-        sqlite3_create_function_v2(h, "corvinel_changed", 1, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr, nullptr);
-        sqlite3_create_function_v2(h, "corvinel_value", 2, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr, nullptr);
-        if (!ok)
-            return false;
-    }
-    {
-        Statement del = db.prepare("DELETE FROM Carcu");
-        Statement ins = db.prepare("INSERT INTO Carcu (Nmb, \"Count\") VALUES (?1, ?2)");
-        if (!del.isValid() || !ins.isValid() || !del.exec()) {
-            *error = db.lastError();
+        LishiRewrite rewrite;
+        rewrite.intColumns = intNames;
+        rewrite.textColumns = textNames;
+        // The statement visits the records in table order, normally SQQH
+        // order: the same record as last time or the next one is tried first.
+        int hint = 0;
+        rewrite.rowOf = [this, &hint](std::int64_t sqqh) {
+            const int r = m_mirror.indexOf(sqqh, hint);
+            if (r >= 0)
+                hint = r;
+            return r;
+        };
+        rewrite.changed = [&changed](int r) { return changed[r] != 0; };
+        rewrite.intValue = [&newInts](int i, int r) { return newInts[i](r); };
+        rewrite.textValue = [&newTexts](int i, int r) { return newTexts[i](r); };
+        bool unknownRecord = false;
+        if (!rewriteLishi(db, rewrite, &unknownRecord, error)) {
+            if (unknownRecord)
+                *error = changedAfterSearch();
             return false;
         }
-        for (const TallyEntry& e : w->carcu) {
-            ins.bind(1, e.value);
-            ins.bind(2, e.count);
-            if (!ins.exec()) {
-                *error = db.lastError();
-                return false;
-            }
-        }
     }
+    std::vector<std::pair<int, int>> carcu;
+    carcu.reserve(w->carcu.size());
+    for (const TallyEntry& e : w->carcu)
+        carcu.emplace_back(e.value, e.count);
+    if (!replaceCarcu(db, carcu, error))
+        return false;
     if (!tx.commit()) {
         *error = db.lastError();
         return false;
@@ -620,12 +546,12 @@ bool SearchEngine::writeBack(SearchResult& result, QString* error)
 
     // The database now holds the new values: bring the mirror along.
     for (int r = 0; r < n; ++r) {
-        if (!ctx.changed[r])
+        if (!changed[r])
             continue;
-        for (std::size_t i = 0; i < ctx.ints.size(); ++i)
-            (*intStored[i])[r] = ctx.ints[i](r);
-        for (std::size_t i = 0; i < ctx.texts.size(); ++i) {
-            const std::string_view v = ctx.texts[i](r);
+        for (std::size_t i = 0; i < newInts.size(); ++i)
+            (*intStored[i])[r] = newInts[i](r);
+        for (std::size_t i = 0; i < newTexts.size(); ++i) {
+            const std::string_view v = newTexts[i](r);
             (*textStored[i])[r].assign(v.data(), v.size());
         }
     }

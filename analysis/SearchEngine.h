@@ -1,9 +1,9 @@
 #pragma once
 
-#include "FollowTally.h"
-#include "HistoryMirror.h"
-#include "ResultTable.h"
-#include "SearchOptions.h"
+#include "analysis/FollowTally.h"
+#include "analysis/HistoryMirror.h"
+#include "analysis/ResultTable.h"
+#include "analysis/SearchOptions.h"
 
 #include <QString>
 

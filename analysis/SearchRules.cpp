@@ -1,6 +1,6 @@
-#include "SearchRules.h"
+#include "analysis/SearchRules.h"
 
-#include "IssueNumber.h"
+#include "core/IssueNumber.h"
 
 namespace corvinel::rules {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SearchOptions.h"
+#include "analysis/SearchOptions.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "CliContext.h"
+#include "cli/CliContext.h"
 
-#include "DataFolder.h"
-#include "IssueNumber.h"
+#include "core/DataFolder.h"
+#include "core/IssueNumber.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Session.h"
+#include "session/Session.h"
 
 #include <QString>
 #include <QStringList>

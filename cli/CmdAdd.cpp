@@ -1,6 +1,6 @@
-#include "CliContext.h"
-#include "IssueNumber.h"
-#include "ManualEntry.h"
+#include "cli/CliContext.h"
+#include "core/IssueNumber.h"
+#include "acquire/ManualEntry.h"
 
 namespace corvinel {
 

@@ -1,7 +1,7 @@
-#include "BackupRebuild.h"
-#include "CliContext.h"
-#include "HistoryMaintenance.h"
-#include "IssueNumber.h"
+#include "store/BackupRebuild.h"
+#include "cli/CliContext.h"
+#include "store/HistoryMaintenance.h"
+#include "core/IssueNumber.h"
 
 namespace corvinel {
 

@@ -1,7 +1,7 @@
-#include "CliContext.h"
-#include "HistoryGrid.h"
-#include "HistoryTextExport.h"
-#include "WorkbookExport.h"
+#include "cli/CliContext.h"
+#include "session/HistoryGrid.h"
+#include "export/HistoryTextExport.h"
+#include "export/WorkbookExport.h"
 
 #include <QDir>
 

@@ -1,5 +1,5 @@
-#include "CliContext.h"
-#include "HistoryGrid.h"
+#include "cli/CliContext.h"
+#include "session/HistoryGrid.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,6 +1,6 @@
-#include "CliContext.h"
-#include "HistoryMaintenance.h"
-#include "TextImport.h"
+#include "cli/CliContext.h"
+#include "store/HistoryMaintenance.h"
+#include "acquire/TextImport.h"
 
 namespace corvinel {
 

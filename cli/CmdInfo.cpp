@@ -1,5 +1,5 @@
-#include "CliContext.h"
-#include "IssueNumber.h"
+#include "cli/CliContext.h"
+#include "core/IssueNumber.h"
 
 namespace corvinel {
 

@@ -1,8 +1,8 @@
-#include "CliContext.h"
-#include "IssueNumber.h"
-#include "Kinds.h"
-#include "SessionSearch.h"
-#include "WorkbookExport.h"
+#include "cli/CliContext.h"
+#include "core/IssueNumber.h"
+#include "core/Kinds.h"
+#include "session/SessionSearch.h"
+#include "export/WorkbookExport.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
-#include "CliContext.h"
-#include "SettingRules.h"
+#include "cli/CliContext.h"
+#include "session/SettingRules.h"
 
 namespace corvinel {
 

@@ -1,8 +1,8 @@
-#include "CliContext.h"
-#include "Clock.h"
-#include "IssueNumber.h"
-#include "OnlineUpdate.h"
-#include "UpdateUrl.h"
+#include "cli/CliContext.h"
+#include "core/Clock.h"
+#include "core/IssueNumber.h"
+#include "acquire/OnlineUpdate.h"
+#include "acquire/UpdateUrl.h"
 
 #include <QEventLoop>
 

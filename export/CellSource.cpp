@@ -1,4 +1,4 @@
-#include "CellSource.h"
+#include "export/CellSource.h"
 
 #include <algorithm>
 #include <memory>

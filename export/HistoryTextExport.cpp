@@ -1,4 +1,4 @@
-#include "HistoryTextExport.h"
+#include "export/HistoryTextExport.h"
 
 #include <QDir>
 #include <QSaveFile>

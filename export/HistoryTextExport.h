@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CellSource.h"
+#include "export/CellSource.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "WorkbookExport.h"
+#include "export/WorkbookExport.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,9 +1,9 @@
-#include "DrawEncoder.h"
+#include "store/DrawEncoder.h"
 
-#include "HistorySnapshot.h"
-#include "Schema.h"
-#include "SqliteDb.h"
-#include "ZodiacTables.h"
+#include "store/HistorySnapshot.h"
+#include "store/Schema.h"
+#include "store/SqliteDb.h"
+#include "core/ZodiacTables.h"
 
 #include <string>
 

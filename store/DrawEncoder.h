@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Kinds.h"
-#include "ZodiacTables.h"
+#include "core/Kinds.h"
+#include "core/ZodiacTables.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
-#include "HistoryMaintenance.h"
+#include "store/HistoryMaintenance.h"
 
-#include "HistorySnapshot.h"
-#include "HistoryStore.h"
-#include "SqliteDb.h"
-#include "ZodiacTables.h"
+#include "store/HistorySnapshot.h"
+#include "store/HistoryStore.h"
+#include "store/SqliteDb.h"
+#include "core/ZodiacTables.h"
 
 #include <QDir>
 #include <QSaveFile>

@@ -1,4 +1,4 @@
-#include "HistorySnapshot.h"
+#include "store/HistorySnapshot.h"
 
 #include <cctype>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Kinds.h"
+#include "core/Kinds.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "HistoryStore.h"
+#include "store/HistoryStore.h"
 
-#include "Schema.h"
+#include "store/Schema.h"
 
 #include <QDir>
 #include <QFile>

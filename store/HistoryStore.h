@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HistorySnapshot.h"
-#include "SqliteDb.h"
+#include "store/HistorySnapshot.h"
+#include "store/SqliteDb.h"
 
 #include <QString>
 

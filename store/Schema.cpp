@@ -1,6 +1,6 @@
-#include "Schema.h"
+#include "store/Schema.h"
 
-#include "Kinds.h"
+#include "core/Kinds.h"
 
 namespace corvinel::schema {
 

@@ -1,4 +1,4 @@
-#include "SqliteDb.h"
+#include "store/SqliteDb.h"
 
 #include <sqlite3.h>
 

@@ -36,7 +36,12 @@ public:
     bool bind(int index, const QString& text);
     bool bindUtf8(int index, std::string_view text);
 
-    // SQLITE_ROW (100), SQLITE_DONE (101) or an error code.
+    // What step() returns for a row and for the end (SQLITE_ROW, SQLITE_DONE),
+    // so callers need not include sqlite3.h.
+    static constexpr int kRow = 100;
+    static constexpr int kDone = 101;
+
+    // kRow, kDone or an SQLite error code.
     int step();
     // Steps a statement that returns no rows; true on SQLITE_DONE.
     bool exec();

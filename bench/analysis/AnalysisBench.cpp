@@ -3,12 +3,12 @@
 // database write-back, the statements carried out literally on SQLite as the
 // baseline (with the ratio), and corvinel-cli search end to end. Every case
 // checks that engine and baseline leave the same intTh/bolOk marks and tally.
-#include "DrawEncoder.h"
-#include "HistoryStore.h"
-#include "LiteralSearch.h"
-#include "SearchEngine.h"
-#include "SqliteDb.h"
-#include "ZodiacTables.h"
+#include "store/DrawEncoder.h"
+#include "store/HistoryStore.h"
+#include "analysis/LiteralSearch.h"
+#include "analysis/SearchEngine.h"
+#include "store/SqliteDb.h"
+#include "core/ZodiacTables.h"
 
 #include <QCoreApplication>
 #include <QDate>

@@ -1,10 +1,10 @@
 // Prints how long the exports of a 100,000-draw history grid take.
-#include "HistoryTextExport.h"
-#include "WorkbookExport.h"
+#include "export/HistoryTextExport.h"
+#include "export/WorkbookExport.h"
 
 #ifdef CORVINEL_BENCH_HISTORY_GRID
-#include "HistoryGrid.h"
-#include "HistorySnapshot.h"
+#include "session/HistoryGrid.h"
+#include "store/HistorySnapshot.h"
 #endif
 
 #include <QCoreApplication>

@@ -5,17 +5,17 @@
 //
 // bench_history [DRAWS] [BASELINE_ROWS]   (defaults 100000 and 500)
 
-#include "BackupRebuild.h"
-#include "HistoryGrid.h"
-#include "HistoryMaintenance.h"
-#include "HistoryStore.h"
-#include "IssueNumber.h"
-#include "Session.h"
-#include "Settings.h"
-#include "TextImport.h"
+#include "store/BackupRebuild.h"
+#include "session/HistoryGrid.h"
+#include "store/HistoryMaintenance.h"
+#include "store/HistoryStore.h"
+#include "core/IssueNumber.h"
+#include "session/Session.h"
+#include "core/Settings.h"
+#include "acquire/TextImport.h"
 #ifdef CORVINEL_BENCH_WINDOW
-#include "GridModel.h"
-#include "frmMain.h"
+#include "app/GridModel.h"
+#include "app/frmMain.h"
 #endif
 
 #include <QApplication>

@@ -4,9 +4,9 @@
 // generator) for each day from..to, prints its base address on the first line of stdout and serves until it is
 // terminated.
 
-#include "TestSite.h"
+#include "support/TestSite.h"
 
-#include "IssueNumber.h"
+#include "core/IssueNumber.h"
 
 #include <QCoreApplication>
 #include <QDate>

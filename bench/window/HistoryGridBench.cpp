@@ -1,7 +1,7 @@
 // Times the history grid over a large history: model reset, scroll to the
 // last row and one paint of the view (offscreen).
-#include "GridModel.h"
-#include "HistoryGrid.h"
+#include "app/GridModel.h"
+#include "session/HistoryGrid.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
 // Edge cases of the two searches and the follow tally, on small histories
 // whose expected outcome is worked out by hand from the draws.
-#include "AnalysisTestSupport.h"
-#include "FollowTally.h"
-#include "LiteralSearch.h"
-#include "SearchEngine.h"
-#include "SearchRules.h"
+#include "support/AnalysisTestSupport.h"
+#include "analysis/FollowTally.h"
+#include "analysis/LiteralSearch.h"
+#include "analysis/SearchEngine.h"
+#include "analysis/SearchRules.h"
 
 #include <map>
 #include <set>

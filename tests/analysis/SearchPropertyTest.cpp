@@ -2,9 +2,9 @@
 // (including rows whose stored lag columns, lists and marks are stale or odd)
 // and random sequences of searches must give the same grids and leave the
 // same database behind.
-#include "AnalysisTestSupport.h"
-#include "LiteralSearch.h"
-#include "SearchEngine.h"
+#include "support/AnalysisTestSupport.h"
+#include "analysis/LiteralSearch.h"
+#include "analysis/SearchEngine.h"
 
 #include <QDir>
 

@@ -3,10 +3,10 @@
 // A data folder with a short history, made once per process, for the fuzz
 // targets that start a Session.
 
-#include "DrawEncoder.h"
+#include "store/DrawEncoder.h"
 #include "FuzzSupport.h"
-#include "Session.h"
-#include "SqliteDb.h"
+#include "session/Session.h"
+#include "store/SqliteDb.h"
 
 #include <QDir>
 

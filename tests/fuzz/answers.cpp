@@ -4,12 +4,12 @@
 // handlers (retention days, look-back count, combination size, manual
 // pattern boxes, update address).
 
-#include "BackupRebuild.h"
+#include "store/BackupRebuild.h"
 #include "FuzzSupport.h"
-#include "IssueNumber.h"
-#include "SearchRules.h"
+#include "core/IssueNumber.h"
+#include "analysis/SearchRules.h"
 #include "SessionSupport.h"
-#include "SettingRules.h"
+#include "session/SettingRules.h"
 
 #include <QDate>
 #include <QRegularExpression>

@@ -1,9 +1,9 @@
 // Fuzz target: the day-page reader of the online update. HTML bytes in, draws
 // out; the cell recognisers also get the bytes as one cell text.
 
-#include "DrawPageReader.h"
+#include "acquire/DrawPageReader.h"
 #include "FuzzSupport.h"
-#include "IssueNumber.h"
+#include "core/IssueNumber.h"
 
 #include <set>
 

@@ -1,9 +1,9 @@
 // Fuzz target: the draw-line reader of the text import, on bytes and through
 // the whole-file path (a scratch file rewritten on every run).
 
-#include "DrawLineReader.h"
+#include "store/DrawLineReader.h"
 #include "FuzzSupport.h"
-#include "TextImport.h"
+#include "acquire/TextImport.h"
 
 #include <QFile>
 

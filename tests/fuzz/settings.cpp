@@ -4,10 +4,10 @@
 // starts up on those settings.
 
 #include "FuzzSupport.h"
-#include "IssueNumber.h"
+#include "core/IssueNumber.h"
 #include "SessionSupport.h"
-#include "SettingRules.h"
-#include "Settings.h"
+#include "session/SettingRules.h"
+#include "core/Settings.h"
 
 #include <QFile>
 

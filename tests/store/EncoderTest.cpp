@@ -1,7 +1,7 @@
-#include "DrawEncoder.h"
-#include "HistoryStore.h"
-#include "Schema.h"
-#include "ZodiacTables.h"
+#include "store/DrawEncoder.h"
+#include "store/HistoryStore.h"
+#include "store/Schema.h"
+#include "core/ZodiacTables.h"
 
 #include <QTemporaryDir>
 

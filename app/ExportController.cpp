@@ -1,0 +1,166 @@
+#include "app/ExportController.h"
+
+#include "app/BusyCursor.h"
+#include "app/GridModel.h"
+#include "export/HistoryTextExport.h"
+#include "export/WorkbookExport.h"
+#include "app/frmMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableView>
+#include <QUrl>
+
+namespace corvinel {
+
+namespace {
+
+const char* workbookFile(int which)
+{
+    switch (which) {
+    case 1:
+        return workbook::kHistoryFile;
+    case 2:
+        return workbook::kMatchesFile;
+    default:
+        return workbook::kRankingFile;
+    }
+}
+
+bool startEditorFromEnvironment(const QString& path)
+{
+    for (const char* var : { "VISUAL", "EDITOR" }) {
+        const QString command = qEnvironmentVariable(var).trimmed();
+        if (command.isEmpty())
+            continue;
+        QStringList args = QProcess::splitCommand(command);
+        if (args.isEmpty())
+            continue;
+        const QString program = args.takeFirst();
+        args << path;
+        if (QProcess::startDetached(program, args))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+ExportController::ExportController(frmMain* window)
+    : QObject(window)
+    , m_window(window)
+    , m_opener(&ExportController::openWithDesktop)
+{
+    setObjectName(QStringLiteral("ExportController"));
+    if (auto* command4 = window->findChild<QPushButton*>(QStringLiteral("Command4")))
+        connect(command4, &QPushButton::clicked, this, &ExportController::exportHistoryText);
+    if (auto* mnuDcls = window->findChild<QAction*>(QStringLiteral("mnuDcls")))
+        connect(mnuDcls, &QAction::triggered, this, [this] { exportGrid(1); });
+    for (int which = 1; which <= 3; ++which) {
+        if (QTableView* grid = window->grid(which))
+            grid->viewport()->installEventFilter(this);
+    }
+}
+
+bool ExportController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        for (int which = 1; which <= 3; ++which) {
+            QTableView* grid = m_window->grid(which);
+            if (grid && watched == grid->viewport()) {
+                exportGrid(which);
+                break;
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+CellSource ExportController::gridSource(int which) const
+{
+    CellSource source;
+    const GridModel* model = m_window->gridModel(which);
+    if (!model)
+        return source;
+    // Row 0 is the grid's header row, rows 1.. its data rows.
+    source.rows = model->gridRows();
+    source.columns = model->columnCount();
+    source.text = [model](int row, int column) { return model->gridText(row, column); };
+    return source;
+}
+
+bool ExportController::openingDisabled()
+{
+    if (!qEnvironmentVariableIsEmpty("CORVINEL_NO_OPEN"))
+        return true;
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+bool ExportController::openWithDesktop(const QString& path, Opened kind)
+{
+    if (openingDisabled())
+        return false;
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        return true;
+    return kind == Opened::TextEditor && startEditorFromEnvironment(path);
+}
+
+void ExportController::report(const ExportResult& result, const QString& what, Opened kind)
+{
+    QStatusBar* bar = m_window->statusBar();
+    if (result.nothingToWrite) {
+        bar->showMessage(result.error);
+        m_window->dialogs().message(what, result.error, QMessageBox::Ok, QMessageBox::Information);
+        return;
+    }
+    if (!result.ok) {
+        bar->showMessage(QStringLiteral("%1失败：%2").arg(what, result.error));
+        m_window->dialogs().message(
+            QStringLiteral("%1失败").arg(what),
+            result.error + QStringLiteral("\n请关闭正在使用该文件的程序，或检查数据文件夹是否可写，然后再试。"),
+            QMessageBox::Ok, QMessageBox::Warning);
+        return;
+    }
+    const QString where = QDir::toNativeSeparators(result.path);
+    const bool opened = m_opener && m_opener(result.path, kind);
+    // With opening switched off, not opening is no failure worth a note.
+    if (opened || openingDisabled())
+        bar->showMessage(QStringLiteral("%1：已写入 %2").arg(what, where));
+    else
+        bar->showMessage(QStringLiteral("%1：已写入 %2（未能打开该文件）").arg(what, where));
+}
+
+void ExportController::exportHistoryText()
+{
+    Session& s = m_window->session();
+    std::optional<std::int64_t> last;
+    if (const SnapshotRow* row = s.snapshot().last())
+        last = row->sqqh;
+    ExportResult result;
+    {
+        BusyCursor busy;
+        result = history_text::write(s.dataFolder(), last, gridSource(1));
+    }
+    report(result, QStringLiteral("历史号码导出文本文件"), Opened::TextEditor);
+}
+
+void ExportController::exportGrid(int which)
+{
+    if (which < 1 || which > 3)
+        return;
+    ExportResult result;
+    {
+        BusyCursor busy;
+        result = workbook::writeInto(m_window->session().dataFolder(), workbookFile(which), gridSource(which));
+    }
+    report(result, QStringLiteral("导出到EXCEL"), Opened::Spreadsheet);
+}
+
+} // namespace corvinel

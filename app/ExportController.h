@@ -1,0 +1,66 @@
+#pragma once
+
+#include "export/CellSource.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QTableView;
+
+namespace corvinel {
+
+class GridModel;
+class frmMain;
+
+// Export of the history and the result grids:
+// - Command4 writes the history text file and opens it in the text editor;
+// - mnuDcls and a double click on MSFlexGrid1 write "lishi.xlsx", a double
+//   click on MSFlexGrid2 "Jiansuo.xlsx", on MSFlexGrid3 "Jieguo.xlsx", each
+//   opened in the desktop's spreadsheet application.
+// The status bar says where each export went; a file that cannot be written
+// gets a message and nothing else changes.
+//
+// Opening the written file is skipped when the environment variable
+// CORVINEL_NO_OPEN is set, or on the offscreen and minimal platforms (tests,
+// headless runs); a test may also install its own opener.
+class ExportController : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Opened
+    {
+        TextEditor,
+        Spreadsheet
+    };
+    // Returns whether a program was started on the file.
+    using Opener = std::function<bool(const QString& path, Opened kind)>;
+
+    explicit ExportController(frmMain* window);
+
+    void setOpener(Opener opener) { m_opener = std::move(opener); }
+
+    // The three actions, also for menus and tests.
+    void exportHistoryText();
+    // which = 1, 2, 3 for MSFlexGrid1..3.
+    void exportGrid(int which);
+
+    // The default opener: the desktop's program for the file; for the text
+    // file $VISUAL or $EDITOR when the desktop has none.
+    static bool openWithDesktop(const QString& path, Opened kind);
+    static bool openingDisabled();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    CellSource gridSource(int which) const;
+    void report(const ExportResult& result, const QString& what, Opened kind);
+
+    frmMain* m_window;
+    Opener m_opener;
+};
+
+} // namespace corvinel

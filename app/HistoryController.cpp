@@ -1,0 +1,297 @@
+#include "app/HistoryController.h"
+
+#include "store/BackupRebuild.h"
+#include "app/BusyCursor.h"
+#include "store/HistoryMaintenance.h"
+#include "core/IssueNumber.h"
+#include "acquire/TextImport.h"
+#include "app/frmMain.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QStringList>
+
+namespace corvinel {
+
+namespace {
+
+// "第 2、5、9 行" with at most `max` numbers, then how many more.
+QString skippedLines(const std::vector<SkippedLine>& skipped, int max = 10)
+{
+    QStringList parts;
+    const int shown = std::min<int>(max, static_cast<int>(skipped.size()));
+    for (int i = 0; i < shown; ++i)
+        parts << QString::number(skipped[i].lineNumber);
+    QString s = QStringLiteral("第 %1 行").arg(parts.join(QStringLiteral("、")));
+    if (static_cast<int>(skipped.size()) > shown)
+        s += QStringLiteral("，另有 %1 行").arg(skipped.size() - shown);
+    return s;
+}
+
+} // namespace
+
+HistoryController::HistoryController(frmMain* window)
+    : QObject(window)
+    , m_window(window)
+    , m_session(window->session())
+{
+    setObjectName(QStringLiteral("HistoryController"));
+    if (auto* b = window->findChild<QPushButton*>(QStringLiteral("cmdRdLst")))
+        connect(b, &QPushButton::clicked, this, &HistoryController::cmdRdLst_Click);
+    if (auto* b = window->findChild<QPushButton*>(QStringLiteral("Command3")))
+        connect(b, &QPushButton::clicked, this, &HistoryController::Command3_Click);
+    if (QMenu* menu = window->historyMenu()) {
+        const std::pair<const char*, void (HistoryController::*)()> items[] = {
+            { "mnuErase", &HistoryController::mnuErase_Click },
+            { "mnuClear", &HistoryController::mnuClear_Click },
+            { "mnuDlzd", &HistoryController::mnuDlzd_Click },
+            { "mnuEszhzd", &HistoryController::mnuEszhzd_Click },
+        };
+        for (QAction* a : menu->actions())
+            for (const auto& [name, slot] : items)
+                if (a->objectName() == QLatin1String(name))
+                    connect(a, &QAction::triggered, this, slot);
+    }
+}
+
+HistoryController::~HistoryController() = default;
+
+QString HistoryController::importQuestion()
+{
+    return QStringLiteral(
+        "确实要读入最新历史号码吗？点击'确认'读入,点击'取消'放弃该操作。确要读入请保证安装目录下存在历史号码的文本"
+        "文件文件。读取时可能要花费一段时间,请耐心等候！");
+}
+
+QString HistoryController::deleteCountPrompt()
+{
+    return QStringLiteral("请输入需要删除最后多少期历史号码（例如输入3，那么就将删除最后的3期历史号码）");
+}
+
+QString HistoryController::deleteAfterPrompt()
+{
+    return QStringLiteral("请输入需要删除到的期数，例如‘2016090852’");
+}
+
+std::function<bool(std::int64_t, std::int64_t)> HistoryController::progressFor(const QString& label)
+{
+    m_progress = std::make_unique<QProgressDialog>(label, QStringLiteral("取消"), 0, 100, m_window);
+    m_progress->setObjectName(QStringLiteral("historyProgress"));
+    m_progress->setWindowTitle(QStringLiteral("请稍候"));
+    m_progress->setWindowModality(Qt::WindowModal);
+    m_progress->setMinimumDuration(400); // only when the work takes longer than a moment
+    m_progress->setAutoClose(false);
+    m_progress->setAutoReset(false);
+    m_progress->setValue(0);
+    QProgressDialog* dialog = m_progress.get();
+    return [dialog](std::int64_t done, std::int64_t total) {
+        if (total > 0)
+            dialog->setValue(static_cast<int>(done * 100 / total));
+        return !dialog->wasCanceled();
+    };
+}
+
+void HistoryController::endProgress()
+{
+    m_progress.reset();
+}
+
+bool HistoryController::reportOutcome(const MaintenanceOutcome& outcome, const QString& title, const QString& what)
+{
+    if (outcome.ok) {
+        if (!outcome.warning.isEmpty())
+            m_window->dialogs().message(title,
+                                        QStringLiteral("%1已完成，但压缩数据库失败：\n%2").arg(what, outcome.warning),
+                                        QMessageBox::Ok, QMessageBox::Warning);
+        return true;
+    }
+    const QString text = outcome.cancelled ? QStringLiteral("%1已取消，历史号码未改变。").arg(what)
+                                           : QStringLiteral("%1失败，历史号码未改变。\n%2").arg(what, outcome.error);
+    m_window->dialogs().message(title, text, QMessageBox::Ok,
+                                outcome.cancelled ? QMessageBox::Information : QMessageBox::Warning);
+    return false;
+}
+
+void HistoryController::cmdRdLst_Click()
+{
+    Dialogs& dialogs = m_window->dialogs();
+    if (dialogs.message(importQuestionTitle(), importQuestion(), QMessageBox::Ok | QMessageBox::Cancel,
+                        QMessageBox::Question)
+        == QMessageBox::Cancel)
+        return;
+
+    const QString folder = QDir(m_session.dataFolder()).filePath(QStringLiteral("历史号码"));
+    QDir().mkpath(folder);
+    const QString file = dialogs.openFile(QStringLiteral("读取历史号文本"), folder, importFilter());
+    if (!isImportableFileName(file)) {
+        // A cancelled dialog imports nothing; another kind of file is refused
+        // before anything is touched.
+        if (!file.isEmpty())
+            dialogs.message(importQuestionTitle(),
+                            QStringLiteral("只能读入文本文件（*.txt）：\n%1\n历史号码未改变。").arg(file),
+                            QMessageBox::Ok, QMessageBox::Warning);
+        m_session.nextIssueDisplay();
+        m_session.notifyStateChanged();
+        return;
+    }
+
+    ImportOutcome out;
+    {
+        BusyCursor busy;
+        auto progress = progressFor(QStringLiteral("正在读入历史号码……"));
+        HistoryMaintenance maintenance(m_session.store(), m_session.encoder(), m_session.zodiac());
+        out = importTextFile(file, m_session.lastDrawQqh, m_session.snapshot(), maintenance, m_session.bases(),
+                             progress);
+        endProgress();
+        if (out.ok) {
+            m_session.reloadHistory();
+            m_session.nextIssueDisplay();
+            m_session.patternRefresh();
+        }
+        m_session.nextIssueDisplay();
+        m_session.notifyStateChanged();
+    }
+
+    if (out.ok) {
+        QString text = QStringLiteral("已读入 %1 期历史号码。").arg(out.imported);
+        if (!out.skipped.empty())
+            text += QStringLiteral("\n跳过 %1 行不合格式的行：%2。")
+                        .arg(out.skipped.size())
+                        .arg(skippedLines(out.skipped));
+        dialogs.message(importQuestionTitle(), text, QMessageBox::Ok, QMessageBox::Information);
+        return;
+    }
+    QString text;
+    if (out.cancelled)
+        text = QStringLiteral("读入已取消，历史号码未改变。");
+    else if (out.noUsableLine)
+        text = QStringLiteral("文件中没有可用的历史号码行，历史号码未改变。");
+    else
+        text = QStringLiteral("读入失败，历史号码未改变。\n%1").arg(out.error);
+    if (!out.skipped.empty())
+        text += QStringLiteral("\n跳过 %1 行：%2。").arg(out.skipped.size()).arg(skippedLines(out.skipped));
+    dialogs.message(importQuestionTitle(), text, QMessageBox::Ok, QMessageBox::Warning);
+}
+
+void HistoryController::Command3_Click()
+{
+    {
+        BusyCursor busy;
+        HistoryMaintenance maintenance(m_session.store(), m_session.encoder(), m_session.zodiac());
+        const MaintenanceOutcome out = maintenance.deleteLastRow();
+        if (!out.ok) {
+            reportOutcome(out, QStringLiteral("删除最后历史"), QStringLiteral("删除最后一期"));
+            return;
+        }
+        m_session.reloadHistory();
+        m_session.patternRefresh();
+        if (out.deleted > 0)
+            compactDb();
+        m_session.reloadHistory();
+        m_session.nextIssueDisplay();
+        m_session.notifyStateChanged();
+    }
+    if (auto* box = m_window->findChild<QLineEdit*>(QStringLiteral("MaskEdBox1_1")))
+        box->setFocus();
+}
+
+void HistoryController::compactDb()
+{
+    if (!m_session.store().compact())
+        m_window->dialogs().message(
+            QStringLiteral("压缩数据库"),
+            QStringLiteral("历史号码已改变，但压缩数据库失败：\n%1").arg(m_session.store().lastError()),
+            QMessageBox::Ok, QMessageBox::Warning);
+}
+
+bool HistoryController::dqzd()
+{
+    BusyCursor busy;
+    auto progress = progressFor(QStringLiteral("正在重建历史号码……"));
+    HistoryMaintenance maintenance(m_session.store(), m_session.encoder(), m_session.zodiac());
+    const MaintenanceOutcome out = rebuildFromBackup(HistoryMaintenance::backupPath(m_session.dataFolder()),
+                                                     m_session.lastDrawQqh, maintenance, m_session.bases(), progress);
+    endProgress();
+    if (!reportOutcome(out, deleteTitle(), QStringLiteral("重建历史号码")))
+        return false;
+    m_session.reloadHistory();
+    m_session.nextIssueDisplay();
+    m_session.patternRefresh();
+    m_session.notifyStateChanged();
+    return true;
+}
+
+void HistoryController::rebuildFromWrittenBackup(bool written, const QString& error)
+{
+    if (!written) {
+        MaintenanceOutcome failed;
+        failed.error = error;
+        reportOutcome(failed, deleteTitle(), QStringLiteral("写入备份文件"));
+        return;
+    }
+    if (dqzd()) {
+        BusyCursor busy;
+        compactDb();
+    }
+}
+
+void HistoryController::mnuEszhzd_Click()
+{
+    const auto answer = m_window->dialogs().input(deleteTitle(), deleteCountPrompt(), QStringLiteral("1"));
+    const std::optional<int> n = answer ? deleteCountAnswer(*answer) : std::nullopt;
+    if (!n || *n <= 0)
+        return; // nothing deleted, the backup file left as it was
+
+    QString error;
+    const HistorySnapshot current = m_session.store().snapshot();
+    rebuildFromWrittenBackup(
+        writeBackupWithoutLast(HistoryMaintenance::backupPath(m_session.dataFolder()), current, *n, &error), error);
+}
+
+void HistoryController::mnuDlzd_Click()
+{
+    const QString def
+        = m_session.lastDrawQqh > 0 ? issue::displayForm(m_session.lastDrawQqh - 1) : QStringLiteral("20");
+    const auto answer = m_window->dialogs().input(deleteTitle(), deleteAfterPrompt(), def);
+    if (!answer || answer->trimmed().isEmpty())
+        return;
+    const auto t = deleteAfterAnswer(*answer, m_session.lotteryCode);
+    if (!t || *t <= 0) {
+        const int length = 2 + 6 + issue::sequenceDigits(m_session.lotteryCode);
+        m_window->dialogs().message(
+            deleteTitle(),
+            QStringLiteral("“%1”不是期号。请输入以“20”开头的 %2 位期号，例如‘%3’。历史号码未改变。")
+                .arg(answer->trimmed())
+                .arg(length)
+                .arg(def.size() == length ? def
+                         : length == 11   ? QStringLiteral("20161212001")
+                                          : QStringLiteral("2016090852")),
+            QMessageBox::Ok, QMessageBox::Warning);
+        return;
+    }
+
+    QString error;
+    const HistorySnapshot current = m_session.store().snapshot();
+    rebuildFromWrittenBackup(
+        writeBackupUpTo(HistoryMaintenance::backupPath(m_session.dataFolder()), current, *t, &error), error);
+}
+
+void HistoryController::mnuClear_Click()
+{
+    if (m_window->dialogs().message(clearTitle(), clearQuestion(), QMessageBox::Ok | QMessageBox::Cancel,
+                                    QMessageBox::Question)
+        == QMessageBox::Cancel)
+        return;
+    HistoryMaintenance maintenance(m_session.store(), m_session.encoder(), m_session.zodiac());
+    const MaintenanceOutcome out = maintenance.deleteAll();
+    if (!reportOutcome(out, clearTitle(), QStringLiteral("清空历史号码")))
+        return;
+    m_session.reloadHistory();
+    m_session.notifyStateChanged();
+}
+
+} // namespace corvinel

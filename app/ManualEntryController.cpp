@@ -1,0 +1,116 @@
+#include "app/ManualEntryController.h"
+
+#include "app/GridModel.h"
+#include "session/HistoryGrid.h"
+#include "acquire/ManualEntry.h"
+#include "app/frmMain.h"
+
+#include <QEvent>
+#include <QLineEdit>
+#include <QTableView>
+
+namespace corvinel {
+
+ManualEntryController::ManualEntryController(frmMain* window)
+    : QObject(window)
+    , m_window(window)
+{
+    for (int k = 1; k <= kPositions; ++k) {
+        QLineEdit* box = window->findChild<QLineEdit*>(QStringLiteral("MaskEdBox1_%1").arg(k));
+        m_boxes[k] = box;
+        if (!box)
+            continue;
+        box->installEventFilter(this);
+        // Every change counts, the user's and the program's; the lock keeps
+        // the program's own emptying of the boxes from acting.
+        connect(box, &QLineEdit::textChanged, this, [this, k] { boxChanged(k); });
+    }
+}
+
+bool ManualEntryController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        for (int k = 1; k <= kPositions; ++k)
+            if (watched == m_boxes[k])
+                m_locked = false;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ManualEntryController::boxChanged(int box)
+{
+    QLineEdit* edit = m_boxes[box];
+    if (!edit)
+        return;
+    // The displayed text keeps the prompt "_" of an untyped place, so a digit
+    // typed into the second place alone is not read as the first.
+    const QString shown = edit->displayText();
+    if (box == kPositions && !m_locked && manual_entry::isComplete(shown)) {
+        storeDraw();
+        return;
+    }
+    // After a refused draw, completing the box at fault again tries once more:
+    // box 8 already holds its two digits and would otherwise have to be
+    // retyped. Other boxes do not, so retyping from box 1 stores no mixture of
+    // new and old numbers.
+    if (!m_locked && box == m_faultBox && manual_entry::isComplete(shown) && m_boxes[kPositions]
+        && manual_entry::isComplete(m_boxes[kPositions]->displayText())) {
+        storeDraw();
+        return;
+    }
+    if (!m_locked && box < kPositions && manual_entry::placeHasDigit(shown, 1) && m_boxes[box + 1])
+        m_boxes[box + 1]->setFocus(Qt::TabFocusReason);
+}
+
+void ManualEntryController::storeDraw()
+{
+    Session& s = m_window->session();
+    manual_entry::BoxTexts texts;
+    for (int k = 1; k <= kPositions; ++k)
+        texts[k - 1] = m_boxes[k] ? m_boxes[k]->displayText() : QString();
+
+    const manual_entry::StoreOutcome outcome
+        = manual_entry::enter(s.store(), s.encoder(), s.zodiac(), s.snapshot(), s.bases(), s.text1, texts);
+    if (!outcome.ok) {
+        // The boxes keep what was typed; the box at fault gets the focus so
+        // it can be corrected at once.
+        const manual_entry::Check check = manual_entry::checkBoxes(texts);
+        m_window->dialogs().message(QString::fromUtf8(manual_entry::kRefusalTitle), outcome.error, QMessageBox::Ok,
+                                    QMessageBox::Warning);
+        QLineEdit* fault = nullptr;
+        if (!manual_entry::storedIssue(s.text1))
+            fault = m_window->findChild<QLineEdit*>(QStringLiteral("Text1"));
+        else if (!check.ok && check.box >= 1)
+            fault = m_boxes[check.box];
+        m_faultBox = (!check.ok && check.box >= 1) ? check.box : 0;
+        if (fault) {
+            fault->setFocus(Qt::TabFocusReason);
+            fault->selectAll();
+        }
+        return;
+    }
+
+    m_faultBox = 0;
+    // The new draw in the snapshot, and the pattern of tab 1 follows it.
+    s.reloadHistory();
+    s.patternRefresh();
+
+    m_locked = true;
+    for (int k = 1; k <= kPositions; ++k) {
+        s.maskEdBox1[k].clear();
+        if (m_boxes[k])
+            m_boxes[k]->clear();
+    }
+    if (m_boxes[1])
+        m_boxes[1]->setFocus(Qt::OtherFocusReason);
+
+    s.nextIssueDisplay();
+    s.notifyStateChanged();
+
+    QTableView* grid = m_window->grid(1);
+    GridModel* model = m_window->gridModel(1);
+    if (grid && model && model->gridRows() > HistoryGrid::kScrollThreshold && model->rowCount() > 0)
+        grid->scrollTo(model->index(model->rowCount() - 1, 0), QAbstractItemView::PositionAtTop);
+}
+
+} // namespace corvinel

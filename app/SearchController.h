@@ -1,0 +1,43 @@
+#pragma once
+
+#include "analysis/SearchEngine.h"
+
+#include <QObject>
+
+#include <memory>
+
+class QChartView;
+
+namespace corvinel {
+
+class frmMain;
+class SessionSearch;
+
+// Command1 "检索(&S)" and Command2 "组合检索(&G)": run the search on the
+// window's state under the busy cursor, show the matched draw list
+// (MSFlexGrid2), the ranking (MSFlexGrid3) and the same ranking as a bar chart
+// beside it (chartResult), then write the search's marks to the database
+// before anything else can run. A range the search refuses is reported and
+// nothing changes.
+class SearchController : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SearchController(frmMain* window);
+    ~SearchController() override;
+
+    void command1Clicked();
+    void command2Clicked();
+
+private:
+    void run(bool combination);
+    void showResult(const SearchResult& result);
+    void showChart(const SearchResult& result);
+
+    frmMain* m_window;
+    std::unique_ptr<SessionSearch> m_search;
+    QChartView* m_chart = nullptr;
+};
+
+} // namespace corvinel

@@ -1,0 +1,201 @@
+#include "app/UpdateController.h"
+
+#include "core/Clock.h"
+#include "acquire/UpdateUrl.h"
+#include "app/frmMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QPushButton>
+
+namespace corvinel {
+
+UpdateController::UpdateController(frmMain* window)
+    : QObject(window)
+    , m_window(window)
+    , m_session(window->session())
+{
+    setObjectName(QStringLiteral("UpdateController"));
+    if (auto* b = window->findChild<QPushButton*>(QStringLiteral("Command21")))
+        connect(b, &QPushButton::clicked, this, &UpdateController::Command21_Click);
+    connect(&m_update, &update::OnlineUpdate::dayStarted, this, &UpdateController::onDayStarted);
+    connect(&m_update, &update::OnlineUpdate::fetchFinished, this, &UpdateController::onFetchFinished);
+}
+
+UpdateController::~UpdateController()
+{
+    if (isRunning())
+        QApplication::restoreOverrideCursor();
+}
+
+QString UpdateController::confirmText()
+{
+    return QStringLiteral(
+        "确实要在线更新最新历史号码吗？更新可能要花费一段时间，网络不通或者我方服务器更新不及时可能都造成更新失败！");
+}
+
+QString UpdateController::noBaseText()
+{
+    return QStringLiteral("没有设置在线更新网址，无法在线更新。\n请先在设置菜单中选择“在线更新网址(&U)"
+                          "”，输入开奖网站的地址（以 http:// 或 "
+                          "https:// 开头）。历史号码没有改变。");
+}
+
+QStringList UpdateController::lockedCommands()
+{
+    QStringList names = { QStringLiteral("Command1"), QStringLiteral("Command2"), QStringLiteral("Command3"),
+                          QStringLiteral("Command4"), QStringLiteral("cmdRdLst"), QStringLiteral("Command21") };
+    for (int k = 1; k <= 8; ++k)
+        names << QStringLiteral("MaskEdBox1_%1").arg(k);
+    return names;
+}
+
+void UpdateController::Command21_Click()
+{
+    if (isRunning())
+        return;
+    Dialogs& dialogs = m_window->dialogs();
+
+    // Without a site there is nothing to ask about.
+    const QString base = m_session.updateBase.trimmed();
+    if (base.isEmpty()) {
+        dialogs.message(resultTitle(), noBaseText(), QMessageBox::Ok, QMessageBox::Warning);
+        return;
+    }
+    QString why;
+    if (!update::isUsableBase(base, &why)) {
+        dialogs.message(resultTitle(), why + QStringLiteral("。历史号码没有改变。"), QMessageBox::Ok,
+                        QMessageBox::Warning);
+        return;
+    }
+    if (dialogs.message(confirmTitle(), confirmText(), QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Question)
+        != QMessageBox::Ok)
+        return;
+
+    const update::UpdatePlan plan = update::planUpdate(m_session.store().snapshot(), m_session.lotteryCode,
+                                                       m_session.retentionDays, Clock::today());
+    if (!plan.ok) {
+        dialogs.message(resultTitle(), plan.error + QStringLiteral("。历史号码没有改变。"), QMessageBox::Ok,
+                        QMessageBox::Warning);
+        return;
+    }
+
+    lockCommands(true);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    m_progress = new QProgressDialog(QString(), QStringLiteral("取消"), 0, plan.dayCount(), m_window);
+    m_progress->setObjectName(QStringLiteral("updateProgress"));
+    m_progress->setWindowTitle(resultTitle());
+    // Not modal: the window keeps repainting and answering while pages load;
+    // the commands that would interfere are disabled instead.
+    m_progress->setWindowModality(Qt::NonModal);
+    m_progress->setMinimumDuration(0);
+    m_progress->setAutoClose(false);
+    m_progress->setAutoReset(false);
+    connect(m_progress, &QProgressDialog::canceled, this, &UpdateController::cancel);
+
+    if (!m_update.start(base, plan)) {
+        closeProgress();
+        QApplication::restoreOverrideCursor();
+        lockCommands(false);
+        dialogs.message(resultTitle(), m_update.error() + QStringLiteral("。历史号码没有改变。"), QMessageBox::Ok,
+                        QMessageBox::Warning);
+        return;
+    }
+}
+
+void UpdateController::closeProgress()
+{
+    if (!m_progress)
+        return;
+    m_progress->hide();
+    m_progress->deleteLater();
+    m_progress = nullptr;
+}
+
+void UpdateController::cancel()
+{
+    if (!m_update.isRunning())
+        return;
+    if (m_progress)
+        m_progress->setLabelText(QStringLiteral("正在取消……"));
+    m_update.cancel();
+}
+
+void UpdateController::onDayStarted(int index, int count, const QDate& day)
+{
+    if (!m_progress)
+        return;
+    m_progress->setLabelText(QStringLiteral("正在载入第 %1 天（共 %2 天）：%3")
+                                 .arg(index)
+                                 .arg(count)
+                                 .arg(day.toString(QStringLiteral("yyyy-MM-dd"))));
+    m_progress->setValue(index - 1);
+}
+
+void UpdateController::onFetchFinished()
+{
+    m_applying = true;
+    if (m_progress) {
+        m_progress->setLabelText(QStringLiteral("正在保存历史号码……"));
+        m_progress->setValue(m_progress->maximum());
+    }
+    const update::UpdateResult result
+        = update::applyUpdate(m_session.store(), m_session.encoder(), m_session.zodiac(), m_session.bases(),
+                              m_update.plan(), m_update.loadedDays(), m_update.stop());
+    if (result.committed)
+        refreshAfterChange();
+    closeProgress();
+    QApplication::restoreOverrideCursor();
+    lockCommands(false);
+    m_applying = false;
+
+    const bool ok = result.complete();
+    m_window->dialogs().message(resultTitle(), update::resultMessage(result), QMessageBox::Ok,
+                                ok ? QMessageBox::Information : QMessageBox::Warning);
+    emit finished();
+}
+
+// The refreshes after the history changed, in this order: the history grid,
+// the default range, the search pattern, the next draw issue number.
+void UpdateController::refreshAfterChange()
+{
+    m_session.reloadHistory();
+    m_session.defaultRangeStart();
+    m_session.defaultRangeEnd();
+    m_session.patternRefresh();
+    m_session.nextIssueDisplay();
+    m_session.notifyStateChanged();
+}
+
+void UpdateController::lockCommands(bool locked)
+{
+    if (locked) {
+        m_locked.clear();
+        for (const QString& name : lockedCommands()) {
+            if (QWidget* w = m_window->findChild<QWidget*>(name); w && w->isEnabled()) {
+                w->setEnabled(false);
+                m_locked << w;
+            }
+        }
+        if (QMenu* menu = m_window->historyMenu()) {
+            for (QAction* a : menu->actions()) {
+                if (a->isEnabled() && !a->isSeparator()) {
+                    a->setEnabled(false);
+                    m_locked << a;
+                }
+            }
+        }
+        return;
+    }
+    for (const QPointer<QObject>& o : std::as_const(m_locked)) {
+        if (auto* w = qobject_cast<QWidget*>(o.data()))
+            w->setEnabled(true);
+        else if (auto* a = qobject_cast<QAction*>(o.data()))
+            a->setEnabled(true);
+    }
+    m_locked.clear();
+}
+
+} // namespace corvinel

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "acquire/OnlineUpdate.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QProgressDialog;
+
+namespace corvinel {
+
+class frmMain;
+class Session;
+
+// The online update of the main window (Command21): asks for confirmation,
+// loads the day pages of the results site in the background with a progress
+// dialog that can cancel, keeps the window responsive while the commands that
+// would touch the history or read it half-changed are disabled, applies the
+// loaded days in one transaction and ends with the window's refreshes and a
+// message that says what was added or what went wrong.
+class UpdateController : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit UpdateController(frmMain* window);
+    ~UpdateController() override;
+
+    static QString confirmTitle() { return QStringLiteral("读入历史"); }
+    static QString confirmText();
+    static QString resultTitle() { return QStringLiteral("在线更新"); }
+    static QString noBaseText();
+    // Object names of the commands disabled while an update runs (the
+    // history menu's actions are disabled too).
+    static QStringList lockedCommands();
+
+    bool isRunning() const { return m_update.isRunning() || m_applying; }
+    update::OnlineUpdate& onlineUpdate() { return m_update; }
+
+public slots:
+    void Command21_Click();
+    void cancel();
+
+signals:
+    // The update has ended (applied or not) and the end message was shown.
+    void finished();
+
+private:
+    void onDayStarted(int index, int count, const QDate& day);
+    void onFetchFinished();
+    void lockCommands(bool locked);
+    void refreshAfterChange();
+    void closeProgress();
+
+    frmMain* m_window;
+    Session& m_session;
+    update::OnlineUpdate m_update;
+    QPointer<QProgressDialog> m_progress; // owned by the window
+    QList<QPointer<QObject>> m_locked;
+    bool m_applying = false;
+};
+
+} // namespace corvinel

@@ -1,0 +1,512 @@
+#include "session/Session.h"
+
+#include "core/Clock.h"
+#include "core/IssueNumber.h"
+#include "core/Kinds.h"
+#include "acquire/UpdateUrl.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+namespace corvinel {
+
+namespace {
+
+constexpr std::array<int, 3> kMenuGames = { issue::kGuangdong, issue::kTianjin, issue::kHunan };
+
+bool validKind(int kind)
+{
+    return kind >= 0 && kind < kKindCount;
+}
+
+} // namespace
+
+Session::Session(std::unique_ptr<Settings> settings, QString dataFolder, QObject* parent)
+    : QObject(parent)
+    , m_settings(settings ? std::move(settings) : std::make_unique<Settings>())
+    , m_dataFolder(std::move(dataFolder))
+    , m_encoder(m_zodiac)
+{
+}
+
+namespace {
+
+// A box may hold any whole number; one beyond int matches no draw, as any
+// other value outside 1..20 does, instead of wrapping round to one that might.
+int patternValue(std::int64_t v)
+{
+    return static_cast<int>(
+        std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+} // namespace
+
+Session::~Session() = default;
+
+void Session::startUp()
+{
+    // A setting that cannot be read leaves its variable as it is (zero or
+    // false on a fresh session); each step goes on regardless.
+    auto readInto = [this](const auto& key, auto& var) {
+        if (const auto v = m_settings->read(key))
+            var = *v;
+    };
+
+    // Retention days are needed before the window is built. Only the days the
+    // menu can set are taken: a stored 0, a negative or an unreadable count
+    // would make the next online update delete every stored draw as too old.
+    retentionDays = Settings::IniSerchDay.def;
+    if (const auto v = m_settings->read(Settings::IniSerchDay); v && *v >= 2 && *v <= 16)
+        retentionDays = *v;
+    updateBase = m_settings->readText(Settings::UpdateBase);
+
+    readInto(Settings::bolZyw, bolZyw);
+    readInto(Settings::bolSq, bolSq);
+    if (m_gameOverride)
+        lotteryCode = *m_gameOverride;
+    else
+        readInto(Settings::GsZl, lotteryCode);
+    drawsPerDay = issue::drawsPerDay(lotteryCode);
+
+    readInto(Settings::intLei, searchKind);
+
+    if (!m_dataFolder.isEmpty() && m_store.open(m_dataFolder))
+        m_snapshot = m_store.snapshot();
+
+    // Selecting the stored options runs their click handling, as a click by
+    // the user would: each of them writes its keys again.
+    option1Clicked(bolZyw ? 1 : 0);
+    option1Clicked(bolSq ? 3 : 2);
+
+    readInto(Settings::bolZuxuan, bolZuxuan);
+    option2Clicked(bolZuxuan ? 5 : 4);
+
+    readInto(Settings::intConsqSort, consqSort);
+    if (consqSort >= 1 && consqSort <= kPositions)
+        option5Clicked(consqSort);
+
+    readInto(Settings::intXianshiLei, resultKind);
+    if (validKind(resultKind)) {
+        resultKindLetter = QString::fromLatin1(kindLetter(resultKind).data(), 1);
+        option4Clicked(resultKind);
+    }
+
+    // The bases offset the stored zodiac and segment values, which the encoder
+    // and the searches count in fixed-size tables: only the menus' 0 and 1
+    // fit, so any other stored number is treated as unreadable.
+    auto readBase = [this](const Settings::IntKey& key, int& var) {
+        if (const auto v = m_settings->read(key); v && (*v == 0 || *v == 1))
+            var = *v;
+    };
+    readBase(Settings::DsIni, dsIni);
+    readBase(Settings::SxIni, sxIni);
+    readInto(Settings::SxSetup, sxSetup);
+    readInto(Settings::bolZhpm, bolZhpm);
+    option6Clicked(bolZhpm ? 1 : 0);
+
+    readInto(Settings::intPreQi, lookBack);
+    maskEdBox2 = QString::number(lookBack);
+    readInto(Settings::intZhWSetup, zhWSetup);
+    combo1 = QString::number(zhWSetup);
+
+    nextIssueDisplay();
+    m_zodiac.setCurrentZodiacYear(ZodiacTables::zodiacYearOfText(text1, Clock::today().year()));
+
+    if (validKind(searchKind))
+        option3Clicked(searchKind);
+
+    // Default search range: the whole stored history.
+    defaultRangeStart();
+    defaultRangeEnd();
+
+    manualMode = selectedTab != TabHistory;
+    patternRefresh();
+
+    // Zodiac numbers always start in order; the by-age numbering takes effect
+    // with the next choice of the zodiac base.
+    m_zodiac.fillNumbersByOrder(sxIni);
+    m_zodiac.fillYearGroups(m_zodiac.currentZodiacYear());
+
+    m_started = true;
+    reloadHistory();
+    emit stateChanged();
+}
+
+bool Session::option1Selected(int i) const
+{
+    switch (i) {
+    case 0:
+        return !bolZyw;
+    case 1:
+        return bolZyw;
+    case 2:
+        return !bolSq;
+    case 3:
+        return bolSq;
+    default:
+        return false;
+    }
+}
+
+bool Session::mnuKL10Checked(int i) const
+{
+    return i >= 0 && i < static_cast<int>(kMenuGames.size()) && kMenuGames[i] == lotteryCode;
+}
+
+void Session::option1Clicked(int i)
+{
+    if (i == 0 || i == 1)
+        bolZyw = i == 1;
+    else if (i == 2 || i == 3)
+        bolSq = i == 3;
+    else
+        return;
+    m_settings->write(Settings::bolZyw, bolZyw);
+    m_settings->write(Settings::bolSq, bolSq);
+    patternRefresh();
+    if (selectedTab == TabVerify)
+        verificationRefresh();
+    defaultRangeStart();
+    emit stateChanged();
+}
+
+void Session::option2Clicked(int i)
+{
+    if (i != 4 && i != 5)
+        return;
+    bolZuxuan = i == 5;
+    m_settings->write(Settings::bolZuxuan, bolZuxuan);
+    m_settings->write(Settings::bolSq, bolSq);
+    patternRefresh();
+    emit stateChanged();
+}
+
+void Session::option3Clicked(int i)
+{
+    if (!validKind(i))
+        return;
+    searchKind = i;
+    patternRefresh();
+    m_settings->write(Settings::intLei, searchKind);
+    emit stateChanged();
+}
+
+void Session::option4Clicked(int i)
+{
+    if (!validKind(i))
+        return;
+    resultKind = i;
+    resultKindLetter = QString::fromLatin1(kindLetter(i).data(), 1);
+    m_settings->write(Settings::intXianshiLei, resultKind);
+    emit stateChanged();
+}
+
+void Session::option5Clicked(int i)
+{
+    if (i < 1 || i > kPositions)
+        return;
+    consqSort = i;
+    m_settings->write(Settings::intConsqSort, consqSort);
+    emit stateChanged();
+}
+
+void Session::option6Clicked(int i)
+{
+    if (i != 0 && i != 1)
+        return;
+    bolZhpm = i != 0;
+    m_settings->write(Settings::bolZhpm, bolZhpm);
+    emit stateChanged();
+}
+
+std::optional<Refusal> Session::maskEdBox2LostFocus(const QString& text)
+{
+    QString digits = text;
+    digits.remove(u'_');
+    const auto v = issue::wholeNumber(digits);
+    // A count of 0 (or an empty box) would make the reference draw the
+    // draw after the last one; the box takes one digit, so 1..9 remain.
+    if (!v || *v < 1 || *v > 9) {
+        maskEdBox2 = QString::number(lookBack);
+        emit stateChanged();
+        return Refusal { QStringLiteral("输入有误"), QStringLiteral("前几期的期数只能是1到9中的自然数，请重新输入。") };
+    }
+    lookBack = static_cast<int>(*v);
+    maskEdBox2 = QString::number(lookBack);
+    m_settings->write(Settings::intPreQi, lookBack);
+    patternRefresh();
+    defaultRangeStart();
+    emit stateChanged();
+    return std::nullopt;
+}
+
+void Session::combo1LostFocus(const QString& text)
+{
+    const auto v = issue::wholeNumber(text);
+    if (v && *v >= 1 && *v <= 6) {
+        zhWSetup = static_cast<int>(*v);
+        m_settings->write(Settings::intZhWSetup, zhWSetup);
+    }
+    combo1 = QString::number(zhWSetup);
+    emit stateChanged();
+}
+
+bool Session::manualKeyAccepted(QChar c)
+{
+    return c.unicode() == 8 || c == u'-' || (c >= u'0' && c <= u'9');
+}
+
+void Session::manualBoxLostFocus(int element, const QString& text)
+{
+    if (element < 0 || element > 7)
+        return;
+    text22[element] = text;
+    const int position = element == 0 ? 8 : element;
+    if (const auto v = issue::wholeNumber(text))
+        pattern[position] = patternValue(*v);
+    emit stateChanged();
+}
+
+void Session::mnuDscsClicked(int i)
+{
+    if (i != 0 && i != 1)
+        return;
+    dsIni = i;
+    m_settings->write(Settings::DsIni, dsIni);
+    emit stateChanged();
+}
+
+void Session::mnuSxcsClicked(int i)
+{
+    if (i != 0 && i != 1)
+        return;
+    sxIni = i;
+    m_settings->write(Settings::SxIni, sxIni);
+    if (sxSetup)
+        m_zodiac.fillNumbersByOrder(sxIni);
+    else
+        m_zodiac.fillNumbersByAge(m_zodiac.currentZodiacYear(), sxIni);
+    emit stateChanged();
+}
+
+void Session::mnuSxsetupClicked(int i)
+{
+    if (i != 0 && i != 1)
+        return;
+    // The numbers follow this choice at the next choice of the zodiac base.
+    sxSetup = i == 0;
+    m_settings->write(Settings::SxSetup, sxSetup);
+    emit stateChanged();
+}
+
+void Session::mnuKL10Clicked(int i)
+{
+    if (i < 0 || i >= static_cast<int>(kMenuGames.size()))
+        return;
+    // Text1 keeps its number until the history changes.
+    lotteryCode = kMenuGames[i];
+    drawsPerDay = issue::drawsPerDay(lotteryCode);
+    m_settings->write(Settings::GsZl, lotteryCode);
+    emit stateChanged();
+}
+
+QString Session::setDayPrompt()
+{
+    return QStringLiteral(
+        "请输入更新需要保留的历史号码的天数（2~16中的任意自然数），如果超过天数将删除最早的一天的历史号码");
+}
+
+QString Session::setDayTitle()
+{
+    return QStringLiteral("设置天数");
+}
+
+Refusal Session::setDayRefusal()
+{
+    return { QStringLiteral("输入有误"),
+             QStringLiteral("为了保证时效性和提高计算效率，软件只能统计16天以内的数据，请输入2到16中的自然数。") };
+}
+
+Session::SetDayOutcome Session::mnuSetDayAnswer(const std::optional<QString>& answer)
+{
+    if (!answer || answer->isEmpty())
+        return SetDayOutcome::Unchanged;
+    const auto v = issue::wholeNumber(*answer);
+    if (!v || *v < 2 || *v > 16)
+        return SetDayOutcome::Refused;
+    retentionDays = static_cast<int>(*v);
+    m_settings->write(Settings::IniSerchDay, retentionDays);
+    emit stateChanged();
+    return SetDayOutcome::Accepted;
+}
+
+QString Session::updateBasePrompt()
+{
+    return QStringLiteral("请输入在线更新使用的开奖网站地址（以 http:// 或 https:// 开头）；留空则清除已保存的网址：");
+}
+
+QString Session::updateBaseTitle()
+{
+    return QStringLiteral("在线更新网址");
+}
+
+std::optional<Refusal> Session::setUpdateBase(const QString& address)
+{
+    const QString a = address.trimmed();
+    // The update's own test, so that an address taken here is one it can use.
+    if (!a.isEmpty() && !update::isUsableBase(a))
+        return Refusal { QStringLiteral("输入有误"),
+                         QStringLiteral("网址无效：请输入以 http:// 或 https:// 开头、不带查询或锚点的完整网址。") };
+    updateBase = a;
+    m_settings->writeText(Settings::UpdateBase, a);
+    emit stateChanged();
+    return std::nullopt;
+}
+
+void Session::selectTab(int tab)
+{
+    if (tab < TabHistory || tab > TabVerify)
+        return;
+    selectedTab = tab;
+    if (tab == TabHistory) {
+        manualMode = false;
+        // The values shown are taken, not re-read; a zodiac name keeps its slot.
+        patternFromBoxes(false);
+    } else if (tab == TabManual) {
+        manualMode = true;
+        patternFromBoxes(true);
+    } else {
+        verificationRefresh();
+    }
+    emit stateChanged();
+}
+
+std::optional<int> Session::currentValue(int position, int kind) const
+{
+    if (!validKind(kind) || !m_snapshot.hasCurrent())
+        return std::nullopt;
+    return m_snapshot.current().value(position, kind);
+}
+
+QString Session::patternText(int value) const
+{
+    if (searchKind == kindIndex(Kind::Zodiac))
+        return ZodiacTables::nameOfValue(value, sxIni);
+    return QString::number(value);
+}
+
+void Session::patternFromCurrentDraw(int firstBox)
+{
+    for (int k = 1; k <= kPositions; ++k) {
+        const auto v = currentValue(k, searchKind);
+        if (!v)
+            continue;
+        pattern[k] = *v;
+        const QString shown = patternText(*v);
+        if (!shown.isEmpty())
+            text2[firstBox + k - 1] = shown;
+    }
+}
+
+void Session::patternFromBoxes(bool manualBoxes)
+{
+    for (int k = 1; k <= kPositions; ++k) {
+        const QString& box = manualBoxes ? text22[manualElementOfPosition(k)] : text2[k];
+        if (const auto v = issue::wholeNumber(box))
+            pattern[k] = patternValue(*v);
+    }
+}
+
+void Session::moveToReferenceDraw()
+{
+    if (!m_snapshot.moveLast())
+        return;
+    if (!bolSq)
+        m_snapshot.moveBack(lookBack - 1);
+}
+
+void Session::patternRefresh()
+{
+    moveToReferenceDraw();
+    if (selectedTab == TabVerify) {
+        // The verification tab's pattern is the verification draw's, not the
+        // manual boxes'.
+        verificationRefresh();
+        return;
+    }
+    if (selectedTab != TabHistory) {
+        manualMode = true;
+        patternFromBoxes(true);
+        return;
+    }
+    patternFromCurrentDraw(1);
+}
+
+void Session::nextIssueDisplay()
+{
+    if (!m_snapshot.moveLast())
+        return;
+    const SnapshotRow& last = m_snapshot.current();
+    lastDrawQqh = last.qqh;
+    if (const auto next = issue::nextIssue(last.sqqh, lotteryCode, drawsPerDay))
+        text1 = *next;
+    text4 = text1;
+}
+
+void Session::verificationRefresh()
+{
+    if (!m_snapshot.moveLast())
+        return;
+    const auto predecessor = issue::verificationPredecessor(text4, lotteryCode, drawsPerDay);
+    if (!check4)
+        text3[1] = issue::displayForm(m_snapshot.current().sqqh);
+    if (!predecessor)
+        return;
+    while (m_snapshot.hasCurrent() && m_snapshot.current().sqqh != *predecessor)
+        m_snapshot.movePrevious();
+    if (!m_snapshot.hasCurrent())
+        return; // the predecessor is not stored: the pattern stays as it was
+    if (check4)
+        text3[1] = issue::displayForm(m_snapshot.current().sqqh);
+    if (!bolSq)
+        m_snapshot.moveBack(lookBack - 1);
+    patternFromCurrentDraw(11);
+}
+
+void Session::check4Clicked(bool checked)
+{
+    check4 = checked;
+    if (checked) {
+        if (const auto p = issue::verificationPredecessor(text4, lotteryCode, drawsPerDay))
+            text3[1] = issue::displayForm(*p);
+    } else {
+        defaultRangeEnd();
+    }
+    emit stateChanged();
+}
+
+void Session::defaultRangeStart()
+{
+    if (!m_snapshot.moveFirst())
+        return;
+    QString box = maskEdBox2;
+    box.remove(u'_');
+    const std::int64_t n = bolSq ? 1 : issue::leadingValue(box);
+    text3[0] = issue::displayForm(m_snapshot.current().sqqh + n);
+}
+
+void Session::defaultRangeEnd()
+{
+    if (m_snapshot.moveLast())
+        text3[1] = issue::displayForm(m_snapshot.current().sqqh);
+}
+
+void Session::reloadHistory()
+{
+    m_snapshot = m_store.snapshot();
+    m_snapshot.moveLast();
+    emit historyChanged();
+}
+
+} // namespace corvinel

@@ -1,0 +1,229 @@
+#pragma once
+
+#include "store/DrawEncoder.h"
+#include "store/HistorySnapshot.h"
+#include "store/HistoryStore.h"
+#include "core/Settings.h"
+#include "core/ZodiacTables.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace corvinel {
+
+// A message the front end shows when a handler refuses an input.
+struct Refusal
+{
+    QString title;
+    QString text;
+};
+
+// The main window's whole state and every handler of the shell, without
+// widgets. The window (and the command-line front end) shows this state and
+// forwards the user's actions to the handlers below; features of their own
+// (import, deletions, searches, online update, manual entry, export) take a
+// Session&, change the history or the state through it, and end with the
+// refresh procedures (reloadHistory(), nextIssueDisplay(), patternRefresh()).
+//
+// Control arrays keep their element numbers: text2[k] is Text2(k) (1..8 on the
+// first tab, 11..18 on the verification tab), text22[e] is Text22(e) (element
+// k is position k for k = 1..7, element 0 is position 8).
+//
+// Handlers run "continue on error": a step that cannot be carried out (empty
+// history, a box that holds no number) is skipped and the handler goes on; the
+// state it would have set keeps its previous value.
+//
+// State members are public so that front ends and features can read and set
+// them directly; who changes them outside a handler calls notifyStateChanged().
+class Session : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Tabs of TabStrip1.
+    enum Tab
+    {
+        TabHistory = 0,
+        TabManual = 1,
+        TabVerify = 2
+    };
+
+    // Outcome of one answer to the mnuSetDay input box.
+    enum class SetDayOutcome
+    {
+        Accepted,
+        Unchanged,
+        Refused
+    };
+
+    // `settings` is the settings store to read and write (the user's store
+    // unless a test hands an ini file); `dataFolder` holds the database.
+    Session(std::unique_ptr<Settings> settings, QString dataFolder, QObject* parent = nullptr);
+    ~Session() override;
+
+    // Replaces the stored lottery code for this run only (not written back).
+    // Call before startUp().
+    void setGameOverride(int lotteryCode) { m_gameOverride = lotteryCode; }
+
+    // The start-up sequence: settings, game, database, option choices, next
+    // issue number, zodiac tables, default range, search pattern, history.
+    void startUp();
+    bool isStarted() const { return m_started; }
+
+    // ---- Persisted settings, as read at start-up and changed by handlers ----
+    int lotteryCode = 0; // GsZl: 544 Guangdong, 568 Tianjin, 556 Hunan
+    int drawsPerDay = 0; // follows lotteryCode
+    bool bolZyw = false; // true "自由位" (free positions), false "固定位"
+    bool bolSq = false; // true "上期", false "前    期" (N back)
+    bool bolZuxuan = false; // true "组选", false "直选"
+    bool bolZhpm = false; // true "红球", false "红蓝"
+    bool sxSetup = false; // SxSetup: true zodiac numbers by order, false by age
+    int searchKind = 0; // intLei, 0..5
+    int resultKind = 0; // intXianshiLei, 0..5
+    QString resultKindLetter; // kind letter of resultKind
+    int consqSort = 0; // intConsqSort, result position 1..8
+    int dsIni = 0; // segment base 0/1
+    int sxIni = 0; // zodiac base 0/1
+    int lookBack = 0; // intPreQi, the N of "前 N 期"
+    int zhWSetup = 0; // intZhWSetup, combination size
+    int retentionDays = 0; // IniSerchDay, 2..16
+    QString updateBase; // UpdateBase, results site of the online update (empty: none set, the update refuses to run)
+
+    // ---- Search pattern and mode ----
+    std::array<int, 9> pattern {}; // slots 1..8 used
+    bool manualMode = false;
+    int selectedTab = TabHistory;
+    std::int64_t lastDrawQqh = 0; // QQH of the last stored draw, set by nextIssueDisplay()
+
+    // ---- Texts of the boxes ----
+    QString text1 = QStringLiteral("2007001"); // next draw issue number
+    std::array<QString, 2> text3 = { QStringLiteral("2013001"), QStringLiteral("2013001") }; // range start / end
+    QString text4 = QStringLiteral("20161212001"); // verification issue number
+    std::array<QString, 19> text2; // 1..8 pattern of tab 1, 11..18 pattern of tab 3
+    std::array<QString, 8> text22; // manual pattern boxes (element 0 = position 8)
+    std::array<QString, 9> maskEdBox1; // 1..8 manual entry of the latest draw
+    QString maskEdBox2; // look-back count as shown
+    QString combo1; // combination size as shown
+
+    // ---- Check boxes ----
+    std::array<bool, 19> check1 {}; // 1..8 on tab 1, 11..18 on tab 3
+    std::array<bool, 8> check11 {}; // manual tab, element 0 = position 8
+    bool check4 = false; // "仅检索该期前"
+
+    // ---- Derived checks of the option groups and menus ----
+    bool option1Selected(int i) const;
+    bool option2Selected(int i) const { return i == 5 ? bolZuxuan : (i == 4 && !bolZuxuan); }
+    bool option3Selected(int i) const { return i == searchKind; }
+    bool option4Selected(int i) const { return i == resultKind; }
+    bool option5Selected(int i) const { return i == consqSort; }
+    bool option6Selected(int i) const { return i == 1 ? bolZhpm : (i == 0 && !bolZhpm); }
+    bool mnuKL10Checked(int i) const;
+    bool mnuSxcsChecked(int i) const { return i == sxIni; }
+    bool mnuDscsChecked(int i) const { return i == dsIni; }
+    bool mnuSxsetupChecked(int i) const { return i == 0 ? sxSetup : (i == 1 && !sxSetup); }
+    // Text4 and Check4 are shown on the verification tab only.
+    bool verificationVisible() const { return selectedTab == TabVerify; }
+
+    // ---- Handlers of the option groups and boxes ----
+    void option1Clicked(int i); // 0 固定位, 1 自由位, 2 前N期, 3 上期
+    void option2Clicked(int i); // 4 直选, 5 组选
+    void option3Clicked(int i); // search kind
+    void option4Clicked(int i); // result kind
+    void option5Clicked(int i); // result position
+    void option6Clicked(int i); // 0 红蓝, 1 红球
+    // Look-back count box left: 1..9 taken (and written), anything else is
+    // refused and the box shows the previous count again.
+    std::optional<Refusal> maskEdBox2LostFocus(const QString& text);
+    // Combination size box left: a whole number 1..6 is taken and written;
+    // anything else brings back the previous value.
+    void combo1LostFocus(const QString& text);
+    // Keys the manual pattern boxes accept: backspace, "-" and digits.
+    static bool manualKeyAccepted(QChar c);
+    // Manual pattern box `element` (Text22) left with `text`.
+    void manualBoxLostFocus(int element, const QString& text);
+    static int manualElementOfPosition(int position) { return position % 8; }
+
+    // ---- Settings menu ----
+    void mnuDscsClicked(int i);
+    void mnuSxcsClicked(int i);
+    void mnuSxsetupClicked(int i);
+    void mnuKL10Clicked(int i);
+    // One answer of the retention-days dialogue (nothing = cancelled). On
+    // Refused the front end shows setDayRefusal() and asks again.
+    SetDayOutcome mnuSetDayAnswer(const std::optional<QString>& answer);
+    static QString setDayPrompt();
+    static QString setDayTitle();
+    static Refusal setDayRefusal();
+    // Results site of the online update: an http(s) address, or empty to
+    // forget the stored one (the update then refuses to run). Refused otherwise.
+    std::optional<Refusal> setUpdateBase(const QString& address);
+    static QString updateBasePrompt();
+    static QString updateBaseTitle();
+
+    // ---- Tabs and refresh procedures ----
+    void selectTab(int tab);
+    // Re-reads the search pattern from the reference draw (tab 1) or the
+    // manual boxes.
+    void patternRefresh();
+    // Text1/Text4 from the last stored draw (QihaoXianshi).
+    void nextIssueDisplay();
+    // Reference draw and pattern of the verification tab.
+    void verificationRefresh();
+    void check4Clicked(bool checked);
+    // Text3(0) from the first stored draw.
+    void defaultRangeStart();
+    // Text3(1): the last stored draw.
+    void defaultRangeEnd();
+    // Takes a fresh snapshot of the history, moved to its last row, and
+    // tells the front ends (AddHaoma).
+    void reloadHistory();
+    // Moves the snapshot to the reference draw (last draw, or N-1 back in N-back mode).
+    void moveToReferenceDraw();
+
+    // ---- Owned objects ----
+    Settings& settings() { return *m_settings; }
+    HistoryStore& store() { return m_store; }
+    HistorySnapshot& snapshot() { return m_snapshot; }
+    const HistorySnapshot& snapshot() const { return m_snapshot; }
+    DrawEncoder& encoder() { return m_encoder; }
+    ZodiacTables& zodiac() { return m_zodiac; }
+    const ZodiacTables& zodiac() const { return m_zodiac; }
+    QString dataFolder() const { return m_dataFolder; }
+    EncoderBases bases() const { return { sxIni, dsIni }; }
+
+    // For changes made outside the handlers.
+    void notifyStateChanged() { emit stateChanged(); }
+
+signals:
+    // Any text, option or check of the state changed.
+    void stateChanged();
+    // A fresh history snapshot was taken (after reloadHistory()).
+    void historyChanged();
+
+private:
+    // The value of the current snapshot row at `position` for `kind`.
+    std::optional<int> currentValue(int position, int kind) const;
+    QString patternText(int value) const;
+    // The pattern from the current snapshot row, each value also shown in
+    // Text2(firstBox + k - 1) unless it has no text.
+    void patternFromCurrentDraw(int firstBox);
+    // The pattern as the boxes show it (Text2(1..8), or the manual boxes); a
+    // box that holds no number leaves its slot as it was.
+    void patternFromBoxes(bool manualBoxes);
+
+    std::unique_ptr<Settings> m_settings;
+    QString m_dataFolder;
+    std::optional<int> m_gameOverride;
+    bool m_started = false;
+    HistoryStore m_store;
+    HistorySnapshot m_snapshot;
+    ZodiacTables m_zodiac;
+    DrawEncoder m_encoder;
+};
+
+} // namespace corvinel

@@ -1,0 +1,128 @@
+#include "store/BackupRebuild.h"
+
+#include "store/HistorySnapshot.h"
+#include "store/HistoryStore.h"
+#include "core/IssueNumber.h"
+#include "store/DrawLineReader.h"
+
+namespace corvinel {
+
+MaintenanceOutcome rebuildFromBackup(const QString& backupPath, std::int64_t runningIssue,
+                                     HistoryMaintenance& maintenance, const EncoderBases& bases,
+                                     const ProgressFn& progress)
+{
+    DrawLineResult read;
+    QString error;
+    if (!readDrawLineFile(backupPath, runningIssue, &read, &error)) {
+        MaintenanceOutcome o;
+        o.error = error + QStringLiteral("; the history was left as it was");
+        return o;
+    }
+    return maintenance.rebuild(plainDraws(read.draws), bases, progress);
+}
+
+int rowsUpTo(const HistorySnapshot& snapshot, std::int64_t t)
+{
+    int n = 0;
+    while (n < snapshot.recordCount() && snapshot.row(n).sqqh <= t)
+        ++n;
+    return n;
+}
+
+bool writeBackupWithoutLast(const QString& backupPath, const HistorySnapshot& snapshot, int n, QString* error)
+{
+    const int keep = std::max(0, snapshot.recordCount() - n);
+    return HistoryMaintenance::writeFileAtomically(backupPath, HistoryMaintenance::backupText(snapshot, keep), error);
+}
+
+bool writeBackupUpTo(const QString& backupPath, const HistorySnapshot& snapshot, std::int64_t t, QString* error)
+{
+    return HistoryMaintenance::writeFileAtomically(
+        backupPath, HistoryMaintenance::backupText(snapshot, rowsUpTo(snapshot, t)), error);
+}
+
+std::optional<int> deleteCountAnswer(const QString& answer)
+{
+    const auto v = issue::wholeNumber(answer);
+    if (!v || *v > 1000000000 || *v < -1000000000)
+        return std::nullopt;
+    return static_cast<int>(*v);
+}
+
+std::optional<std::int64_t> deleteAfterAnswer(const QString& answer, int lotteryCode)
+{
+    const QString s = answer.trimmed();
+    const int length = 2 + 6 + issue::sequenceDigits(lotteryCode);
+    if (s.size() != length || !s.startsWith(QLatin1String("20")))
+        return std::nullopt;
+    for (QChar c : s)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+    return s.mid(2).toLongLong();
+}
+
+namespace {
+
+MaintenanceOutcome rebuildAndCompact(HistoryStore& store, HistoryMaintenance& maintenance, const QString& backup,
+                                     std::int64_t runningIssue, const EncoderBases& bases, const ProgressFn& progress,
+                                     int rowsBefore)
+{
+    MaintenanceOutcome o = rebuildFromBackup(backup, runningIssue, maintenance, bases, progress);
+    if (!o.ok)
+        return o;
+    o.deleted = rowsBefore - o.written;
+    if (!store.compact())
+        o.warning
+            = QStringLiteral("the history was changed, but compacting the database failed: %1").arg(store.lastError());
+    return o;
+}
+
+MaintenanceOutcome nothingDone()
+{
+    MaintenanceOutcome o;
+    o.ok = true;
+    return o;
+}
+
+} // namespace
+
+MaintenanceOutcome deleteLastDraws(int n, HistoryStore& store, HistoryMaintenance& maintenance,
+                                   std::int64_t runningIssue, const EncoderBases& bases, const ProgressFn& progress)
+{
+    if (n <= 0)
+        return nothingDone();
+    const HistorySnapshot snapshot = store.snapshot();
+    const QString backup = HistoryMaintenance::backupPath(store.dataFolder());
+    MaintenanceOutcome o;
+    if (!writeBackupWithoutLast(backup, snapshot, n, &o.error)) {
+        o.error += QStringLiteral("; the history was left as it was");
+        return o;
+    }
+    return rebuildAndCompact(store, maintenance, backup, runningIssue, bases, progress, snapshot.recordCount());
+}
+
+MaintenanceOutcome deleteDrawsAfter(std::int64_t t, HistoryStore& store, HistoryMaintenance& maintenance,
+                                    std::int64_t runningIssue, const EncoderBases& bases, const ProgressFn& progress)
+{
+    if (t <= 0)
+        return nothingDone();
+    const HistorySnapshot snapshot = store.snapshot();
+    const QString backup = HistoryMaintenance::backupPath(store.dataFolder());
+    MaintenanceOutcome o;
+    if (!writeBackupUpTo(backup, snapshot, t, &o.error)) {
+        o.error += QStringLiteral("; the history was left as it was");
+        return o;
+    }
+    return rebuildAndCompact(store, maintenance, backup, runningIssue, bases, progress, snapshot.recordCount());
+}
+
+MaintenanceOutcome deleteLastDraw(HistoryStore& store, HistoryMaintenance& maintenance)
+{
+    MaintenanceOutcome o = maintenance.deleteLastRow();
+    if (o.ok && !store.compact())
+        o.warning = QStringLiteral("the last draw was deleted, but compacting the database failed: %1")
+                        .arg(store.lastError());
+    return o;
+}
+
+} // namespace corvinel

@@ -11,4 +11,4 @@ if [ ! -f "$build/compile_commands.json" ]; then
 fi
 # Only our own sources: moc and autogen output in the build folder is generated.
 run-clang-tidy -p "$build" -j"$(nproc)" -quiet \
-    "^$(pwd)/(app|store|acquire|analysis|export|cli|tests|bench)/.*\.cpp$"
+    "^$(pwd)/(core|store|acquire|analysis|export|session|app|cli|tests|bench)/.*\.cpp$"

@@ -5,12 +5,12 @@
 #include "store/HistoryMaintenance.h"
 #include "core/IssueNumber.h"
 #include "acquire/TextImport.h"
+#include "app/WindowPanels.h"
 #include "app/frmMain.h"
 
 #include <QAction>
 #include <QDir>
 #include <QLineEdit>
-#include <QMenu>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QStringList>
@@ -34,28 +34,19 @@ QString skippedLines(const std::vector<SkippedLine>& skipped, int max = 10)
 
 } // namespace
 
-HistoryController::HistoryController(frmMain* window)
+HistoryController::HistoryController(frmMain* window, const HistoryPanel& panel, const HistoryMenu& menu)
     : QObject(window)
     , m_window(window)
     , m_session(window->session())
+    , m_firstEntryBox(panel.maskEdBox1[1])
 {
     setObjectName(QStringLiteral("HistoryController"));
-    if (auto* b = window->findChild<QPushButton*>(QStringLiteral("cmdRdLst")))
-        connect(b, &QPushButton::clicked, this, &HistoryController::cmdRdLst_Click);
-    if (auto* b = window->findChild<QPushButton*>(QStringLiteral("Command3")))
-        connect(b, &QPushButton::clicked, this, &HistoryController::Command3_Click);
-    if (QMenu* menu = window->historyMenu()) {
-        const std::pair<const char*, void (HistoryController::*)()> items[] = {
-            { "mnuErase", &HistoryController::mnuErase_Click },
-            { "mnuClear", &HistoryController::mnuClear_Click },
-            { "mnuDlzd", &HistoryController::mnuDlzd_Click },
-            { "mnuEszhzd", &HistoryController::mnuEszhzd_Click },
-        };
-        for (QAction* a : menu->actions())
-            for (const auto& [name, slot] : items)
-                if (a->objectName() == QLatin1String(name))
-                    connect(a, &QAction::triggered, this, slot);
-    }
+    connect(panel.cmdRdLst, &QPushButton::clicked, this, &HistoryController::cmdRdLst_Click);
+    connect(panel.command3, &QPushButton::clicked, this, &HistoryController::Command3_Click);
+    connect(menu.mnuErase, &QAction::triggered, this, &HistoryController::mnuErase_Click);
+    connect(menu.mnuClear, &QAction::triggered, this, &HistoryController::mnuClear_Click);
+    connect(menu.mnuDlzd, &QAction::triggered, this, &HistoryController::mnuDlzd_Click);
+    connect(menu.mnuEszhzd, &QAction::triggered, this, &HistoryController::mnuEszhzd_Click);
 }
 
 HistoryController::~HistoryController() = default;
@@ -195,8 +186,7 @@ void HistoryController::Command3_Click()
         m_session.nextIssueDisplay();
         m_session.notifyStateChanged();
     }
-    if (auto* box = m_window->findChild<QLineEdit*>(QStringLiteral("MaskEdBox1_1")))
-        box->setFocus();
+    m_firstEntryBox->setFocus();
 }
 
 void HistoryController::compactDb()

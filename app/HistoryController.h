@@ -7,12 +7,15 @@
 #include <functional>
 #include <memory>
 
+class QLineEdit;
 class QProgressDialog;
 
 namespace corvinel {
 
 class frmMain;
 class Session;
+struct HistoryMenu;
+struct HistoryPanel;
 struct MaintenanceOutcome;
 
 // The history commands of the main window: the text import (cmdRdLst), the
@@ -27,7 +30,9 @@ class HistoryController : public QObject
     Q_OBJECT
 
 public:
-    explicit HistoryController(frmMain* window);
+    // Wired to cmdRdLst and Command3 of the panel and to the deletions of the
+    // history menu.
+    HistoryController(frmMain* window, const HistoryPanel& panel, const HistoryMenu& menu);
     ~HistoryController() override;
 
     static QString importQuestion();
@@ -60,6 +65,7 @@ private:
 
     frmMain* m_window;
     Session& m_session;
+    QLineEdit* m_firstEntryBox; // MaskEdBox1_1, focused after a deletion
     std::unique_ptr<QProgressDialog> m_progress;
 };
 

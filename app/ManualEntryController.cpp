@@ -3,6 +3,7 @@
 #include "app/GridModel.h"
 #include "session/HistoryGrid.h"
 #include "acquire/ManualEntry.h"
+#include "app/WindowPanels.h"
 #include "app/frmMain.h"
 
 #include <QEvent>
@@ -11,15 +12,14 @@
 
 namespace corvinel {
 
-ManualEntryController::ManualEntryController(frmMain* window)
+ManualEntryController::ManualEntryController(frmMain* window, const HistoryPanel& panel)
     : QObject(window)
     , m_window(window)
+    , m_boxes(panel.maskEdBox1)
+    , m_issueBox(panel.text1)
 {
     for (int k = 1; k <= kPositions; ++k) {
-        QLineEdit* box = window->findChild<QLineEdit*>(QStringLiteral("MaskEdBox1_%1").arg(k));
-        m_boxes[k] = box;
-        if (!box)
-            continue;
+        QLineEdit* box = m_boxes[k];
         box->installEventFilter(this);
         // Every change counts, the user's and the program's; the lock keeps
         // the program's own emptying of the boxes from acting.
@@ -79,7 +79,7 @@ void ManualEntryController::storeDraw()
                                     QMessageBox::Warning);
         QLineEdit* fault = nullptr;
         if (!manual_entry::storedIssue(s.text1))
-            fault = m_window->findChild<QLineEdit*>(QStringLiteral("Text1"));
+            fault = m_issueBox;
         else if (!check.ok && check.box >= 1)
             fault = m_boxes[check.box];
         m_faultBox = (!check.ok && check.box >= 1) ? check.box : 0;

@@ -2,24 +2,30 @@
 
 #include "core/Clock.h"
 #include "acquire/UpdateUrl.h"
+#include "app/WindowPanels.h"
 #include "app/frmMain.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QMenu>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 
 namespace corvinel {
 
-UpdateController::UpdateController(frmMain* window)
+UpdateController::UpdateController(frmMain* window, const HistoryPanel& history, const OptionPanel& options,
+                                   const HistoryMenu& menu)
     : QObject(window)
     , m_window(window)
     , m_session(window->session())
+    , m_lockable { options.command1, options.command2, history.command3,
+                   history.command4, history.cmdRdLst, history.command21 }
+    , m_lockableActions { menu.mnuDcls, menu.mnuErase, menu.mnuClear, menu.mnuDlzd, menu.mnuEszhzd }
 {
     setObjectName(QStringLiteral("UpdateController"));
-    if (auto* b = window->findChild<QPushButton*>(QStringLiteral("Command21")))
-        connect(b, &QPushButton::clicked, this, &UpdateController::Command21_Click);
+    for (int k = 1; k <= 8; ++k)
+        m_lockable << history.maskEdBox1[k];
+    connect(history.command21, &QPushButton::clicked, this, &UpdateController::Command21_Click);
     connect(&m_update, &update::OnlineUpdate::dayStarted, this, &UpdateController::onDayStarted);
     connect(&m_update, &update::OnlineUpdate::fetchFinished, this, &UpdateController::onFetchFinished);
 }
@@ -173,18 +179,16 @@ void UpdateController::lockCommands(bool locked)
 {
     if (locked) {
         m_locked.clear();
-        for (const QString& name : lockedCommands()) {
-            if (QWidget* w = m_window->findChild<QWidget*>(name); w && w->isEnabled()) {
+        for (QWidget* w : std::as_const(m_lockable)) {
+            if (w->isEnabled()) {
                 w->setEnabled(false);
                 m_locked << w;
             }
         }
-        if (QMenu* menu = m_window->historyMenu()) {
-            for (QAction* a : menu->actions()) {
-                if (a->isEnabled() && !a->isSeparator()) {
-                    a->setEnabled(false);
-                    m_locked << a;
-                }
+        for (QAction* a : std::as_const(m_lockableActions)) {
+            if (a->isEnabled()) {
+                a->setEnabled(false);
+                m_locked << a;
             }
         }
         return;

@@ -28,6 +28,8 @@ struct SearchResult
     std::vector<TallyEntry> rankingOrder; // the ranking as values and counts
     std::vector<std::int64_t> matchedIssues;
     std::int64_t base = 0; // T
+    int tallyPositions = 0; // P: T = P x the matched draws
+    RangeTally range; // every draw of the range at the tally positions
     std::shared_ptr<PendingWrite> pending;
 };
 
@@ -59,6 +61,9 @@ public:
 
     // Statistics of the last write-back (for the benchmark).
     std::int64_t lastWrittenRows() const { return m_lastWrittenRows; }
+    // Whether a search fills SearchResult::range (on by default; the benchmark
+    // turns it off to measure what it costs).
+    void setRangeTally(bool on) { m_rangeTally = on; }
 
 private:
     bool ensureColumns(const std::vector<std::string>& ints, const std::vector<std::string>& texts, QString* error);
@@ -71,6 +76,7 @@ private:
     HistoryMirror m_mirror;
     std::uint64_t m_version = 0;
     std::int64_t m_lastWrittenRows = 0;
+    bool m_rangeTally = true;
 };
 
 } // namespace corvinel

@@ -204,7 +204,7 @@ void ownColumns(int kind, std::vector<std::string>& out)
 // The follow tally over the marked records, shared by both searches; the same
 // pass over the range tallies every draw of it for the chance reference.
 void tally(const SearchOptions& o, const rules::RangeBounds& range, HistoryMirror& mirror, Columns& cols,
-           const std::function<bool(int)>& matched, bool rangeTally, SearchResult& out, PendingWrite& w)
+           const std::function<bool(int)>& matched, SearchResult& out, PendingWrite& w)
 {
     FollowTally t(o);
     const auto& sqqh = mirror.sqqh();
@@ -215,15 +215,11 @@ void tally(const SearchOptions& o, const rules::RangeBounds& range, HistoryMirro
     for (int r = 0; r < n; ++r) {
         if (sqqh[r] < range.low || sqqh[r] > range.high)
             continue;
-        const bool hit = matched(r);
-        if (!hit && !rangeTally)
-            continue;
         std::array<int, 8> values {};
         for (int p = 0; p < kPositions; ++p)
             values[p] = (*own[p])[r];
-        if (rangeTally)
-            t.addRangeDraw(values);
-        if (!hit)
+        t.addRangeDraw(values);
+        if (!matched(r))
             continue;
         t.addMatch(sqqh[r], values, cols.list(0, !o.previousIssue, r));
         out.matchedIssues.push_back(sqqh[r]);
@@ -330,7 +326,7 @@ SearchResult SearchEngine::followPattern(const SearchOptions& o)
 
     const auto& intTh = w->intTh;
     tally(
-        o, *range, m_mirror, cols, [&](int r) { return intTh[r] == elementCount; }, m_rangeTally, out, *w);
+        o, *range, m_mirror, cols, [&](int r) { return intTh[r] == elementCount; }, out, *w);
     out.pending = std::move(w);
     out.ok = true;
     return out;
@@ -432,7 +428,7 @@ SearchResult SearchEngine::combination(const SearchOptions& o)
 
     const auto& bolOk = w->bolOk;
     tally(
-        o, *range, m_mirror, cols, [&](int r) { return bolOk[r] != 0; }, m_rangeTally, out, *w);
+        o, *range, m_mirror, cols, [&](int r) { return bolOk[r] != 0; }, out, *w);
     out.pending = std::move(w);
     out.ok = true;
     return out;

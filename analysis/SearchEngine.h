@@ -61,9 +61,6 @@ public:
 
     // Statistics of the last write-back (for the benchmark).
     std::int64_t lastWrittenRows() const { return m_lastWrittenRows; }
-    // Whether a search fills SearchResult::range (on by default; the benchmark
-    // turns it off to measure what it costs).
-    void setRangeTally(bool on) { m_rangeTally = on; }
 
 private:
     bool ensureColumns(const std::vector<std::string>& ints, const std::vector<std::string>& texts, QString* error);
@@ -76,7 +73,6 @@ private:
     HistoryMirror m_mirror;
     std::uint64_t m_version = 0;
     std::int64_t m_lastWrittenRows = 0;
-    bool m_rangeTally = true;
 };
 
 } // namespace corvinel

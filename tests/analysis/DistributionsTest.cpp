@@ -173,7 +173,9 @@ TEST(Wilson, IntervalMatchesPublishedBoundsAndTheScoreTest)
     }
     // The interval is the set of proportions p that the score test does not
     // reject: |x/n - p| <= z sqrt(p (1 - p) / n). Its ends by bisection.
-    for (auto [x, n] : { std::pair<int, int> { 3, 8 }, { 0, 5 }, { 5, 5 }, { 412, 8000 }, { 40212, 800000 } }) {
+    for (const auto& xn : { std::pair<int, int> { 3, 8 }, { 0, 5 }, { 5, 5 }, { 412, 8000 }, { 40212, 800000 } }) {
+        const int x = xn.first;
+        const int n = xn.second;
         const double phat = static_cast<double>(x) / n;
         const auto inside
             = [&](double p) { return std::fabs(phat - p) <= stats::kWilsonZ * std::sqrt(p * (1 - p) / n); };

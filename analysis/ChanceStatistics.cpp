@@ -161,6 +161,63 @@ QString chanceVerdict(const ChanceFigures& f)
     return s;
 }
 
+namespace {
+
+QString orEmpty(const std::optional<double>& v, int decimals)
+{
+    return v ? QString::number(*v, 'f', decimals) : QString();
+}
+
+// p and q in the grid: three significant digits, small ones in exponent form.
+QString probabilityText(const std::optional<double>& v)
+{
+    return v ? QString::number(*v, 'g', 3) : QString();
+}
+
+QString intervalText(const ChanceRow& row)
+{
+    if (!row.ciLowPct || !row.ciHighPct)
+        return {};
+    return QStringLiteral("%1%–%2%").arg(QString::number(*row.ciLowPct, 'f', 2),
+                                         QString::number(*row.ciHighPct, 'f', 2));
+}
+
+} // namespace
+
+ResultTable chanceTable(const ChanceFigures& f)
+{
+    ResultTable t;
+    t.header << QStringLiteral("结果") << QStringLiteral("出现次数") << QStringLiteral("随机期望")
+             << QStringLiteral("提升") << QStringLiteral("95%区间") << QStringLiteral("p值") << QStringLiteral("q值");
+    t.widthsTwips = { 680, 800, 880, 640, 1500, 800, 800 };
+    for (const ChanceRow& row : f.rows) {
+        t.cells.push_back(row.text);
+        t.cells.push_back(QString::number(row.count));
+        t.cells.push_back(QString::number(row.expected, 'f', 2));
+        t.cells.push_back(orEmpty(row.lift, 2));
+        t.cells.push_back(intervalText(row));
+        t.cells.push_back(probabilityText(row.pValue));
+        t.cells.push_back(probabilityText(row.qValue));
+    }
+    return t;
+}
+
+QString chanceTip(const ChanceRow& row)
+{
+    QString s
+        = QStringLiteral("%1：出现 %2 次，随机期望 %3 次").arg(row.text).arg(row.count).arg(row.expected, 0, 'f', 2);
+    if (row.expectedPct)
+        s += QStringLiteral("（%1%）").arg(*row.expectedPct, 0, 'f', 2);
+    s += QStringLiteral("\n提升 %1").arg(row.lift ? QString::number(*row.lift, 'f', 2) : QStringLiteral("—"));
+    if (row.ciLowPct)
+        s += QStringLiteral("\n95% 区间 %1").arg(intervalText(row));
+    if (row.pValue)
+        s += QStringLiteral("\n%1").arg(pText(QStringLiteral("p"), *row.pValue));
+    if (row.qValue)
+        s += QStringLiteral("，%1").arg(pText(QStringLiteral("q"), *row.qValue));
+    return s;
+}
+
 QString chanceExplanation(const ChanceFigures& f)
 {
     QString s = QStringLiteral(

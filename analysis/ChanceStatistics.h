@@ -2,6 +2,7 @@
 
 #include "analysis/ChanceModel.h"
 #include "analysis/FollowTally.h"
+#include "analysis/ResultTable.h"
 
 #include <QString>
 
@@ -62,6 +63,14 @@ QString chanceVerdict(const ChanceFigures& f);
 // What the verdict rests on, for a tool tip or a note under it (says that the
 // tests are slightly conservative in group mode).
 QString chanceExplanation(const ChanceFigures& f);
+
+// The figures as a grid ("统计检验"): 结果, 出现次数, 随机期望, 提升, 95%区间,
+// p值, q值, one row per value in ranking order; an empty figure is an empty
+// cell.
+ResultTable chanceTable(const ChanceFigures& f);
+// The tool tip of one ranking row or bar: expected count, lift, interval,
+// p and q.
+QString chanceTip(const ChanceRow& row);
 
 // A p or q value as the verdict writes it: two decimals from 0.1, three below,
 // "<0.001" below 0.001, never rounded across 0.05.

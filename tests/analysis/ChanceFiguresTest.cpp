@@ -309,3 +309,27 @@ TEST(ChanceVerdict, TextsAndNumberFormats)
     f.group = true;
     EXPECT_TRUE(chanceExplanation(f).contains("组选模式下同一期的各位置不放回抽取，检验略偏保守。"));
 }
+
+TEST(ChanceVerdict, TableAndTipLeaveEmptyFiguresEmpty)
+{
+    const ChanceModel model(3, 1, 1);
+    RangeTally range;
+    const ChanceFigures none = chanceFigures({ { 7, 0 }, { 1, 0 } }, {}, 1, range, model, 1);
+    const ResultTable empty = chanceTable(none);
+    EXPECT_EQ(empty.header, QStringList({ "结果", "出现次数", "随机期望", "提升", "95%区间", "p值", "q值" }));
+    EXPECT_EQ(empty.row(0), QStringList({ "7", "0", "0.00", "", "", "", "" }));
+    EXPECT_EQ(chanceTip(none.rows[0]), "7：出现 0 次，随机期望 0.00 次\n提升 —");
+
+    // Tail 7 three times in ten direct-mode draws: E = 10 * 2 / 20 = 1.
+    const ChanceFigures f
+        = chanceFigures({ { 7, 3 }, { 1, 2 } }, std::vector<std::int64_t>(10, 161212001), 1, range, model, 1);
+    const ResultTable t = chanceTable(f);
+    const stats::Interval ci = stats::wilsonInterval(3, 10);
+    EXPECT_EQ(t.row(0),
+              QStringList({ "7", "3", "1.00", "3.00",
+                            QString::number(100 * ci.low, 'f', 2) + "%–" + QString::number(100 * ci.high, 'f', 2) + "%",
+                            QString::number(*f.rows[0].pValue, 'g', 3), QString::number(*f.rows[0].qValue, 'g', 3) }));
+    const QString tip = chanceTip(f.rows[0]);
+    EXPECT_TRUE(tip.startsWith("7：出现 3 次，随机期望 1.00 次（10.00%）\n提升 3.00\n95% 区间 ")) << tip.toStdString();
+    EXPECT_TRUE(tip.contains("p=0.0")) << tip.toStdString();
+}

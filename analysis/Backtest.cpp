@@ -10,7 +10,9 @@
 #include <bit>
 #include <cmath>
 #include <map>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace corvinel {
 
@@ -37,6 +39,53 @@ bool testBit(const BitSet& b, int r)
 {
     return !b.empty() && (b[static_cast<std::size_t>(r >> 6)] >> (r & 63) & 1) != 0;
 }
+
+// Population counts of whole word ranges: the bits set in a[0..n), or in
+// a[i] & b[i] when b is given.
+#if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__))
+// Builds for the baseline x86-64 have no popcount instruction and call a
+// library routine per word; the counts run on the instruction wherever the
+// processor has it, else on a bit-parallel sum.
+std::int64_t countPortable(const Word* a, const Word* b, std::size_t n)
+{
+    std::int64_t total = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        Word x = b ? a[i] & b[i] : a[i];
+        x = x - ((x >> 1) & 0x5555555555555555ULL);
+        x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+        x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+        total += static_cast<std::int64_t>((x * 0x0101010101010101ULL) >> 56);
+    }
+    return total;
+}
+
+__attribute__((target("popcnt"))) std::int64_t countInstruction(const Word* a, const Word* b, std::size_t n)
+{
+    std::int64_t total = 0;
+    if (b) {
+        for (std::size_t i = 0; i < n; ++i)
+            total += __builtin_popcountll(a[i] & b[i]);
+    } else {
+        for (std::size_t i = 0; i < n; ++i)
+            total += __builtin_popcountll(a[i]);
+    }
+    return total;
+}
+
+std::int64_t countBits(const Word* a, const Word* b, std::size_t n)
+{
+    static const bool instruction = __builtin_cpu_supports("popcnt");
+    return instruction ? countInstruction(a, b, n) : countPortable(a, b, n);
+}
+#else
+std::int64_t countBits(const Word* a, const Word* b, std::size_t n)
+{
+    std::int64_t total = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        total += std::popcount(b ? a[i] & b[i] : a[i]);
+    return total;
+}
+#endif
 
 bool isDigit(char c)
 {
@@ -459,8 +508,100 @@ BacktestResult Backtest::run(const BacktestOptions& opt, const Progress& progres
     const int total = lastStep - firstStep + 1;
     out.steps.reserve(static_cast<std::size_t>(total));
     BitSet matched(static_cast<std::size_t>(h.words), 0);
-    std::vector<int> counts(static_cast<std::size_t>(valueCount));
+
+    // What one step's search marks: the records that hold all of `sets`
+    // (follow-pattern search) or at least `need` of them (combination
+    // search), and for irregular token lists the combinations one by one.
     std::vector<const BitSet*> sets;
+    int need = 0;
+    std::array<int, kPositions + 1> pattern {};
+    std::array<int, 21> times {}; // free combination: how often each valid value is in the pattern
+
+    auto exactCombination = [&](int r) {
+        for (const auto& c : combos) {
+            bool all = true;
+            for (int p : c) {
+                const int v = pattern[p];
+                int n = 0; // the token carries how often v is in the combination
+                for (int q : c)
+                    n += pattern[q] == v ? 1 : 0;
+                if (!valid.contains(v) || !testBit(h.tokens[static_cast<std::size_t>(scanner.id(n, v))], r)) {
+                    all = false;
+                    break;
+                }
+            }
+            if (all)
+                return true;
+        }
+        return false;
+    };
+
+    // Adds the marked records in lo..hi to a tally: their number and the
+    // counts of the reported values at their tally positions.
+    struct Tally
+    {
+        int hi = -1; // the tally covers lowIdx..hi
+        std::int64_t matched = 0;
+        std::vector<int> counts;
+    };
+    auto addRange = [&](int lo, int hi, Tally& t) {
+        const auto w0 = static_cast<std::size_t>(lo >> 6);
+        const auto w1 = static_cast<std::size_t>(hi >> 6);
+        const std::size_t span = w1 - w0 + 1;
+        for (std::size_t w = w0; w <= w1; ++w) {
+            Word m = ~Word { 0 };
+            if (!opt.combination) {
+                for (const BitSet* s : sets)
+                    m &= (*s)[w];
+            } else {
+                m = atLeast(need, sets, w);
+            }
+            matched[w] = m;
+        }
+        if (opt.combination && o.freePosition) {
+            for (auto it = std::lower_bound(h.irregular.begin(), h.irregular.end(), lo);
+                 it != h.irregular.end() && *it <= hi; ++it) {
+                const Word bit = Word { 1 } << (*it & 63);
+                Word& word = matched[static_cast<std::size_t>(*it >> 6)];
+                word = exactCombination(*it) ? (word | bit) : (word & ~bit);
+            }
+        }
+        matched[w0] &= ~Word { 0 } << (lo & 63);
+        if ((hi & 63) != 63)
+            matched[w1] &= (Word { 1 } << ((hi & 63) + 1)) - 1;
+        const std::int64_t m = countBits(matched.data() + w0, nullptr, span);
+        t.matched += m;
+        // Record by record when few matched (a visit costs a few word
+        // operations), else by the bit planes of the reported values.
+        if (m * out.trialsPerStep * 4 <= static_cast<std::int64_t>(span) * h.usedPlanes) {
+            for (std::size_t w = w0; w <= w1; ++w) {
+                for (Word bits = matched[w]; bits != 0; bits &= bits - 1) {
+                    const auto r = static_cast<std::size_t>(w * 64 + static_cast<std::size_t>(std::countr_zero(bits)));
+                    for (int p = firstTally; p <= lastTally; ++p) {
+                        const int v = (*h.ownResult[p])[r];
+                        if (h.reported.contains(v))
+                            ++t.counts[static_cast<std::size_t>(v - h.reported.low)];
+                    }
+                }
+            }
+            return;
+        }
+        for (int v = 0; v < valueCount; ++v) {
+            for (int b = 0; b < 4; ++b) {
+                if (!h.planeUsed[static_cast<std::size_t>(v)][static_cast<std::size_t>(b)])
+                    continue;
+                const BitSet& plane = h.planes[static_cast<std::size_t>(v)][static_cast<std::size_t>(b)];
+                const std::int64_t n = countBits(matched.data() + w0, plane.data() + w0, span);
+                t.counts[static_cast<std::size_t>(v)] += static_cast<int>(n << b);
+            }
+        }
+    };
+
+    // Steps whose searches mark the same records share one tally, brought
+    // forward from the last such step: a pattern that comes back costs only
+    // the draws since.
+    std::unordered_map<std::string, Tally> tallies;
+    std::string key;
 
     for (int i = firstStep; i <= lastStep; ++i) {
         const int done = i - firstStep;
@@ -487,16 +628,12 @@ BacktestResult Backtest::run(const BacktestOptions& opt, const Progress& progres
             out.steps.push_back(std::move(step));
             continue;
         }
-        std::array<int, kPositions + 1> pattern {};
         for (int p = 1; p <= kPositions; ++p)
             pattern[p] = (*h.ownSearch[p])[static_cast<std::size_t>(ref)];
 
-        // The records the search marks, word by word over the range.
-        const auto w0 = static_cast<std::size_t>(lowIdx >> 6);
-        const auto w1 = static_cast<std::size_t>(hi >> 6);
         bool none = false;
         sets.clear();
-        int need = 0; // combination search: at least this many of `sets`
+        times.fill(0);
         if (!opt.combination) {
             std::array<int, 21> counter {};
             for (int p = 1; p <= kPositions && !none; ++p) {
@@ -511,7 +648,7 @@ BacktestResult Backtest::run(const BacktestOptions& opt, const Progress& progres
                 }
                 if (!s)
                     none = true; // a statement that cannot run or a token no record holds
-                else if (std::find(sets.begin(), sets.end(), s) == sets.end())
+                else
                     sets.push_back(s);
             }
             need = static_cast<int>(sets.size());
@@ -526,7 +663,6 @@ BacktestResult Backtest::run(const BacktestOptions& opt, const Progress& progres
                 // A record holds a combination's tokens when it holds every
                 // value at least as often as the combination does: at least
                 // `need` of the tokens (c, v), c = 1..(times v is in the pattern).
-                std::array<int, 21> times {};
                 for (int p = 1; p <= kPositions; ++p)
                     if (valid.contains(pattern[p]))
                         ++times[static_cast<std::size_t>(pattern[p])];
@@ -536,97 +672,40 @@ BacktestResult Backtest::run(const BacktestOptions& opt, const Progress& progres
                             sets.push_back(s);
             }
         }
-        for (std::size_t w = w0; w <= w1; ++w) {
-            Word m = 0;
-            if (none) {
-                m = 0;
-            } else if (!opt.combination) {
-                m = ~Word { 0 };
-                for (const BitSet* s : sets)
-                    m &= (*s)[w];
-            } else {
-                m = atLeast(need, sets, w);
-            }
-            matched[w] = m;
+        if (none) {
+            step.state = StepState::NoMatch;
+            out.steps.push_back(std::move(step));
+            continue;
         }
-        if (opt.combination && o.freePosition && !none) {
-            // Irregular token lists: the combinations one by one, as marked.
-            for (auto it = std::lower_bound(h.irregular.begin(), h.irregular.end(), lowIdx);
-                 it != h.irregular.end() && *it <= hi; ++it) {
-                const int r = *it;
-                bool hit = false;
-                for (const auto& c : combos) {
-                    bool all = true;
-                    for (int p : c) {
-                        const int v = pattern[p];
-                        int times = 0;
-                        for (int q : c)
-                            times += pattern[q] == v ? 1 : 0;
-                        if (!valid.contains(v)
-                            || !testBit(h.tokens[static_cast<std::size_t>(scanner.id(times, v))], r)) {
-                            all = false;
-                            break;
-                        }
-                    }
-                    if (all) {
-                        hit = true;
-                        break;
-                    }
-                }
-                const Word bit = Word { 1 } << (r & 63);
-                matched[static_cast<std::size_t>(r >> 6)] = hit ? (matched[static_cast<std::size_t>(r >> 6)] | bit)
-                                                                : (matched[static_cast<std::size_t>(r >> 6)] & ~bit);
-            }
+        std::sort(sets.begin(), sets.end());
+        if (!opt.combination)
+            sets.erase(std::unique(sets.begin(), sets.end()), sets.end());
+        key.assign(reinterpret_cast<const char*>(sets.data()), sets.size() * sizeof(const BitSet*));
+        key.append(reinterpret_cast<const char*>(times.data()), sizeof(times));
+        key.push_back(static_cast<char>(need));
+        auto [entry, fresh] = tallies.try_emplace(key);
+        Tally& tally = entry->second;
+        if (fresh) {
+            tally.hi = lowIdx - 1;
+            tally.counts.assign(static_cast<std::size_t>(valueCount), 0);
         }
-        matched[w0] &= ~Word { 0 } << (lowIdx & 63);
-        if ((hi & 63) != 63)
-            matched[w1] &= (Word { 1 } << ((hi & 63) + 1)) - 1;
-
-        std::int64_t m = 0;
-        for (std::size_t w = w0; w <= w1; ++w)
-            m += std::popcount(matched[w]);
-        step.matched = static_cast<int>(m);
-        if (m == 0) {
+        if (hi > tally.hi) {
+            addRange(tally.hi + 1, hi, tally);
+            tally.hi = hi;
+        }
+        step.matched = static_cast<int>(tally.matched);
+        if (tally.matched == 0) {
             step.state = StepState::NoMatch;
             out.steps.push_back(std::move(step));
             continue;
         }
 
-        // The follow tally: record by record when few matched, else by the
-        // bit planes of the reported values.
-        std::fill(counts.begin(), counts.end(), 0);
-        const std::int64_t span = static_cast<std::int64_t>(w1 - w0 + 1);
-        if (m * out.trialsPerStep <= span * h.usedPlanes) {
-            for (std::size_t w = w0; w <= w1; ++w) {
-                for (Word bits = matched[w]; bits != 0; bits &= bits - 1) {
-                    const auto r = static_cast<std::size_t>(w * 64 + static_cast<std::size_t>(std::countr_zero(bits)));
-                    for (int p = firstTally; p <= lastTally; ++p) {
-                        const int v = (*h.ownResult[p])[r];
-                        if (h.reported.contains(v))
-                            ++counts[static_cast<std::size_t>(v - h.reported.low)];
-                    }
-                }
-            }
-        } else {
-            for (int v = 0; v < valueCount; ++v) {
-                for (int b = 0; b < 4; ++b) {
-                    if (!h.planeUsed[static_cast<std::size_t>(v)][static_cast<std::size_t>(b)])
-                        continue;
-                    const BitSet& plane = h.planes[static_cast<std::size_t>(v)][static_cast<std::size_t>(b)];
-                    std::int64_t n = 0;
-                    for (std::size_t w = w0; w <= w1; ++w)
-                        n += std::popcount(matched[w] & plane[w]);
-                    counts[static_cast<std::size_t>(v)] += static_cast<int>(n << b);
-                }
-            }
-        }
-
         // The ranking: count descending, then value ascending; its first K
         // rows with a count above 0.
         std::vector<TallyEntry> ranking;
-        ranking.reserve(counts.size());
+        ranking.reserve(static_cast<std::size_t>(valueCount));
         for (int v = 0; v < valueCount; ++v)
-            ranking.push_back({ h.reported.low + v, counts[static_cast<std::size_t>(v)] });
+            ranking.push_back({ h.reported.low + v, tally.counts[static_cast<std::size_t>(v)] });
         ranking = FollowTally::ranked(std::move(ranking));
         for (const TallyEntry& e : ranking) {
             if (static_cast<int>(step.top.size()) >= opt.top || e.count <= 0)

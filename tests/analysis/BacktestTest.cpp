@@ -178,7 +178,8 @@ TEST(Backtest, StepsEqualSingleVerificationSearches)
     for (int c = 0; c < 60; ++c) {
         TestHistory h;
         h.bases = { pick(rng, 0, 1), pick(rng, 0, 1) };
-        appendAroundSpringFestival(h, rng, pick(rng, 3, 14));
+        // Now and then a history of several words of records.
+        appendAroundSpringFestival(h, rng, c % 6 == 5 ? pick(rng, 60, 84) : pick(rng, 3, 14));
         if (chance(rng, 40)) {
             scrambleLists(h, rng);
             ++irregular;

@@ -80,7 +80,7 @@ struct Case
     BacktestOptions options;
 };
 
-BacktestOptions base(int kind, bool free, bool previous, std::vector<int> positions)
+BacktestOptions base(int kind, bool free, bool previous, const std::vector<int>& positions)
 {
     BacktestOptions b;
     b.search.kind = kind;

@@ -19,7 +19,7 @@ using corvinel::testing::TestHistory;
 
 namespace {
 
-HistorySnapshot snapshotOf(std::vector<std::int64_t> issues)
+HistorySnapshot snapshotOf(const std::vector<std::int64_t>& issues)
 {
     std::vector<SnapshotRow> rows;
     for (std::int64_t s : issues) {

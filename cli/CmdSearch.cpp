@@ -367,10 +367,11 @@ const CommandSpec& searchCommand()
     static const CommandSpec command {
         "search",
         "search [OPTIONS]",
-        "finds the draws that follow a draw like the last one, and ranks what came next",
-        "The follow-pattern search: finds every draw in the range whose earlier draw matches the pattern (by\n"
-        "default the values of the last draw) at the chosen positions, lists those draws and ranks the values\n"
-        "that came after them. The options apply to this run only; the stored settings stay as they are.",
+        "finds the draws that came after a draw like the last one and ranks their values",
+        "The follow-pattern search: finds every draw in the range whose earlier draw (the one before it, or N\n"
+        "back) matches the pattern (by default the values of the last draw) at the chosen positions, lists those\n"
+        "draws and ranks how often each value occurs in them. The options apply to this run only; the stored\n"
+        "settings stay as they are. A ranking describes past draws only; it does not predict the next one.",
         searchOptionSpecs(false),
         runSearch,
         [](const QString& arg) {
@@ -389,7 +390,7 @@ const CommandSpec& comboCommand()
         "combo [OPTIONS]",
         "the same search over every set of N positions of the pattern",
         "The combination search: runs the follow-pattern search for every set of --size positions of the\n"
-        "pattern and ranks the values that came after the matches. The options apply to this run only.",
+        "pattern and ranks how often each value occurs in the matched draws. The options apply to this run only.",
         searchOptionSpecs(true),
         runCombo
     };

@@ -43,7 +43,7 @@ ImportOutcome HistoryChanges::importTextFile(const QString& path, const Progress
 {
     Session& s = m_session;
     HistoryMaintenance m = maintenance();
-    const ImportOutcome out = corvinel::importTextFile(path, s.lastDrawQqh, s.snapshot(), m, s.bases(), progress);
+    ImportOutcome out = corvinel::importTextFile(path, s.lastDrawQqh, s.snapshot(), m, s.bases(), progress);
     if (out.ok) {
         s.reloadHistory();
         s.nextIssueDisplay();
@@ -66,8 +66,8 @@ HistoryChange HistoryChanges::rebuildFromBackup(const ProgressFn& progress)
 {
     Session& s = m_session;
     HistoryMaintenance m = maintenance();
-    const HistoryChange c = changeOf(corvinel::rebuildFromBackup(HistoryMaintenance::backupPath(s.dataFolder()),
-                                                                 s.lastDrawQqh, m, s.bases(), progress));
+    HistoryChange c = changeOf(corvinel::rebuildFromBackup(HistoryMaintenance::backupPath(s.dataFolder()),
+                                                           s.lastDrawQqh, m, s.bases(), progress));
     if (!c.ok)
         return c;
     s.reloadHistory();
@@ -134,7 +134,7 @@ HistoryChange HistoryChanges::deleteDrawsAfter(std::int64_t t, const ProgressFn&
 
 HistoryChange HistoryChanges::clear()
 {
-    const HistoryChange c = changeOf(maintenance().deleteAll());
+    HistoryChange c = changeOf(maintenance().deleteAll());
     if (!c.ok)
         return c;
     m_session.reloadHistory();
@@ -157,7 +157,7 @@ void HistoryChanges::afterDrawStored()
 manual_entry::StoreOutcome HistoryChanges::enterDraw(const manual_entry::BoxTexts& boxes)
 {
     Session& s = m_session;
-    const manual_entry::StoreOutcome out
+    manual_entry::StoreOutcome out
         = manual_entry::enter(s.store(), s.encoder(), s.zodiac(), s.snapshot(), s.bases(), s.text1, boxes);
     if (out.ok)
         afterDrawStored();
@@ -167,7 +167,7 @@ manual_entry::StoreOutcome HistoryChanges::enterDraw(const manual_entry::BoxText
 manual_entry::StoreOutcome HistoryChanges::addDraw(std::int64_t sqqh, const manual_entry::Numbers& numbers)
 {
     Session& s = m_session;
-    const manual_entry::StoreOutcome out
+    manual_entry::StoreOutcome out
         = manual_entry::storeDraw(s.store(), s.encoder(), s.zodiac(), s.snapshot(), s.bases(), sqqh, numbers);
     if (out.ok)
         afterDrawStored();
@@ -179,8 +179,7 @@ update::UpdateResult HistoryChanges::applyOnlineUpdate(const update::UpdatePlan&
                                                        const update::DayStop& stop)
 {
     Session& s = m_session;
-    const update::UpdateResult result
-        = update::applyUpdate(s.store(), s.encoder(), s.zodiac(), s.bases(), plan, days, stop);
+    update::UpdateResult result = update::applyUpdate(s.store(), s.encoder(), s.zodiac(), s.bases(), plan, days, stop);
     if (result.committed) {
         // The history grid, the default range, the search pattern, the next
         // draw issue number.

@@ -2,10 +2,10 @@
 
 #include "store/BackupRebuild.h"
 #include "app/BusyCursor.h"
-#include "store/HistoryMaintenance.h"
 #include "core/IssueNumber.h"
 #include "acquire/TextImport.h"
 #include "app/WindowPanels.h"
+#include "session/HistoryChanges.h"
 #include "app/frmMain.h"
 
 #include <QAction>
@@ -91,15 +91,10 @@ void HistoryController::endProgress()
     m_progress.reset();
 }
 
-bool HistoryController::reportOutcome(const MaintenanceOutcome& outcome, const QString& title, const QString& what)
+bool HistoryController::reportOutcome(const HistoryChange& outcome, const QString& title, const QString& what)
 {
-    if (outcome.ok) {
-        if (!outcome.warning.isEmpty())
-            m_window->dialogs().message(title,
-                                        QStringLiteral("%1已完成，但压缩数据库失败：\n%2").arg(what, outcome.warning),
-                                        QMessageBox::Ok, QMessageBox::Warning);
+    if (outcome.ok)
         return true;
-    }
     const QString text = outcome.cancelled ? QStringLiteral("%1已取消，历史号码未改变。").arg(what)
                                            : QStringLiteral("%1失败，历史号码未改变。\n%2").arg(what, outcome.error);
     m_window->dialogs().message(title, text, QMessageBox::Ok,
@@ -125,8 +120,7 @@ void HistoryController::cmdRdLst_Click()
             dialogs.message(importQuestionTitle(),
                             QStringLiteral("只能读入文本文件（*.txt）：\n%1\n历史号码未改变。").arg(file),
                             QMessageBox::Ok, QMessageBox::Warning);
-        m_session.nextIssueDisplay();
-        m_session.notifyStateChanged();
+        HistoryChanges(m_session).importDeclined();
         return;
     }
 
@@ -134,17 +128,8 @@ void HistoryController::cmdRdLst_Click()
     {
         BusyCursor busy;
         auto progress = progressFor(QStringLiteral("正在读入历史号码……"));
-        HistoryMaintenance maintenance(m_session.store(), m_session.encoder(), m_session.zodiac());
-        out = importTextFile(file, m_session.lastDrawQqh, m_session.snapshot(), maintenance, m_session.bases(),
-                             progress);
+        out = HistoryChanges(m_session).importTextFile(file, progress);
         endProgress();
-        if (out.ok) {
-            m_session.reloadHistory();
-            m_session.nextIssueDisplay();
-            m_session.patternRefresh();
-        }
-        m_session.nextIssueDisplay();
-        m_session.notifyStateChanged();
     }
 
     if (out.ok) {
@@ -172,61 +157,30 @@ void HistoryController::Command3_Click()
 {
     {
         BusyCursor busy;
-        HistoryMaintenance maintenance(m_session.store(), m_session.encoder(), m_session.zodiac());
-        const MaintenanceOutcome out = maintenance.deleteLastRow();
+        const HistoryChange out = HistoryChanges(m_session).deleteLastDraw();
         if (!out.ok) {
             reportOutcome(out, QStringLiteral("删除最后历史"), QStringLiteral("删除最后一期"));
             return;
         }
-        m_session.reloadHistory();
-        m_session.patternRefresh();
-        if (out.deleted > 0)
-            compactDb();
-        m_session.reloadHistory();
-        m_session.nextIssueDisplay();
-        m_session.notifyStateChanged();
+        reportCompaction(out);
     }
     m_firstEntryBox->setFocus();
 }
 
-void HistoryController::compactDb()
+void HistoryController::reportCompaction(const HistoryChange& change)
 {
-    if (!m_session.store().compact())
-        m_window->dialogs().message(
-            QStringLiteral("压缩数据库"),
-            QStringLiteral("历史号码已改变，但压缩数据库失败：\n%1").arg(m_session.store().lastError()),
-            QMessageBox::Ok, QMessageBox::Warning);
+    if (!change.compactError.isEmpty())
+        m_window->dialogs().message(QStringLiteral("压缩数据库"),
+                                    QStringLiteral("历史号码已改变，但压缩数据库失败：\n%1").arg(change.compactError),
+                                    QMessageBox::Ok, QMessageBox::Warning);
 }
 
-bool HistoryController::dqzd()
+void HistoryController::reportDeletion(const HistoryChange& change)
 {
-    BusyCursor busy;
-    auto progress = progressFor(QStringLiteral("正在重建历史号码……"));
-    HistoryMaintenance maintenance(m_session.store(), m_session.encoder(), m_session.zodiac());
-    const MaintenanceOutcome out = rebuildFromBackup(HistoryMaintenance::backupPath(m_session.dataFolder()),
-                                                     m_session.lastDrawQqh, maintenance, m_session.bases(), progress);
-    endProgress();
-    if (!reportOutcome(out, deleteTitle(), QStringLiteral("重建历史号码")))
-        return false;
-    m_session.reloadHistory();
-    m_session.nextIssueDisplay();
-    m_session.patternRefresh();
-    m_session.notifyStateChanged();
-    return true;
-}
-
-void HistoryController::rebuildFromWrittenBackup(bool written, const QString& error)
-{
-    if (!written) {
-        MaintenanceOutcome failed;
-        failed.error = error;
-        reportOutcome(failed, deleteTitle(), QStringLiteral("写入备份文件"));
-        return;
-    }
-    if (dqzd()) {
-        BusyCursor busy;
-        compactDb();
-    }
+    if (change.failedStep == HistoryChange::Step::Backup)
+        reportOutcome(change, deleteTitle(), QStringLiteral("写入备份文件"));
+    else if (reportOutcome(change, deleteTitle(), QStringLiteral("重建历史号码")))
+        reportCompaction(change);
 }
 
 void HistoryController::mnuEszhzd_Click()
@@ -236,10 +190,14 @@ void HistoryController::mnuEszhzd_Click()
     if (!n || *n <= 0)
         return; // nothing deleted, the backup file left as it was
 
-    QString error;
-    const HistorySnapshot current = m_session.store().snapshot();
-    rebuildFromWrittenBackup(
-        writeBackupWithoutLast(HistoryMaintenance::backupPath(m_session.dataFolder()), current, *n, &error), error);
+    HistoryChange out;
+    {
+        BusyCursor busy;
+        auto progress = progressFor(QStringLiteral("正在重建历史号码……"));
+        out = HistoryChanges(m_session).deleteLastDraws(*n, progress);
+        endProgress();
+    }
+    reportDeletion(out);
 }
 
 void HistoryController::mnuDlzd_Click()
@@ -264,10 +222,14 @@ void HistoryController::mnuDlzd_Click()
         return;
     }
 
-    QString error;
-    const HistorySnapshot current = m_session.store().snapshot();
-    rebuildFromWrittenBackup(
-        writeBackupUpTo(HistoryMaintenance::backupPath(m_session.dataFolder()), current, *t, &error), error);
+    HistoryChange out;
+    {
+        BusyCursor busy;
+        auto progress = progressFor(QStringLiteral("正在重建历史号码……"));
+        out = HistoryChanges(m_session).deleteDrawsAfter(*t, progress);
+        endProgress();
+    }
+    reportDeletion(out);
 }
 
 void HistoryController::mnuClear_Click()
@@ -276,12 +238,7 @@ void HistoryController::mnuClear_Click()
                                     QMessageBox::Question)
         == QMessageBox::Cancel)
         return;
-    HistoryMaintenance maintenance(m_session.store(), m_session.encoder(), m_session.zodiac());
-    const MaintenanceOutcome out = maintenance.deleteAll();
-    if (!reportOutcome(out, clearTitle(), QStringLiteral("清空历史号码")))
-        return;
-    m_session.reloadHistory();
-    m_session.notifyStateChanged();
+    reportOutcome(HistoryChanges(m_session).clear(), clearTitle(), QStringLiteral("清空历史号码"));
 }
 
 } // namespace corvinel

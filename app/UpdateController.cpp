@@ -3,6 +3,7 @@
 #include "core/Clock.h"
 #include "acquire/UpdateUrl.h"
 #include "app/WindowPanels.h"
+#include "session/HistoryChanges.h"
 #include "app/frmMain.h"
 
 #include <QAction>
@@ -148,10 +149,7 @@ void UpdateController::onFetchFinished()
         m_progress->setValue(m_progress->maximum());
     }
     const update::UpdateResult result
-        = update::applyUpdate(m_session.store(), m_session.encoder(), m_session.zodiac(), m_session.bases(),
-                              m_update.plan(), m_update.loadedDays(), m_update.stop());
-    if (result.committed)
-        refreshAfterChange();
+        = HistoryChanges(m_session).applyOnlineUpdate(m_update.plan(), m_update.loadedDays(), m_update.stop());
     closeProgress();
     QApplication::restoreOverrideCursor();
     lockCommands(false);
@@ -161,18 +159,6 @@ void UpdateController::onFetchFinished()
     m_window->dialogs().message(resultTitle(), update::resultMessage(result), QMessageBox::Ok,
                                 ok ? QMessageBox::Information : QMessageBox::Warning);
     emit finished();
-}
-
-// The refreshes after the history changed, in this order: the history grid,
-// the default range, the search pattern, the next draw issue number.
-void UpdateController::refreshAfterChange()
-{
-    m_session.reloadHistory();
-    m_session.defaultRangeStart();
-    m_session.defaultRangeEnd();
-    m_session.patternRefresh();
-    m_session.nextIssueDisplay();
-    m_session.notifyStateChanged();
 }
 
 void UpdateController::lockCommands(bool locked)

@@ -58,7 +58,6 @@ private:
     void onDayStarted(int index, int count, const QDate& day);
     void onFetchFinished();
     void lockCommands(bool locked);
-    void refreshAfterChange();
     void closeProgress();
 
     frmMain* m_window;

@@ -29,6 +29,8 @@ const char* workbookFile(int which)
         return workbook::kHistoryFile;
     case 2:
         return workbook::kMatchesFile;
+    case 4:
+        return workbook::kChanceFile;
     default:
         return workbook::kRankingFile;
     }
@@ -57,21 +59,21 @@ ExportController::ExportController(frmMain* window, const HistoryPanel& history,
                                    const HistoryMenu& menu)
     : QObject(window)
     , m_window(window)
-    , m_grids { nullptr, history.grid, results.matches, results.ranking }
-    , m_models { nullptr, history.model, results.matchesModel, results.rankingModel }
+    , m_grids { nullptr, history.grid, results.matches, results.ranking, results.chanceGrid }
+    , m_models { nullptr, history.model, results.matchesModel, results.rankingModel, results.chanceModel }
     , m_opener(&ExportController::openWithDesktop)
 {
     setObjectName(QStringLiteral("ExportController"));
     connect(history.command4, &QPushButton::clicked, this, &ExportController::exportHistoryText);
     connect(menu.mnuDcls, &QAction::triggered, this, [this] { exportGrid(1); });
-    for (int which = 1; which <= 3; ++which)
+    for (int which = 1; which <= 4; ++which)
         m_grids[which]->viewport()->installEventFilter(this);
 }
 
 bool ExportController::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonDblClick && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        for (int which = 1; which <= 3; ++which) {
+        for (int which = 1; which <= 4; ++which) {
             if (watched == m_grids[which]->viewport()) {
                 exportGrid(which);
                 break;
@@ -152,7 +154,7 @@ void ExportController::exportHistoryText()
 
 void ExportController::exportGrid(int which)
 {
-    if (which < 1 || which > 3)
+    if (which < 1 || which > 4)
         return;
     ExportResult result;
     {

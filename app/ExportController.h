@@ -21,8 +21,9 @@ struct ResultPanel;
 // Export of the history and the result grids:
 // - Command4 writes the history text file and opens it in the text editor;
 // - mnuDcls and a double click on MSFlexGrid1 write "lishi.xlsx", a double
-//   click on MSFlexGrid2 "Jiansuo.xlsx", on MSFlexGrid3 "Jieguo.xlsx", each
-//   opened in the desktop's spreadsheet application.
+//   click on MSFlexGrid2 "Jiansuo.xlsx", on MSFlexGrid3 "Jieguo.xlsx", on the
+//   table "统计检验" (gridChance) "Jianyan.xlsx", each opened in the
+//   desktop's spreadsheet application.
 // The status bar says where each export went; a file that cannot be written
 // gets a message and nothing else changes.
 //
@@ -50,7 +51,7 @@ public:
 
     // The three actions, also for menus and tests.
     void exportHistoryText();
-    // which = 1, 2, 3 for MSFlexGrid1..3.
+    // which = 1, 2, 3 for MSFlexGrid1..3, 4 for gridChance.
     void exportGrid(int which);
 
     // The default opener: the desktop's program for the file; for the text
@@ -66,8 +67,8 @@ private:
     void report(const ExportResult& result, const QString& what, Opened kind);
 
     frmMain* m_window;
-    std::array<QTableView*, 4> m_grids {}; // MSFlexGrid1..3
-    std::array<const GridModel*, 4> m_models {};
+    std::array<QTableView*, 5> m_grids {}; // MSFlexGrid1..3, gridChance
+    std::array<const GridModel*, 5> m_models {};
     Opener m_opener;
 };
 

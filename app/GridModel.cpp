@@ -67,6 +67,8 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
         return cell(index.row(), index.column());
     if (role == Qt::TextAlignmentRole)
         return int(Qt::AlignCenter);
+    if (role == Qt::ToolTipRole && m_rowTip)
+        return m_rowTip(index.row());
     return {};
 }
 

@@ -27,6 +27,8 @@ public:
     // `rows` x header.size() cells, each computed by `cell` on demand.
     void setProvider(const QStringList& header, int rows, CellFunction cell);
     void clear();
+    // A tool tip for every cell of a row (empty function: none).
+    void setRowToolTip(std::function<QString(int row)> tip) { m_rowTip = std::move(tip); }
 
     QStringList header() const { return m_header; }
     QString cell(int row, int column) const;
@@ -44,6 +46,7 @@ private:
     QList<QStringList> m_rows;
     int m_rowCount = 0;
     CellFunction m_cell;
+    std::function<QString(int row)> m_rowTip;
 };
 
 } // namespace corvinel

@@ -11,6 +11,10 @@
 #include <QHorizontalBarSeries>
 #include <QBarSet>
 #include <QBoxLayout>
+#include <QCheckBox>
+#include <QCursor>
+#include <QScatterSeries>
+#include <QToolTip>
 #include <QChart>
 #include <QChartView>
 #include <QFont>
@@ -19,6 +23,8 @@
 #include <QTableView>
 #include <QScrollBar>
 #include <QHeaderView>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QValueAxis>
 
 namespace corvinel {
@@ -71,6 +77,7 @@ SearchController::SearchController(frmMain* window, const OptionPanel& options, 
     m_chart->setRenderHint(QPainter::Antialiasing);
     m_chart->setMinimumWidth(220);
     results.row->insertWidget(results.row->indexOf(ranking) + 1, m_chart, 2);
+    connect(results.chanceShown, &QCheckBox::toggled, results.chanceGrid, &QWidget::setVisible);
 }
 
 SearchController::~SearchController() = default;
@@ -118,7 +125,21 @@ void SearchController::showResult(const SearchResult& result)
         rankingWidth += ranking->columnWidth(c);
     ranking->setMinimumWidth(rankingWidth + ranking->verticalScrollBar()->sizeHint().width()
                              + 2 * ranking->frameWidth());
+    m_chance = m_search->chance(result);
+    showChance(m_chance);
     showChart(result);
+}
+
+void SearchController::showChance(const ChanceFigures& chance)
+{
+    m_results.chanceVerdict->setText(chanceVerdict(chance));
+    m_results.chanceVerdict->setToolTip(chanceExplanation(chance));
+    fill(m_results.chanceModel, m_results.chanceGrid, chanceTable(chance));
+    const auto rows = std::make_shared<std::vector<ChanceRow>>(chance.rows);
+    m_results.rankingModel->setRowToolTip([rows](int r) {
+        return r >= 0 && r < static_cast<int>(rows->size()) ? chanceTip((*rows)[static_cast<std::size_t>(r)])
+                                                            : QString();
+    });
 }
 
 void SearchController::showChart(const SearchResult& result)
@@ -133,12 +154,25 @@ void SearchController::showChart(const SearchResult& result)
     // Horizontal bars, the first of the ranking at the top, so that the chart
     // reads like the grid beside it (categories run from the bottom up).
     auto* set = new QBarSet(QStringLiteral("出现次数"));
+    // Each bar's expected count under chance, a mark on the bar's line.
+    auto* expected = new QScatterSeries;
+    expected->setName(QStringLiteral("随机期望"));
+    expected->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
+    expected->setMarkerSize(7);
+    expected->setColor(Qt::red);
+    expected->setBorderColor(Qt::darkRed);
     QStringList categories;
-    int top = 0;
-    for (int r = result.ranking.rowCount() - 1; r >= 0; --r) {
+    double top = 0;
+    const int n = result.ranking.rowCount();
+    for (int r = n - 1; r >= 0; --r) {
         const TallyEntry& e = result.rankingOrder[static_cast<std::size_t>(r)];
         *set << e.count;
-        top = std::max(top, e.count);
+        top = std::max(top, static_cast<double>(e.count));
+        if (static_cast<std::size_t>(r) < m_chance.rows.size() && m_chance.tallied > 0) {
+            const double mark = m_chance.rows[static_cast<std::size_t>(r)].expected;
+            expected->append(mark, n - 1 - r);
+            top = std::max(top, mark);
+        }
         // The label the ranking grid shows; a value without a name keeps its number.
         QString label = result.ranking.cell(r, 1);
         if (label.isEmpty())
@@ -149,6 +183,24 @@ void SearchController::showChart(const SearchResult& result)
     series->append(set);
     series->setBarWidth(0.8);
     chart->addSeries(series);
+    chart->addSeries(expected);
+    // The legend names the marks only (the bars are the ranking itself).
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->legend()->setVisible(expected->count() > 0);
+    for (QLegendMarker* marker : chart->legend()->markers(series))
+        marker->setVisible(false);
+    // The figures of a bar (or of its mark) as its tool tip; bars run from
+    // the bottom up, the ranking from the top down.
+    const auto tip = [this, n](bool shown, int bar) {
+        const int r = n - 1 - bar;
+        if (shown && r >= 0 && r < static_cast<int>(m_chance.rows.size()))
+            QToolTip::showText(QCursor::pos(), chanceTip(m_chance.rows[static_cast<std::size_t>(r)]), m_chart);
+        else
+            QToolTip::hideText();
+    };
+    connect(series, &QHorizontalBarSeries::hovered, this, [tip](bool shown, int bar, QBarSet*) { tip(shown, bar); });
+    connect(expected, &QScatterSeries::hovered, this,
+            [tip](const QPointF& point, bool shown) { tip(shown, qRound(point.y())); });
     auto* y = new QBarCategoryAxis;
     y->append(categories);
     QFont small = y->labelsFont();
@@ -157,13 +209,15 @@ void SearchController::showChart(const SearchResult& result)
     y->setTruncateLabels(false);
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(y);
+    expected->attachAxis(y);
     auto* x = new QValueAxis;
-    x->setRange(0, std::max(top, 1));
+    x->setRange(0, std::max(top, 1.0));
     x->applyNiceNumbers();
     x->setLabelFormat(QStringLiteral("%d"));
     x->setLabelsFont(small);
     chart->addAxis(x, Qt::AlignBottom);
     series->attachAxis(x);
+    expected->attachAxis(x);
 }
 
 } // namespace corvinel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/ChanceStatistics.h"
 #include "analysis/SearchEngine.h"
 #include "app/WindowPanels.h"
 
@@ -18,7 +19,10 @@ class SessionSearch;
 // window's state under the busy cursor, show the matched draw list
 // (MSFlexGrid2), the ranking (MSFlexGrid3) and the same ranking as a bar chart
 // beside it (chartResult), then write the search's marks to the database
-// before anything else can run. A range the search refuses is reported and
+// before anything else can run. Beside chance: the chart marks each bar's
+// expected count ("随机期望"), a verdict line goes under the ranking
+// (lblChance), every ranking row and bar has the figures as its tool tip, and
+// the table "统计检验" (gridChance) shows them while chkChance is ticked. A range the search refuses is reported and
 // nothing changes.
 class SearchController : public QObject
 {
@@ -37,11 +41,13 @@ private:
     void run(bool combination);
     void showResult(const SearchResult& result);
     void showChart(const SearchResult& result);
+    void showChance(const ChanceFigures& chance);
 
     frmMain* m_window;
     ResultPanel m_results;
     std::unique_ptr<SessionSearch> m_search;
     QChartView* m_chart = nullptr;
+    ChanceFigures m_chance; // of the ranking shown
 };
 
 } // namespace corvinel

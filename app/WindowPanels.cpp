@@ -414,6 +414,19 @@ ResultPanel buildResultPanel(QWidget* parent, QBoxLayout* column)
     p.rankingModel->setTable({ QString(), QString(), QString(), QString() }, {});
     for (int c = 0; c < 4; ++c)
         p.ranking->setColumnWidth(c, twipsToPixels(rankWidths[c]));
+
+    p.chanceGrid = gridView(QStringLiteral("gridChance"), parent);
+    p.chanceGrid->setToolTip(kGridTip);
+    p.chanceModel = attachModel(p.chanceGrid, 4);
+    p.row->addWidget(p.chanceGrid, 3);
+    p.chanceGrid->hide();
+    auto* chanceRow = new QHBoxLayout;
+    column->addLayout(chanceRow);
+    p.chanceVerdict = named(new QLabel(parent), QStringLiteral("lblChance"));
+    p.chanceVerdict->setWordWrap(true);
+    chanceRow->addWidget(p.chanceVerdict, 1);
+    p.chanceShown = named(new QCheckBox(QStringLiteral("统计检验"), parent), QStringLiteral("chkChance"));
+    chanceRow->addWidget(p.chanceShown);
     return p;
 }
 

@@ -106,6 +106,12 @@ struct ResultPanel
     QTableView* ranking = nullptr; // MSFlexGrid3
     GridModel* rankingModel = nullptr;
     QHBoxLayout* row = nullptr; // holds both grids, and room for more beside them
+    // The ranking beside chance: the verdict under the grids, the table
+    // "统计检验" at the end of the row (shown while chkChance is ticked).
+    QLabel* chanceVerdict = nullptr; // lblChance
+    QCheckBox* chanceShown = nullptr; // chkChance
+    QTableView* chanceGrid = nullptr; // gridChance
+    GridModel* chanceModel = nullptr;
 };
 
 // The history menu (a right click on the history grid).

@@ -1,4 +1,5 @@
 #include "cli/CliContext.h"
+#include "analysis/ChanceStatistics.h"
 #include "core/IssueNumber.h"
 #include "core/Kinds.h"
 #include "session/SearchSetup.h"
@@ -216,6 +217,62 @@ QJsonObject tableJson(const ResultTable& t)
     return o;
 }
 
+// A figure that may be empty: a JSON number, or null.
+QJsonValue numberOrNull(const std::optional<double>& v)
+{
+    return v ? QJsonValue(*v) : QJsonValue(QJsonValue::Null);
+}
+
+// What was searched: the matched draws, the tallied values, the range, the
+// pattern and its positions (combo: none ticked, and the combination size).
+QJsonObject summaryJson(const SearchOptions& o, const ChanceFigures& f, bool combo)
+{
+    QJsonObject s;
+    s.insert(QStringLiteral("matched"), static_cast<qint64>(f.matched));
+    s.insert(QStringLiteral("tallied"), static_cast<qint64>(f.tallied));
+    s.insert(QStringLiteral("from"), o.rangeFrom);
+    s.insert(QStringLiteral("to"), o.rangeTo);
+    QJsonArray pattern, positions;
+    for (int p = 1; p <= kPositions; ++p) {
+        pattern.append(o.pattern[p]);
+        if (!combo && o.positions[p])
+            positions.append(p);
+    }
+    s.insert(QStringLiteral("pattern"), pattern);
+    s.insert(QStringLiteral("positions"), positions);
+    if (combo)
+        s.insert(QStringLiteral("size"), o.combinationSize);
+    return s;
+}
+
+// The ranking beside chance, rows in ranking order.
+QJsonObject chanceJson(const ChanceFigures& f)
+{
+    QJsonObject c;
+    c.insert(QStringLiteral("model"), QStringLiteral("uniform"));
+    c.insert(QStringLiteral("tallied"), static_cast<qint64>(f.tallied));
+    c.insert(QStringLiteral("chi_square"), numberOrNull(f.chiSquare));
+    c.insert(QStringLiteral("df"), f.df ? QJsonValue(*f.df) : QJsonValue(QJsonValue::Null));
+    c.insert(QStringLiteral("p_value"), numberOrNull(f.pValue));
+    QJsonArray rows;
+    for (const ChanceRow& r : f.rows) {
+        QJsonObject row;
+        row.insert(QStringLiteral("value"), r.text);
+        row.insert(QStringLiteral("count"), static_cast<qint64>(r.count));
+        row.insert(QStringLiteral("expected"), r.expected);
+        row.insert(QStringLiteral("expected_pct"), numberOrNull(r.expectedPct));
+        row.insert(QStringLiteral("range_pct"), numberOrNull(r.rangePct));
+        row.insert(QStringLiteral("lift"), numberOrNull(r.lift));
+        row.insert(QStringLiteral("ci_low_pct"), numberOrNull(r.ciLowPct));
+        row.insert(QStringLiteral("ci_high_pct"), numberOrNull(r.ciHighPct));
+        row.insert(QStringLiteral("p_value"), numberOrNull(r.pValue));
+        row.insert(QStringLiteral("q_value"), numberOrNull(r.qValue));
+        rows.append(row);
+    }
+    c.insert(QStringLiteral("rows"), rows);
+    return c;
+}
+
 void printTsv(QTextStream& out, const ResultTable& t)
 {
     out << t.header.join(u'\t') << '\n';
@@ -291,11 +348,14 @@ int runSearchCommand(CliContext& ctx, const ParsedArgs& args, bool combo)
         }
     }
 
+    const ChanceFigures chance = chanceFigures(result, options);
     QTextStream& out = ctx.out();
     if (a->format == QLatin1String("json")) {
         QJsonObject o;
         o.insert(QStringLiteral("matches"), tableJson(result.matches));
         o.insert(QStringLiteral("ranking"), tableJson(result.ranking));
+        o.insert(QStringLiteral("summary"), summaryJson(options, chance, combo));
+        o.insert(QStringLiteral("chance"), chanceJson(chance));
         if (a->exportWorkbook)
             o.insert(QStringLiteral("workbooks"), QJsonArray::fromStringList(written));
         out << QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)) << '\n';
@@ -307,6 +367,10 @@ int runSearchCommand(CliContext& ctx, const ParsedArgs& args, bool combo)
         printText(out, QStringLiteral("matched draws: %1").arg(result.matches.rowCount()), result.matches);
         out << '\n';
         printText(out, QStringLiteral("ranking (base %1)").arg(result.base), result.ranking);
+        out << '\n';
+        printText(out, QStringLiteral("beside chance (uniform model, %1 tallied values)").arg(chance.tallied),
+                  chanceTable(chance));
+        out << chanceVerdict(chance) << '\n' << chanceExplanation(chance) << '\n';
     }
     if (a->format != QLatin1String("json")) {
         for (const QString& path : written)

@@ -10,6 +10,7 @@ namespace corvinel::workbook {
 inline constexpr const char* kHistoryFile = "lishi.xlsx"; // MSFlexGrid1
 inline constexpr const char* kMatchesFile = "Jiansuo.xlsx"; // MSFlexGrid2
 inline constexpr const char* kRankingFile = "Jieguo.xlsx"; // MSFlexGrid3
+inline constexpr const char* kChanceFile = "Jianyan.xlsx"; // the table "统计检验"
 inline constexpr const char* kSheetName = "Sheet1";
 
 // Writes every cell of `grid` (header rows and columns included) as text into

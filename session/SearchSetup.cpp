@@ -119,6 +119,7 @@ SearchOptions searchOptions(const Session& s, const SearchChoices& c, const Patt
     o.combinationSize = c.combinationSize;
     o.zodiacBase = s.sxIni;
     o.segmentBase = s.dsIni;
+    o.zodiacNumbers = s.zodiac().numbers();
     return o;
 }
 

@@ -18,14 +18,15 @@ SearchOptions SessionSearch::optionsFrom(const Session& s)
 
 SearchResult SessionSearch::followPattern()
 {
-    return m_engine.followPattern(optionsFrom(m_session));
+    m_lastOptions = optionsFrom(m_session);
+    return m_engine.followPattern(m_lastOptions);
 }
 
 SearchResult SessionSearch::combination()
 {
-    const SearchOptions o = optionsFrom(m_session);
-    m_session.bolZyw = o.freePosition;
-    return m_engine.combination(o);
+    m_lastOptions = optionsFrom(m_session);
+    m_session.bolZyw = m_lastOptions.freePosition;
+    return m_engine.combination(m_lastOptions);
 }
 
 } // namespace corvinel

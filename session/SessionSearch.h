@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/ChanceStatistics.h"
 #include "analysis/SearchEngine.h"
 #include "analysis/SearchOptions.h"
 
@@ -29,12 +30,16 @@ public:
     SearchResult followPattern(const SearchOptions& options) { return m_engine.followPattern(options); }
     SearchResult combination(const SearchOptions& options) { return m_engine.combination(options); }
 
+    // The ranking of the last Command1 or Command2 beside chance.
+    ChanceFigures chance(const SearchResult& result) const { return chanceFigures(result, m_lastOptions); }
+
     // The database write-back of a search (right after its grids are shown).
     bool writeBack(SearchResult& result, QString* error) { return m_engine.writeBack(result, error); }
 
 private:
     Session& m_session;
     SearchEngine m_engine;
+    SearchOptions m_lastOptions; // of the last Command1 or Command2
 };
 
 } // namespace corvinel

@@ -121,10 +121,12 @@ void SearchWindowTest::checkShown(const SearchResult& want)
     QVERIFY(view);
     QVERIFY(view->isVisible());
     QCOMPARE(view->parentWidget(), m_window->grid(3)->parentWidget());
+    // The bars and the marks of their expected counts.
     const auto series = view->chart()->series();
-    QCOMPARE(series.size(), 1);
+    QCOMPARE(series.size(), 2);
     auto* bars = qobject_cast<QHorizontalBarSeries*>(series.first());
     QVERIFY(bars);
+    QCOMPARE(series.last()->name(), QStringLiteral("随机期望"));
     QCOMPARE(bars->barSets().size(), 1);
     QBarSet* set = bars->barSets().first();
     QCOMPARE(set->count(), want.ranking.rowCount());

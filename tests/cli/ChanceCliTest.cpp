@@ -1,0 +1,172 @@
+// corvinel-cli search and combo beside chance: the JSON summary and chance
+// keys recomputed independently from the matched draws the same output lists,
+// across a Spring Festival, and the text section with its verdict.
+#include "support/AnalysisTestSupport.h"
+#include "support/CliRunner.h"
+#include "analysis/Distributions.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <map>
+
+using namespace corvinel;
+using namespace corvinel::testing;
+
+namespace {
+
+// Numbers of 1..20 per zodiac value (base 1, by order) in the zodiac years
+// 2015 (羊) and 2016 (猴): the signs owning groups 0..7 have two numbers.
+const int kIn2015[] = { 0, 2, 2, 2, 2, 2, 2, 2, 2, 1, 1, 1, 1 };
+const int kIn2016[] = { 0, 1, 2, 2, 2, 2, 2, 2, 2, 2, 1, 1, 1 };
+
+int zodiacValue(const QString& name)
+{
+    for (int k = 0; k < 12; ++k)
+        if (ZodiacTables::names()[k] == name)
+            return k + 1;
+    return -1;
+}
+
+} // namespace
+
+TEST(ChanceCli, JsonFiguresAgreeWithARecomputationFromTheMatchedDraws)
+{
+    // Forty draws a day from 6 to 10 February 2016; 2016's festival is on
+    // the 8th, so the first three days are zodiac year 2015.
+    TestHistory h;
+    std::mt19937 rng(21);
+    for (std::int64_t day = 160206; day <= 160210; ++day) {
+        std::vector<Nums> draws;
+        for (int i = 0; i < 40; ++i)
+            draws.push_back(randomDraw(rng));
+        h.append(draws, day * 1000 + 1);
+    }
+    QTemporaryDir config;
+    const CliRun run = runCli(config.path(), h.dir.path(),
+                              { "search", "--kind", "tail", "--positions", "3", "--fixed", "--result-kind", "zodiac",
+                                "--group", "--result-pos", "3", "--from", "20160206010", "--format", "json" });
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    const QJsonArray matches = o["matches"].toObject()["rows"].toArray();
+    const QJsonObject summary = o["summary"].toObject();
+    const QJsonObject chance = o["chance"].toObject();
+    const int m = static_cast<int>(matches.size());
+    ASSERT_GT(m, 10);
+
+    // The summary.
+    EXPECT_EQ(summary["matched"].toInt(), m);
+    EXPECT_EQ(summary["tallied"].toInt(), 3 * m);
+    EXPECT_EQ(summary["from"].toString(), "20160206010");
+    EXPECT_EQ(summary["to"].toString(), "20160210040");
+    EXPECT_EQ(summary["positions"].toArray(), QJsonArray({ 3 }));
+    const HistorySnapshot snap = h.store.snapshot();
+    QJsonArray pattern;
+    for (int p = 1; p <= 8; ++p)
+        pattern.append(snap.last()->value(p, 3));
+    EXPECT_EQ(summary["pattern"].toArray(), pattern);
+    EXPECT_FALSE(summary.contains("size"));
+
+    // Counts and expectations from the listed draws: positions 1..3 of each,
+    // the year from its issue number.
+    std::map<int, int> observed;
+    std::map<int, double> expected;
+    for (const auto& r : matches) {
+        const QJsonArray cells = r.toArray();
+        const bool before = cells[0].toString().left(8).toInt() <= 20160208;
+        for (int p = 1; p <= 3; ++p)
+            ++observed[zodiacValue(cells[p].toString())];
+        for (int v = 1; v <= 12; ++v)
+            expected[v] += 3.0 * (before ? kIn2015[v] : kIn2016[v]) / 20;
+    }
+    // The range's own rate: every stored draw from the range start on.
+    std::map<int, int> inRange;
+    int rangeDraws = 0;
+    const auto sqqh = h.intColumn("SQQH");
+    for (int p = 1; p <= 3; ++p) {
+        const auto col = h.intColumn("L" + std::to_string(p) + "B");
+        for (std::size_t i = 0; i < col.size(); ++i)
+            if (sqqh[i] >= 160206010) {
+                ++inRange[static_cast<int>(col[i])];
+                rangeDraws += p == 1 ? 1 : 0;
+            }
+    }
+    EXPECT_EQ(chance["model"].toString(), "uniform");
+    EXPECT_EQ(chance["tallied"].toInt(), 3 * m);
+    const QJsonArray rows = chance["rows"].toArray();
+    const QJsonArray ranking = o["ranking"].toObject()["rows"].toArray();
+    ASSERT_EQ(rows.size(), 12);
+    const double t = 3.0 * m;
+    double chi = 0;
+    std::vector<double> ps;
+    for (int i = 0; i < 12; ++i) {
+        const QJsonObject row = rows[i].toObject();
+        // In ranking order, with the ranking's 结果 text.
+        EXPECT_EQ(row["value"].toString(), ranking[i].toArray()[1].toString());
+        const int v = zodiacValue(row["value"].toString());
+        const double e = expected[v];
+        EXPECT_EQ(row["count"].toInt(), observed[v]);
+        EXPECT_NEAR(row["expected"].toDouble(), e, 1e-9);
+        EXPECT_NEAR(row["expected_pct"].toDouble(), 100 * e / t, 1e-9);
+        EXPECT_NEAR(row["lift"].toDouble(), observed[v] / e, 1e-9);
+        EXPECT_NEAR(row["range_pct"].toDouble(), 100.0 * inRange[v] / (3.0 * rangeDraws), 1e-9);
+        const stats::Interval ci = stats::wilsonInterval(observed[v], 3 * m);
+        EXPECT_NEAR(row["ci_low_pct"].toDouble(), 100 * ci.low, 1e-9);
+        EXPECT_NEAR(row["ci_high_pct"].toDouble(), 100 * ci.high, 1e-9);
+        const double p = stats::binomialTwoSidedP(observed[v], 3 * m, e / t);
+        EXPECT_NEAR(row["p_value"].toDouble(), p, 1e-12 + 1e-9 * p);
+        ps.push_back(p);
+        chi += (observed[v] - e) * (observed[v] - e) / e;
+    }
+    const std::vector<double> q = stats::benjaminiHochberg(ps);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_NEAR(rows[i].toObject()["q_value"].toDouble(), q[i], 1e-12 + 1e-9 * q[i]);
+    EXPECT_NEAR(chance["chi_square"].toDouble(), chi, 1e-9);
+    EXPECT_EQ(chance["df"].toInt(), 11);
+    EXPECT_NEAR(chance["p_value"].toDouble(), stats::chiSquareUpperTail(chi, 11), 1e-12);
+}
+
+TEST(ChanceCli, ComboSummaryNullsAndTextSection)
+{
+    TestHistory h;
+    std::mt19937 rng(8);
+    std::vector<Nums> draws;
+    for (int i = 0; i < 30; ++i)
+        draws.push_back(randomDraw(rng));
+    h.append(draws);
+    QTemporaryDir config;
+    // A range after the last draw: nothing matches, every figure is null.
+    const CliRun none
+        = runCli(config.path(), h.dir.path(),
+                 { "combo", "--size", "2", "--from", "20991231001", "--to", "20991231002", "--format", "json" });
+    ASSERT_EQ(none.code, 0) << none.err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(none.out.toUtf8()).object();
+    const QJsonObject summary = o["summary"].toObject();
+    EXPECT_EQ(summary["matched"].toInt(-1), 0);
+    EXPECT_EQ(summary["tallied"].toInt(-1), 0);
+    EXPECT_EQ(summary["positions"].toArray(), QJsonArray());
+    EXPECT_EQ(summary["size"].toInt(), 2);
+    const QJsonObject chance = o["chance"].toObject();
+    for (const char* key : { "chi_square", "df", "p_value" })
+        EXPECT_TRUE(chance[key].isNull()) << key;
+    const QJsonArray rows = chance["rows"].toArray();
+    ASSERT_EQ(rows.size(), 20);
+    for (const auto& r : rows) {
+        const QJsonObject row = r.toObject();
+        EXPECT_EQ(row["count"].toInt(-1), 0);
+        EXPECT_TRUE(row["expected"].isDouble());
+        EXPECT_EQ(row["expected"].toDouble(-1), 0.0);
+        for (const char* key :
+             { "expected_pct", "range_pct", "lift", "ci_low_pct", "ci_high_pct", "p_value", "q_value" })
+            EXPECT_TRUE(row[key].isNull()) << key;
+    }
+
+    const CliRun text = runCli(config.path(), h.dir.path(), { "search", "--group", "--result-pos", "2" });
+    ASSERT_EQ(text.code, 0) << text.err.toStdString();
+    const int section = text.out.indexOf("beside chance (uniform model, ");
+    ASSERT_GT(section, text.out.indexOf("ranking (base "));
+    EXPECT_TRUE(text.out.indexOf("结果  出现次数  随机期望  提升  95%区间", section) > section);
+    EXPECT_TRUE(text.out.contains("与随机")) << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains("组选模式下同一期的各位置不放回抽取，检验略偏保守。"));
+}

@@ -75,7 +75,7 @@ TEST_F(TrendCli, JsonMatchesTheEngine)
         ASSERT_TRUE(e.ok);
         const TrendTable& t = e.table;
         QStringList columns;
-        for (const QJsonValue& v : o.value("columns").toArray())
+        for (const QJsonValue v : o.value("columns").toArray())
             columns << v.toString();
         EXPECT_EQ(columns, t.columns);
         const QJsonArray rows = o.value("rows").toArray();

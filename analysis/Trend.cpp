@@ -1,5 +1,6 @@
 #include "analysis/Trend.h"
 
+#include "analysis/ChanceModel.h"
 #include "core/Kinds.h"
 #include "core/ZodiacTables.h"
 
@@ -38,9 +39,16 @@ double binomial(int n, int k)
     return r;
 }
 
-int zodiacYearOfIssue(std::int64_t sqqh)
+// The value a kind's first column stands for, in the model's values with
+// zodiac and segment counted from 0 (the zodiac then gives the sign index).
+int firstValue(int kind)
 {
-    return ZodiacTables::zodiacYear(issueYear(sqqh), issueMonthDay(sqqh));
+    return kind == kindIndex(Kind::Number) || kind == kindIndex(Kind::Sum) ? 1 : 0;
+}
+
+ChanceModel columnModel(int kind)
+{
+    return ChanceModel(kind, 0, 0);
 }
 
 // Column of each number 1..20 for one draw; only the zodiac changes with the
@@ -62,7 +70,7 @@ public:
         // worked out again when that changes: once a day in issue order.
         if (m_kind == kindIndex(Kind::Zodiac) && sqqh / 100 != m_dayKey) {
             m_dayKey = sqqh / 100;
-            const int y = zodiacYearOfIssue(sqqh);
+            const int y = ChanceModel::drawYear(sqqh);
             if (y != m_year)
                 fill(y);
         }
@@ -110,31 +118,9 @@ QStringList trendColumns(int kind, int segmentBase)
 std::vector<int> trendColumnOfNumber(int kind, int zodiacYear)
 {
     std::vector<int> col(21, -1);
-    ZodiacTables tables;
-    if (kind == kindIndex(Kind::Zodiac))
-        tables.fillYearGroups(zodiacYear);
-    for (int n = 1; n <= 20; ++n) {
-        switch (kind) {
-        case 0:
-            col[n] = n - 1;
-            break;
-        case 1:
-            col[n] = tables.signIndexOf(n);
-            break;
-        case 2:
-            col[n] = n / 10;
-            break;
-        case 3:
-            col[n] = n % 10;
-            break;
-        case 4:
-            col[n] = n / 10 + n % 10 - 1;
-            break;
-        default:
-            col[n] = (n - 1) / 4;
-            break;
-        }
-    }
+    const ChanceModel model = columnModel(kind);
+    for (int n = 1; n <= 20; ++n)
+        col[n] = model.valueOf(n, zodiacYear) - firstValue(kind);
     return col;
 }
 
@@ -217,11 +203,10 @@ TrendResult computeTrend(std::span<const DrawNumbers> draws, const TrendOptions&
     }
 
     // Chance rows for the value counts of the last row's zodiac year.
-    t.chanceZodiacYear = zodiacYearOfIssue(draws.back().sqqh);
-    const std::vector<int> columnOf = trendColumnOfNumber(options.kind, t.chanceZodiacYear);
-    t.valueCount.assign(static_cast<std::size_t>(cols), 0);
-    for (int n = 1; n <= 20; ++n)
-        ++t.valueCount[columnOf[n]];
+    t.chanceZodiacYear = ChanceModel::drawYear(draws.back().sqqh);
+    const ChanceModel::Counts counts = columnModel(options.kind).counts(t.chanceZodiacYear);
+    for (int c = 0; c < cols; ++c)
+        t.valueCount.push_back(counts[firstValue(options.kind) + c]);
     const double allDraws = binomial(20, kPositions);
     for (int c = 0; c < cols; ++c) {
         t.current.push_back(t.cell(rows - 1, c));

@@ -382,6 +382,8 @@ void buildActionRow(OptionPanel& p, QWidget* parent, QBoxLayout* column)
     actionRow->addWidget(p.command1);
     p.command9 = named(new QPushButton(QStringLiteral("软件设置(&T)"), parent), QStringLiteral("Command9"));
     actionRow->addWidget(p.command9);
+    p.cmdTrend = named(new QPushButton(QStringLiteral("走势图"), parent), QStringLiteral("cmdTrend"));
+    actionRow->addWidget(p.cmdTrend);
     actionRow->addStretch();
 }
 
@@ -467,6 +469,8 @@ SetupMenu buildSetupMenu(QWidget* window)
     m.mnuKL10[0] = checkable(games->addAction(QStringLiteral("广东快乐十分")), QStringLiteral("mnuKL10_0"));
     m.mnuKL10[1] = checkable(games->addAction(QStringLiteral("天津快乐十分")), QStringLiteral("mnuKL10_1"));
     m.mnuKL10[2] = checkable(games->addAction(QStringLiteral("湖南快乐十分")), QStringLiteral("mnuKL10_2"));
+    m.menu->addSeparator();
+    m.mnuTrend = action(m.menu, QStringLiteral("走势图"), QStringLiteral("mnuTrend"));
     return m;
 }
 

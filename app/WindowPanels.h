@@ -96,6 +96,7 @@ struct OptionPanel
     QPushButton* command2 = nullptr;
     QPushButton* command1 = nullptr;
     QPushButton* command9 = nullptr;
+    QPushButton* cmdTrend = nullptr; // 走势图
 };
 
 // The matched draws and the ranking.
@@ -138,6 +139,7 @@ struct SetupMenu
     QAction* mnuDescrb = nullptr;
     QAction* numYanshiDown = nullptr;
     std::array<QAction*, 3> mnuKL10 {};
+    QAction* mnuTrend = nullptr; // 走势图
 };
 
 // The builders: controls are made as children of `parent` and added to

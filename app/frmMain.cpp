@@ -6,6 +6,7 @@
 #include "app/HistoryController.h"
 #include "app/ManualEntryController.h"
 #include "app/SearchController.h"
+#include "app/TrendWindow.h"
 #include "app/UpdateController.h"
 #include "app/WheelFilter.h"
 #include "core/DataFolder.h"
@@ -102,6 +103,8 @@ frmMain::frmMain(std::unique_ptr<Session> session, QWidget* parent)
 
 frmMain::~frmMain()
 {
+    // The trend window reads the session: it goes first.
+    delete m_trendWindow;
     m_session->disconnect(this);
 }
 
@@ -230,11 +233,26 @@ void frmMain::connectControls()
     }
     for (int i = 0; i < 3; ++i)
         connect(m_setupMenu.mnuKL10[i], &QAction::triggered, s, [s, i] { s->mnuKL10Clicked(i); });
+    connect(m_options.cmdTrend, &QPushButton::clicked, this, &frmMain::openTrendWindow);
+    connect(m_setupMenu.mnuTrend, &QAction::triggered, this, &frmMain::openTrendWindow);
     connect(m_setupMenu.mnuSetDay, &QAction::triggered, this, &frmMain::askRetentionDays);
     connect(m_setupMenu.mnuUpdateBase, &QAction::triggered, this, &frmMain::askUpdateBase);
     connect(m_setupMenu.mnuFrontPage, &QAction::triggered, this, [this] { openHelpPage(help::kFrontPage); });
     connect(m_setupMenu.mnuDescrb, &QAction::triggered, this, [this] { openHelpPage(help::kDescription); });
     connect(m_setupMenu.numYanshiDown, &QAction::triggered, this, [this] { openHelpPage(help::kDemo); });
+}
+
+TrendWindow* frmMain::trendWindow() const
+{
+    return m_trendWindow;
+}
+
+void frmMain::openTrendWindow()
+{
+    if (!m_trendWindow)
+        m_trendWindow = new TrendWindow(this);
+    m_trendWindow->show();
+    m_trendWindow->raise();
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)

@@ -5,6 +5,7 @@
 #include "session/Session.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <memory>
@@ -19,6 +20,7 @@ class GridModel;
 class HistoryController;
 class ManualEntryController;
 class SearchController;
+class TrendWindow;
 class UpdateController;
 class WheelFilter;
 
@@ -51,6 +53,9 @@ public:
     void refreshFromSession();
     // Refills the history grid from the session's snapshot.
     void refreshHistoryGrid();
+    // 走势图: opens the trend window (or brings it forward); null before.
+    void openTrendWindow();
+    TrendWindow* trendWindow() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -84,6 +89,7 @@ private:
     std::unique_ptr<UpdateController> m_updateController;
     std::unique_ptr<SearchController> m_searchController;
     std::unique_ptr<WheelFilter> m_wheelFilter;
+    QPointer<TrendWindow> m_trendWindow;
 };
 
 } // namespace corvinel

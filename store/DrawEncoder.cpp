@@ -1,6 +1,5 @@
 #include "store/DrawEncoder.h"
 
-#include "store/DrawNumbers.h"
 #include "store/HistorySnapshot.h"
 #include "store/Schema.h"
 #include "store/SqliteDb.h"
@@ -117,7 +116,7 @@ DrawRow DrawEncoder::encode(std::int64_t sqqh, const std::array<int, kPositions>
 {
     // Zodiac year of the draw's date (YYMMDD leads the stored number) and the
     // number groups of that year.
-    const int zodiacYear = ZodiacTables::zodiacYear(issueYear(sqqh), issueMonthDay(sqqh));
+    const int zodiacYear = ZodiacTables::zodiacYearOfStored(sqqh);
     m_tables.setCurrentZodiacYear(zodiacYear);
     m_tables.fillYearGroups(zodiacYear);
 

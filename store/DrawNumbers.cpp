@@ -7,26 +7,6 @@
 
 namespace corvinel {
 
-namespace {
-
-int digitCount(std::int64_t v)
-{
-    int n = 1;
-    for (; v >= 10; v /= 10)
-        ++n;
-    return n;
-}
-
-std::int64_t powerOfTen(int e)
-{
-    std::int64_t s = 1;
-    for (int i = 0; i < e; ++i)
-        s *= 10;
-    return s;
-}
-
-} // namespace
-
 bool loadDrawNumbers(SqliteDb& db, std::vector<DrawNumbers>* out, QString* error)
 {
     out->clear();
@@ -60,18 +40,6 @@ bool loadDrawNumbers(SqliteDb& db, std::vector<DrawNumbers>* out, QString* error
         return false;
     }
     return true;
-}
-
-int issueYear(std::int64_t sqqh)
-{
-    const int digits = digitCount(sqqh);
-    return 2000 + (digits >= 2 ? static_cast<int>(sqqh / powerOfTen(digits - 2)) : 0);
-}
-
-int issueMonthDay(std::int64_t sqqh)
-{
-    const int digits = digitCount(sqqh);
-    return digits >= 6 ? static_cast<int>(sqqh / powerOfTen(digits - 6) % 10000) : 0;
 }
 
 } // namespace corvinel

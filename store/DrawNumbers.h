@@ -26,10 +26,4 @@ struct DrawNumbers
 // fails; `out` then holds what was read before the failure.
 bool loadDrawNumbers(SqliteDb& db, std::vector<DrawNumbers>* out, QString* error);
 
-// The stored form's date: 2000 + its first two digits as the year, its digits
-// 3..6 as month * 100 + day (the form is YYMMDD followed by the sequence). The
-// encoder codes the zodiac with the zodiac year of this date.
-int issueYear(std::int64_t sqqh);
-int issueMonthDay(std::int64_t sqqh);
-
 } // namespace corvinel

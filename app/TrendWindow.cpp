@@ -1,0 +1,220 @@
+#include "app/TrendWindow.h"
+
+#include "app/BusyCursor.h"
+#include "app/frmMain.h"
+#include "core/Kinds.h"
+#include "export/WorkbookExport.h"
+
+#include <QBoxLayout>
+#include <QBrush>
+#include <QColor>
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTableView>
+
+namespace corvinel {
+
+namespace {
+
+constexpr std::array<int, 4> kLastChoices = { 30, 50, 100, 200 };
+
+template<typename T> T* named(T* w, const char* name)
+{
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+} // namespace
+
+// ---- TrendModel ----
+
+TrendModel::TrendModel(QObject* parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+void TrendModel::setTable(const TrendTable& table)
+{
+    beginResetModel();
+    m_table = table;
+    // No draw, no chart: not even the captions of the summary rows.
+    m_grid = m_table.rowCount() > 0 ? trendGrid(m_table) : ResultTable();
+    endResetModel();
+}
+
+int TrendModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_grid.rowCount();
+}
+
+int TrendModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_grid.columnCount();
+}
+
+QVariant TrendModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
+        return {};
+    const int r = index.row();
+    const int c = index.column();
+    const bool drawRow = r < drawRows();
+    const bool hit = drawRow && c > 0 && m_table.isHit(r, c - 1);
+    switch (role) {
+    case Qt::DisplayRole:
+        return m_grid.cell(r, c);
+    case Qt::TextAlignmentRole:
+        return c == 0 ? QVariant(Qt::AlignLeft | Qt::AlignVCenter) : QVariant(Qt::AlignCenter);
+    case Qt::BackgroundRole:
+        if (hit)
+            return QBrush(QColor(0xc6, 0x28, 0x28));
+        if (!drawRow)
+            return QBrush(QColor(0xf2, 0xf2, 0xf2));
+        return {};
+    case Qt::ForegroundRole:
+        if (hit)
+            return QBrush(Qt::white);
+        if (drawRow && c > 0)
+            return QBrush(QColor(0x9e, 0x9e, 0x9e));
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant TrendModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section >= columnCount())
+        return {};
+    return m_grid.header.value(section);
+}
+
+// ---- TrendWindow ----
+
+TrendWindow::TrendWindow(frmMain* window)
+    : QWidget(window, Qt::Window)
+    , m_window(window)
+    , m_source(window->session())
+{
+    setObjectName(QStringLiteral("frmTrend"));
+    setWindowTitle(QStringLiteral("走势图"));
+    auto* column = new QVBoxLayout(this);
+
+    auto* choices = new QHBoxLayout;
+    column->addLayout(choices);
+    choices->addWidget(new QLabel(QStringLiteral("期数"), this));
+    m_last = named(new QComboBox(this), "cboTrendLast");
+    for (int n : kLastChoices)
+        m_last->addItem(QString::number(n), n);
+    m_last->setCurrentIndex(1);
+    choices->addWidget(m_last);
+    choices->addWidget(new QLabel(QStringLiteral("类型"), this));
+    m_kind = named(new QComboBox(this), "cboTrendKind");
+    for (int k = 0; k < kKindCount; ++k)
+        m_kind->addItem(QString::fromUtf8(kKindCaptions[k]), k);
+    choices->addWidget(m_kind);
+    choices->addWidget(new QLabel(QStringLiteral("范围"), this));
+    m_scope = named(new QComboBox(this), "cboTrendScope");
+    m_scope->addItem(QStringLiteral("整期"), 0);
+    for (int p = 1; p <= kPositions; ++p)
+        m_scope->addItem(QStringLiteral("第%1位").arg(p), p);
+    choices->addWidget(m_scope);
+    choices->addStretch();
+
+    m_model = named(new TrendModel(this), "TrendModel");
+    m_grid = named(new QTableView(this), "grdTrend");
+    m_grid->setModel(m_model);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setToolTip(QStringLiteral("双击导出到 Zoushi.xlsx"));
+    m_grid->verticalHeader()->hide();
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 4);
+    m_grid->horizontalHeader()->setDefaultSectionSize(m_grid->fontMetrics().horizontalAdvance(QStringLiteral("00000")));
+    m_grid->viewport()->installEventFilter(this);
+    column->addWidget(m_grid, 1);
+
+    auto* note
+        = named(new QLabel(QStringLiteral("每期开奖相互独立：一个值很久没有出现，并不会因此更容易出现。"
+                                          "随机行给出的是纯随机情况下的出现率、期望次数和遗漏至少这么长的概率。"),
+                           this),
+                "lblTrendNote");
+    note->setWordWrap(true);
+    column->addWidget(note);
+    m_status = named(new QLabel(this), "lblTrendStatus");
+    column->addWidget(m_status);
+
+    for (QComboBox* box : { m_last, m_kind, m_scope })
+        connect(box, &QComboBox::currentIndexChanged, this, &TrendWindow::refresh);
+    Session& s = window->session();
+    connect(&s, &Session::historyChanged, this, [this] {
+        m_source.invalidate();
+        refresh();
+    });
+    // The segment labels follow the segment base setting.
+    connect(&s, &Session::stateChanged, this, [this] {
+        if (m_window->session().dsIni != m_segmentBase)
+            refresh();
+    });
+
+    resize(980, 640);
+    refresh();
+}
+
+void TrendWindow::refresh()
+{
+    m_segmentBase = m_window->session().dsIni;
+    TrendResult result;
+    {
+        BusyCursor busy;
+        result = m_source.compute(m_last->currentData().toInt(), m_kind->currentData().toInt(),
+                                  m_scope->currentData().toInt());
+    }
+    if (!result.ok) {
+        m_model->setTable(TrendTable());
+        m_status->setText(m_source.drawCount() == 0 ? QStringLiteral("没有历史号码。") : result.error);
+        return;
+    }
+    m_model->setTable(result.table);
+    m_grid->resizeColumnToContents(0);
+    m_status->setText(
+        QStringLiteral("共 %1 期，显示最后 %2 期。").arg(m_source.drawCount()).arg(result.table.rowCount()));
+}
+
+void TrendWindow::exportWorkbook()
+{
+    const ResultTable& g = m_model->grid();
+    if (g.columnCount() == 0) {
+        m_status->setText(QStringLiteral("没有可导出的走势图。"));
+        return;
+    }
+    CellSource source;
+    source.rows = g.rowCount() + 1;
+    source.columns = g.columnCount();
+    source.text = [&g](int row, int column) { return row == 0 ? g.header.value(column) : g.cell(row - 1, column); };
+    ExportResult result;
+    {
+        BusyCursor busy;
+        result = workbook::writeInto(m_window->session().dataFolder(), kWorkbookFile, source);
+    }
+    if (!result.ok) {
+        m_status->setText(QStringLiteral("导出到EXCEL失败：%1").arg(result.error));
+        m_window->dialogs().message(
+            QStringLiteral("导出到EXCEL失败"),
+            result.error + QStringLiteral("\n请关闭正在使用该文件的程序，或检查数据文件夹是否可写，然后再试。"),
+            QMessageBox::Ok, QMessageBox::Warning);
+        return;
+    }
+    m_status->setText(QStringLiteral("导出到EXCEL：已写入 %1").arg(QDir::toNativeSeparators(result.path)));
+}
+
+bool TrendWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_grid->viewport() && event->type() == QEvent::MouseButtonDblClick
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        exportWorkbook();
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace corvinel

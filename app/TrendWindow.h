@@ -1,0 +1,82 @@
+#pragma once
+
+#include "analysis/Trend.h"
+#include "session/TrendSource.h"
+
+#include <QAbstractTableModel>
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QTableView;
+
+namespace corvinel {
+
+class frmMain;
+
+// The trend chart as a grid: one row per draw, then the summary and chance
+// rows. A hit cell is filled and shows the value, an omission is grey.
+class TrendModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    explicit TrendModel(QObject* parent = nullptr);
+
+    void setTable(const TrendTable& table);
+    const TrendTable& table() const { return m_table; }
+    const ResultTable& grid() const { return m_grid; }
+    // Rows of the draws; the summary and chance rows follow them.
+    int drawRows() const { return m_table.rowCount(); }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    TrendTable m_table;
+    ResultTable m_grid;
+};
+
+// The window of the trend chart (走势图), opened from the main window. It
+// shows the last N draws (30, 50, 100 or 200) for a kind and a scope (the
+// whole draw or one position), follows every change of the history, and
+// writes "Zoushi.xlsx" into the data folder on a double click on the grid.
+class TrendWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr const char* kWorkbookFile = "Zoushi.xlsx";
+
+    explicit TrendWindow(frmMain* window);
+
+    TrendModel* model() const { return m_model; }
+    QComboBox* lastChoice() const { return m_last; }
+    QComboBox* kindChoice() const { return m_kind; }
+    QComboBox* scopeChoice() const { return m_scope; }
+    QTableView* grid() const { return m_grid; }
+    QLabel* status() const { return m_status; }
+
+    // Computes the chart again for the current choices.
+    void refresh();
+    // Writes the chart into "Zoushi.xlsx".
+    void exportWorkbook();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    frmMain* m_window;
+    TrendSource m_source;
+    TrendModel* m_model = nullptr;
+    QComboBox* m_last = nullptr;
+    QComboBox* m_kind = nullptr;
+    QComboBox* m_scope = nullptr;
+    QTableView* m_grid = nullptr;
+    QLabel* m_status = nullptr;
+    int m_segmentBase = -1;
+};
+
+} // namespace corvinel

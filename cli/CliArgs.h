@@ -80,5 +80,6 @@ const CommandSpec& updateCommand();
 const CommandSpec& searchCommand();
 const CommandSpec& comboCommand();
 const CommandSpec& compactCommand();
+const CommandSpec& backtestCommand();
 
 } // namespace corvinel

@@ -86,7 +86,7 @@ TEST(BacktestCli, JsonStepsAreVerificationSearches)
         double expected = 0, variance = 0;
         const bool group = c.options.contains("--group");
         const int perStep = group ? c.options.at(c.options.indexOf("--result-pos") + 1).toInt() : 1;
-        for (const QJsonValue& v : steps) {
+        for (const QJsonValue v : steps) {
             const QJsonObject step = v.toObject();
             EXPECT_EQ(step.value("actual").toArray().size(), perStep);
             if (step.value("hits").isNull()) {
@@ -129,7 +129,7 @@ TEST(BacktestCli, JsonStepsAreVerificationSearches)
             const QJsonObject so = parse(single);
             EXPECT_EQ(so.value("matches").toObject().value("rows").toArray().size(), step.value("matched").toInt());
             QJsonArray top;
-            for (const QJsonValue& row : so.value("ranking").toObject().value("rows").toArray()) {
+            for (const QJsonValue row : so.value("ranking").toObject().value("rows").toArray()) {
                 const QJsonArray cells = row.toArray();
                 if (top.size() < c.top && cells.at(2).toString().toInt() > 0)
                     top.append(cells.at(1).toString());

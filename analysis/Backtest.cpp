@@ -1,8 +1,8 @@
 #include "analysis/Backtest.h"
 
+#include "analysis/ChanceModel.h"
 #include "analysis/SearchRules.h"
 #include "core/IssueNumber.h"
-#include "core/ZodiacTables.h"
 #include "store/HistoryStore.h"
 #include "store/Schema.h"
 
@@ -148,59 +148,6 @@ private:
     ValueRange m_valid;
 };
 
-// Zodiac year of a stored issue number's date (YYMMDD leads it), as the
-// encoder takes it when it codes the draw.
-int zodiacYearOfStored(std::int64_t sqqh)
-{
-    int digitCount = 1;
-    for (std::int64_t v = sqqh; v >= 10; v /= 10)
-        ++digitCount;
-    std::int64_t scale = 1;
-    for (int i = 0; i < digitCount - 2; ++i)
-        scale *= 10;
-    const int year = 2000 + (digitCount >= 2 ? static_cast<int>(sqqh / scale) : 0);
-    const int monthDay = digitCount >= 6 ? static_cast<int>(sqqh / (scale / 10000) % 10000) : 0;
-    return ZodiacTables::zodiacYear(year, monthDay);
-}
-
-// How many of the numbers 1..20 each sign index owns in a zodiac year.
-std::array<int, 12> signCounts(int zodiacYear)
-{
-    ZodiacTables tables;
-    tables.fillYearGroups(zodiacYear);
-    std::array<int, 12> out {};
-    for (int n = 1; n <= 20; ++n)
-        ++out[static_cast<std::size_t>(tables.signIndexOf(n))];
-    return out;
-}
-
-// How many of the numbers 1..20 have value v of a kind other than zodiac.
-int numbersWithValue(int kind, int value, int segmentBase)
-{
-    int count = 0;
-    for (int n = 1; n <= 20; ++n) {
-        int v = n;
-        switch (kind) {
-        case 2:
-            v = n / 10;
-            break;
-        case 3:
-            v = n % 10;
-            break;
-        case 4:
-            v = n / 10 + n % 10;
-            break;
-        case 5:
-            v = (n - 1) / 4 + segmentBase;
-            break;
-        default:
-            break;
-        }
-        count += v == value ? 1 : 0;
-    }
-    return count;
-}
-
 // Bits of the records that hold at least `n` of the given sets, per word:
 // a four-bit counter per record, bit-sliced (at most eight sets).
 Word atLeast(int n, const std::vector<const BitSet*>& sets, std::size_t w)
@@ -227,13 +174,6 @@ Word atLeast(int n, const std::vector<const BitSet*>& sets, std::size_t w)
         }
     }
     return greater | equal;
-}
-
-QString shownValue(int value, int kind, int zodiacBase)
-{
-    if (kind == kindIndex(Kind::Zodiac))
-        return ZodiacTables::nameOfValue(value, zodiacBase);
-    return QString::number(value);
 }
 
 // Everything the steps read, built once from the mirror.
@@ -268,26 +208,6 @@ Backtest::Backtest(HistoryStore& store)
 }
 
 Backtest::~Backtest() = default;
-
-std::array<int, 12> Backtest::zodiacNumbersByOrder(int zodiacBase)
-{
-    std::array<int, 12> out {};
-    for (int k = 0; k < 12; ++k)
-        out[static_cast<std::size_t>(k)] = zodiacBase + k;
-    return out;
-}
-
-double Backtest::valueChance(int kind, int value, std::int64_t sqqh, const std::array<int, 12>& zodiacNumbers,
-                             int segmentBase)
-{
-    if (kind != kindIndex(Kind::Zodiac))
-        return numbersWithValue(kind, value, segmentBase) / 20.0;
-    const auto counts = signCounts(zodiacYearOfStored(sqqh));
-    int n = 0;
-    for (int k = 0; k < 12; ++k)
-        n += zodiacNumbers[static_cast<std::size_t>(k)] == value ? counts[static_cast<std::size_t>(k)] : 0;
-    return n / 20.0;
-}
 
 double Backtest::normalUpperTail(double z)
 {
@@ -489,19 +409,18 @@ BacktestResult Backtest::run(const BacktestOptions& opt, const Progress& progres
         return &it->second;
     };
 
-    const std::array<int, 12> zodiacNumbers = opt.zodiacNumbers.value_or(zodiacNumbersByOrder(o.zodiacBase));
-    std::map<int, std::array<int, 12>> signCountsByYear;
+    // q(v) of the result kind; only the zodiac kind's depends on the draw's year.
+    const ChanceModel chance = ChanceModel::forResult(o);
+    std::map<int, ChanceModel::Counts> countsByYear;
     auto chanceOf = [&](int value, std::int64_t issue) {
-        if (o.resultKind != kindIndex(Kind::Zodiac))
-            return numbersWithValue(o.resultKind, value, o.segmentBase) / 20.0;
-        const int year = zodiacYearOfStored(issue);
-        auto it = signCountsByYear.find(year);
-        if (it == signCountsByYear.end())
-            it = signCountsByYear.emplace(year, signCounts(year)).first;
-        int n = 0;
-        for (std::size_t k = 0; k < 12; ++k)
-            n += zodiacNumbers[k] == value ? it->second[k] : 0;
-        return n / 20.0;
+        const int year = chance.dependsOnYear() ? ChanceModel::drawYear(issue) : 0;
+        auto it = countsByYear.find(year);
+        if (it == countsByYear.end())
+            it = countsByYear.emplace(year, chance.counts(year)).first;
+        const int n = value >= 0 && value < static_cast<int>(it->second.size())
+            ? it->second[static_cast<std::size_t>(value)]
+            : 0;
+        return static_cast<double>(n) / ChanceModel::kNumbers;
     };
 
     const auto combos = rules::combinations(o.combinationSize);
@@ -736,7 +655,7 @@ BacktestResult Backtest::run(const BacktestOptions& opt, const Progress& progres
 
 QString Backtest::valueText(int value, int kind, int zodiacBase)
 {
-    return shownValue(value, kind, zodiacBase);
+    return FollowTally::resultText(value, kind, zodiacBase);
 }
 
 } // namespace corvinel

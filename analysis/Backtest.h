@@ -28,9 +28,6 @@ struct BacktestOptions
     QString from; // first verified draw, display form
     QString to; // last verified draw, display form
     int top = 3; // K
-    // Zodiac value of each sign index 0..11 as the draws were coded (the
-    // zodiac number table); when empty, by order from search.zodiacBase.
-    std::optional<std::array<int, 12>> zodiacNumbers;
 };
 
 // Why a step has no score.
@@ -52,7 +49,7 @@ struct BacktestStep
     std::vector<TallyEntry> top; // the first K ranking rows with a count above 0
     std::vector<int> actual; // values of the result kind at the tally positions of the draw
     int hits = 0; // how many of `actual` are among the top values (scored steps)
-    double chance = 0; // per trial: the sum of q(v) over the top values
+    double chance = 0; // per trial: the sum of q(v) over the top values (the chance model of the result kind)
 
     bool scored() const { return state == StepState::Scored; }
 };
@@ -107,13 +104,6 @@ public:
 
     // The summary figures of a list of steps with P trials each.
     static BacktestSummary summarize(const std::vector<BacktestStep>& steps, int trialsPerStep);
-
-    // q(v): the share of the numbers 1..20 whose value of `kind` is v, for the
-    // zodiac year of the stored issue `sqqh` when the kind is zodiac.
-    static double valueChance(int kind, int value, std::int64_t sqqh, const std::array<int, 12>& zodiacNumbers,
-                              int segmentBase);
-    // The zodiac number table by order: entry k is base + k.
-    static std::array<int, 12> zodiacNumbersByOrder(int zodiacBase);
 
     // A value as the ranking's 结果 column shows it (zodiac by name).
     static QString valueText(int value, int kind, int zodiacBase);

@@ -1,5 +1,6 @@
 #include "app/frmMain.h"
 
+#include "app/BacktestController.h"
 #include "app/ExportController.h"
 #include "app/GridModel.h"
 #include "app/HelpPages.h"
@@ -168,6 +169,7 @@ void frmMain::createControllers()
     m_exportController = std::make_unique<ExportController>(this, m_history, m_results, m_historyMenu);
     m_updateController = std::make_unique<UpdateController>(this, m_history, m_options, m_historyMenu);
     m_searchController = std::make_unique<SearchController>(this, m_options, m_results);
+    m_backtestController = std::make_unique<BacktestController>(this, m_patterns);
     m_wheelFilter = std::make_unique<WheelFilter>(
         this, QList<QTableView*> { m_history.grid, m_results.matches, m_results.ranking });
 }

@@ -15,6 +15,7 @@ class QTableView;
 
 namespace corvinel {
 
+class BacktestController;
 class ExportController;
 class GridModel;
 class HistoryController;
@@ -47,6 +48,7 @@ public:
     QTableView* grid(int which) const;
     QMenu* historyMenu() const { return m_historyMenu.menu; }
     QMenu* setupMenu() const { return m_setupMenu.menu; }
+    BacktestController* backtest() const { return m_backtestController.get(); }
 
     // Shows the session's state in the controls (texts, options, checks,
     // menus, the visible tab page).
@@ -88,6 +90,7 @@ private:
     std::unique_ptr<ExportController> m_exportController;
     std::unique_ptr<UpdateController> m_updateController;
     std::unique_ptr<SearchController> m_searchController;
+    std::unique_ptr<BacktestController> m_backtestController;
     std::unique_ptr<WheelFilter> m_wheelFilter;
     QPointer<TrendWindow> m_trendWindow;
 };

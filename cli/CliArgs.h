@@ -81,5 +81,6 @@ const CommandSpec& searchCommand();
 const CommandSpec& comboCommand();
 const CommandSpec& compactCommand();
 const CommandSpec& trendCommand();
+const CommandSpec& backtestCommand();
 
 } // namespace corvinel

@@ -1,5 +1,6 @@
 #include "cli/CliContext.h"
 #include "analysis/ChanceStatistics.h"
+#include "cli/SearchSetupArgs.h"
 #include "core/IssueNumber.h"
 #include "core/Kinds.h"
 #include "session/SearchSetup.h"
@@ -459,6 +460,29 @@ const CommandSpec& comboCommand()
         runCombo
     };
     return command;
+}
+
+} // namespace corvinel
+
+namespace corvinel {
+
+std::vector<OptionSpec> searchSetupOptions()
+{
+    static const QStringList others = { "--size",   "--pattern", "--verify", "--only-before",
+                                        "--from",   "--to",      "--format", "--export-workbook" };
+    std::vector<OptionSpec> out;
+    for (const OptionSpec& o : searchOptionSpecs(true))
+        if (!others.contains(QLatin1String(o.name)))
+            out.push_back(o);
+    return out;
+}
+
+std::optional<SearchOptions> searchSetupFrom(const Session& session, const ParsedArgs& args, QString* error)
+{
+    const auto a = parse(args, error);
+    if (!a)
+        return std::nullopt;
+    return optionsOf(session, *a);
 }
 
 } // namespace corvinel

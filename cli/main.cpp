@@ -12,7 +12,7 @@ const CommandSpec* const kCommands[] = {
     &corvinel::historyCommand(), &corvinel::deleteLastCommand(), &corvinel::deleteAfterCommand(),
     &corvinel::clearCommand(),   &corvinel::addCommand(),        &corvinel::exportCommand(),
     &corvinel::updateCommand(),  &corvinel::searchCommand(),     &corvinel::comboCommand(),
-    &corvinel::compactCommand(), &corvinel::trendCommand(),
+    &corvinel::compactCommand(), &corvinel::trendCommand(), &corvinel::backtestCommand(),
 };
 
 const CommandSpec* findCommand(const QString& name)

@@ -480,44 +480,6 @@ TEST(Backtest, Refusals)
     EXPECT_FALSE(batch.run(position).ok);
 }
 
-TEST(Backtest, ValueChanceOfEveryKind)
-{
-    const auto byOrder = Backtest::zodiacNumbersByOrder(1);
-    // Counted by hand over 1..20: head 0 is 1..9, tail 0 is 10 and 20, digit
-    // sum 2 is 2, 11 and 20, digit sum 10 only 19; segments of four.
-    EXPECT_DOUBLE_EQ(Backtest::valueChance(0, 7, 161212001, byOrder, 1), 1 / 20.0);
-    EXPECT_DOUBLE_EQ(Backtest::valueChance(0, 21, 161212001, byOrder, 1), 0);
-    EXPECT_DOUBLE_EQ(Backtest::valueChance(2, 0, 161212001, byOrder, 1), 9 / 20.0);
-    EXPECT_DOUBLE_EQ(Backtest::valueChance(2, 1, 161212001, byOrder, 1), 10 / 20.0);
-    EXPECT_DOUBLE_EQ(Backtest::valueChance(2, 2, 161212001, byOrder, 1), 1 / 20.0);
-    EXPECT_DOUBLE_EQ(Backtest::valueChance(3, 0, 161212001, byOrder, 1), 2 / 20.0);
-    EXPECT_DOUBLE_EQ(Backtest::valueChance(4, 2, 161212001, byOrder, 1), 3 / 20.0);
-    EXPECT_DOUBLE_EQ(Backtest::valueChance(4, 10, 161212001, byOrder, 1), 1 / 20.0);
-    EXPECT_DOUBLE_EQ(Backtest::valueChance(5, 0, 161212001, byOrder, 0), 4 / 20.0);
-    EXPECT_DOUBLE_EQ(Backtest::valueChance(5, 0, 161212001, byOrder, 1), 0);
-    EXPECT_DOUBLE_EQ(Backtest::valueChance(5, 5, 161212001, byOrder, 1), 4 / 20.0);
-    for (int kind = 0; kind < 6; ++kind) {
-        double sum = 0;
-        for (int v = -1; v <= 21; ++v)
-            sum += Backtest::valueChance(kind, v, 160209001, byOrder, 1);
-        EXPECT_NEAR(sum, 1.0, 1e-12) << kind;
-    }
-    // Zodiac across the Spring Festival of 2016: on 8 February (year of 羊)
-    // 猴 (value 9 by order) owns group 11, only 12; on 9 February it owns
-    // group 0, 01 and 13. Checked against the values the encoder codes.
-    EXPECT_DOUBLE_EQ(Backtest::valueChance(1, 9, 160208084, byOrder, 1), 1 / 20.0);
-    EXPECT_DOUBLE_EQ(Backtest::valueChance(1, 9, 160209001, byOrder, 1), 2 / 20.0);
-    for (std::int64_t sqqh : { 160208084LL, 160209001LL, 161212001LL }) {
-        const auto counts = zodiacCountsByEncoding(sqqh);
-        for (int v = 1; v <= 12; ++v) {
-            const auto it = counts.find(v);
-            EXPECT_DOUBLE_EQ(Backtest::valueChance(1, v, sqqh, byOrder, 1),
-                             (it == counts.end() ? 0 : it->second) / 20.0)
-                << sqqh << " " << v;
-        }
-    }
-}
-
 TEST(Backtest, ChanceOfScoredStepsAcrossTheSpringFestival)
 {
     std::mt19937 rng(8);

@@ -1,0 +1,100 @@
+#include "app/BacktestController.h"
+
+#include "app/BacktestWindow.h"
+#include "app/BusyCursor.h"
+#include "app/frmMain.h"
+#include "session/SessionBacktest.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSpinBox>
+
+namespace corvinel {
+
+BacktestController::BacktestController(frmMain* window, const PatternPanel& patterns)
+    : m_window(window)
+    , m_batch(std::make_unique<SessionBacktest>(window->session()))
+{
+    QWidget* page = patterns.frame2[2];
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("批量验证 起"), page));
+    m_from = new QLineEdit(page);
+    m_from->setObjectName(QStringLiteral("txtBatchFrom"));
+    m_to = new QLineEdit(page);
+    m_to->setObjectName(QStringLiteral("txtBatchTo"));
+    row->addWidget(m_from);
+    row->addWidget(new QLabel(QStringLiteral("止"), page));
+    row->addWidget(m_to);
+    row->addWidget(new QLabel(QStringLiteral("前K"), page));
+    m_top = new QSpinBox(page);
+    m_top->setObjectName(QStringLiteral("spnBatchTop"));
+    m_top->setRange(1, 20);
+    m_top->setValue(kDefaultTop);
+    row->addWidget(m_top);
+    m_combination = new QCheckBox(QStringLiteral("组合检索"), page);
+    m_combination->setObjectName(QStringLiteral("chkBatchCombination"));
+    m_combination->setToolTip(QStringLiteral("验证组合检索（组合位数按“组合位数”），否则验证检索"));
+    row->addWidget(m_combination);
+    m_button = new QPushButton(QStringLiteral("批量验证"), page);
+    m_button->setObjectName(QStringLiteral("cmdBatchVerify"));
+    m_button->setToolTip(QStringLiteral("对范围内每一期按本页“仅检索该期前”的方式检索，统计前K结果的命中并与随机比较"));
+    row->addWidget(m_button);
+    if (auto* grid = qobject_cast<QGridLayout*>(page->layout()))
+        grid->addLayout(row, 2, 0, 1, grid->columnCount());
+
+    connect(m_button, &QPushButton::clicked, this, &BacktestController::run);
+    connect(&window->session(), &Session::historyChanged, this, &BacktestController::defaultRange);
+    defaultRange();
+}
+
+BacktestController::~BacktestController() = default;
+
+BacktestWindow* BacktestController::lastWindow() const
+{
+    return m_last.data();
+}
+
+void BacktestController::defaultRange()
+{
+    const auto [from, to] = SessionBacktest::lastDraws(m_window->session(), kDefaultDraws);
+    m_from->setText(from);
+    m_to->setText(to);
+}
+
+void BacktestController::run()
+{
+    Session& s = m_window->session();
+    const BacktestOptions options
+        = SessionBacktest::options(s, SearchChoices::of(s), m_combination->isChecked(), m_from->text().trimmed(),
+                                   m_to->text().trimmed(), m_top->value());
+    QProgressDialog progress(QStringLiteral("批量验证……"), QStringLiteral("取消"), 0, 1, m_window);
+    progress.setObjectName(QStringLiteral("dlgBatchProgress"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(400);
+    BacktestResult result;
+    {
+        BusyCursor busy;
+        result = m_batch->run(options, [&progress](int done, int total) {
+            progress.setMaximum(total);
+            progress.setValue(done);
+            return !progress.wasCanceled();
+        });
+    }
+    progress.reset();
+    if (result.cancelled)
+        return;
+    if (!result.ok) {
+        m_window->dialogs().message(QStringLiteral("批量验证"), result.message, QMessageBox::Ok, QMessageBox::Warning);
+        return;
+    }
+    auto* w = new BacktestWindow(result, options.search, options.top, s.dataFolder(), m_window);
+    w->show();
+    m_last = w;
+}
+
+} // namespace corvinel

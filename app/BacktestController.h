@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+
+namespace corvinel {
+
+class BacktestWindow;
+class SessionBacktest;
+class frmMain;
+struct PatternPanel;
+
+// 批量验证 on the verification page: the verified draws (by default the last
+// 200 stored draws, renewed when the history changes), K (default 3) and
+// whether the combination search is verified; the batch runs under a
+// progress dialog that can cancel it, and its outcome opens in a window of
+// its own. The three grids and the database stay as they are.
+class BacktestController : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kDefaultDraws = 200;
+    static constexpr int kDefaultTop = 3;
+
+    BacktestController(frmMain* window, const PatternPanel& patterns);
+    ~BacktestController() override;
+
+    // The button's action, also for tests.
+    void run();
+    // The window the last run opened (null once it is closed).
+    BacktestWindow* lastWindow() const;
+
+    QLineEdit* fromBox() const { return m_from; }
+    QLineEdit* toBox() const { return m_to; }
+    QSpinBox* topBox() const { return m_top; }
+    QCheckBox* combinationBox() const { return m_combination; }
+    QPushButton* button() const { return m_button; }
+
+private:
+    void defaultRange();
+
+    frmMain* m_window;
+    std::unique_ptr<SessionBacktest> m_batch;
+    QLineEdit* m_from = nullptr;
+    QLineEdit* m_to = nullptr;
+    QSpinBox* m_top = nullptr;
+    QCheckBox* m_combination = nullptr;
+    QPushButton* m_button = nullptr;
+    QPointer<BacktestWindow> m_last;
+};
+
+} // namespace corvinel

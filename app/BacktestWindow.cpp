@@ -1,0 +1,210 @@
+#include "app/BacktestWindow.h"
+
+#include "app/ExportController.h"
+#include "app/GridModel.h"
+#include "core/IssueNumber.h"
+#include "export/WorkbookExport.h"
+
+#include <QAreaSeries>
+#include <QChart>
+#include <QChartView>
+#include <QDir>
+#include <QEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineSeries>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <cmath>
+
+namespace corvinel {
+
+namespace {
+
+QString unscoredText(StepState state)
+{
+    switch (state) {
+    case StepState::EmptyRange:
+        return QStringLiteral("（此前无可检索的期）");
+    case StepState::NoReference:
+        return QStringLiteral("（没有前N期）");
+    case StepState::NoMatch:
+        return QStringLiteral("（无匹配）");
+    default:
+        return {};
+    }
+}
+
+QString joined(const std::vector<int>& values, const SearchOptions& o)
+{
+    QStringList out;
+    for (int v : values)
+        out << Backtest::valueText(v, o.resultKind, o.zodiacBase);
+    return out.join(u' ');
+}
+
+} // namespace
+
+BacktestWindow::BacktestWindow(const BacktestResult& result, const SearchOptions& search, int top, QString dataFolder,
+                               QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_dataFolder(std::move(dataFolder))
+{
+    setObjectName(QStringLiteral("frmBacktest"));
+    setWindowTitle(QStringLiteral("批量验证（前%1结果）").arg(top));
+    setAttribute(Qt::WA_DeleteOnClose);
+    auto* layout = new QVBoxLayout(this);
+
+    m_chart = new QChartView(new QChart, this);
+    m_chart->setObjectName(QStringLiteral("chtBacktest"));
+    m_chart->setMinimumHeight(240);
+    buildChart(result);
+    layout->addWidget(m_chart, 2);
+
+    m_summary = new QLabel(summaryText(result.summary), this);
+    m_summary->setObjectName(QStringLiteral("lblBacktestSummary"));
+    m_summary->setWordWrap(true);
+    layout->addWidget(m_summary);
+    auto* note = new QLabel(QStringLiteral("随机期望：每期随机选出同样多个值时的命中次数。每期开奖相互独立，"
+                                           "过去的命中率不能说明下一期。"),
+                            this);
+    note->setWordWrap(true);
+    layout->addWidget(note);
+
+    m_model = new GridModel(this);
+    const QStringList header = { QStringLiteral("期号"), QStringLiteral("前K结果"), QStringLiteral("实际"),
+                                 QStringLiteral("命中"), QStringLiteral("随机概率") };
+    QList<QStringList> rows;
+    rows.reserve(static_cast<qsizetype>(result.steps.size()));
+    for (const BacktestStep& step : result.steps) {
+        std::vector<int> topValues;
+        for (const TallyEntry& e : step.top)
+            topValues.push_back(e.value);
+        rows.append({ issue::displayForm(step.sqqh),
+                      step.scored() ? joined(topValues, search) : unscoredText(step.state), joined(step.actual, search),
+                      step.scored() ? QString::number(step.hits) : QStringLiteral("-"),
+                      step.scored() ? QString::number(step.chance, 'f', 3) : QString() });
+    }
+    m_model->setTable(header, rows);
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("grdBacktest"));
+    m_grid->setModel(m_model);
+    m_grid->verticalHeader()->hide();
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->viewport()->installEventFilter(this);
+    m_grid->setToolTip(QStringLiteral("双击导出到 Huice.xlsx"));
+    layout->addWidget(m_grid, 3);
+
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("lblBacktestStatus"));
+    layout->addWidget(m_status);
+    resize(760, 640);
+}
+
+QString BacktestWindow::summaryText(const BacktestSummary& s)
+{
+    if (s.trials == 0)
+        return QStringLiteral("%1 期中没有可评分的期（无匹配或此前无可检索的期）。").arg(s.steps);
+    QString text = QStringLiteral("命中 %1 次 / %2 次，随机期望 %3 次")
+                       .arg(s.hits)
+                       .arg(s.trials)
+                       .arg(QString::number(s.expectedHits, 'f', 1));
+    if (!s.pValue)
+        return text + QStringLiteral("：随机概率为0或1，无法检验");
+    text += QStringLiteral("，p=%1").arg(QString::number(*s.pValue, 'f', *s.pValue < 0.01 ? 3 : 2));
+    if (*s.pValue < 0.05)
+        return text + QStringLiteral("：命中显著多于随机（单侧检验，p<0.05）");
+    return text + QStringLiteral("：与随机无显著差异");
+}
+
+QString BacktestWindow::summaryLine() const
+{
+    return m_summary->text();
+}
+
+void BacktestWindow::buildChart(const BacktestResult& result)
+{
+    QChart* chart = m_chart->chart();
+    chart->setTitle(QStringLiteral("累计命中率与随机"));
+    auto* hitRate = new QLineSeries;
+    hitRate->setName(QStringLiteral("累计命中率"));
+    auto* chanceRate = new QLineSeries;
+    chanceRate->setName(QStringLiteral("随机"));
+    auto* upper = new QLineSeries;
+    auto* lower = new QLineSeries;
+    // Over the scored steps so far: hits / trials, and the chance rate with
+    // the band of 1.96 standard deviations of a random hit rate.
+    double hits = 0, expected = 0, variance = 0, trials = 0;
+    int x = 0;
+    double top = 0.05;
+    for (const BacktestStep& step : result.steps) {
+        if (!step.scored())
+            continue;
+        ++x;
+        trials += result.trialsPerStep;
+        hits += step.hits;
+        expected += step.chance * result.trialsPerStep;
+        variance += result.trialsPerStep * step.chance * (1 - step.chance);
+        const double band = 1.959964 * std::sqrt(variance) / trials;
+        hitRate->append(x, hits / trials);
+        chanceRate->append(x, expected / trials);
+        upper->append(x, std::min(1.0, expected / trials + band));
+        lower->append(x, std::max(0.0, expected / trials - band));
+        top = std::max({ top, hits / trials, expected / trials + band });
+    }
+    auto* area = new QAreaSeries(upper, lower);
+    area->setName(QStringLiteral("随机95%范围"));
+    area->setColor(QColor(160, 160, 160, 90));
+    area->setBorderColor(QColor(160, 160, 160, 90));
+    chart->addSeries(area);
+    chart->addSeries(chanceRate);
+    chart->addSeries(hitRate);
+    auto* axisX = new QValueAxis;
+    axisX->setTitleText(QStringLiteral("已评分期数"));
+    axisX->setLabelFormat(QStringLiteral("%d"));
+    axisX->setRange(0, std::max(1, x));
+    auto* axisY = new QValueAxis;
+    axisY->setTitleText(QStringLiteral("命中率"));
+    axisY->setRange(0, std::min(1.0, top * 1.1));
+    chart->addAxis(axisX, Qt::AlignBottom);
+    chart->addAxis(axisY, Qt::AlignLeft);
+    for (QAbstractSeries* s : { static_cast<QAbstractSeries*>(area), static_cast<QAbstractSeries*>(chanceRate),
+                                static_cast<QAbstractSeries*>(hitRate) }) {
+        s->attachAxis(axisX);
+        s->attachAxis(axisY);
+    }
+}
+
+bool BacktestWindow::exportGrid(QString* message)
+{
+    CellSource source;
+    source.rows = m_model->gridRows();
+    source.columns = m_model->columnCount();
+    const GridModel* model = m_model;
+    source.text = [model](int row, int column) { return model->gridText(row, column); };
+    const ExportResult r = workbook::writeInto(m_dataFolder, kWorkbookFile, source);
+    if (!r.ok) {
+        *message = QStringLiteral("无法写入 %1：%2").arg(QDir::toNativeSeparators(r.path), r.error);
+        m_status->setText(*message);
+        return false;
+    }
+    *message = QStringLiteral("已导出到 %1").arg(QDir::toNativeSeparators(r.path));
+    m_status->setText(*message);
+    if (!ExportController::openingDisabled())
+        ExportController::openWithDesktop(r.path, ExportController::Opened::Spreadsheet);
+    return true;
+}
+
+bool BacktestWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_grid->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        QString message;
+        exportGrid(&message);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace corvinel

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "analysis/Backtest.h"
+
+#include <QWidget>
+
+class QChartView;
+class QLabel;
+class QTableView;
+
+namespace corvinel {
+
+class GridModel;
+
+// The outcome of a batch verification in a window of its own: the
+// cumulative hit rate against the chance rate with its 95 % band, the
+// summary in words, and the steps in a grid (期号, 前K结果, 实际, 命中,
+// 随机概率) that a double click exports to "Huice.xlsx" in the data folder.
+class BacktestWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr const char* kWorkbookFile = "Huice.xlsx";
+
+    BacktestWindow(const BacktestResult& result, const SearchOptions& search, int top, QString dataFolder,
+                   QWidget* parent = nullptr);
+
+    // The summary line, e.g. "命中 61 次 / 200 次，随机期望 58.4 次，p=0.37：与随机无显著差异".
+    static QString summaryText(const BacktestSummary& summary);
+
+    GridModel* model() const { return m_model; }
+    QChartView* chartView() const { return m_chart; }
+    QString summaryLine() const;
+    // Writes the grid to Huice.xlsx (as a double click does); the message
+    // says where it went or why it failed.
+    bool exportGrid(QString* message);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildChart(const BacktestResult& result);
+
+    QString m_dataFolder;
+    QChartView* m_chart = nullptr;
+    QLabel* m_summary = nullptr;
+    QLabel* m_status = nullptr;
+    QTableView* m_grid = nullptr;
+    GridModel* m_model = nullptr;
+};
+
+} // namespace corvinel

@@ -45,7 +45,26 @@ bool HistoryStore::openFile(const QString& path)
             return false;
         }
     }
+    if (!ensureDrawCopy()) {
+        m_error = QStringLiteral("cannot create the copy of the draws: %1").arg(m_db.lastError());
+        m_db.close();
+        return false;
+    }
     return true;
+}
+
+bool HistoryStore::ensureDrawCopy()
+{
+    const std::string table = schema::kDrawCopyTable;
+    Statement st = m_db.prepare("SELECT COUNT(*) FROM sqlite_master WHERE name IN ('" + table + "', '" + table
+                                + "_insert', '" + table + "_delete', '" + table + "_update')");
+    if (st.isValid() && st.step() == SQLITE_ROW && st.columnInt(0) == schema::kDrawCopyObjects)
+        return true;
+    st = Statement();
+    // A database written before the copy existed (or one whose copy was
+    // dropped): build it from lishi once, in one transaction.
+    Transaction t(m_db);
+    return t.isActive() && m_db.exec(schema::drawCopySql().c_str()) && t.commit();
 }
 
 void HistoryStore::close()
@@ -58,11 +77,14 @@ HistorySnapshot HistoryStore::snapshot()
     std::vector<SnapshotRow> rows;
     if (!m_db.isOpen())
         return HistorySnapshot();
+    // The copy holds the same values in narrow rows, already in SQQH order.
     std::string sql = "SELECT SQQH, QQH";
     for (int p = 1; p <= kPositions; ++p)
         for (int k = 0; k < kKindCount; ++k)
             sql += ", " + schema::valueColumn(p, k);
-    sql += " FROM lishi ORDER BY SQQH";
+    sql += " FROM ";
+    sql += schema::kDrawCopyTable;
+    sql += " ORDER BY SQQH";
     Statement st = m_db.prepare(sql);
     if (!st.isValid())
         return HistorySnapshot();
@@ -90,6 +112,23 @@ std::int64_t HistoryStore::rowCount()
         n = st.columnInt64(0);
     st.reset();
     return n;
+}
+
+HistorySummary HistoryStore::summary()
+{
+    HistorySummary s;
+    if (!m_db.isOpen())
+        return s;
+    s.count = rowCount();
+    // The unique index on SQQH finds the last draw without a scan.
+    Statement& st = m_db.cached("SELECT SQQH, QQH FROM lishi ORDER BY SQQH DESC LIMIT 1");
+    if (st.step() == SQLITE_ROW) {
+        s.hasLast = true;
+        s.lastSqqh = st.columnInt64(0);
+        s.lastQqh = st.columnInt64(1);
+    }
+    st.reset();
+    return s;
 }
 
 bool HistoryStore::compact()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvinel::schema {
@@ -33,5 +34,20 @@ const std::vector<std::string>& lishiColumns();
 
 // DDL of both tables (and the unique index on SQQH).
 const char* createSql();
+
+// The compact copy of the draws kept beside lishi in the same file: SQQH, QQH,
+// the 48 own values and the seven txtHisLst lists of every draw, under the
+// names they have in lishi, keyed and ordered by SQQH. That is all a search or
+// the history grid reads of a draw; a scan of these narrow rows costs a
+// fraction of one over the wide lishi rows. Triggers on lishi keep it in step
+// inside the transaction of every insert, delete or change of those columns,
+// whichever code (or tool) runs the statement.
+inline constexpr const char* kDrawCopyTable = "lishi_draws";
+const std::vector<std::string>& drawCopyColumns();
+bool isDrawCopyColumn(std::string_view name);
+// Number of schema objects drawCopySql() creates (the table and its triggers).
+inline constexpr int kDrawCopyObjects = 4;
+// Drops and recreates the copy with its triggers, then fills it from lishi.
+std::string drawCopySql();
 
 } // namespace corvinel::schema

@@ -58,9 +58,10 @@ bool HistoryStore::ensureDrawCopy()
     const std::string table = schema::kDrawCopyTable;
     Statement st = m_db.prepare("SELECT COUNT(*) FROM sqlite_master WHERE name IN ('" + table + "', '" + table
                                 + "_insert', '" + table + "_delete', '" + table + "_update')");
-    if (st.isValid() && st.step() == SQLITE_ROW && st.columnInt(0) == schema::kDrawCopyObjects)
-        return true;
+    const bool complete = st.isValid() && st.step() == SQLITE_ROW && st.columnInt(0) == schema::kDrawCopyObjects;
     st = Statement();
+    if (complete && m_db.exec(("SELECT \"" + std::string(schema::kPackedOwnColumn) + "\" FROM " + table + " LIMIT 0").c_str()))
+        return true;
     // A database written before the copy existed (or one whose copy was
     // dropped): build it from lishi once, in one transaction.
     Transaction t(m_db);
@@ -77,27 +78,46 @@ HistorySnapshot HistoryStore::snapshot()
     std::vector<SnapshotRow> rows;
     if (!m_db.isOpen())
         return HistorySnapshot();
-    // The copy holds the same values in narrow rows, already in SQQH order.
-    std::string sql = "SELECT SQQH, QQH";
-    for (int p = 1; p <= kPositions; ++p)
-        for (int k = 0; k < kKindCount; ++k)
-            sql += ", " + schema::valueColumn(p, k);
-    sql += " FROM ";
-    sql += schema::kDrawCopyTable;
-    sql += " ORDER BY SQQH";
-    Statement st = m_db.prepare(sql);
+    // The copy holds the own values packed in one text, in SQQH order.
+    Statement st = m_db.prepare(std::string("SELECT SQQH, QQH, \"") + schema::kPackedOwnColumn + "\" FROM "
+                                + schema::kDrawCopyTable + " ORDER BY SQQH");
     if (!st.isValid())
         return HistorySnapshot();
     rows.reserve(static_cast<std::size_t>(rowCount()));
+    std::vector<std::size_t> unpacked;
     while (st.step() == SQLITE_ROW) {
         SnapshotRow r;
         r.sqqh = st.columnInt64(0);
         r.qqh = st.columnInt64(1);
-        int c = 2;
-        for (int p = 0; p < kPositions; ++p)
-            for (int k = 0; k < kKindCount; ++k)
-                r.values[p][k] = static_cast<std::int16_t>(st.columnInt(c++));
+        const std::string_view packed = st.columnUtf8(2);
+        bool ok = packed.size() == static_cast<std::size_t>(kPositions * kKindCount);
+        for (std::size_t i = 0; ok && i < packed.size(); ++i) {
+            const auto c = static_cast<unsigned char>(packed[i]);
+            ok = c >= 1 && c <= 127;
+            r.values[i / kKindCount][i % kKindCount] = static_cast<std::int16_t>(c - schema::kPackedOffset);
+        }
+        if (!ok)
+            unpacked.push_back(rows.size());
         rows.push_back(r);
+    }
+    // A value the packed text cannot hold: that row's value columns.
+    if (!unpacked.empty()) {
+        std::string sql = "SELECT ";
+        for (int p = 1; p <= kPositions; ++p)
+            for (int k = 0; k < kKindCount; ++k)
+                sql += (p == 1 && k == 0 ? "" : ", ") + schema::valueColumn(p, k);
+        sql += std::string(" FROM ") + schema::kDrawCopyTable + " WHERE SQQH = ?1";
+        Statement one = m_db.prepare(sql);
+        for (std::size_t i : unpacked) {
+            one.reset();
+            one.bind(1, rows[i].sqqh);
+            if (one.step() != SQLITE_ROW)
+                continue;
+            int c = 0;
+            for (int p = 0; p < kPositions; ++p)
+                for (int k = 0; k < kKindCount; ++k)
+                    rows[i].values[p][k] = static_cast<std::int16_t>(one.columnInt(c++));
+        }
     }
     return HistorySnapshot(std::move(rows));
 }

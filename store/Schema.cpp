@@ -110,7 +110,19 @@ std::string drawCopySql()
         else
             tableColumns += '"' + c + "\" INTEGER NOT NULL DEFAULT 0";
     }
-    const std::string insert = "INSERT OR REPLACE INTO " + table + " (" + names + ") VALUES (" + newValues + ");";
+    // char() of the 48 own values, from NEW in the triggers, from lishi when filling.
+    auto packed = [](const std::string& prefix) {
+        std::string e = "char(";
+        for (int p = 1; p <= kPositions; ++p)
+            for (int k = 0; k < kKindCount; ++k)
+                e += (p == 1 && k == 0 ? "" : ", ") + prefix + '"' + valueColumn(p, k) + "\" + "
+                    + std::to_string(kPackedOffset);
+        return e + ")";
+    };
+    const std::string packedName = std::string(", \"") + kPackedOwnColumn + '"';
+    tableColumns += packedName + " TEXT NOT NULL DEFAULT ''";
+    const std::string insert = "INSERT OR REPLACE INTO " + table + " (" + names + packedName + ") VALUES (" + newValues
+        + ", " + packed("NEW.") + ");";
     std::string s;
     for (const char* trigger : { "_insert", "_delete", "_update" })
         s += "DROP TRIGGER IF EXISTS " + table + trigger + ";\n";
@@ -123,7 +135,8 @@ std::string drawCopySql()
     // columns do not.
     s += "CREATE TRIGGER " + table + "_update AFTER UPDATE OF " + names + " ON lishi BEGIN DELETE FROM " + table
         + " WHERE SQQH = OLD.SQQH; " + insert + " END;\n";
-    s += "INSERT OR REPLACE INTO " + table + " (" + names + ") SELECT " + names + " FROM lishi;\n";
+    s += "INSERT OR REPLACE INTO " + table + " (" + names + packedName + ") SELECT " + names + ", " + packed("")
+        + " FROM lishi;\n";
     return s;
 }
 

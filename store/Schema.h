@@ -43,6 +43,14 @@ const char* createSql();
 // inside the transaction of every insert, delete or change of those columns,
 // whichever code (or tool) runs the statement.
 inline constexpr const char* kDrawCopyTable = "lishi_draws";
+// Beside the copied columns, the copy holds the 48 own values packed in one
+// text (positions 1..8, kinds 0..5 within each), each value v as the
+// character v + kPackedOffset: 48 ASCII characters when every value lies in
+// -31..95 (a draw's values do), so a reader of all of them fetches one column
+// instead of 48. A value outside that range shows as a different length or a
+// character outside 1..127; readers then take the value columns.
+inline constexpr const char* kPackedOwnColumn = "vals";
+inline constexpr int kPackedOffset = 32;
 const std::vector<std::string>& drawCopyColumns();
 bool isDrawCopyColumn(std::string_view name);
 // Number of schema objects drawCopySql() creates (the table and its triggers).

@@ -62,6 +62,25 @@ void expectInStep(HistoryStore& store, const char* when)
 {
     const auto wide = rows(store, "lishi");
     EXPECT_EQ(rows(store, schema::kDrawCopyTable), wide) << when;
+    // The snapshot (read from the packed values of the copy) shows what lishi holds.
+    std::vector<std::string> shown;
+    const HistorySnapshot snap = store.snapshot();
+    for (const SnapshotRow& r : snap.rows()) {
+        std::string row = std::to_string(r.sqqh) + "|" + std::to_string(r.qqh) + "|";
+        for (int p = 1; p <= kPositions; ++p)
+            for (int k = 0; k < kKindCount; ++k)
+                row += std::to_string(r.value(p, k)) + "|";
+        shown.push_back(row);
+    }
+    std::vector<std::string> expected;
+    for (const std::string& w : wide) {
+        // Drop the seven lists at the end of each row (each ends with '|').
+        std::size_t cut = w.size();
+        for (int i = 0; i <= schema::kListCount; ++i)
+            cut = w.rfind('|', cut - 1);
+        expected.push_back(w.substr(0, cut + 1));
+    }
+    EXPECT_EQ(shown, expected) << when;
 }
 
 } // namespace
@@ -79,6 +98,9 @@ TEST(DrawCopy, FollowsEveryWriteOfLishi)
     ASSERT_TRUE(store.db().exec("UPDATE lishi SET L3B = 11, txtHisLstSx = 'x' WHERE SQQH = 161212005"));
     ASSERT_TRUE(store.db().exec("UPDATE lishi SET intTh = 4, txtHisPreLst = '01 ' WHERE SQQH > 161212010"));
     ASSERT_TRUE(store.db().exec("UPDATE lishi SET SQQH = 161212099, QQH = 161212100 WHERE SQQH = 161212030"));
+    // Values the packed text cannot hold: the snapshot reads the value columns.
+    ASSERT_TRUE(store.db().exec("UPDATE lishi SET L2E = 300, L5H = -40, L8A = 0 WHERE SQQH = 161212007"));
+    ASSERT_TRUE(store.db().exec("UPDATE lishi SET L1A = -32, L4G = 95 WHERE SQQH = 161212008"));
     expectInStep(store, "after updates");
 
     // A rolled-back append leaves neither table changed.

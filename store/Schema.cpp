@@ -93,6 +93,24 @@ bool isDrawCopyColumn(std::string_view name)
     return false;
 }
 
+namespace {
+
+std::string deleteTriggerSql()
+{
+    const std::string table = kDrawCopyTable;
+    return "CREATE TRIGGER " + table + "_delete AFTER DELETE ON lishi BEGIN DELETE FROM " + table
+        + " WHERE SQQH = OLD.SQQH; END;\n";
+}
+
+} // namespace
+
+std::string clearHistorySql()
+{
+    const std::string table = kDrawCopyTable;
+    return "DROP TRIGGER IF EXISTS " + table + "_delete;\nDELETE FROM lishi;\nDELETE FROM " + table + ";\n"
+        + deleteTriggerSql();
+}
+
 std::string drawCopySql()
 {
     const std::string table = kDrawCopyTable;
@@ -129,8 +147,7 @@ std::string drawCopySql()
     s += "DROP TABLE IF EXISTS " + table + ";\n";
     s += "CREATE TABLE " + table + " (" + tableColumns + ");\n";
     s += "CREATE TRIGGER " + table + "_insert AFTER INSERT ON lishi BEGIN " + insert + " END;\n";
-    s += "CREATE TRIGGER " + table + "_delete AFTER DELETE ON lishi BEGIN DELETE FROM " + table
-        + " WHERE SQQH = OLD.SQQH; END;\n";
+    s += deleteTriggerSql();
     // Only a change of a copied column fires it: the searches' marks and lag
     // columns do not.
     s += "CREATE TRIGGER " + table + "_update AFTER UPDATE OF " + names + " ON lishi BEGIN DELETE FROM " + table

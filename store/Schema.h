@@ -57,5 +57,9 @@ bool isDrawCopyColumn(std::string_view name);
 inline constexpr int kDrawCopyObjects = 4;
 // Drops and recreates the copy with its triggers, then fills it from lishi.
 std::string drawCopySql();
+// Deletes every row of lishi and of the copy inside the caller's transaction.
+// The copy's delete trigger is set aside meanwhile: with it SQLite deletes
+// row by row; without it, it drops the pages at once.
+std::string clearHistorySql();
 
 } // namespace corvinel::schema

@@ -124,6 +124,16 @@ TEST(DrawCopy, FollowsEveryWriteOfLishi)
     appendDraws(store, 161214001, 5);
     expectInStep(store, "after compaction and an append");
 
+    // Clearing sets the delete trigger aside and puts it back.
+    {
+        Transaction t(store.db());
+        ASSERT_TRUE(store.db().exec(schema::clearHistorySql().c_str()));
+        ASSERT_TRUE(t.commit());
+    }
+    EXPECT_TRUE(rows(store, schema::kDrawCopyTable).empty());
+    appendDraws(store, 161215001, 4);
+    ASSERT_TRUE(store.db().exec("DELETE FROM lishi WHERE SQQH = 161215002"));
+    expectInStep(store, "after clearing, appending and a deletion");
     ASSERT_TRUE(store.db().exec("DELETE FROM lishi"));
     EXPECT_TRUE(rows(store, schema::kDrawCopyTable).empty());
 }

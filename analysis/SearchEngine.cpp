@@ -126,7 +126,8 @@ std::array<std::uint8_t, kMasks> raisedBy(const std::vector<int>& statements)
 
 int tokenBit(std::vector<ListToken>& tokens, int count, int kind, int value)
 {
-    std::string text = kind == 0 && count == 0 ? rules::valueToken(0, value) : rules::occurrenceToken(count, kind, value);
+    std::string text
+        = kind == 0 && count == 0 ? rules::valueToken(0, value) : rules::occurrenceToken(count, kind, value);
     for (std::size_t i = 0; i < tokens.size(); ++i)
         if (tokens[i].text == text)
             return static_cast<int>(i);
@@ -149,7 +150,6 @@ void SearchEngine::invalidate()
     m_levels.clear();
     m_version = 0;
 }
-
 
 bool SearchEngine::ensureColumns(const std::vector<std::string>& ints, const std::vector<std::string>& texts,
                                  QString* error)

@@ -60,7 +60,8 @@ bool HistoryStore::ensureDrawCopy()
                                 + "_insert', '" + table + "_delete', '" + table + "_update')");
     const bool complete = st.isValid() && st.step() == SQLITE_ROW && st.columnInt(0) == schema::kDrawCopyObjects;
     st = Statement();
-    if (complete && m_db.exec(("SELECT \"" + std::string(schema::kPackedOwnColumn) + "\" FROM " + table + " LIMIT 0").c_str()))
+    if (complete
+        && m_db.exec(("SELECT \"" + std::string(schema::kPackedOwnColumn) + "\" FROM " + table + " LIMIT 0").c_str()))
         return true;
     // A database written before the copy existed (or one whose copy was
     // dropped): build it from lishi once, in one transaction.
@@ -90,7 +91,8 @@ HistorySnapshot HistoryStore::snapshot()
         r.sqqh = st.columnInt64(0);
         r.qqh = st.columnInt64(1);
         const std::string_view packed = st.columnUtf8(2);
-        bool ok = packed.size() == static_cast<std::size_t>(kPositions * kKindCount);
+        constexpr std::size_t kValues = std::size_t { kPositions } * kKindCount;
+        bool ok = packed.size() == kValues;
         for (std::size_t i = 0; ok && i < packed.size(); ++i) {
             const auto c = static_cast<unsigned char>(packed[i]);
             ok = c >= 1 && c <= 127;

@@ -57,8 +57,14 @@ bool rewriteLishi(SqliteDb& db, const LishiRewrite& rewrite, std::int64_t* chang
     for (const auto* names : { &rewrite.intColumns, &rewrite.textColumns }) {
         for (const auto& name : *names) {
             const std::string value = "corvinel_value(" + std::to_string(i) + ", SQQH)";
-            set += (i ? ", \"" : "\"") + name + "\" = " + value;
-            differs += (i ? " OR \"" : "\"") + name + "\" IS NOT " + value;
+            set += i ? ", \"" : "\"";
+            set += name;
+            set += "\" = ";
+            set += value;
+            differs += i ? " OR \"" : "\"";
+            differs += name;
+            differs += "\" IS NOT ";
+            differs += value;
             ++i;
         }
     }

@@ -222,8 +222,7 @@ void printTargets(int draws)
         printTarget("engine: follow search, 8 positions, free or fixed", 10, g_worst.follow8, before.follow8);
         printTarget("engine: combination search, size 4", 30, g_worst.combo4, before.combo4);
         printTarget("corvinel-cli info", 150, g_worst.cliInfo, before.cliInfo);
-        printTarget("corvinel-cli search (first after the import included)", 700, g_worst.cliSearch,
-                    before.cliSearch);
+        printTarget("corvinel-cli search (first after the import included)", 700, g_worst.cliSearch, before.cliSearch);
         printTarget("corvinel-cli combo --size 4", 700, g_worst.cliCombo, before.cliCombo);
     } else {
         printTarget("engine: every search", 100, g_worst.anySearch, before.anySearch);

@@ -97,10 +97,8 @@ struct Figures
     double memoryLimitMb, memoryBeforeMb;
 };
 const Figures kFigures[] = {
-    { 100000, 3000, 0, 3000, 0, 1000, 0, 1000, 0, 400,
-      0 },
-    { 300000, 6000, 0, 6000, 0, 1000, 0, 1000, 0, 400,
-      0 },
+    { 100000, 3000, 0, 3000, 0, 1000, 0, 1000, 0, 400, 0 },
+    { 300000, 6000, 0, 6000, 0, 1000, 0, 1000, 0, 400, 0 },
 };
 
 } // namespace
@@ -212,8 +210,8 @@ int main(int argc, char** argv)
         const double mb = residentMb();
         std::printf("%-58s %9.1f MB", "memory of the process with the window open", mb);
         if (fig.memoryLimitMb > 0)
-            std::printf("  (limit %.0f MB: %s)  before %.1f MB", fig.memoryLimitMb, mb <= fig.memoryLimitMb ? "ok" : "OVER",
-                        fig.memoryBeforeMb);
+            std::printf("  (limit %.0f MB: %s)  before %.1f MB", fig.memoryLimitMb,
+                        mb <= fig.memoryLimitMb ? "ok" : "OVER", fig.memoryBeforeMb);
         std::printf("\n");
     }
 #endif

@@ -5,6 +5,10 @@
 #include "core/IssueNumber.h"
 #include "acquire/UpdateUrl.h"
 #include "core/ZodiacTables.h"
+#include "store/HistoryMaintenance.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <map>
 
@@ -68,6 +72,9 @@ UpdatePlan planUpdate(const HistorySnapshot& history, int lotteryCode, int reten
         plan.clearHistory = true;
         plan.lastStored = 0;
         plan.lookBackDays = retentionDays;
+        plan.deleteCount = history.recordCount();
+        plan.deleteFirst = first;
+        plan.deleteLast = last;
     } else {
         plan.lastStored = last;
         plan.lookBackDays = static_cast<int>(lastDate.daysTo(today));
@@ -79,6 +86,32 @@ UpdatePlan planUpdate(const HistorySnapshot& history, int lotteryCode, int reten
     }
     plan.ok = true;
     return plan;
+}
+
+QString retentionWarning(const UpdatePlan& plan)
+{
+    if (!plan.ok || !plan.clearHistory)
+        return {};
+    return QStringLiteral("已存的最早一期%1早于保留的%2天，更新将删除已存的全部%3期历史号码（%4至%5），"
+                          "只保留从%6起重新载入的历史号码；删除前先把它们备份到数据文件夹中的文本文件。")
+        .arg(issue::displayForm(plan.deleteFirst))
+        .arg(plan.retentionDays)
+        .arg(plan.deleteCount)
+        .arg(issue::displayForm(plan.deleteFirst), issue::displayForm(plan.deleteLast), dayText(plan.day(0)));
+}
+
+QString retentionBackupPath(const QString& dataFolder, std::int64_t firstStored, std::int64_t lastStored)
+{
+    const auto ymd = [](std::int64_t sqqh) {
+        const QDate d = dateOfStored(sqqh);
+        return d.isValid() ? d.toString(QStringLiteral("yyyyMMdd")) : QString::number(sqqh);
+    };
+    const QString stem = QStringLiteral("已删除历史号码_%1-%2").arg(ymd(firstStored), ymd(lastStored));
+    const QDir dir(dataFolder);
+    QString path = dir.filePath(stem + QStringLiteral(".txt"));
+    for (int k = 2; QFileInfo::exists(path); ++k)
+        path = dir.filePath(QStringLiteral("%1_%2.txt").arg(stem).arg(k));
+    return path;
 }
 
 DrawSelection selectNewDraws(const std::vector<LoadedDay>& days, std::int64_t lastStored, int lotteryCode)
@@ -137,6 +170,19 @@ UpdateResult applyUpdate(HistoryStore& store, DrawEncoder& encoder, ZodiacTables
     if (sel.draws.empty() && !plan.clearHistory)
         return result;
 
+    // The draws the retention rule deletes are saved first, as draw lines the
+    // import reads, so the deletion never loses them.
+    QString backupPath;
+    if (plan.clearHistory && !history.isEmpty()) {
+        backupPath = retentionBackupPath(store.dataFolder(), history.first()->sqqh, history.last()->sqqh);
+        QString error;
+        if (!HistoryMaintenance::writeFileAtomically(
+                backupPath, HistoryMaintenance::backupText(history, history.recordCount()), &error)) {
+            result.dbError = QStringLiteral("不能备份将删除的历史号码（%1）").arg(error);
+            return result;
+        }
+    }
+
     // A failed write must leave the run-long encoder state (and the zodiac
     // year it sets) as it was.
     EncoderRollback rollback(encoder, tables);
@@ -172,6 +218,8 @@ UpdateResult applyUpdate(HistoryStore& store, DrawEncoder& encoder, ZodiacTables
 
     result.committed = true;
     result.clearedHistory = plan.clearHistory;
+    result.deleted = plan.clearHistory ? history.recordCount() : 0;
+    result.backupPath = backupPath;
     result.added = static_cast<int>(sel.draws.size());
     result.lastAdded = sel.draws.empty() ? 0 : sel.draws.back().sqqh;
     return result;
@@ -193,8 +241,13 @@ QString resultMessage(const UpdateResult& r)
     if (r.added > 0)
         text += QStringLiteral("，最新一期为%1").arg(issue::displayForm(r.lastAdded));
     text += QStringLiteral("。");
-    if (r.clearedHistory)
-        text += QStringLiteral("原有历史号码超过保留天数，已先全部删除。");
+    if (r.clearedHistory) {
+        text += QStringLiteral("原有历史号码超过保留天数，已先全部删除（%1期）").arg(r.deleted);
+        if (!r.backupPath.isEmpty())
+            text += QStringLiteral("，删除的号码已备份到%1，可用“读取历史号文本”读回")
+                        .arg(QDir::toNativeSeparators(r.backupPath));
+        text += QStringLiteral("。");
+    }
     return text;
 }
 

@@ -36,6 +36,11 @@ struct UpdatePlan
     bool clearHistory = false;
     int lookBackDays = 0; // D: the pages of today - D .. today are loaded
     std::int64_t lastStored = 0; // 0 when empty or cleared
+    // What the retention deletion removes (clearHistory): every stored draw,
+    // from the first to the last stored issue.
+    int deleteCount = 0;
+    std::int64_t deleteFirst = 0;
+    std::int64_t deleteLast = 0;
 
     int dayCount() const { return ok ? lookBackDays + 1 : 0; }
     // Day k = 0 .. dayCount() - 1, oldest first.
@@ -47,6 +52,16 @@ struct UpdatePlan
 QDate dateOfStored(std::int64_t sqqh);
 
 UpdatePlan planUpdate(const HistorySnapshot& history, int lotteryCode, int retentionDays, const QDate& today);
+
+// The line the confirmation adds before anything is fetched when the update
+// will delete stored draws: how many, which, and from which date on the
+// history is loaded again. Empty when the update deletes nothing.
+QString retentionWarning(const UpdatePlan& plan);
+
+// The file the draws deleted by the retention rule are saved to first, in the
+// data folder: "已删除历史号码_<first day>-<last day>.txt" (days as yyyyMMdd),
+// with "_2", "_3", ... before ".txt" when that name is taken.
+QString retentionBackupPath(const QString& dataFolder, std::int64_t firstStored, std::int64_t lastStored);
 
 // A day page that was loaded and holds a draw table.
 struct LoadedDay
@@ -92,6 +107,8 @@ struct UpdateResult
     int daysLoaded = 0;
     int daysPlanned = 0;
     std::int64_t lastAdded = 0;
+    int deleted = 0; // stored draws removed by the retention rule
+    QString backupPath; // where they were saved first (draw lines the import reads)
     DayStop stop; // the day that stopped the update, if any
     QString dbError; // writing failed: the history is as it was
     bool complete() const { return !stop.isSet() && dbError.isEmpty(); }
@@ -100,6 +117,9 @@ struct UpdateResult
 // Applies the loaded days in one transaction: the retention deletion (only
 // when at least one day was loaded), then the new draws through the encoder
 // (previous lists from the last stored row, or empty after the deletion).
+// Before the deletion the draws it removes are written to
+// retentionBackupPath() in the data folder; when that file cannot be written
+// nothing is deleted or added.
 // `loadStop` is the failure that ended the loading, if any. On a database
 // failure nothing changes, the encoder and zodiac tables included.
 UpdateResult applyUpdate(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tables, const EncoderBases& bases,

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace corvinel {
@@ -34,6 +35,33 @@ struct ImportOutcome
 ImportOutcome importTextFile(const QString& path, std::int64_t runningIssue, const HistorySnapshot& before,
                              HistoryMaintenance& maintenance, const EncoderBases& bases,
                              const ProgressFn& progress = {});
+
+// The same in two steps, so that a front end can look at the lines (and ask
+// about them) before the history is touched: reading never changes anything.
+// False (with `out->error`, `out->unreadable`) when the file cannot be read.
+bool readImportFile(const QString& path, std::int64_t runningIssue, DrawLineResult* lines, ImportOutcome* out);
+ImportOutcome importDrawLines(const QString& path, DrawLineResult lines, const HistorySnapshot& before,
+                              HistoryMaintenance& maintenance, const EncoderBases& bases,
+                              const ProgressFn& progress = {});
+
+// A file of another game's history: every line that carries an issue number
+// has the other width of daily sequence number (two digits for Guangdong,
+// three for Tianjin and Hunan). Imported as it is, its issues would be stored
+// with the wrong width and the next issue number would go wrong.
+struct GameMismatch
+{
+    int sequenceDigits = 0; // the width the file's issue numbers have
+    std::vector<int> lotteryCodes; // the games of that width, those of the game menu first
+    std::vector<int> menuCodes; // those of them the game menu offers
+    QString gameNames; // "广东快乐十分", "天津快乐十分或湖南快乐十分"
+    std::int64_t example = 0; // the first such issue number (stored form)
+    int lines = 0; // lines with an issue number
+};
+// Empty when the lines fit `lotteryCode` or carry no issue number at all.
+std::optional<GameMismatch> otherGameOfLines(const DrawLineResult& lines, int lotteryCode);
+// "文件中的期号（如2025092884）是2位期序号，像是广东快乐十分的历史号码；当前彩种是
+// 湖南快乐十分（3位期序号）。"
+QString gameMismatchText(const GameMismatch& mismatch, int lotteryCode);
 
 // Whether the dialog's file name is one the import takes: its lower-cased
 // name ends in "txt".

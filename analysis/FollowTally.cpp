@@ -29,14 +29,14 @@ ValueRange tallyCounterRange(int kind)
     }
 }
 
-QString valueText(int value, int kind, int zodiacBase)
+} // namespace
+
+QString FollowTally::resultText(int value, int resultKind, int zodiacBase)
 {
-    if (kind == kindIndex(Kind::Zodiac))
+    if (resultKind == kindIndex(Kind::Zodiac))
         return ZodiacTables::nameOfValue(value, zodiacBase);
     return QString::number(value);
 }
-
-} // namespace
 
 FollowTally::FollowTally(const SearchOptions& options)
     : m_options(options)
@@ -83,6 +83,18 @@ void FollowTally::addMatch(std::int64_t sqqh, const std::array<int, 8>& resultVa
     }
 }
 
+void FollowTally::addRangeDraw(const std::array<int, 8>& resultValues)
+{
+    ++m_range.draws;
+    m_range.tallied += m_tallyPositions;
+    const int last = std::min(m_options.resultPosition, kPositions);
+    for (int i = std::max(m_firstPosition, 1); i <= last; ++i) {
+        const int v = resultValues[i - 1];
+        if (v >= 0 && v <= 20)
+            ++m_range.counts[v];
+    }
+}
+
 ResultTable FollowTally::matchesTable() const
 {
     ResultTable t = emptyMatchesTable(m_options.previousIssue);
@@ -94,7 +106,7 @@ ResultTable FollowTally::matchesTable() const
         if (c == 0)
             return issue::displayForm(rows->sqqh[r]);
         if (c <= kPositions)
-            return valueText(rows->values[r][c - 1], kind, zodiacBase);
+            return resultText(rows->values[r][c - 1], kind, zodiacBase);
         const std::size_t begin = r == 0 ? 0 : rows->listEnd[r - 1];
         return QString::fromUtf8(rows->lists.data() + begin, static_cast<qsizetype>(rows->listEnd[r] - begin));
     };
@@ -153,7 +165,7 @@ ResultTable FollowTally::rankingTable(const std::vector<TallyEntry>& ranking, st
     int row = 0;
     for (const TallyEntry& e : ranking) {
         t.cells.push_back(QString::number(++row));
-        t.cells.push_back(valueText(e.value, resultKind, zodiacBase));
+        t.cells.push_back(resultText(e.value, resultKind, zodiacBase));
         t.cells.push_back(QString::number(e.count));
         t.cells.push_back(percentText(e.count, base));
     }

@@ -147,7 +147,27 @@ bool LiteralSearch::tally(const SearchOptions& o, const std::string& matchCondit
     }
     if (rc != Statement::kDone)
         return false;
+    // Every draw of the range, matched or not, for the chance reference.
+    std::string rangeSql = "SELECT SQQH";
+    for (int p = 1; p <= kPositions; ++p)
+        rangeSql += ", " + quoted(schema::valueColumn(p, o.resultKind));
+    rangeSql += " FROM lishi WHERE SQQH >= ?1 AND SQQH <= ?2 ORDER BY SQQH";
+    Statement all = m_db.prepare(rangeSql);
+    if (!all.isValid())
+        return false;
+    all.bind(1, range->low);
+    all.bind(2, range->high);
+    while ((rc = all.step()) == Statement::kRow) {
+        std::array<int, 8> values {};
+        for (int p = 0; p < kPositions; ++p)
+            values[p] = all.columnInt(1 + p);
+        t.addRangeDraw(values);
+    }
+    if (rc != Statement::kDone)
+        return false;
     out.base = t.base();
+    out.tallyPositions = t.tallyPositions();
+    out.range = t.rangeTally();
     out.matches = t.matchesTable();
     if (!exec("DELETE FROM Carcu"))
         return false;

@@ -177,7 +177,8 @@ void ownColumns(int kind, std::vector<std::string>& out)
         out.push_back(ownColumn(p, kind));
 }
 
-// The follow tally over the marked records, shared by both searches.
+// The follow tally over the marked records, shared by both searches; the same
+// pass over the range tallies every draw of it for the chance reference.
 void tally(const SearchOptions& o, const rules::RangeBounds& range, HistoryMirror& mirror, Columns& cols,
            const std::function<bool(int)>& matched, SearchResult& out, PendingWrite& w)
 {
@@ -188,16 +189,21 @@ void tally(const SearchOptions& o, const rules::RangeBounds& range, HistoryMirro
     for (int p = 1; p <= kPositions; ++p)
         own[p - 1] = &mirror.ints(ownColumn(p, o.resultKind));
     for (int r = 0; r < n; ++r) {
-        if (sqqh[r] < range.low || sqqh[r] > range.high || !matched(r))
+        if (sqqh[r] < range.low || sqqh[r] > range.high)
             continue;
         std::array<int, 8> values {};
         for (int p = 0; p < kPositions; ++p)
             values[p] = (*own[p])[r];
+        t.addRangeDraw(values);
+        if (!matched(r))
+            continue;
         t.addMatch(sqqh[r], values, cols.list(0, !o.previousIssue, r));
         out.matchedIssues.push_back(sqqh[r]);
     }
     w.carcu = t.reportedCounts();
     out.base = t.base();
+    out.tallyPositions = t.tallyPositions();
+    out.range = t.rangeTally();
     out.rankingOrder = FollowTally::ranked(w.carcu);
     out.ranking = FollowTally::rankingTable(out.rankingOrder, out.base, o.resultKind, o.zodiacBase);
     out.matches = t.matchesTable();

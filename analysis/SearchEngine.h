@@ -30,6 +30,8 @@ struct SearchResult
     std::vector<TallyEntry> rankingOrder; // the ranking as values and counts
     std::vector<std::int64_t> matchedIssues;
     std::int64_t base = 0; // T
+    int tallyPositions = 0; // P: T = P x the matched draws
+    RangeTally range; // every draw of the range at the tally positions
     std::shared_ptr<PendingWrite> pending;
 };
 

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 namespace corvinel {
 
@@ -34,6 +35,9 @@ struct SearchOptions
 
     int zodiacBase = 1; // SxIni
     int segmentBase = 1; // DsIni
+    // The zodiac number table in force (value of each sign); empty: by order
+    // from zodiacBase. Only the chance reference of a zodiac ranking reads it.
+    std::optional<std::array<int, 12>> zodiacNumbers;
 
     int tickedCount() const
     {

@@ -1,6 +1,9 @@
 #include "analysis/SearchRules.h"
 
 #include "core/IssueNumber.h"
+#include "store/HistorySnapshot.h"
+
+#include <algorithm>
 
 namespace corvinel::rules {
 
@@ -27,6 +30,89 @@ bool validate(const SearchOptions& o, QString* message)
         return false;
     }
     return true;
+}
+
+std::optional<QString> patternRefusal(const SearchOptions& o, bool combination)
+{
+    if (o.kind < 0 || o.kind >= kKindCount)
+        return std::nullopt; // validate() refuses the kind itself
+    const ValueRange range = counterRange(o.kind, o.zodiacBase, o.segmentBase);
+    for (int p = 1; p <= kPositions; ++p) {
+        if (!combination && !o.positions[p])
+            continue;
+        if (range.contains(o.pattern[p]))
+            continue;
+        return QStringLiteral("%1第%2位的值%3超出%4的取值范围（%5到%6），请改正后再检索。")
+            .arg(combination ? QStringLiteral("组合检索用到检索号码的全部八位：") : QString())
+            .arg(p)
+            .arg(o.pattern[p])
+            .arg(QString::fromUtf8(kKindCaptions[o.kind]))
+            .arg(range.low)
+            .arg(range.high);
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> combinationSizeRefusal(int size)
+{
+    if (size >= 1 && size <= 6)
+        return std::nullopt;
+    return QStringLiteral("组合位数%1无效，须为1到6之间的整数。").arg(size);
+}
+
+std::optional<QString> rangeRefusal(const SearchOptions& o, const HistorySnapshot& history)
+{
+    QString message;
+    const auto range = parseRange(o, &message);
+    if (!range)
+        return message;
+    if (history.isEmpty())
+        return QStringLiteral("还没有历史号码，请先读取历史号文本、在线更新或输入历史号码。");
+    if (range->low > range->high)
+        return QStringLiteral("检索起止期数的起始期%1在终止期%2之后，请改正后再检索。").arg(o.rangeFrom, o.rangeTo);
+    const auto& rows = history.rows();
+    const auto first = std::lower_bound(rows.begin(), rows.end(), range->low,
+                                        [](const SnapshotRow& r, std::int64_t v) { return r.sqqh < v; });
+    if (first == rows.end() || first->sqqh > range->high)
+        return QStringLiteral("检索起止期数%1～%2之间没有已存的历史号码（已存%3～%4），请改正后再检索。")
+            .arg(o.rangeFrom, o.rangeTo, issue::displayForm(rows.front().sqqh), issue::displayForm(rows.back().sqqh));
+    return std::nullopt;
+}
+
+std::optional<QString> searchRefusal(const SearchOptions& o, bool combination, const HistorySnapshot& history)
+{
+    QString message;
+    if (!validate(o, &message))
+        return message;
+    if (combination) {
+        if (auto r = combinationSizeRefusal(o.combinationSize))
+            return r;
+    }
+    if (auto r = patternRefusal(o, combination))
+        return r;
+    return rangeRefusal(o, history);
+}
+
+std::optional<QString> verificationRefusal(const QString& text, int lotteryCode, int drawsPerDay,
+                                           const HistorySnapshot& history, bool previousIssue, int lookBack)
+{
+    const auto predecessor = issue::verificationPredecessor(text.trimmed(), lotteryCode, drawsPerDay);
+    if (!predecessor || *predecessor <= 0)
+        return QStringLiteral("验证期号“%1”不是有效的期号，请输入如%2的期号。")
+            .arg(text, history.isEmpty() ? QStringLiteral("20161212001") : issue::displayForm(history.last()->sqqh));
+    const auto& rows = history.rows();
+    const auto it = std::lower_bound(rows.begin(), rows.end(), *predecessor,
+                                     [](const SnapshotRow& r, std::int64_t v) { return r.sqqh < v; });
+    if (it == rows.end() || it->sqqh != *predecessor)
+        return QStringLiteral("验证期号%1的上一期%2不在历史号码中，取不到验证用的检索号码。")
+            .arg(text.trimmed(), issue::displayForm(*predecessor));
+    const int back = previousIssue ? 0 : lookBack - 1;
+    if (back > 0 && it - rows.begin() < back)
+        return QStringLiteral("验证期号%1的上一期%2之前不到%3期历史号码，取不到前%4期的检索号码。")
+            .arg(text.trimmed(), issue::displayForm(*predecessor))
+            .arg(back)
+            .arg(lookBack);
+    return std::nullopt;
 }
 
 std::string valueToken(int kind, int value)

@@ -10,6 +10,10 @@
 #include <string_view>
 #include <vector>
 
+namespace corvinel {
+class HistorySnapshot;
+}
+
 namespace corvinel::rules {
 
 // Range bounds from the Text3 boxes: the last nine characters of each read as
@@ -23,6 +27,33 @@ std::optional<RangeBounds> parseRange(const SearchOptions& o, QString* message);
 
 // Checks the options a search cannot run without (kinds, look-back count).
 bool validate(const SearchOptions& o, QString* message);
+
+// Refusals of inputs with which a search would run and answer nothing useful
+// without a word. Each gives the message for the user (one line, the same in
+// the window and on the command line) or nothing when the input is fine.
+//
+// A pattern value outside the search kind's value range (number 1..20,
+// zodiac base..base+11, head 0..2, tail 0..9, digit sum 1..10, segment
+// base..base+4) at a position the search uses: a ticked one for the
+// follow-pattern search, any of the eight for the combination search.
+// Unused slots may hold anything.
+std::optional<QString> patternRefusal(const SearchOptions& o, bool combination);
+// A combination size outside 1..6.
+std::optional<QString> combinationSizeRefusal(int size);
+// A range that cannot be read, whose start is after its end, or that holds
+// no stored draw (bounds read as the search reads them: the last nine
+// characters); also an empty history.
+std::optional<QString> rangeRefusal(const SearchOptions& o, const HistorySnapshot& history);
+// Every check a search of `o` needs before it runs, in the order the user
+// meets the inputs: the options, the combination size, the pattern, the range.
+std::optional<QString> searchRefusal(const SearchOptions& o, bool combination, const HistorySnapshot& history);
+
+// The verification page takes its pattern from the draw before the
+// verification issue `text` (in N-back mode from lookBack - 1 draws before
+// that one): refused when that issue is no issue number or the draw is not
+// stored. The default text, the next issue after the last draw, is fine.
+std::optional<QString> verificationRefusal(const QString& text, int lotteryCode, int drawsPerDay,
+                                           const HistorySnapshot& history, bool previousIssue, int lookBack);
 
 // List index (schema::listColumn) that free position matches: the
 // follow-pattern search compares the number kind with the plain number list,

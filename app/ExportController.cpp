@@ -4,6 +4,7 @@
 #include "app/GridModel.h"
 #include "export/HistoryTextExport.h"
 #include "export/WorkbookExport.h"
+#include "app/WindowPanels.h"
 #include "app/frmMain.h"
 
 #include <QAction>
@@ -52,28 +53,26 @@ bool startEditorFromEnvironment(const QString& path)
 
 } // namespace
 
-ExportController::ExportController(frmMain* window)
+ExportController::ExportController(frmMain* window, const HistoryPanel& history, const ResultPanel& results,
+                                   const HistoryMenu& menu)
     : QObject(window)
     , m_window(window)
+    , m_grids { nullptr, history.grid, results.matches, results.ranking }
+    , m_models { nullptr, history.model, results.matchesModel, results.rankingModel }
     , m_opener(&ExportController::openWithDesktop)
 {
     setObjectName(QStringLiteral("ExportController"));
-    if (auto* command4 = window->findChild<QPushButton*>(QStringLiteral("Command4")))
-        connect(command4, &QPushButton::clicked, this, &ExportController::exportHistoryText);
-    if (auto* mnuDcls = window->findChild<QAction*>(QStringLiteral("mnuDcls")))
-        connect(mnuDcls, &QAction::triggered, this, [this] { exportGrid(1); });
-    for (int which = 1; which <= 3; ++which) {
-        if (QTableView* grid = window->grid(which))
-            grid->viewport()->installEventFilter(this);
-    }
+    connect(history.command4, &QPushButton::clicked, this, &ExportController::exportHistoryText);
+    connect(menu.mnuDcls, &QAction::triggered, this, [this] { exportGrid(1); });
+    for (int which = 1; which <= 3; ++which)
+        m_grids[which]->viewport()->installEventFilter(this);
 }
 
 bool ExportController::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonDblClick && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         for (int which = 1; which <= 3; ++which) {
-            QTableView* grid = m_window->grid(which);
-            if (grid && watched == grid->viewport()) {
+            if (watched == m_grids[which]->viewport()) {
                 exportGrid(which);
                 break;
             }
@@ -85,7 +84,7 @@ bool ExportController::eventFilter(QObject* watched, QEvent* event)
 CellSource ExportController::gridSource(int which) const
 {
     CellSource source;
-    const GridModel* model = m_window->gridModel(which);
+    const GridModel* model = m_models[which];
     if (!model)
         return source;
     // Row 0 is the grid's header row, rows 1.. its data rows.

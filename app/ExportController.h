@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <functional>
 
 class QTableView;
@@ -13,6 +14,9 @@ namespace corvinel {
 
 class GridModel;
 class frmMain;
+struct HistoryMenu;
+struct HistoryPanel;
+struct ResultPanel;
 
 // Export of the history and the result grids:
 // - Command4 writes the history text file and opens it in the text editor;
@@ -38,7 +42,9 @@ public:
     // Returns whether a program was started on the file.
     using Opener = std::function<bool(const QString& path, Opened kind)>;
 
-    explicit ExportController(frmMain* window);
+    // Wired to Command4 and the history grid of the history panel, the
+    // result grids and mnuDcls.
+    ExportController(frmMain* window, const HistoryPanel& history, const ResultPanel& results, const HistoryMenu& menu);
 
     void setOpener(Opener opener) { m_opener = std::move(opener); }
 
@@ -60,6 +66,8 @@ private:
     void report(const ExportResult& result, const QString& what, Opened kind);
 
     frmMain* m_window;
+    std::array<QTableView*, 4> m_grids {}; // MSFlexGrid1..3
+    std::array<const GridModel*, 4> m_models {};
     Opener m_opener;
 };
 

@@ -2,15 +2,15 @@
 
 #include "store/BackupRebuild.h"
 #include "app/BusyCursor.h"
-#include "store/HistoryMaintenance.h"
 #include "core/IssueNumber.h"
 #include "acquire/TextImport.h"
+#include "app/WindowPanels.h"
+#include "session/HistoryChanges.h"
 #include "app/frmMain.h"
 
 #include <QAction>
 #include <QDir>
 #include <QLineEdit>
-#include <QMenu>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QStringList>
@@ -34,28 +34,19 @@ QString skippedLines(const std::vector<SkippedLine>& skipped, int max = 10)
 
 } // namespace
 
-HistoryController::HistoryController(frmMain* window)
+HistoryController::HistoryController(frmMain* window, const HistoryPanel& panel, const HistoryMenu& menu)
     : QObject(window)
     , m_window(window)
     , m_session(window->session())
+    , m_firstEntryBox(panel.maskEdBox1[1])
 {
     setObjectName(QStringLiteral("HistoryController"));
-    if (auto* b = window->findChild<QPushButton*>(QStringLiteral("cmdRdLst")))
-        connect(b, &QPushButton::clicked, this, &HistoryController::cmdRdLst_Click);
-    if (auto* b = window->findChild<QPushButton*>(QStringLiteral("Command3")))
-        connect(b, &QPushButton::clicked, this, &HistoryController::Command3_Click);
-    if (QMenu* menu = window->historyMenu()) {
-        const std::pair<const char*, void (HistoryController::*)()> items[] = {
-            { "mnuErase", &HistoryController::mnuErase_Click },
-            { "mnuClear", &HistoryController::mnuClear_Click },
-            { "mnuDlzd", &HistoryController::mnuDlzd_Click },
-            { "mnuEszhzd", &HistoryController::mnuEszhzd_Click },
-        };
-        for (QAction* a : menu->actions())
-            for (const auto& [name, slot] : items)
-                if (a->objectName() == QLatin1String(name))
-                    connect(a, &QAction::triggered, this, slot);
-    }
+    connect(panel.cmdRdLst, &QPushButton::clicked, this, &HistoryController::cmdRdLst_Click);
+    connect(panel.command3, &QPushButton::clicked, this, &HistoryController::Command3_Click);
+    connect(menu.mnuErase, &QAction::triggered, this, &HistoryController::mnuErase_Click);
+    connect(menu.mnuClear, &QAction::triggered, this, &HistoryController::mnuClear_Click);
+    connect(menu.mnuDlzd, &QAction::triggered, this, &HistoryController::mnuDlzd_Click);
+    connect(menu.mnuEszhzd, &QAction::triggered, this, &HistoryController::mnuEszhzd_Click);
 }
 
 HistoryController::~HistoryController() = default;
@@ -100,15 +91,10 @@ void HistoryController::endProgress()
     m_progress.reset();
 }
 
-bool HistoryController::reportOutcome(const MaintenanceOutcome& outcome, const QString& title, const QString& what)
+bool HistoryController::reportOutcome(const HistoryChange& outcome, const QString& title, const QString& what)
 {
-    if (outcome.ok) {
-        if (!outcome.warning.isEmpty())
-            m_window->dialogs().message(title,
-                                        QStringLiteral("%1已完成，但压缩数据库失败：\n%2").arg(what, outcome.warning),
-                                        QMessageBox::Ok, QMessageBox::Warning);
+    if (outcome.ok)
         return true;
-    }
     const QString text = outcome.cancelled ? QStringLiteral("%1已取消，历史号码未改变。").arg(what)
                                            : QStringLiteral("%1失败，历史号码未改变。\n%2").arg(what, outcome.error);
     m_window->dialogs().message(title, text, QMessageBox::Ok,
@@ -134,8 +120,7 @@ void HistoryController::cmdRdLst_Click()
             dialogs.message(importQuestionTitle(),
                             QStringLiteral("只能读入文本文件（*.txt）：\n%1\n历史号码未改变。").arg(file),
                             QMessageBox::Ok, QMessageBox::Warning);
-        m_session.nextIssueDisplay();
-        m_session.notifyStateChanged();
+        HistoryChanges(m_session).importDeclined();
         return;
     }
 
@@ -143,17 +128,8 @@ void HistoryController::cmdRdLst_Click()
     {
         BusyCursor busy;
         auto progress = progressFor(QStringLiteral("正在读入历史号码……"));
-        HistoryMaintenance maintenance(m_session.store(), m_session.encoder(), m_session.zodiac());
-        out = importTextFile(file, m_session.lastDrawQqh, m_session.snapshot(), maintenance, m_session.bases(),
-                             progress);
+        out = HistoryChanges(m_session).importTextFile(file, progress);
         endProgress();
-        if (out.ok) {
-            m_session.reloadHistory();
-            m_session.nextIssueDisplay();
-            m_session.patternRefresh();
-        }
-        m_session.nextIssueDisplay();
-        m_session.notifyStateChanged();
     }
 
     if (out.ok) {
@@ -181,62 +157,30 @@ void HistoryController::Command3_Click()
 {
     {
         BusyCursor busy;
-        HistoryMaintenance maintenance(m_session.store(), m_session.encoder(), m_session.zodiac());
-        const MaintenanceOutcome out = maintenance.deleteLastRow();
+        const HistoryChange out = HistoryChanges(m_session).deleteLastDraw();
         if (!out.ok) {
             reportOutcome(out, QStringLiteral("删除最后历史"), QStringLiteral("删除最后一期"));
             return;
         }
-        m_session.reloadHistory();
-        m_session.patternRefresh();
-        if (out.deleted > 0)
-            compactDb();
-        m_session.reloadHistory();
-        m_session.nextIssueDisplay();
-        m_session.notifyStateChanged();
+        reportCompaction(out);
     }
-    if (auto* box = m_window->findChild<QLineEdit*>(QStringLiteral("MaskEdBox1_1")))
-        box->setFocus();
+    m_firstEntryBox->setFocus();
 }
 
-void HistoryController::compactDb()
+void HistoryController::reportCompaction(const HistoryChange& change)
 {
-    if (!m_session.store().compact())
-        m_window->dialogs().message(
-            QStringLiteral("压缩数据库"),
-            QStringLiteral("历史号码已改变，但压缩数据库失败：\n%1").arg(m_session.store().lastError()),
-            QMessageBox::Ok, QMessageBox::Warning);
+    if (!change.compactError.isEmpty())
+        m_window->dialogs().message(QStringLiteral("压缩数据库"),
+                                    QStringLiteral("历史号码已改变，但压缩数据库失败：\n%1").arg(change.compactError),
+                                    QMessageBox::Ok, QMessageBox::Warning);
 }
 
-bool HistoryController::dqzd()
+void HistoryController::reportDeletion(const HistoryChange& change)
 {
-    BusyCursor busy;
-    auto progress = progressFor(QStringLiteral("正在重建历史号码……"));
-    HistoryMaintenance maintenance(m_session.store(), m_session.encoder(), m_session.zodiac());
-    const MaintenanceOutcome out = rebuildFromBackup(HistoryMaintenance::backupPath(m_session.dataFolder()),
-                                                     m_session.lastDrawQqh, maintenance, m_session.bases(), progress);
-    endProgress();
-    if (!reportOutcome(out, deleteTitle(), QStringLiteral("重建历史号码")))
-        return false;
-    m_session.reloadHistory();
-    m_session.nextIssueDisplay();
-    m_session.patternRefresh();
-    m_session.notifyStateChanged();
-    return true;
-}
-
-void HistoryController::rebuildFromWrittenBackup(bool written, const QString& error)
-{
-    if (!written) {
-        MaintenanceOutcome failed;
-        failed.error = error;
-        reportOutcome(failed, deleteTitle(), QStringLiteral("写入备份文件"));
-        return;
-    }
-    if (dqzd()) {
-        BusyCursor busy;
-        compactDb();
-    }
+    if (change.failedStep == HistoryChange::Step::Backup)
+        reportOutcome(change, deleteTitle(), QStringLiteral("写入备份文件"));
+    else if (reportOutcome(change, deleteTitle(), QStringLiteral("重建历史号码")))
+        reportCompaction(change);
 }
 
 void HistoryController::mnuEszhzd_Click()
@@ -246,10 +190,14 @@ void HistoryController::mnuEszhzd_Click()
     if (!n || *n <= 0)
         return; // nothing deleted, the backup file left as it was
 
-    QString error;
-    const HistorySnapshot current = m_session.store().snapshot();
-    rebuildFromWrittenBackup(
-        writeBackupWithoutLast(HistoryMaintenance::backupPath(m_session.dataFolder()), current, *n, &error), error);
+    HistoryChange out;
+    {
+        BusyCursor busy;
+        auto progress = progressFor(QStringLiteral("正在重建历史号码……"));
+        out = HistoryChanges(m_session).deleteLastDraws(*n, progress);
+        endProgress();
+    }
+    reportDeletion(out);
 }
 
 void HistoryController::mnuDlzd_Click()
@@ -274,10 +222,14 @@ void HistoryController::mnuDlzd_Click()
         return;
     }
 
-    QString error;
-    const HistorySnapshot current = m_session.store().snapshot();
-    rebuildFromWrittenBackup(
-        writeBackupUpTo(HistoryMaintenance::backupPath(m_session.dataFolder()), current, *t, &error), error);
+    HistoryChange out;
+    {
+        BusyCursor busy;
+        auto progress = progressFor(QStringLiteral("正在重建历史号码……"));
+        out = HistoryChanges(m_session).deleteDrawsAfter(*t, progress);
+        endProgress();
+    }
+    reportDeletion(out);
 }
 
 void HistoryController::mnuClear_Click()
@@ -286,12 +238,7 @@ void HistoryController::mnuClear_Click()
                                     QMessageBox::Question)
         == QMessageBox::Cancel)
         return;
-    HistoryMaintenance maintenance(m_session.store(), m_session.encoder(), m_session.zodiac());
-    const MaintenanceOutcome out = maintenance.deleteAll();
-    if (!reportOutcome(out, clearTitle(), QStringLiteral("清空历史号码")))
-        return;
-    m_session.reloadHistory();
-    m_session.notifyStateChanged();
+    reportOutcome(HistoryChanges(m_session).clear(), clearTitle(), QStringLiteral("清空历史号码"));
 }
 
 } // namespace corvinel

@@ -7,27 +7,32 @@
 #include <functional>
 #include <memory>
 
+class QLineEdit;
 class QProgressDialog;
 
 namespace corvinel {
 
 class frmMain;
 class Session;
-struct MaintenanceOutcome;
+struct HistoryMenu;
+struct HistoryPanel;
+struct HistoryChange;
 
 // The history commands of the main window: the text import (cmdRdLst), the
 // deletion of the last draw (Command3, mnuErase), of the last N draws
 // (mnuEszhzd), of the draws after a given issue (mnuDlzd) and of all draws
 // (mnuClear). Each asks through the window's Dialogs, runs the store work with
-// a busy cursor and, when it takes a while, a progress dialog that can cancel,
-// and ends with the refreshes of the window's state. A failure leaves the
+// a busy cursor and, when it takes a while, a progress dialog that can cancel;
+// the session's history changes run the store work and the refreshes. A failure leaves the
 // history as it was and is said in a message box.
 class HistoryController : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit HistoryController(frmMain* window);
+    // Wired to cmdRdLst and Command3 of the panel and to the deletions of the
+    // history menu.
+    HistoryController(frmMain* window, const HistoryPanel& panel, const HistoryMenu& menu);
     ~HistoryController() override;
 
     static QString importQuestion();
@@ -48,18 +53,18 @@ public slots:
     void mnuClear_Click();
 
 private:
-    // Dqzd: the rebuild from the backup file with its refreshes.
-    bool dqzd();
-    // After the backup of the draws to keep was written: rebuild, then compact.
-    void rebuildFromWrittenBackup(bool written, const QString& error);
-    void compactDb();
-    // Reports a failed step; true when the outcome was a success.
-    bool reportOutcome(const MaintenanceOutcome& outcome, const QString& title, const QString& what);
+    // Reports a failed change; true when the outcome was a success.
+    bool reportOutcome(const HistoryChange& outcome, const QString& title, const QString& what);
+    // Says so when the history changed but compacting the database failed.
+    void reportCompaction(const HistoryChange& change);
+    // The outcome of a deletion through the backup file and the rebuild.
+    void reportDeletion(const HistoryChange& change);
     std::function<bool(std::int64_t, std::int64_t)> progressFor(const QString& label);
     void endProgress();
 
     frmMain* m_window;
     Session& m_session;
+    QLineEdit* m_firstEntryBox; // MaskEdBox1_1, focused after a deletion
     std::unique_ptr<QProgressDialog> m_progress;
 };
 

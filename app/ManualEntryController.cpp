@@ -3,6 +3,8 @@
 #include "app/GridModel.h"
 #include "session/HistoryGrid.h"
 #include "acquire/ManualEntry.h"
+#include "app/WindowPanels.h"
+#include "session/HistoryChanges.h"
 #include "app/frmMain.h"
 
 #include <QEvent>
@@ -11,15 +13,14 @@
 
 namespace corvinel {
 
-ManualEntryController::ManualEntryController(frmMain* window)
+ManualEntryController::ManualEntryController(frmMain* window, const HistoryPanel& panel)
     : QObject(window)
     , m_window(window)
+    , m_boxes(panel.maskEdBox1)
+    , m_issueBox(panel.text1)
 {
     for (int k = 1; k <= kPositions; ++k) {
-        QLineEdit* box = window->findChild<QLineEdit*>(QStringLiteral("MaskEdBox1_%1").arg(k));
-        m_boxes[k] = box;
-        if (!box)
-            continue;
+        QLineEdit* box = m_boxes[k];
         box->installEventFilter(this);
         // Every change counts, the user's and the program's; the lock keeps
         // the program's own emptying of the boxes from acting.
@@ -69,9 +70,12 @@ void ManualEntryController::storeDraw()
     for (int k = 1; k <= kPositions; ++k)
         texts[k - 1] = m_boxes[k] ? m_boxes[k]->displayText() : QString();
 
-    const manual_entry::StoreOutcome outcome
-        = manual_entry::enter(s.store(), s.encoder(), s.zodiac(), s.snapshot(), s.bases(), s.text1, texts);
+    // The session empties the entry boxes once the draw is stored: that
+    // emptying must not count as typing.
+    m_locked = true;
+    const manual_entry::StoreOutcome outcome = HistoryChanges(s).enterDraw(texts);
     if (!outcome.ok) {
+        m_locked = false;
         // The boxes keep what was typed; the box at fault gets the focus so
         // it can be corrected at once.
         const manual_entry::Check check = manual_entry::checkBoxes(texts);
@@ -79,7 +83,7 @@ void ManualEntryController::storeDraw()
                                     QMessageBox::Warning);
         QLineEdit* fault = nullptr;
         if (!manual_entry::storedIssue(s.text1))
-            fault = m_window->findChild<QLineEdit*>(QStringLiteral("Text1"));
+            fault = m_issueBox;
         else if (!check.ok && check.box >= 1)
             fault = m_boxes[check.box];
         m_faultBox = (!check.ok && check.box >= 1) ? check.box : 0;
@@ -91,21 +95,12 @@ void ManualEntryController::storeDraw()
     }
 
     m_faultBox = 0;
-    // The new draw in the snapshot, and the pattern of tab 1 follows it.
-    s.reloadHistory();
-    s.patternRefresh();
-
-    m_locked = true;
     for (int k = 1; k <= kPositions; ++k) {
-        s.maskEdBox1[k].clear();
         if (m_boxes[k])
             m_boxes[k]->clear();
     }
     if (m_boxes[1])
         m_boxes[1]->setFocus(Qt::OtherFocusReason);
-
-    s.nextIssueDisplay();
-    s.notifyStateChanged();
 
     QTableView* grid = m_window->grid(1);
     GridModel* model = m_window->gridModel(1);

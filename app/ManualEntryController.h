@@ -9,6 +9,7 @@ class QLineEdit;
 namespace corvinel {
 
 class frmMain;
+struct HistoryPanel;
 
 // The eight manual entry boxes MaskEdBox1_1 .. MaskEdBox1_8 under Label12:
 // the focus moves on after a box's second digit, and as soon as box 8 holds
@@ -31,7 +32,8 @@ class ManualEntryController : public QObject
     Q_OBJECT
 
 public:
-    explicit ManualEntryController(frmMain* window);
+    // Wired to the entry boxes and Text1 of the panel.
+    ManualEntryController(frmMain* window, const HistoryPanel& panel);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -42,6 +44,7 @@ private:
 
     frmMain* m_window;
     std::array<QLineEdit*, 9> m_boxes {}; // 1..8
+    QLineEdit* m_issueBox; // Text1, focused when its issue number is refused
     bool m_locked = false;
     int m_faultBox = 0; // the box named by the last refusal, 0 when none
 };

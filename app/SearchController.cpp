@@ -25,21 +25,6 @@ namespace corvinel {
 
 namespace {
 
-// The box layout that holds `widget` directly, searched from `layout` down.
-QBoxLayout* layoutHolding(QLayout* layout, QWidget* widget)
-{
-    if (!layout)
-        return nullptr;
-    for (int i = 0; i < layout->count(); ++i) {
-        QLayoutItem* item = layout->itemAt(i);
-        if (item->widget() == widget)
-            return qobject_cast<QBoxLayout*>(layout);
-        if (QBoxLayout* inner = layoutHolding(item->layout(), widget))
-            return inner;
-    }
-    return nullptr;
-}
-
 void fill(GridModel* model, QTableView* view, const ResultTable& table)
 {
     // The grid is filled in one step from a complete table: the user never
@@ -63,17 +48,16 @@ void fill(GridModel* model, QTableView* view, const ResultTable& table)
 
 } // namespace
 
-SearchController::SearchController(frmMain* window)
+SearchController::SearchController(frmMain* window, const OptionPanel& options, const ResultPanel& results)
     : QObject(window)
     , m_window(window)
+    , m_results(results)
     , m_search(std::make_unique<SessionSearch>(window->session()))
 {
-    if (auto* b = window->findChild<QPushButton*>(QStringLiteral("Command1")))
-        connect(b, &QPushButton::clicked, this, &SearchController::command1Clicked);
-    if (auto* b = window->findChild<QPushButton*>(QStringLiteral("Command2")))
-        connect(b, &QPushButton::clicked, this, &SearchController::command2Clicked);
+    connect(options.command1, &QPushButton::clicked, this, &SearchController::command1Clicked);
+    connect(options.command2, &QPushButton::clicked, this, &SearchController::command2Clicked);
 
-    QTableView* ranking = window->grid(3);
+    QTableView* ranking = results.ranking;
     auto* chart = new QChart;
     chart->legend()->hide();
     // Every pixel of height goes to the bars: up to twenty labels must fit.
@@ -86,8 +70,7 @@ SearchController::SearchController(frmMain* window)
     m_chart->setObjectName(QStringLiteral("chartResult"));
     m_chart->setRenderHint(QPainter::Antialiasing);
     m_chart->setMinimumWidth(220);
-    if (QBoxLayout* row = layoutHolding(window->centralWidget() ? window->centralWidget()->layout() : nullptr, ranking))
-        row->insertWidget(row->indexOf(ranking) + 1, m_chart, 2);
+    results.row->insertWidget(results.row->indexOf(ranking) + 1, m_chart, 2);
 }
 
 SearchController::~SearchController() = default;
@@ -113,8 +96,8 @@ void SearchController::run(bool combination)
     showResult(result);
     // The answer is on screen first; the marks follow at once, inside this
     // handler, so no other database operation can start before they are in.
-    m_window->grid(2)->viewport()->repaint();
-    m_window->grid(3)->viewport()->repaint();
+    m_results.matches->viewport()->repaint();
+    m_results.ranking->viewport()->repaint();
     m_chart->repaint();
     QString error;
     if (!m_search->writeBack(result, &error))
@@ -125,11 +108,11 @@ void SearchController::run(bool combination)
 
 void SearchController::showResult(const SearchResult& result)
 {
-    fill(m_window->gridModel(2), m_window->grid(2), result.matches);
-    fill(m_window->gridModel(3), m_window->grid(3), result.ranking);
+    fill(m_results.matchesModel, m_results.matches, result.matches);
+    fill(m_results.rankingModel, m_results.ranking, result.ranking);
     // The ranking has four narrow columns: keep all of them in view beside
     // the chart instead of behind a horizontal scroll bar.
-    QTableView* ranking = m_window->grid(3);
+    QTableView* ranking = m_results.ranking;
     int rankingWidth = ranking->verticalHeader()->isVisible() ? ranking->verticalHeader()->width() : 0;
     for (int c = 0; c < ranking->model()->columnCount(); ++c)
         rankingWidth += ranking->columnWidth(c);

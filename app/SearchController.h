@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/SearchEngine.h"
+#include "app/WindowPanels.h"
 
 #include <QObject>
 
@@ -24,7 +25,9 @@ class SearchController : public QObject
     Q_OBJECT
 
 public:
-    explicit SearchController(frmMain* window);
+    // Wired to Command1 and Command2 of the option panel; shows its results
+    // in the result panel, with the chart added to the panel's row.
+    SearchController(frmMain* window, const OptionPanel& options, const ResultPanel& results);
     ~SearchController() override;
 
     void command1Clicked();
@@ -36,6 +39,7 @@ private:
     void showChart(const SearchResult& result);
 
     frmMain* m_window;
+    ResultPanel m_results;
     std::unique_ptr<SessionSearch> m_search;
     QChartView* m_chart = nullptr;
 };

@@ -2,24 +2,31 @@
 
 #include "core/Clock.h"
 #include "acquire/UpdateUrl.h"
+#include "app/WindowPanels.h"
+#include "session/HistoryChanges.h"
 #include "app/frmMain.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QMenu>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 
 namespace corvinel {
 
-UpdateController::UpdateController(frmMain* window)
+UpdateController::UpdateController(frmMain* window, const HistoryPanel& history, const OptionPanel& options,
+                                   const HistoryMenu& menu)
     : QObject(window)
     , m_window(window)
     , m_session(window->session())
+    , m_lockable { options.command1, options.command2, history.command3,
+                   history.command4, history.cmdRdLst, history.command21 }
+    , m_lockableActions { menu.mnuDcls, menu.mnuErase, menu.mnuClear, menu.mnuDlzd, menu.mnuEszhzd }
 {
     setObjectName(QStringLiteral("UpdateController"));
-    if (auto* b = window->findChild<QPushButton*>(QStringLiteral("Command21")))
-        connect(b, &QPushButton::clicked, this, &UpdateController::Command21_Click);
+    for (int k = 1; k <= 8; ++k)
+        m_lockable << history.maskEdBox1[k];
+    connect(history.command21, &QPushButton::clicked, this, &UpdateController::Command21_Click);
     connect(&m_update, &update::OnlineUpdate::dayStarted, this, &UpdateController::onDayStarted);
     connect(&m_update, &update::OnlineUpdate::fetchFinished, this, &UpdateController::onFetchFinished);
 }
@@ -142,10 +149,7 @@ void UpdateController::onFetchFinished()
         m_progress->setValue(m_progress->maximum());
     }
     const update::UpdateResult result
-        = update::applyUpdate(m_session.store(), m_session.encoder(), m_session.zodiac(), m_session.bases(),
-                              m_update.plan(), m_update.loadedDays(), m_update.stop());
-    if (result.committed)
-        refreshAfterChange();
+        = HistoryChanges(m_session).applyOnlineUpdate(m_update.plan(), m_update.loadedDays(), m_update.stop());
     closeProgress();
     QApplication::restoreOverrideCursor();
     lockCommands(false);
@@ -157,34 +161,20 @@ void UpdateController::onFetchFinished()
     emit finished();
 }
 
-// The refreshes after the history changed, in this order: the history grid,
-// the default range, the search pattern, the next draw issue number.
-void UpdateController::refreshAfterChange()
-{
-    m_session.reloadHistory();
-    m_session.defaultRangeStart();
-    m_session.defaultRangeEnd();
-    m_session.patternRefresh();
-    m_session.nextIssueDisplay();
-    m_session.notifyStateChanged();
-}
-
 void UpdateController::lockCommands(bool locked)
 {
     if (locked) {
         m_locked.clear();
-        for (const QString& name : lockedCommands()) {
-            if (QWidget* w = m_window->findChild<QWidget*>(name); w && w->isEnabled()) {
+        for (QWidget* w : std::as_const(m_lockable)) {
+            if (w->isEnabled()) {
                 w->setEnabled(false);
                 m_locked << w;
             }
         }
-        if (QMenu* menu = m_window->historyMenu()) {
-            for (QAction* a : menu->actions()) {
-                if (a->isEnabled() && !a->isSeparator()) {
-                    a->setEnabled(false);
-                    m_locked << a;
-                }
+        for (QAction* a : std::as_const(m_lockableActions)) {
+            if (a->isEnabled()) {
+                a->setEnabled(false);
+                m_locked << a;
             }
         }
         return;

@@ -7,12 +7,17 @@
 #include <QPointer>
 #include <QString>
 
+class QAction;
 class QProgressDialog;
+class QWidget;
 
 namespace corvinel {
 
 class frmMain;
 class Session;
+struct HistoryMenu;
+struct HistoryPanel;
+struct OptionPanel;
 
 // The online update of the main window (Command21): asks for confirmation,
 // loads the day pages of the results site in the background with a progress
@@ -25,7 +30,9 @@ class UpdateController : public QObject
     Q_OBJECT
 
 public:
-    explicit UpdateController(frmMain* window);
+    // Wired to Command21 of the history panel; locks the commands of both
+    // panels named by lockedCommands() and the history menu while it runs.
+    UpdateController(frmMain* window, const HistoryPanel& history, const OptionPanel& options, const HistoryMenu& menu);
     ~UpdateController() override;
 
     static QString confirmTitle() { return QStringLiteral("读入历史"); }
@@ -51,13 +58,14 @@ private:
     void onDayStarted(int index, int count, const QDate& day);
     void onFetchFinished();
     void lockCommands(bool locked);
-    void refreshAfterChange();
     void closeProgress();
 
     frmMain* m_window;
     Session& m_session;
     update::OnlineUpdate m_update;
     QPointer<QProgressDialog> m_progress; // owned by the window
+    QList<QWidget*> m_lockable; // in the order of lockedCommands()
+    QList<QAction*> m_lockableActions;
     QList<QPointer<QObject>> m_locked;
     bool m_applying = false;
 };

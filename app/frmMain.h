@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Dialogs.h"
+#include "app/WindowPanels.h"
 #include "session/Session.h"
 
 #include <QMainWindow>
@@ -8,26 +9,24 @@
 #include <array>
 #include <memory>
 
-class QAction;
-class QCheckBox;
-class QComboBox;
-class QFrame;
-class QLabel;
-class QLineEdit;
 class QMenu;
-class QPushButton;
-class QRadioButton;
-class QTabBar;
 class QTableView;
 
 namespace corvinel {
 
+class ExportController;
 class GridModel;
+class HistoryController;
+class ManualEntryController;
+class SearchController;
+class UpdateController;
+class WheelFilter;
 
 // The main window. It builds every control with the program's own object
 // names, forwards the user's actions to the Session and shows the Session's
 // state again after each of them; the work itself lives in the Session and in
-// the feature controllers created in the constructor.
+// the feature controllers, which the window owns and hands the controls they
+// use.
 class frmMain : public QMainWindow
 {
     Q_OBJECT
@@ -42,10 +41,10 @@ public:
     Dialogs& dialogs() { return m_dialogs; }
     // Models of MSFlexGrid1 (history), MSFlexGrid2 (matched draws) and
     // MSFlexGrid3 (ranking): which = 1, 2, 3.
-    GridModel* gridModel(int which) const { return m_models[which]; }
-    QTableView* grid(int which) const { return m_grids[which]; }
-    QMenu* historyMenu() const { return m_mnuLsgl; }
-    QMenu* setupMenu() const { return m_mnuSetup; }
+    GridModel* gridModel(int which) const;
+    QTableView* grid(int which) const;
+    QMenu* historyMenu() const { return m_historyMenu.menu; }
+    QMenu* setupMenu() const { return m_setupMenu.menu; }
 
     // Shows the session's state in the controls (texts, options, checks,
     // menus, the visible tab page).
@@ -58,7 +57,7 @@ protected:
 
 private:
     void buildUi();
-    void buildMenus();
+    void createControllers();
     void connectControls();
     void placeOverlays();
     void askRetentionDays();
@@ -68,35 +67,23 @@ private:
     std::unique_ptr<Session> m_session;
     Dialogs m_dialogs;
 
-    QTabBar* m_tabStrip = nullptr;
-    std::array<QFrame*, 3> m_frame2 {};
-    std::array<QRadioButton*, 4> m_option1 {};
-    std::array<QRadioButton*, 6> m_option2 {}; // elements 4, 5
-    std::array<QRadioButton*, 6> m_option3 {};
-    std::array<QRadioButton*, 6> m_option4 {};
-    std::array<QRadioButton*, 9> m_option5 {}; // elements 1..8
-    std::array<QRadioButton*, 2> m_option6 {};
-    std::array<QCheckBox*, 19> m_check1 {}; // 1..8, 11..18
-    std::array<QCheckBox*, 8> m_check11 {};
-    QCheckBox* m_check4 = nullptr;
-    std::array<QLineEdit*, 19> m_text2 {}; // 1..8, 11..18
-    std::array<QLineEdit*, 8> m_text22 {};
-    QLineEdit* m_text1 = nullptr;
-    std::array<QLineEdit*, 2> m_text3 {};
-    QLineEdit* m_text4 = nullptr;
-    std::array<QLineEdit*, 9> m_maskEdBox1 {}; // 1..8
-    QLineEdit* m_maskEdBox2 = nullptr;
-    QComboBox* m_combo1 = nullptr;
-    QLabel* m_label12 = nullptr;
-    std::array<QTableView*, 4> m_grids {}; // 1..3
-    std::array<GridModel*, 4> m_models {}; // 1..3
+    // The controls, panel by panel; the widgets are the window's children.
+    HistoryPanel m_history;
+    PatternPanel m_patterns;
+    OptionPanel m_options;
+    ResultPanel m_results;
+    HistoryMenu m_historyMenu;
+    SetupMenu m_setupMenu;
 
-    QMenu* m_mnuLsgl = nullptr;
-    QMenu* m_mnuSetup = nullptr;
-    std::array<QAction*, 2> m_mnuSxcs {};
-    std::array<QAction*, 2> m_mnuDscs {};
-    std::array<QAction*, 2> m_mnuSxsetup {};
-    std::array<QAction*, 3> m_mnuKL10 {};
+    // The feature controllers use the session, the dialogs and the controls:
+    // declared after the session and the dialogs, they end before them, and
+    // as members before the child widgets, which go with the QWidget base.
+    std::unique_ptr<HistoryController> m_historyController;
+    std::unique_ptr<ManualEntryController> m_manualEntryController;
+    std::unique_ptr<ExportController> m_exportController;
+    std::unique_ptr<UpdateController> m_updateController;
+    std::unique_ptr<SearchController> m_searchController;
+    std::unique_ptr<WheelFilter> m_wheelFilter;
 };
 
 } // namespace corvinel

@@ -7,38 +7,31 @@
 
 namespace corvinel {
 
+const std::vector<OptionSpec>& CliContext::globalOptions()
+{
+    static const std::vector<OptionSpec> options = {
+        { "--data-dir", "DIR", "the data folder to use instead of the per-user one (created when missing)" },
+        { "--game", "CODE",
+          "the game for this run only: 544 Guangdong, 568 Tianjin, 556 Hunan or 566 (97 draws a day)" },
+    };
+    return options;
+}
+
 bool CliContext::parse(const QStringList& args, CliOptions* options, QString* error)
 {
-    int i = 0;
-    for (; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (!a.startsWith(QLatin1String("--")))
-            break;
-        auto valueOf = [&](const QString& name, QString* value) {
-            if (a == name) {
-                if (i + 1 >= args.size()) {
-                    *error = QStringLiteral("%1 needs a value").arg(name);
-                    return false;
-                }
-                *value = args[++i];
-                return true;
-            }
-            *value = a.mid(name.size() + 1);
-            return true;
-        };
-        if (a == QLatin1String("--help")) {
-            options->help = true;
-        } else if (a == QLatin1String("--data-dir") || a.startsWith(QLatin1String("--data-dir="))) {
-            if (!valueOf(QStringLiteral("--data-dir"), &options->dataDir))
-                return false;
+    ParsedArgs parsed;
+    if (!parseArgs(globalOptions(), args, true, &parsed, error))
+        return false;
+    options->help = options->help || parsed.help;
+    for (const ParsedArgs::Given& given : parsed.options) {
+        if (given.name == QLatin1String("--data-dir")) {
+            options->dataDir = given.value;
             if (options->dataDir.isEmpty()) {
                 *error = QStringLiteral("--data-dir needs a folder");
                 return false;
             }
-        } else if (a == QLatin1String("--game") || a.startsWith(QLatin1String("--game="))) {
-            QString code;
-            if (!valueOf(QStringLiteral("--game"), &code))
-                return false;
+        } else {
+            const QString& code = given.value;
             const auto v = issue::wholeNumber(code);
             if (!v
                 || (*v != issue::kGuangdong && *v != issue::kHunan && *v != issue::kCode566 && *v != issue::kTianjin)) {
@@ -46,14 +39,11 @@ bool CliContext::parse(const QStringList& args, CliOptions* options, QString* er
                 return false;
             }
             options->game = static_cast<int>(*v);
-        } else {
-            *error = QStringLiteral("unknown option %1").arg(a);
-            return false;
         }
     }
-    if (i < args.size()) {
-        options->command = args[i];
-        options->arguments = args.mid(i + 1);
+    if (!parsed.positional.isEmpty()) {
+        options->command = parsed.positional.first();
+        options->arguments = parsed.positional.mid(1);
     }
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/CliArgs.h"
 #include "session/Session.h"
 
 #include <QString>
@@ -33,6 +34,8 @@ class CliContext
 public:
     // Parses the global options; on failure returns false with `error`.
     static bool parse(const QStringList& args, CliOptions* options, QString* error);
+    // --data-dir and --game.
+    static const std::vector<OptionSpec>& globalOptions();
 
     explicit CliContext(CliOptions options);
 

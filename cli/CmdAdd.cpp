@@ -1,6 +1,6 @@
 #include "cli/CliContext.h"
 #include "core/IssueNumber.h"
-#include "acquire/ManualEntry.h"
+#include "session/HistoryChanges.h"
 
 namespace corvinel {
 
@@ -9,18 +9,10 @@ namespace corvinel {
 // typed into Text1 (display form, e.g. 20161212001), which an empty history
 // needs. Refused (nothing stored) unless the eight numbers are different
 // numbers from 01 to 20.
-int runAdd(CliContext& ctx, const QStringList& arguments)
+int runAdd(CliContext& ctx, const ParsedArgs& parsed)
 {
-    QStringList args = arguments;
-    std::optional<QString> issueText;
-    if (!args.isEmpty() && args[0].startsWith(QLatin1String("--issue="))) {
-        issueText = args.takeFirst().mid(8);
-    } else if (!args.isEmpty() && args[0] == QLatin1String("--issue")) {
-        args.removeFirst();
-        if (args.isEmpty())
-            return ctx.usage(QStringLiteral("--issue needs the issue number, e.g. --issue 20161212001"));
-        issueText = args.takeFirst();
-    }
+    const QStringList& args = parsed.positional;
+    const std::optional<QString> issueText = parsed.value("--issue");
     if (args.size() != kPositions)
         return ctx.usage(
             QStringLiteral("add takes the eight numbers of the draw: add [--issue ISSUE] N1 N2 N3 N4 N5 N6 N7 N8"));
@@ -43,14 +35,10 @@ int runAdd(CliContext& ctx, const QStringList& arguments)
         return ctx.refuse(QStringLiteral("下一期期号“%1”不是有效的期号，请用 --issue 给出年月日和期序号，例如 "
                                          "--issue 20161212001。")
                               .arg(s.text1));
-    const manual_entry::StoreOutcome outcome
-        = manual_entry::storeDraw(s.store(), s.encoder(), s.zodiac(), s.snapshot(), s.bases(), *sqqh, numbers);
+    const manual_entry::StoreOutcome outcome = HistoryChanges(s).addDraw(*sqqh, numbers);
     if (!outcome.ok)
         return ctx.refuse(outcome.error);
 
-    s.reloadHistory();
-    s.patternRefresh();
-    s.nextIssueDisplay();
     QString shown;
     for (int n : numbers)
         shown += QStringLiteral(" %1").arg(n, 2, 10, QLatin1Char('0'));
@@ -58,6 +46,23 @@ int runAdd(CliContext& ctx, const QStringList& arguments)
     ctx.out() << "next draw issue number: " << s.text1 << '\n';
     ctx.out().flush();
     return kExitOk;
+}
+
+const CommandSpec& addCommand()
+{
+    static const CommandSpec command {
+        "add",
+        "add [--issue ISSUE] N1 N2 N3 N4 N5 N6 N7 N8",
+        "stores a new draw: eight different numbers 01..20",
+        "Stores the eight numbers as the newest draw, under the next draw's issue number (as the manual entry\n"
+        "does), then shows the issue number of the draw after it. Refused unless the numbers are eight\n"
+        "different numbers from 01 to 20.",
+        { { "--issue", "ISSUE",
+            "the draw's issue number as shown (e.g. 20161212001) instead of the next one; an empty history needs it",
+            "--issue needs the issue number, e.g. --issue 20161212001" } },
+        runAdd
+    };
+    return command;
 }
 
 } // namespace corvinel

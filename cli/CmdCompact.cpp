@@ -7,9 +7,9 @@ namespace corvinel {
 // compact: the repair and compaction the program runs after deleting draws,
 // on its own: integrity check, a compacted copy, the copy replaces the
 // database. A failing step leaves the database as it was.
-int runCompact(CliContext& ctx, const QStringList& args)
+int runCompact(CliContext& ctx, const ParsedArgs& parsed)
 {
-    if (!args.isEmpty())
+    if (!parsed.positional.isEmpty())
         return ctx.usage(QStringLiteral("compact takes no arguments"));
     HistoryStore& store = ctx.session().store();
     const QString path = store.databasePath();
@@ -21,6 +21,20 @@ int runCompact(CliContext& ctx, const QStringList& args)
               << " draws\n";
     ctx.out().flush();
     return kExitOk;
+}
+
+const CommandSpec& compactCommand()
+{
+    static const CommandSpec command {
+        "compact",
+        "compact",
+        "checks the database and makes its file as small as possible",
+        "Checks the history database for damage and compacts it, as the program does after deleting draws.\n"
+        "Prints the file size before and after. A failing step leaves the database as it was.",
+        {},
+        runCompact
+    };
+    return command;
 }
 
 } // namespace corvinel

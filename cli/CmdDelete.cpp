@@ -1,23 +1,24 @@
-#include "store/BackupRebuild.h"
 #include "cli/CliContext.h"
-#include "store/HistoryMaintenance.h"
 #include "core/IssueNumber.h"
+#include "session/HistoryChanges.h"
+#include "store/BackupRebuild.h"
 
 namespace corvinel {
 
 namespace {
 
-int finish(CliContext& ctx, const MaintenanceOutcome& out)
+// `compactWhat` opens the warning when the change went through but the
+// compaction after it failed.
+int finish(CliContext& ctx, const HistoryChange& out, const char* compactWhat)
 {
-    if (!out.ok)
+    if (!out.ok) {
+        if (out.failedStep == HistoryChange::Step::Backup)
+            return ctx.refuse(out.error + QStringLiteral("; the history was left as it was"));
         return ctx.refuse(out.error);
-    Session& s = ctx.session();
-    s.reloadHistory();
-    s.nextIssueDisplay();
-    s.patternRefresh();
-    if (!out.warning.isEmpty())
-        ctx.err() << "warning: " << out.warning << '\n';
-    ctx.out() << "deleted " << out.deleted << " draws, " << s.snapshot().recordCount() << " left\n";
+    }
+    if (!out.compactError.isEmpty())
+        ctx.err() << "warning: " << compactWhat << ", but compacting the database failed: " << out.compactError << '\n';
+    ctx.out() << "deleted " << out.deleted << " draws, " << ctx.session().snapshot().recordCount() << " left\n";
     ctx.err().flush();
     ctx.out().flush();
     return kExitOk;
@@ -27,8 +28,9 @@ int finish(CliContext& ctx, const MaintenanceOutcome& out)
 
 // delete-last [N]: N = 1 deletes the last draw (Command3), N > 1 the last N
 // draws through the backup file and the rebuild (mnuEszhzd).
-int runDeleteLast(CliContext& ctx, const QStringList& args)
+int runDeleteLast(CliContext& ctx, const ParsedArgs& parsed)
 {
+    const QStringList& args = parsed.positional;
     if (args.size() > 1)
         return ctx.usage(QStringLiteral("delete-last takes at most one argument: N"));
     int n = 1;
@@ -39,17 +41,17 @@ int runDeleteLast(CliContext& ctx, const QStringList& args)
                 QStringLiteral("N must be a whole number of at least 1, not \"%1\"; nothing deleted").arg(args[0]));
         n = *v;
     }
-    Session& s = ctx.session();
-    HistoryMaintenance maintenance(s.store(), s.encoder(), s.zodiac());
+    HistoryChanges changes(ctx.session());
     if (n == 1)
-        return finish(ctx, deleteLastDraw(s.store(), maintenance));
-    return finish(ctx, deleteLastDraws(n, s.store(), maintenance, s.lastDrawQqh, s.bases()));
+        return finish(ctx, changes.deleteLastDraw(), "the last draw was deleted");
+    return finish(ctx, changes.deleteLastDraws(n), "the history was changed");
 }
 
 // delete-after ISSUE: keeps the draws up to and including ISSUE (display
 // form, e.g. 20161212001) and rebuilds them (mnuDlzd).
-int runDeleteAfter(CliContext& ctx, const QStringList& args)
+int runDeleteAfter(CliContext& ctx, const ParsedArgs& parsed)
 {
+    const QStringList& args = parsed.positional;
     if (args.size() != 1)
         return ctx.usage(QStringLiteral("delete-after takes one argument: ISSUE (display form)"));
     Session& s = ctx.session();
@@ -59,24 +61,60 @@ int runDeleteAfter(CliContext& ctx, const QStringList& args)
                                          "nothing deleted")
                               .arg(args[0])
                               .arg(2 + 6 + issue::sequenceDigits(s.lotteryCode)));
-    HistoryMaintenance maintenance(s.store(), s.encoder(), s.zodiac());
-    return finish(ctx, deleteDrawsAfter(*t, s.store(), maintenance, s.lastDrawQqh, s.bases()));
+    return finish(ctx, HistoryChanges(s).deleteDrawsAfter(*t), "the history was changed");
 }
 
 // clear --yes: deletes every draw (mnuClear answered with OK).
-int runClear(CliContext& ctx, const QStringList& args)
+int runClear(CliContext& ctx, const ParsedArgs& args)
 {
-    if (args != QStringList { QStringLiteral("--yes") })
+    if (!args.has("--yes") || !args.positional.isEmpty())
         return ctx.refuse(QStringLiteral("clear deletes every draw; confirm with: clear --yes"));
-    Session& s = ctx.session();
-    HistoryMaintenance maintenance(s.store(), s.encoder(), s.zodiac());
-    const MaintenanceOutcome out = maintenance.deleteAll();
+    const HistoryChange out = HistoryChanges(ctx.session()).clear();
     if (!out.ok)
         return ctx.refuse(out.error);
-    s.reloadHistory();
     ctx.out() << "deleted " << out.deleted << " draws, 0 left\n";
     ctx.out().flush();
     return kExitOk;
+}
+
+const CommandSpec& deleteLastCommand()
+{
+    static const CommandSpec command {
+        "delete-last",
+        "delete-last [N]",
+        "deletes the last N stored draws (default 1)",
+        "Deletes the newest N draws (1 when N is not given). For more than one draw the draws to keep are written\n"
+        "to the backup file \"lsbf.txt\" and the history is rebuilt from it; then the database is compacted.\n"
+        "A failure leaves the history as it was.",
+        {},
+        runDeleteLast
+    };
+    return command;
+}
+
+const CommandSpec& deleteAfterCommand()
+{
+    static const CommandSpec command {
+        "delete-after",
+        "delete-after ISSUE",
+        "deletes every draw after the given issue number",
+        "Keeps the draws up to and including ISSUE (as shown, e.g. 20161212001) and deletes the newer ones,\n"
+        "through the backup file \"lsbf.txt\" and a rebuild; then the database is compacted.",
+        {},
+        runDeleteAfter
+    };
+    return command;
+}
+
+const CommandSpec& clearCommand()
+{
+    static const CommandSpec command { "clear",
+                                       "clear --yes",
+                                       "deletes every stored draw (asks for --yes)",
+                                       "Deletes every stored draw. Nothing happens without --yes.",
+                                       { { "--yes", nullptr, "confirms that every draw is to be deleted" } },
+                                       runClear };
+    return command;
 }
 
 } // namespace corvinel

@@ -28,8 +28,9 @@ CellSource historyGrid(const HistorySnapshot& snapshot)
 // export text | export workbook: the history grid to the text file
 // "更新至<issue>期历史号码.txt" or to "lishi.xlsx" in the data folder. Prints
 // the path written; opens nothing.
-int runExport(CliContext& ctx, const QStringList& args)
+int runExport(CliContext& ctx, const ParsedArgs& parsed)
 {
+    const QStringList& args = parsed.positional;
     if (args.size() != 1 || (args[0] != QLatin1String("text") && args[0] != QLatin1String("workbook")))
         return ctx.usage(QStringLiteral("export takes one argument: text or workbook"));
     Session& s = ctx.session();
@@ -48,6 +49,20 @@ int runExport(CliContext& ctx, const QStringList& args)
     ctx.out() << QDir::toNativeSeparators(result.path) << '\n';
     ctx.out().flush();
     return kExitOk;
+}
+
+const CommandSpec& exportCommand()
+{
+    static const CommandSpec command {
+        "export",
+        "export text|workbook",
+        "writes the history to a text file or to a workbook",
+        "export text writes the history to \"更新至<issue>期历史号码.txt\", export workbook to \"lishi.xlsx\",\n"
+        "both in the data folder; prints the path of the file written.",
+        {},
+        runExport
+    };
+    return command;
 }
 
 } // namespace corvinel

@@ -8,17 +8,17 @@
 namespace corvinel {
 
 // history [--format text|tsv|json]: the cells of the history grid.
-int runHistory(CliContext& ctx, const QStringList& args)
+namespace {
+
+constexpr const char* kOnlyFormat = "history takes only --format text|tsv|json";
+
+} // namespace
+
+int runHistory(CliContext& ctx, const ParsedArgs& args)
 {
-    QString format = QStringLiteral("text");
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--format") && i + 1 < args.size())
-            format = args[++i];
-        else if (args[i].startsWith(QLatin1String("--format=")))
-            format = args[i].mid(9);
-        else
-            return ctx.usage(QStringLiteral("history takes only --format text|tsv|json"));
-    }
+    if (!args.positional.isEmpty())
+        return ctx.usage(QString::fromLatin1(kOnlyFormat));
+    const QString format = args.value("--format").value_or(QStringLiteral("text"));
     if (format != QLatin1String("text") && format != QLatin1String("tsv") && format != QLatin1String("json"))
         return ctx.usage(QStringLiteral("unknown format %1 (text, tsv or json)").arg(format));
 
@@ -64,6 +64,20 @@ int runHistory(CliContext& ctx, const QStringList& args)
     }
     out.flush();
     return kExitOk;
+}
+
+const CommandSpec& historyCommand()
+{
+    static const CommandSpec command {
+        "history",
+        "history [--format text|tsv|json]",
+        "prints every stored draw, as the history grid shows them",
+        "Prints the history grid: one line per stored draw, its issue number and its eight numbers.",
+        { { "--format", "FORMAT", "text (aligned columns, the default), tsv (tab-separated) or json", kOnlyFormat } },
+        runHistory,
+        [](const QString&) { return QString::fromLatin1(kOnlyFormat); }
+    };
+    return command;
 }
 
 } // namespace corvinel

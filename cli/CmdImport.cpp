@@ -1,33 +1,43 @@
 #include "cli/CliContext.h"
-#include "store/HistoryMaintenance.h"
-#include "acquire/TextImport.h"
+#include "session/HistoryChanges.h"
 
 namespace corvinel {
 
 // import FILE: replaces the history by the draws of a text file (cmdRdLst
 // without its dialogs). Nothing changes when the file cannot be read or holds
 // no usable line.
-int runImport(CliContext& ctx, const QStringList& args)
+int runImport(CliContext& ctx, const ParsedArgs& parsed)
 {
+    const QStringList& args = parsed.positional;
     if (args.size() != 1)
         return ctx.usage(QStringLiteral("import takes one argument: FILE"));
-    Session& s = ctx.session();
-    HistoryMaintenance maintenance(s.store(), s.encoder(), s.zodiac());
-    const ImportOutcome out = importTextFile(args[0], s.lastDrawQqh, s.snapshot(), maintenance, s.bases());
+    const ImportOutcome out = HistoryChanges(ctx.session()).importTextFile(args[0]);
     for (const SkippedLine& skip : out.skipped)
         (out.ok ? ctx.out() : ctx.err()) << "skipped " << describeSkip(skip) << '\n';
     if (!out.ok) {
         ctx.out().flush();
         return ctx.refuse(out.error);
     }
-    s.reloadHistory();
-    s.nextIssueDisplay();
-    s.patternRefresh();
     ctx.out() << "imported " << out.imported << " draws, skipped " << out.skipped.size() << " lines\n";
     if (!out.skipped.empty())
         ctx.out() << "skipped lines: " << skippedLineSummary(out.skipped, 50) << '\n';
     ctx.out().flush();
     return kExitOk;
+}
+
+const CommandSpec& importCommand()
+{
+    static const CommandSpec command {
+        "import",
+        "import FILE",
+        "replaces the stored draws by the draws of a text file",
+        "Reads a text file with one draw per line (an optional issue number, then eight numbers 01..20) and\n"
+        "replaces the stored history by its draws. Lines that are no draw are skipped and listed. A file that\n"
+        "cannot be read, or holds no draw at all, changes nothing.",
+        {},
+        runImport
+    };
+    return command;
 }
 
 } // namespace corvinel

@@ -4,8 +4,9 @@
 namespace corvinel {
 
 // info: where the data lives and where the history stands.
-int runInfo(CliContext& ctx, const QStringList& args)
+int runInfo(CliContext& ctx, const ParsedArgs& parsed)
 {
+    const QStringList& args = parsed.positional;
     if (!args.isEmpty())
         return ctx.usage(QStringLiteral("info takes no arguments"));
     Session& s = ctx.session();
@@ -24,6 +25,20 @@ int runInfo(CliContext& ctx, const QStringList& args)
     }
     out.flush();
     return kExitOk;
+}
+
+const CommandSpec& infoCommand()
+{
+    static const CommandSpec command {
+        "info",
+        "info",
+        "shows the data folder, the game, how many draws are stored and the next draw's issue number",
+        "Shows where the data lives (data folder and database), the game and its draws per day, how many draws are\n"
+        "stored, and the issue numbers of the last stored draw and of the next draw.",
+        {},
+        runInfo
+    };
+    return command;
 }
 
 } // namespace corvinel

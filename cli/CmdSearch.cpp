@@ -1,6 +1,7 @@
 #include "cli/CliContext.h"
 #include "core/IssueNumber.h"
 #include "core/Kinds.h"
+#include "session/SearchSetup.h"
 #include "session/SessionSearch.h"
 #include "export/WorkbookExport.h"
 
@@ -59,42 +60,18 @@ std::optional<int> kindOf(const QString& text)
     return std::nullopt;
 }
 
-// Parses the arguments; a usage error leaves `error` set.
-std::optional<SearchArgs> parse(const QStringList& args, bool combo, QString* error)
+// Reads the declared options in the order given (a later one overrides an
+// earlier one); a usage error leaves `error` set.
+std::optional<SearchArgs> parse(const ParsedArgs& args, QString* error)
 {
     SearchArgs a;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        QString name = arg, value;
-        bool inlineValue = false;
-        if (arg.startsWith(QLatin1String("--")) && arg.contains(u'=')) {
-            name = arg.left(arg.indexOf(u'='));
-            value = arg.mid(arg.indexOf(u'=') + 1);
-            inlineValue = true;
-        }
-        static const QStringList valued
-            = { "--kind",       "--result-kind", "--positions", "--back", "--pattern", "--verify",
-                "--result-pos", "--from",        "--to",        "--size", "--format" };
-        static const QStringList flags
-            = { "--free", "--fixed", "--prev", "--group", "--direct", "--only-before", "--export-workbook" };
-        if (valued.contains(name)) {
-            if (!inlineValue) {
-                if (i + 1 >= args.size()) {
-                    *error = QStringLiteral("%1 needs a value").arg(name);
-                    return std::nullopt;
-                }
-                value = args[++i];
-            }
-        } else if (flags.contains(name)) {
-            if (inlineValue) {
-                *error = QStringLiteral("%1 takes no value").arg(name);
-                return std::nullopt;
-            }
-        } else {
-            *error = QStringLiteral("unknown option %1").arg(arg);
-            return std::nullopt;
-        }
-
+    if (!args.positional.isEmpty()) {
+        *error = QStringLiteral("unknown option %1").arg(args.positional.first());
+        return std::nullopt;
+    }
+    for (const ParsedArgs::Given& given : args.options) {
+        const QString& name = given.name;
+        const QString& value = given.value;
         if (name == QLatin1String("--kind") || name == QLatin1String("--result-kind")) {
             const auto k = kindOf(value);
             if (!k) {
@@ -165,10 +142,6 @@ std::optional<SearchArgs> parse(const QStringList& args, bool combo, QString* er
             a.to = value;
         } else if (name == QLatin1String("--size")) {
             const auto n = issue::wholeNumber(value);
-            if (!combo) {
-                *error = QStringLiteral("--size belongs to combo");
-                return std::nullopt;
-            }
             if (!n || *n < -32768 || *n > 32767) {
                 *error = QStringLiteral("--size takes a whole number, not \"%1\"").arg(value);
                 return std::nullopt;
@@ -193,61 +166,43 @@ std::optional<SearchArgs> parse(const QStringList& args, bool combo, QString* er
     return a;
 }
 
-// The choices as the user would make them in the window after start-up:
-// first the option groups (the stored settings stay as they are: this run
-// only), then the tab, then the range boxes.
-void apply(Session& s, const SearchArgs& a)
+// The options of this run: the choices stored in the session (this run
+// changes none of them), overridden by the arguments; the pattern from the
+// last draw, the typed values or the verification issue.
+SearchOptions optionsOf(const Session& s, const SearchArgs& a)
 {
+    SearchChoices c = SearchChoices::of(s);
+    c.positions = a.positions.value_or(std::array<bool, 9> {});
+    c.rangeFrom = a.from;
+    c.rangeTo = a.to;
     if (a.kind)
-        s.searchKind = *a.kind;
-    if (a.resultKind) {
-        s.resultKind = *a.resultKind;
-        s.resultKindLetter = QString::fromLatin1(kindLetter(*a.resultKind).data(), 1);
-    }
+        c.kind = *a.kind;
+    if (a.resultKind)
+        c.resultKind = *a.resultKind;
     if (a.free)
-        s.bolZyw = *a.free;
+        c.freePosition = *a.free;
     if (a.previous)
-        s.bolSq = *a.previous;
-    if (a.back) {
-        s.lookBack = *a.back;
-        s.maskEdBox2 = QString::number(*a.back);
-    }
+        c.previousIssue = *a.previous;
+    if (a.back)
+        c.lookBack = *a.back;
     if (a.resultPosition)
-        s.consqSort = *a.resultPosition;
+        c.resultPosition = *a.resultPosition;
     if (a.group)
-        s.bolZuxuan = *a.group;
-    if (a.size) {
-        s.zhWSetup = *a.size;
-        s.combo1 = QString::number(*a.size);
-    }
-    // What start-up derives from these choices: the default range start and
-    // the pattern of the reference draw.
-    s.defaultRangeStart();
-    s.patternRefresh();
+        c.group = *a.group;
+    if (a.size)
+        c.combinationSize = *a.size;
 
-    const std::array<bool, 9> ticked = a.positions.value_or(std::array<bool, 9> {});
+    PatternSource source;
+    source.from = PatternSource::From::ReferenceDraw;
     if (a.pattern) {
-        s.selectTab(Session::TabManual);
-        for (int k = 1; k <= kPositions; ++k) {
-            const int e = Session::manualElementOfPosition(k);
-            s.manualBoxLostFocus(e, (*a.pattern)[static_cast<std::size_t>(k)]);
-            s.check11[static_cast<std::size_t>(e)] = ticked[static_cast<std::size_t>(k)];
-        }
+        source.from = PatternSource::From::Typed;
+        source.typed = *a.pattern;
     } else if (a.verify) {
-        s.text4 = *a.verify;
-        s.selectTab(Session::TabVerify);
-        if (a.onlyBefore)
-            s.check4Clicked(true);
-        for (int k = 1; k <= kPositions; ++k)
-            s.check1[10 + static_cast<std::size_t>(k)] = ticked[static_cast<std::size_t>(k)];
-    } else {
-        for (int k = 1; k <= kPositions; ++k)
-            s.check1[static_cast<std::size_t>(k)] = ticked[static_cast<std::size_t>(k)];
+        source.from = PatternSource::From::Verification;
+        source.issue = *a.verify;
+        source.onlyBefore = a.onlyBefore;
     }
-    if (a.from)
-        s.text3[0] = *a.from;
-    if (a.to)
-        s.text3[1] = *a.to;
+    return searchOptions(s, c, source);
 }
 
 QJsonObject tableJson(const ResultTable& t)
@@ -301,19 +256,19 @@ void printText(QTextStream& out, const QString& title, const ResultTable& t)
         line(t.row(r));
 }
 
-int runSearchCommand(CliContext& ctx, const QStringList& args, bool combo)
+int runSearchCommand(CliContext& ctx, const ParsedArgs& args, bool combo)
 {
     QString error;
-    const auto a = parse(args, combo, &error);
+    const auto a = parse(args, &error);
     if (!a)
         return ctx.usage(error);
     Session& s = ctx.session();
-    apply(s, *a);
+    const SearchOptions options = optionsOf(s, *a);
 
     QElapsedTimer clock;
     clock.start();
     SessionSearch search(s);
-    SearchResult result = combo ? search.combination() : search.followPattern();
+    SearchResult result = combo ? search.combination(options) : search.followPattern(options);
     const qint64 searchMs = clock.restart();
     if (!result.ok)
         return ctx.refuse(result.message);
@@ -364,15 +319,82 @@ int runSearchCommand(CliContext& ctx, const QStringList& args, bool combo)
 } // namespace
 
 // search [options]: Command1, the follow-pattern search.
-int runSearch(CliContext& ctx, const QStringList& args)
+int runSearch(CliContext& ctx, const ParsedArgs& args)
 {
     return runSearchCommand(ctx, args, false);
 }
 
 // combo [options]: Command2, the combination search.
-int runCombo(CliContext& ctx, const QStringList& args)
+int runCombo(CliContext& ctx, const ParsedArgs& args)
 {
     return runSearchCommand(ctx, args, true);
+}
+
+namespace {
+
+// The options search and combo share; combo adds --size.
+std::vector<OptionSpec> searchOptionSpecs(bool combo)
+{
+    std::vector<OptionSpec> o = {
+        { "--kind", "K", "what the pattern compares: number, zodiac, head, tail, sum or segment (or 0..5)" },
+        { "--positions", "LIST",
+          "the positions of the pattern that must match, e.g. 1,3,8 (none: every draw in the range matches)" },
+        { "--fixed", nullptr, "a value must be at that very position of a draw" },
+        { "--free", nullptr, "a value may be anywhere in the draw" },
+        { "--prev", nullptr, "compare each draw with the draw just before it" },
+        { "--back", "N", "compare each draw with the draw N (1..9) issues before it" },
+        { "--pattern", "V1,...,V8", "typed values for positions 1..8 instead of the last draw's" },
+        { "--verify", "ISSUE", "take the pattern from the draw before ISSUE, to check a past draw" },
+        { "--only-before", nullptr, "with --verify: search only the draws before ISSUE" },
+        { "--result-kind", "K", "what the ranking counts: number, zodiac, head, tail, sum or segment (or 0..5)" },
+        { "--result-pos", "P", "the position 1..8 whose value the ranking counts" },
+        { "--group", nullptr, "count the values of positions 1 up to the result position" },
+        { "--direct", nullptr, "count only the value at the result position" },
+        { "--from", "ISSUE", "the first draw of the range, as shown (e.g. 2025091501)" },
+        { "--to", "ISSUE", "the last draw of the range, as shown" },
+        { "--format", "FORMAT", "text (the default), tsv or json" },
+        { "--export-workbook", nullptr, "also write the matches to Jiansuo.xlsx and the ranking to Jieguo.xlsx" },
+    };
+    if (combo)
+        o.insert(o.begin() + 1, { "--size", "N", "how many positions of the pattern each combination takes (1..6)" });
+    return o;
+}
+
+} // namespace
+
+const CommandSpec& searchCommand()
+{
+    static const CommandSpec command {
+        "search",
+        "search [OPTIONS]",
+        "finds the draws that came after a draw like the last one and ranks their values",
+        "The follow-pattern search: finds every draw in the range whose earlier draw (the one before it, or N\n"
+        "back) matches the pattern (by default the values of the last draw) at the chosen positions, lists those\n"
+        "draws and ranks how often each value occurs in them. The options apply to this run only; the stored\n"
+        "settings stay as they are. A ranking describes past draws only; it does not predict the next one.",
+        searchOptionSpecs(false),
+        runSearch,
+        [](const QString& arg) {
+            if (arg == QLatin1String("--size") || arg.startsWith(QLatin1String("--size=")))
+                return QStringLiteral("--size belongs to combo");
+            return QStringLiteral("unknown option %1").arg(arg);
+        }
+    };
+    return command;
+}
+
+const CommandSpec& comboCommand()
+{
+    static const CommandSpec command {
+        "combo",
+        "combo [OPTIONS]",
+        "the same search over every set of N positions of the pattern",
+        "The combination search: runs the follow-pattern search for every set of --size positions of the\n"
+        "pattern and ranks how often each value occurs in the matched draws. The options apply to this run only.",
+        searchOptionSpecs(true),
+        runCombo
+    };
+    return command;
 }
 
 } // namespace corvinel

@@ -6,8 +6,9 @@ namespace corvinel {
 // settings            every key with its stored value (or its default)
 // settings KEY        one key
 // settings KEY VALUE  writes a key after checking its value
-int runSettings(CliContext& ctx, const QStringList& args)
+int runSettings(CliContext& ctx, const ParsedArgs& parsed)
 {
+    const QStringList& args = parsed.positional;
     if (args.size() > 2)
         return ctx.usage(QStringLiteral("usage: settings [KEY [VALUE]]"));
     Settings& store = ctx.session().settings();
@@ -42,6 +43,21 @@ int runSettings(CliContext& ctx, const QStringList& args)
     show(key);
     out.flush();
     return kExitOk;
+}
+
+const CommandSpec& settingsCommand()
+{
+    static const CommandSpec command {
+        "settings",
+        "settings [KEY [VALUE]]",
+        "lists the stored settings, shows one, or changes one",
+        "Without KEY: every stored setting with its value (\"(default)\" marks one never stored).\n"
+        "With KEY: that setting. With KEY VALUE: checks VALUE and stores it (e.g. settings GsZl 544 picks the\n"
+        "Guangdong game); a value the setting cannot take is refused.",
+        {},
+        runSettings
+    };
+    return command;
 }
 
 } // namespace corvinel

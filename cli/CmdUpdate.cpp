@@ -3,6 +3,7 @@
 #include "core/IssueNumber.h"
 #include "acquire/OnlineUpdate.h"
 #include "acquire/UpdateUrl.h"
+#include "session/HistoryChanges.h"
 
 #include <QEventLoop>
 
@@ -13,37 +14,19 @@ namespace corvinel {
 // --today fixes today's date. Progress goes to stderr, the outcome to stdout.
 // Exit 0 when every day was loaded and applied, 1 when the update stopped at a
 // day (the days before it are kept) or could not run.
-int runUpdate(CliContext& ctx, const QStringList& args)
+int runUpdate(CliContext& ctx, const ParsedArgs& args)
 {
-    QString base;
-    bool baseGiven = false;
+    if (!args.positional.isEmpty())
+        return ctx.usage(QStringLiteral("update [--base URL] [--today YYYY-MM-DD]: unknown argument %1")
+                             .arg(args.positional.first()));
+    const std::optional<QString> givenBase = args.value("--base");
+    QString base = givenBase.value_or(QString());
+    const bool baseGiven = givenBase.has_value();
     QDate today;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        auto value = [&](const QString& name, QString* out) {
-            if (a == name) {
-                if (i + 1 >= args.size())
-                    return false;
-                *out = args[++i];
-                return true;
-            }
-            *out = a.mid(name.size() + 1);
-            return true;
-        };
-        if (a == QLatin1String("--base") || a.startsWith(QLatin1String("--base="))) {
-            if (!value(QStringLiteral("--base"), &base))
-                return ctx.usage(QStringLiteral("--base needs a URL"));
-            baseGiven = true;
-        } else if (a == QLatin1String("--today") || a.startsWith(QLatin1String("--today="))) {
-            QString text;
-            if (!value(QStringLiteral("--today"), &text))
-                return ctx.usage(QStringLiteral("--today needs a date YYYY-MM-DD"));
-            today = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
-            if (!today.isValid())
-                return ctx.usage(QStringLiteral("--today: not a date YYYY-MM-DD: %1").arg(text));
-        } else {
-            return ctx.usage(QStringLiteral("update [--base URL] [--today YYYY-MM-DD]: unknown argument %1").arg(a));
-        }
+    if (const auto text = args.value("--today")) {
+        today = QDate::fromString(*text, QStringLiteral("yyyy-MM-dd"));
+        if (!today.isValid())
+            return ctx.usage(QStringLiteral("--today: not a date YYYY-MM-DD: %1").arg(*text));
     }
 
     Session& s = ctx.session();
@@ -75,15 +58,7 @@ int runUpdate(CliContext& ctx, const QStringList& args)
         return ctx.refuse(online.error() + QStringLiteral("; nothing changed"));
     loop.exec();
 
-    const update::UpdateResult r
-        = update::applyUpdate(s.store(), s.encoder(), s.zodiac(), s.bases(), plan, online.loadedDays(), online.stop());
-    if (r.committed) {
-        s.reloadHistory();
-        s.defaultRangeStart();
-        s.defaultRangeEnd();
-        s.patternRefresh();
-        s.nextIssueDisplay();
-    }
+    const update::UpdateResult r = HistoryChanges(s).applyOnlineUpdate(plan, online.loadedDays(), online.stop());
     if (!r.dbError.isEmpty())
         return ctx.refuse(QStringLiteral("writing the history failed: %1; nothing changed").arg(r.dbError));
 
@@ -101,6 +76,26 @@ int runUpdate(CliContext& ctx, const QStringList& args)
         return kExitRefused;
     }
     return kExitOk;
+}
+
+const CommandSpec& updateCommand()
+{
+    static const CommandSpec command {
+        "update",
+        "update [--base URL] [--today YYYY-MM-DD]",
+        "loads the newest draws from the results site",
+        "Loads the day pages of the results site for the days since the last stored draw (at most the retention\n"
+        "days) and stores every new draw. Progress goes to stderr. Exit 1 when a day page could not be loaded:\n"
+        "the draws of the days before it are kept.",
+        { { "--base", "URL", "the results site for this run instead of the stored setting UpdateBase",
+            "--base needs a URL" },
+          { "--today", "YYYY-MM-DD", "the date to take as today", "--today needs a date YYYY-MM-DD" } },
+        runUpdate,
+        [](const QString& arg) {
+            return QStringLiteral("update [--base URL] [--today YYYY-MM-DD]: unknown argument %1").arg(arg);
+        }
+    };
+    return command;
 }
 
 } // namespace corvinel

@@ -22,6 +22,42 @@ QString displayForm(std::int64_t stored)
     return QStringLiteral("20") + QString::number(stored);
 }
 
+QString gameName(int lotteryCode)
+{
+    switch (lotteryCode) {
+    case kGuangdong:
+        return QStringLiteral("广东快乐十分");
+    case kTianjin:
+        return QStringLiteral("天津快乐十分");
+    case kHunan:
+        return QStringLiteral("湖南快乐十分");
+    default:
+        return QStringLiteral("彩种%1").arg(lotteryCode);
+    }
+}
+
+std::optional<QString> issueRefusal(std::int64_t stored, int lotteryCode, int perDay)
+{
+    const QString digits = QString::number(stored);
+    const int seqDigits = sequenceDigits(lotteryCode);
+    if (stored <= 0 || digits.size() != storedDigits(lotteryCode))
+        return QStringLiteral("期号%1不是%2的期号：%2的期号是“20”、年月日和%3位期序号，共%4位。")
+            .arg(displayForm(stored), gameName(lotteryCode))
+            .arg(seqDigits)
+            .arg(2 + storedDigits(lotteryCode));
+    const int y = digits.left(2).toInt();
+    const int m = digits.mid(2, 2).toInt();
+    const int d = digits.mid(4, 2).toInt();
+    if (!QDate(2000 + y, m, d).isValid())
+        return QStringLiteral("期号%1中的日期20%2不是有效的日期。").arg(displayForm(stored), digits.left(6));
+    const int seq = digits.right(seqDigits).toInt();
+    if (seq < 1 || seq > perDay)
+        return QStringLiteral("期号%1的期序号%2超出%3每天的期数（1到%4）。")
+            .arg(displayForm(stored), digits.right(seqDigits), gameName(lotteryCode))
+            .arg(perDay);
+    return std::nullopt;
+}
+
 std::optional<std::int64_t> wholeNumber(const QString& text)
 {
     // QString's conversion stops at an embedded NUL and reports success, so

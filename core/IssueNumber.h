@@ -24,6 +24,22 @@ int sequenceDigits(int lotteryCode);
 
 QString displayForm(std::int64_t stored);
 
+// The game's name as the game menu shows it ("广东快乐十分"); "彩种566" for the
+// code without a menu item.
+QString gameName(int lotteryCode);
+
+// Number of digits of a game's stored form: YYMMDD and the sequence number.
+inline int storedDigits(int lotteryCode)
+{
+    return 6 + sequenceDigits(lotteryCode);
+}
+
+// Why the stored number `stored` cannot be a draw of the game: it has not the
+// game's number of digits, its first six are no calendar date, or its sequence
+// number is outside 1..drawsPerDay. Empty when it can. The text is a whole
+// sentence for the user and names the issue in display form.
+std::optional<QString> issueRefusal(std::int64_t stored, int lotteryCode, int drawsPerDay);
+
 // Next draw issue number (display form) after the stored number `last`.
 // Empty optional when `last` has no readable date although the day has ended,
 // or when no number follows it.

@@ -86,6 +86,21 @@ int ZodiacTables::zodiacYearOfText(const QString& text, int currentYear)
     return zodiacYear(y, d);
 }
 
+int ZodiacTables::zodiacYearOfStored(std::int64_t sqqh)
+{
+    // The same reading as the draw encoder's: the first two of the digits are
+    // the year, the next four the month and day, however long the sequence.
+    int digitCount = 1;
+    for (std::int64_t v = sqqh; v >= 10; v /= 10)
+        ++digitCount;
+    std::int64_t scale = 1;
+    for (int i = 0; i < digitCount - 2; ++i)
+        scale *= 10;
+    const int year = 2000 + (digitCount >= 2 ? static_cast<int>(sqqh / scale) : 0);
+    const int monthDay = digitCount >= 6 ? static_cast<int>(sqqh / (scale / 10000) % 10000) : 0;
+    return zodiacYear(year, monthDay);
+}
+
 ZodiacTables::ZodiacTables()
 {
     fillNumbersByOrder(1);

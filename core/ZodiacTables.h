@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 
 namespace corvinel {
 
@@ -23,6 +24,9 @@ public:
     // year from its first four characters (the current calendar year when that
     // is 0), month and day from characters 5..8.
     static int zodiacYearOfText(const QString& text, int currentYear);
+    // Zodiac year of a draw from its stored issue number: the year of the
+    // century and the month and day lead it (YYMMDD, then the day's sequence).
+    static int zodiacYearOfStored(std::int64_t sqqh);
 
     ZodiacTables();
 

@@ -25,10 +25,10 @@ struct Refusal
 
 // The main window's whole state and every handler of the shell, without
 // widgets. The window (and the command-line front end) shows this state and
-// forwards the user's actions to the handlers below; features of their own
-// (import, deletions, searches, online update, manual entry, export) take a
-// Session&, change the history or the state through it, and end with the
-// refresh procedures (reloadHistory(), nextIssueDisplay(), patternRefresh()).
+// forwards the user's actions to the handlers below. Every change of the
+// stored history goes through HistoryChanges, which runs the refresh
+// procedures (reloadHistory(), nextIssueDisplay(), patternRefresh()) after it;
+// searches take their options from searchOptions() (SearchSetup.h).
 //
 // Control arrays keep their element numbers: text2[k] is Text2(k) (1..8 on the
 // first tab, 11..18 on the verification tab), text22[e] is Text22(e) (element

@@ -15,9 +15,8 @@ class SessionSearch
 public:
     explicit SessionSearch(Session& session);
 
-    // The options a search reads: the pattern, the ticked positions of the
-    // page in use (the manual page in manual mode, otherwise tab 1's or the
-    // verification page's), kinds, modes, range, result settings, bases.
+    // The options a search reads from the session as it stands: the pattern
+    // shown and SearchChoices::of(session).
     static SearchOptions optionsFrom(const Session& session);
 
     // Command1.
@@ -25,6 +24,10 @@ public:
     // Command2. The position mode it reads is kept in the session's bolZyw
     // without writing the setting.
     SearchResult combination();
+    // The searches with options of their own (the command line); the
+    // session's state is left as it is.
+    SearchResult followPattern(const SearchOptions& options) { return m_engine.followPattern(options); }
+    SearchResult combination(const SearchOptions& options) { return m_engine.combination(options); }
 
     // The database write-back of a search (right after its grids are shown).
     bool writeBack(SearchResult& result, QString* error) { return m_engine.writeBack(result, error); }

@@ -15,7 +15,7 @@ MaintenanceOutcome rebuildFromBackup(const QString& backupPath, std::int64_t run
     QString error;
     if (!readDrawLineFile(backupPath, runningIssue, &read, &error)) {
         MaintenanceOutcome o;
-        o.error = error + QStringLiteral("; the history was left as it was");
+        o.error = error + QStringLiteral("，历史号码没有改变");
         return o;
     }
     return maintenance.rebuild(plainDraws(read.draws), bases, progress);
@@ -72,8 +72,7 @@ MaintenanceOutcome rebuildAndCompact(HistoryStore& store, HistoryMaintenance& ma
         return o;
     o.deleted = rowsBefore - o.written;
     if (!store.compact())
-        o.warning
-            = QStringLiteral("the history was changed, but compacting the database failed: %1").arg(store.lastError());
+        o.warning = QStringLiteral("历史号码已改变，但压缩数据库失败：%1").arg(store.lastError());
     return o;
 }
 
@@ -95,7 +94,7 @@ MaintenanceOutcome deleteLastDraws(int n, HistoryStore& store, HistoryMaintenanc
     const QString backup = HistoryMaintenance::backupPath(store.dataFolder());
     MaintenanceOutcome o;
     if (!writeBackupWithoutLast(backup, snapshot, n, &o.error)) {
-        o.error += QStringLiteral("; the history was left as it was");
+        o.error += QStringLiteral("，历史号码没有改变");
         return o;
     }
     return rebuildAndCompact(store, maintenance, backup, runningIssue, bases, progress, snapshot.recordCount());
@@ -110,7 +109,7 @@ MaintenanceOutcome deleteDrawsAfter(std::int64_t t, HistoryStore& store, History
     const QString backup = HistoryMaintenance::backupPath(store.dataFolder());
     MaintenanceOutcome o;
     if (!writeBackupUpTo(backup, snapshot, t, &o.error)) {
-        o.error += QStringLiteral("; the history was left as it was");
+        o.error += QStringLiteral("，历史号码没有改变");
         return o;
     }
     return rebuildAndCompact(store, maintenance, backup, runningIssue, bases, progress, snapshot.recordCount());
@@ -120,8 +119,7 @@ MaintenanceOutcome deleteLastDraw(HistoryStore& store, HistoryMaintenance& maint
 {
     MaintenanceOutcome o = maintenance.deleteLastRow();
     if (o.ok && !store.compact())
-        o.warning = QStringLiteral("the last draw was deleted, but compacting the database failed: %1")
-                        .arg(store.lastError());
+        o.warning = QStringLiteral("最后一期已删除，但压缩数据库失败：%1").arg(store.lastError());
     return o;
 }
 

@@ -1,5 +1,6 @@
 #include "store/DrawEncoder.h"
 
+#include "store/DrawNumbers.h"
 #include "store/HistorySnapshot.h"
 #include "store/Schema.h"
 #include "store/SqliteDb.h"
@@ -116,15 +117,7 @@ DrawRow DrawEncoder::encode(std::int64_t sqqh, const std::array<int, kPositions>
 {
     // Zodiac year of the draw's date (YYMMDD leads the stored number) and the
     // number groups of that year.
-    int digitCount = 1;
-    for (std::int64_t v = sqqh; v >= 10; v /= 10)
-        ++digitCount;
-    std::int64_t scale = 1;
-    for (int i = 0; i < digitCount - 2; ++i)
-        scale *= 10;
-    const int year = 2000 + (digitCount >= 2 ? static_cast<int>(sqqh / scale) : 0);
-    const int monthDay = digitCount >= 6 ? static_cast<int>(sqqh / (scale / 10000) % 10000) : 0;
-    const int zodiacYear = ZodiacTables::zodiacYear(year, monthDay);
+    const int zodiacYear = ZodiacTables::zodiacYear(issueYear(sqqh), issueMonthDay(sqqh));
     m_tables.setCurrentZodiacYear(zodiacYear);
     m_tables.fillYearGroups(zodiacYear);
 

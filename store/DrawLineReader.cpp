@@ -54,16 +54,23 @@ bool DrawLineReader::readLine(std::string_view raw, int lineNumber)
     while (run < line.size() && isDigit(line[run]))
         ++run;
     std::size_t pos = 0;
+    int storedRun = 0;
     if (run == 8 || run == 9) {
         m_running = digitsValue(line.substr(0, run));
         pos = run + 1;
+        storedRun = static_cast<int>(run);
     } else if ((run == 10 || run == 11) && line[0] == '2' && line[1] == '0') {
         m_running = digitsValue(line.substr(2, run - 2));
         pos = run + 1;
+        storedRun = static_cast<int>(run) - 2;
     } else {
         ++m_running;
     }
     const std::int64_t sqqh = m_running;
+    if (storedRun == 8)
+        ++m_result.twoDigitIssueLines;
+    else if (storedRun == 9)
+        ++m_result.threeDigitIssueLines;
 
     // Numbers: two digits in a row are one number, anything else separates.
     std::array<int, kPositions> numbers {};
@@ -167,13 +174,13 @@ bool readDrawLineFile(const QString& path, std::int64_t runningIssue, DrawLineRe
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = QStringLiteral("cannot open %1: %2").arg(path, f.errorString());
+            *error = QStringLiteral("不能打开文件%1：%2").arg(path, f.errorString());
         return false;
     }
     QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError) {
         if (error)
-            *error = QStringLiteral("cannot read %1: %2").arg(path, f.errorString());
+            *error = QStringLiteral("不能读取文件%1：%2").arg(path, f.errorString());
         return false;
     }
     // Notepad's "Unicode" files are UTF-16 with a byte order mark; the line

@@ -44,6 +44,11 @@ struct DrawLineResult
     std::vector<DrawLine> draws;
     std::vector<SkippedLine> skipped;
     int lineCount = 0; // lines in the text, empty ones included
+    // Lines that carry an issue field, accepted or skipped, by the width of
+    // its daily sequence number: 8 stored digits (10 in display form) carry
+    // two, 9 (11) carry three.
+    int twoDigitIssueLines = 0;
+    int threeDigitIssueLines = 0;
     std::int64_t runningIssue = 0; // the running issue number after the last line
     bool cancelled = false;
 };

@@ -26,7 +26,7 @@ MaintenanceOutcome failure(const QString& error)
 
 MaintenanceOutcome cancelled()
 {
-    MaintenanceOutcome o = failure(QStringLiteral("cancelled; the history was left as it was"));
+    MaintenanceOutcome o = failure(QStringLiteral("已取消，历史号码没有改变"));
     o.cancelled = true;
     return o;
 }
@@ -54,7 +54,7 @@ MaintenanceOutcome HistoryMaintenance::replaceAll(const std::vector<PlainDraw>& 
                                                   const EncoderBases& bases, const ProgressFn& progress)
 {
     if (draws.empty())
-        return failure(QStringLiteral("no usable draw line; the history was left as it was"));
+        return failure(QStringLiteral("没有可用的历史号码行，历史号码没有改变"));
     EncoderRollback guard(m_encoder, m_tables);
     m_encoder.beginAppend(before, bases);
     MaintenanceOutcome o = writeAll(draws, bases, false, progress);
@@ -79,23 +79,23 @@ MaintenanceOutcome HistoryMaintenance::writeAll(const std::vector<PlainDraw>& dr
 {
     SqliteDb& db = m_store.db();
     if (!db.isOpen())
-        return failure(QStringLiteral("the history database is not open"));
+        return failure(QStringLiteral("历史数据库没有打开"));
     const std::int64_t before = m_store.rowCount();
     Transaction t(db);
     if (!t.isActive())
-        return failure(QStringLiteral("cannot start a transaction: %1").arg(db.lastError()));
+        return failure(QStringLiteral("不能开始数据库事务：%1").arg(db.lastError()));
     if (!db.exec(schema::clearHistorySql().c_str()))
-        return failure(QStringLiteral("cannot delete the old rows: %1").arg(db.lastError()));
+        return failure(QStringLiteral("不能删除原有的历史号码：%1").arg(db.lastError()));
     RowWriter writer(db);
     if (!writer.isValid())
-        return failure(QStringLiteral("cannot prepare the row insert: %1").arg(writer.lastError()));
+        return failure(QStringLiteral("不能准备写入历史号码：%1").arg(writer.lastError()));
 
     const auto total = static_cast<std::int64_t>(draws.size());
     std::int64_t done = 0;
     for (const PlainDraw& d : draws) {
         const DrawRow row = m_encoder.encode(d.sqqh, d.numbers, bases, rebuild);
         if (!writer.insert(row))
-            return failure(QStringLiteral("cannot store draw %1: %2").arg(d.sqqh).arg(writer.lastError()));
+            return failure(QStringLiteral("不能存入第%1期：%2").arg(d.sqqh).arg(writer.lastError()));
         ++done;
         if (progress && done % kProgressEvery == 0 && !progress(done, total))
             return cancelled();
@@ -103,7 +103,7 @@ MaintenanceOutcome HistoryMaintenance::writeAll(const std::vector<PlainDraw>& dr
     if (progress && !progress(total, total))
         return cancelled();
     if (!t.commit())
-        return failure(QStringLiteral("cannot commit the new history: %1").arg(db.lastError()));
+        return failure(QStringLiteral("不能提交新的历史号码：%1").arg(db.lastError()));
     m_store.markChanged();
     MaintenanceOutcome o;
     o.ok = true;
@@ -116,11 +116,11 @@ MaintenanceOutcome HistoryMaintenance::deleteAll()
 {
     SqliteDb& db = m_store.db();
     if (!db.isOpen())
-        return failure(QStringLiteral("the history database is not open"));
+        return failure(QStringLiteral("历史数据库没有打开"));
     const std::int64_t before = m_store.rowCount();
     Transaction t(db);
     if (!t.isActive() || !db.exec(schema::clearHistorySql().c_str()) || !t.commit())
-        return failure(QStringLiteral("cannot delete the history: %1").arg(db.lastError()));
+        return failure(QStringLiteral("不能删除历史号码：%1").arg(db.lastError()));
     m_store.markChanged();
     MaintenanceOutcome o;
     o.ok = true;
@@ -132,16 +132,16 @@ MaintenanceOutcome HistoryMaintenance::deleteLastRow()
 {
     SqliteDb& db = m_store.db();
     if (!db.isOpen())
-        return failure(QStringLiteral("the history database is not open"));
+        return failure(QStringLiteral("历史数据库没有打开"));
     Transaction t(db);
     if (!t.isActive())
-        return failure(QStringLiteral("cannot start a transaction: %1").arg(db.lastError()));
+        return failure(QStringLiteral("不能开始数据库事务：%1").arg(db.lastError()));
     Statement st = db.prepare("DELETE FROM lishi WHERE SQQH = (SELECT MAX(SQQH) FROM lishi)");
     if (!st.isValid() || !st.exec())
-        return failure(QStringLiteral("cannot delete the last draw: %1").arg(db.lastError()));
+        return failure(QStringLiteral("不能删除最后一期：%1").arg(db.lastError()));
     const auto n = static_cast<int>(db.changes());
     if (!t.commit())
-        return failure(QStringLiteral("cannot delete the last draw: %1").arg(db.lastError()));
+        return failure(QStringLiteral("不能删除最后一期：%1").arg(db.lastError()));
     if (n > 0)
         m_store.markChanged();
     MaintenanceOutcome o;
@@ -173,12 +173,12 @@ bool HistoryMaintenance::writeFileAtomically(const QString& path, const QByteArr
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly)) {
         if (error)
-            *error = QStringLiteral("cannot write %1: %2").arg(path, f.errorString());
+            *error = QStringLiteral("不能写入文件%1：%2").arg(path, f.errorString());
         return false;
     }
     if (f.write(text) != text.size() || !f.commit()) {
         if (error)
-            *error = QStringLiteral("cannot write %1: %2").arg(path, f.errorString());
+            *error = QStringLiteral("不能写入文件%1：%2").arg(path, f.errorString());
         f.cancelWriting();
         return false;
     }

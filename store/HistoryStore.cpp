@@ -40,7 +40,7 @@ bool HistoryStore::openFile(const QString& path)
     if (!existed || !m_db.exec("SELECT 1 FROM lishi LIMIT 0") || !m_db.exec("SELECT 1 FROM Carcu LIMIT 0")) {
         Transaction t(m_db);
         if (!t.isActive() || !m_db.exec(schema::createSql()) || !t.commit()) {
-            m_error = QStringLiteral("cannot create the tables: %1").arg(m_db.lastError());
+            m_error = QStringLiteral("不能建立数据表：%1").arg(m_db.lastError());
             m_db.close();
             return false;
         }
@@ -157,7 +157,7 @@ bool HistoryStore::compact()
 {
     m_error.clear();
     if (!m_db.isOpen()) {
-        m_error = QStringLiteral("the history database is not open");
+        m_error = QStringLiteral("历史数据库没有打开");
         return false;
     }
     const QString main = databasePath();
@@ -168,7 +168,7 @@ bool HistoryStore::compact()
         Statement st = m_db.prepare("PRAGMA quick_check");
         if (!st.isValid() || st.step() != SQLITE_ROW || st.columnText(0) != QLatin1String("ok")) {
             m_error
-                = QStringLiteral("integrity check failed: %1").arg(st.isValid() ? st.columnText(0) : m_db.lastError());
+                = QStringLiteral("数据库完整性检查未通过：%1").arg(st.isValid() ? st.columnText(0) : m_db.lastError());
             return false;
         }
     }
@@ -176,7 +176,7 @@ bool HistoryStore::compact()
     {
         Statement st = m_db.prepare("VACUUM INTO ?1");
         if (!st.isValid() || !st.bind(1, copy) || !st.exec()) {
-            m_error = QStringLiteral("compaction failed: %1").arg(m_db.lastError());
+            m_error = QStringLiteral("压缩数据库失败：%1").arg(m_db.lastError());
             QFile::remove(copy);
             return false;
         }
@@ -186,7 +186,7 @@ bool HistoryStore::compact()
     // compacted file is there, never neither.
     const bool replaced = std::rename(QFile::encodeName(copy).constData(), QFile::encodeName(main).constData()) == 0;
     if (!replaced) {
-        m_error = QStringLiteral("cannot replace %1 by the compacted copy").arg(main);
+        m_error = QStringLiteral("不能用压缩后的副本替换%1").arg(main);
         QFile::remove(copy);
     }
     if (!openFile(main)) {

@@ -3,14 +3,19 @@
 // filled grids, its database write-back, the statements carried out literally
 // on SQLite as the baseline (with the ratio), and corvinel-cli info, search
 // and combo end to end on a history fresh from its import. Every case checks
-// that engine and baseline leave the same intTh/bolOk marks and tally. At the
-// end each target is printed with its figure in this run and the figure the
-// same measurement gave before the compact copy of the draws (recorded on
-// this machine, Release build).
+// that engine and baseline leave the same intTh/bolOk marks and tally.
+// Each case also prints what the chance reference of its ranking adds to the
+// search: the range tally inside the search's pass (the search timed with and
+// without it) and the figures themselves (expected counts, tests, intervals).
+// At the end each target is printed with its figure in this run and the
+// figure the same measurement gave before the compact copy of the draws
+// (recorded on this machine, Release build).
 #include "store/DrawEncoder.h"
 #include "store/HistoryStore.h"
+#include "analysis/ChanceStatistics.h"
 #include "analysis/LiteralSearch.h"
 #include "analysis/SearchEngine.h"
+#include "store/Schema.h"
 #include "store/SqliteDb.h"
 #include "core/ZodiacTables.h"
 
@@ -115,6 +120,21 @@ SearchOptions baseOptions(const HistorySnapshot& snap, int kind)
 const char* kKindNames[] = { "number", "zodiac", "head", "tail", "sum", "segment" };
 
 int g_failures = 0;
+double g_worstChanceMs = 0;
+// The own value columns of every kind at positions 1..8, in SQQH order.
+std::vector<std::int64_t> g_sqqh;
+std::array<std::array<std::vector<std::int32_t>, kPositions>, kKindCount> g_ownColumns;
+
+void loadOwnColumns(SqliteDb& db)
+{
+    g_sqqh = column(db, "SELECT SQQH FROM lishi ORDER BY SQQH");
+    for (int kind = 0; kind < kKindCount; ++kind)
+        for (int p = 1; p <= kPositions; ++p) {
+            const std::string sql = "SELECT \"" + schema::valueColumn(p, kind) + "\" FROM lishi ORDER BY SQQH";
+            const auto v = column(db, sql.c_str());
+            g_ownColumns[kind][p - 1].assign(v.begin(), v.end());
+        }
+}
 
 // Worst figures of this run, by target.
 struct Worst
@@ -148,6 +168,39 @@ void runCase(const Case& c, HistoryStore& fastStore, SearchEngine& engine, const
         std::printf("  %-40s FAILED: %s\n", c.name.c_str(), result.message.toUtf8().constData());
         ++g_failures;
         return;
+    }
+    {
+        // What the chance reference adds: the range tally, the same loop as
+        // the search's own pass over the range (the result kind's eight
+        // columns read for every draw, the tally positions counted), and the
+        // figures from the result. Both best of five: the search as a whole
+        // varies by more than they cost.
+        double rangeTally = 1e18;
+        for (int i = 0; i < 5; ++i) {
+            FollowTally t(c.options);
+            const auto t0 = Clock::now();
+            const auto& cols = g_ownColumns[c.options.resultKind];
+            for (std::size_t r = 0; r < g_sqqh.size(); ++r) {
+                std::array<int, 8> values {};
+                for (int p = 0; p < kPositions; ++p)
+                    values[p] = cols[p][r];
+                t.addRangeDraw(values);
+            }
+            rangeTally = std::min(rangeTally, msSince(t0));
+            if (t.rangeTally().draws != result.range.draws)
+                ++g_failures;
+        }
+        double figures = 1e18;
+        ChanceFigures f;
+        for (int i = 0; i < 5; ++i) {
+            const auto t0 = Clock::now();
+            f = chanceFigures(result, c.options);
+            figures = std::min(figures, msSince(t0));
+        }
+        std::printf("  %-40s chance: range tally %5.2f ms + figures %5.2f ms = %5.2f ms added (T %lld)%s\n", "",
+                    rangeTally, figures, rangeTally + figures, static_cast<long long>(f.tallied),
+                    rangeTally + figures > 5.0 ? "  OVER 5 ms" : "");
+        g_worstChanceMs = std::max(g_worstChanceMs, rangeTally + figures);
     }
     QString err;
     const auto w0 = Clock::now();
@@ -268,6 +321,7 @@ int main(int argc, char** argv)
         store.open(fastDir.path());
         SearchEngine engine(store);
         const HistorySnapshot snap = store.snapshot();
+        loadOwnColumns(store.db());
         {
             const auto l0 = Clock::now();
             SearchOptions o = baseOptions(snap, 0);
@@ -326,10 +380,25 @@ int main(int argc, char** argv)
             c.name = "combo zodiac free back 3 n=4";
             cases.push_back(c);
         }
+        // The chance reference's heaviest case: every draw matched, a zodiac
+        // result (a zodiac year per draw), group mode over eight positions.
+        {
+            Case c;
+            c.options = baseOptions(snap, 0);
+            for (int p = 1; p <= kPositions; ++p)
+                c.options.positions[p] = false;
+            c.options.resultKind = 1;
+            c.options.group = true;
+            c.options.resultPosition = 8;
+            c.name = "search no position, zodiac group 8";
+            cases.push_back(c);
+        }
+        g_worstChanceMs = 0;
         for (const Case& c : cases)
             if (c.name.find(only) != std::string::npos)
                 runCase(c, store, engine, baseFile, draws, baselines && (draws < 100000 || c.baselineOnLargest));
 
+        std::printf("  chance reference at %d draws: at most %.2f ms added to a search\n", draws, g_worstChanceMs);
 #ifdef CORVINEL_CLI_PATH
         {
             QTemporaryDir home;

@@ -7,6 +7,7 @@
 #include "store/HistoryStore.h"
 #include "core/IssueNumber.h"
 #include "acquire/OnlineUpdate.h"
+#include "store/DrawLineReader.h"
 #include "store/Schema.h"
 #include "store/SqliteDb.h"
 #include "core/ZodiacTables.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -270,8 +272,11 @@ TEST_F(UpdateTest, RetentionDeletionAndItsBoundary)
     // First draw 7 days old: everything goes, the whole period is loaded
     // again, and the first new draw has no predecessor lists.
     seed(556, kToday.addDays(-7), 80, 6); // 160901080 .. 160902001
+    const HistorySnapshot before = store.snapshot();
     const UpdateResult r = run(556, 6, kToday);
     EXPECT_TRUE(lastPlan.clearHistory);
+    EXPECT_EQ(lastPlan.deleteCount, 6);
+    EXPECT_EQ(r.deleted, 6);
     EXPECT_EQ(lastPlan.lookBackDays, 6);
     EXPECT_TRUE(r.complete());
     EXPECT_TRUE(r.clearedHistory);
@@ -282,6 +287,50 @@ TEST_F(UpdateTest, RetentionDeletionAndItsBoundary)
     EXPECT_EQ(storedIssues(), expected);
     EXPECT_EQ(listOf(160902001), QString());
     EXPECT_TRUE(resultMessage(r).contains(QStringLiteral("删除")));
+
+    // The deleted draws were saved first, as draw lines the import reads
+    // back to exactly what was stored; the message names the file.
+    EXPECT_EQ(r.backupPath, dir.filePath(QStringLiteral("已删除历史号码_20160901-20160902.txt")));
+    EXPECT_TRUE(resultMessage(r).contains(QDir::toNativeSeparators(r.backupPath))) << resultMessage(r).toStdString();
+    DrawLineResult saved;
+    QString error;
+    ASSERT_TRUE(readDrawLineFile(r.backupPath, 0, &saved, &error)) << error.toStdString();
+    EXPECT_TRUE(saved.skipped.empty());
+    ASSERT_EQ(static_cast<int>(saved.draws.size()), before.recordCount());
+    for (int i = 0; i < before.recordCount(); ++i) {
+        EXPECT_EQ(saved.draws[static_cast<std::size_t>(i)].sqqh, before.row(i).sqqh);
+        for (int p = 1; p <= kPositions; ++p)
+            EXPECT_EQ(saved.draws[static_cast<std::size_t>(i)].numbers[p - 1], before.row(i).value(p, 0));
+    }
+    // The same range again gets a name of its own.
+    EXPECT_EQ(retentionBackupPath(dir.path(), 160901080, 160902001),
+              dir.filePath(QStringLiteral("已删除历史号码_20160901-20160902_2.txt")));
+}
+
+// When the deleted draws cannot be saved, nothing is deleted or added.
+TEST_F(UpdateTest, RetentionDeletionWithoutBackupChangesNothing)
+{
+    for (int d = 6; d >= 0; --d)
+        site.setPage(556, kToday.addDays(-d), dayPage(dayRows(kToday.addDays(-d), 1, 2, 3)));
+    seed(556, kToday.addDays(-7), 80, 6);
+    const auto before = storedIssues();
+    lastPlan = planUpdate(store.snapshot(), 556, 6, kToday);
+    OnlineUpdate update;
+    QEventLoop loop;
+    QObject::connect(&update, &OnlineUpdate::fetchFinished, &loop, &QEventLoop::quit);
+    ASSERT_TRUE(update.start(site.base(), lastPlan));
+    loop.exec();
+    ASSERT_EQ(update.loadedDays().size(), 7u);
+    // The data folder is gone (moved away) when the update is applied.
+    const QString moved = dir.path() + QStringLiteral("-moved");
+    ASSERT_TRUE(QDir().rename(dir.path(), moved));
+    const UpdateResult r = applyUpdate(store, encoder, tables, bases, lastPlan, update.loadedDays(), update.stop());
+    ASSERT_TRUE(QDir().rename(moved, dir.path()));
+    EXPECT_FALSE(r.committed);
+    EXPECT_TRUE(r.backupPath.isEmpty());
+    EXPECT_TRUE(resultMessage(r).contains(QStringLiteral("备份"))) << resultMessage(r).toStdString();
+    EXPECT_TRUE(resultMessage(r).contains(QStringLiteral("没有改变"))) << resultMessage(r).toStdString();
+    EXPECT_EQ(storedIssues(), before);
 }
 
 TEST_F(UpdateTest, FirstDrawExactlyRetentionDaysOldIsKept)
@@ -542,10 +591,23 @@ TEST(UpdatePlan, Rules)
     EXPECT_EQ(g.lookBackDays, 0);
     EXPECT_EQ(g.lastStored, 16090852);
 
-    EXPECT_TRUE(planUpdate(history({ 160901084, 160905001 }), 556, 6, kToday).clearHistory);
+    const UpdatePlan old = planUpdate(history({ 160901084, 160903001, 160905001 }), 556, 6, kToday);
+    EXPECT_TRUE(old.clearHistory);
+    EXPECT_EQ(old.deleteCount, 3);
+    EXPECT_EQ(old.deleteFirst, 160901084);
+    EXPECT_EQ(old.deleteLast, 160905001);
+    // What the confirmation adds: how many, which, and from which day on.
+    const QString warning = retentionWarning(old);
+    EXPECT_TRUE(warning.contains(QStringLiteral("全部3期"))) << warning.toStdString();
+    EXPECT_TRUE(warning.contains(QStringLiteral("20160901084至20160905001"))) << warning.toStdString();
+    EXPECT_TRUE(warning.contains(QStringLiteral("从2016-09-02起"))) << warning.toStdString();
+    EXPECT_TRUE(warning.contains(QStringLiteral("6天"))) << warning.toStdString();
     const UpdatePlan keep = planUpdate(history({ 160902084, 160905001 }), 556, 6, kToday);
     EXPECT_FALSE(keep.clearHistory);
+    EXPECT_EQ(keep.deleteCount, 0);
     EXPECT_EQ(keep.lookBackDays, 3);
+    EXPECT_TRUE(retentionWarning(keep).isEmpty());
+    EXPECT_TRUE(retentionWarning(e).isEmpty());
 
     // A negative retention count refuses the update instead of deleting the
     // whole history (and then loading no day at all).

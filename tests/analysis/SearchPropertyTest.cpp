@@ -155,6 +155,10 @@ TEST(SearchProperty, EngineEqualsLiteralStatements)
             ASSERT_EQ(a.rankingOrder, b.rankingOrder) << what;
             ASSERT_EQ(a.ranking.allCells(), b.ranking.allCells()) << what;
             ASSERT_EQ(a.base, b.base) << what;
+            ASSERT_EQ(a.tallyPositions, b.tallyPositions) << what;
+            ASSERT_EQ(a.range.draws, b.range.draws) << what;
+            ASSERT_EQ(a.range.tallied, b.range.tallied) << what;
+            ASSERT_EQ(a.range.counts, b.range.counts) << what;
             const auto da = fast.dump(), db = literal.dump();
             ASSERT_EQ(da.size(), db.size()) << what;
             for (std::size_t i = 0; i < da.size(); ++i)

@@ -109,7 +109,7 @@ TEST_F(CompactCli, DamagedDatabaseIsRefusedAndLeftByteForByte)
 
     const CliRun r = cli({ "compact" });
     EXPECT_EQ(r.code, 1);
-    EXPECT_TRUE(r.err.contains("integrity check failed")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("数据库完整性检查未通过")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("the history was left as it was")) << r.err.toStdString();
     EXPECT_EQ(readFile(dbPath()), damaged);
     EXPECT_FALSE(QFile::exists(copyPath()));

@@ -108,3 +108,43 @@ TEST(Conversions, DisplayFormAndNumbers)
     EXPECT_EQ(leadingValue(QStringLiteral("_")), 0);
     EXPECT_EQ(leadingValue(QStringLiteral("-3")), -3);
 }
+
+// A stored number of the game: its width, a calendar date, a sequence number
+// 1..draws per day.
+TEST(IssueRefusal, WidthDateAndSequence)
+{
+    EXPECT_FALSE(issueRefusal(250929001, kHunan, 84));
+    EXPECT_FALSE(issueRefusal(250929084, kTianjin, 84));
+    EXPECT_FALSE(issueRefusal(25092984, kGuangdong, 84));
+    EXPECT_FALSE(issueRefusal(25092997, kCode566, 97));
+
+    const auto over = issueRefusal(250929085, kHunan, 84);
+    ASSERT_TRUE(over);
+    EXPECT_TRUE(over->contains(QStringLiteral("20250929085"))) << over->toStdString();
+    EXPECT_TRUE(over->contains(QStringLiteral("1到84"))) << over->toStdString();
+    EXPECT_TRUE(issueRefusal(25092985, kGuangdong, 84));
+    EXPECT_TRUE(issueRefusal(25092998, kCode566, 97));
+    EXPECT_TRUE(issueRefusal(250929000, kHunan, 84));
+    EXPECT_TRUE(issueRefusal(25092900, kGuangdong, 84));
+
+    // A Guangdong number for Hunan and the reverse: the width tells.
+    const auto width = issueRefusal(25092901, kHunan, 84);
+    ASSERT_TRUE(width);
+    EXPECT_TRUE(width->contains(QStringLiteral("湖南快乐十分"))) << width->toStdString();
+    EXPECT_TRUE(issueRefusal(250929001, kGuangdong, 84));
+
+    EXPECT_TRUE(issueRefusal(250230001, kHunan, 84)); // 30 February
+    EXPECT_TRUE(issueRefusal(251301001, kHunan, 84));
+    EXPECT_TRUE(issueRefusal(0, kHunan, 84));
+    EXPECT_TRUE(issueRefusal(-250929001, kHunan, 84));
+}
+
+TEST(IssueRefusal, GameNames)
+{
+    EXPECT_EQ(gameName(kGuangdong), QStringLiteral("广东快乐十分"));
+    EXPECT_EQ(gameName(kTianjin), QStringLiteral("天津快乐十分"));
+    EXPECT_EQ(gameName(kHunan), QStringLiteral("湖南快乐十分"));
+    EXPECT_EQ(gameName(kCode566), QStringLiteral("彩种566"));
+    EXPECT_EQ(storedDigits(kGuangdong), 8);
+    EXPECT_EQ(storedDigits(kHunan), 9);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// The distributions behind the chance reference of a ranking. Each function
+// matches the figure of the same name in R, the common reference for them.
+namespace corvinel::stats {
+
+// The normal quantile of a two-sided 95 % interval.
+inline constexpr double kWilsonZ = 1.959964;
+
+// Natural logarithm of the binomial probability P(X = x), X ~ Bin(n, p),
+// accurate to a few units in the last place also for n in the millions
+// (saddle point form with Stirling's error terms, as R's dbinom). -infinity
+// for an impossible outcome.
+double logBinomialPmf(std::int64_t x, std::int64_t n, double p);
+
+// P(X <= x) and P(X >= x) for X ~ Bin(n, p), summed outwards from x. Meant
+// for the tail away from the mean, where the terms fall off; valid anywhere.
+double binomialLowerTail(std::int64_t x, std::int64_t n, double p);
+double binomialUpperTail(std::int64_t x, std::int64_t n, double p);
+
+// Two-sided exact binomial test of x successes in n trials against p: the
+// probability of every outcome no more likely than x (relative tolerance
+// 1e-7), capped at 1. This is R's binom.test(x, n, p)$p.value.
+double binomialTwoSidedP(std::int64_t x, std::int64_t n, double p);
+
+// Wilson score interval of the proportion x / n with the normal quantile z
+// (R's prop.test(x, n, correct = FALSE)$conf.int). n must be positive.
+struct Interval
+{
+    double low = 0;
+    double high = 0;
+};
+Interval wilsonInterval(std::int64_t x, std::int64_t n, double z = kWilsonZ);
+
+// Benjamini-Hochberg adjusted p values, in the order of the input
+// (R's p.adjust(p, "BH")): n / rank times p, the cumulative minimum taken
+// from the largest p down, capped at 1.
+std::vector<double> benjaminiHochberg(const std::vector<double>& p);
+
+// Upper tail of the chi-square distribution, P(X > x) with df degrees of
+// freedom (R's pchisq(x, df, lower.tail = FALSE)): the regularized upper
+// incomplete gamma function Q(df / 2, x / 2).
+double chiSquareUpperTail(double x, double df);
+
+// The regularized upper incomplete gamma function Q(a, x), a > 0.
+double gammaQ(double a, double x);
+
+} // namespace corvinel::stats

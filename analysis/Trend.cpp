@@ -1,0 +1,273 @@
+#include "analysis/Trend.h"
+
+#include "core/Kinds.h"
+#include "core/ZodiacTables.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace corvinel {
+
+namespace {
+
+int columnCountOf(int kind)
+{
+    switch (kind) {
+    case 0:
+        return 20;
+    case 1:
+        return 12;
+    case 2:
+        return 3;
+    case 3:
+    case 4:
+        return 10;
+    default:
+        return 5;
+    }
+}
+
+// C(n, k) for the small numbers here (n <= 20).
+double binomial(int n, int k)
+{
+    if (k < 0 || k > n)
+        return 0.0;
+    double r = 1.0;
+    for (int i = 1; i <= k; ++i)
+        r = r * (n - k + i) / i;
+    return r;
+}
+
+int zodiacYearOfIssue(std::int64_t sqqh)
+{
+    return ZodiacTables::zodiacYear(issueYear(sqqh), issueMonthDay(sqqh));
+}
+
+// Column of each number 1..20 for one draw; only the zodiac changes with the
+// draw's zodiac year, so the table is refilled when that year changes.
+class ColumnMap
+{
+public:
+    explicit ColumnMap(int kind)
+        : m_kind(kind)
+    {
+        if (kind != kindIndex(Kind::Zodiac))
+            fill(0);
+    }
+
+    const std::vector<int>& forIssue(std::int64_t sqqh)
+    {
+        // Dropping the last two digits leaves the date (and for a 3-digit
+        // sequence a 0 or the sequence's hundreds), so the zodiac year is only
+        // worked out again when that changes: once a day in issue order.
+        if (m_kind == kindIndex(Kind::Zodiac) && sqqh / 100 != m_dayKey) {
+            m_dayKey = sqqh / 100;
+            const int y = zodiacYearOfIssue(sqqh);
+            if (y != m_year)
+                fill(y);
+        }
+        return m_columnOf;
+    }
+
+private:
+    void fill(int zodiacYear)
+    {
+        m_year = zodiacYear;
+        m_columnOf = trendColumnOfNumber(m_kind, zodiacYear);
+    }
+
+    int m_kind;
+    int m_year = -1;
+    std::int64_t m_dayKey = -1;
+    std::vector<int> m_columnOf;
+};
+
+QString fixed(double v, int decimals)
+{
+    return QString::number(v, 'f', decimals);
+}
+
+} // namespace
+
+QStringList trendColumns(int kind, int segmentBase)
+{
+    QStringList out;
+    if (kind == kindIndex(Kind::Zodiac)) {
+        for (const QString& n : ZodiacTables::names())
+            out << n;
+        return out;
+    }
+    int first = 0;
+    if (kind == kindIndex(Kind::Number) || kind == kindIndex(Kind::Sum))
+        first = 1;
+    else if (kind == kindIndex(Kind::Segment))
+        first = segmentBase;
+    for (int i = 0; i < columnCountOf(kind); ++i)
+        out << QString::number(first + i);
+    return out;
+}
+
+std::vector<int> trendColumnOfNumber(int kind, int zodiacYear)
+{
+    std::vector<int> col(21, -1);
+    ZodiacTables tables;
+    if (kind == kindIndex(Kind::Zodiac))
+        tables.fillYearGroups(zodiacYear);
+    for (int n = 1; n <= 20; ++n) {
+        switch (kind) {
+        case 0:
+            col[n] = n - 1;
+            break;
+        case 1:
+            col[n] = tables.signIndexOf(n);
+            break;
+        case 2:
+            col[n] = n / 10;
+            break;
+        case 3:
+            col[n] = n % 10;
+            break;
+        case 4:
+            col[n] = n / 10 + n % 10 - 1;
+            break;
+        default:
+            col[n] = (n - 1) / 4;
+            break;
+        }
+    }
+    return col;
+}
+
+const QStringList& trendSummaryCaptions()
+{
+    static const QStringList c = {
+        QStringLiteral("出现次数"),     QStringLiteral("当前遗漏"),       QStringLiteral("最大遗漏"),
+        QStringLiteral("平均遗漏"),     QStringLiteral("最大连出"),       QStringLiteral("随机出现率"),
+        QStringLiteral("随机期望次数"), QStringLiteral("随机遗漏≥k概率"),
+    };
+    return c;
+}
+
+TrendResult computeTrend(std::span<const DrawNumbers> draws, const TrendOptions& options)
+{
+    TrendResult result;
+    if (options.last < 1) {
+        result.error = QStringLiteral("the number of draws must be at least 1 (got %1)").arg(options.last);
+        return result;
+    }
+    if (options.position < 0 || options.position > kPositions) {
+        result.error = QStringLiteral("the position must be 1..8 (got %1)").arg(options.position);
+        return result;
+    }
+    if (options.kind < 0 || options.kind >= kKindCount) {
+        result.error = QStringLiteral("unknown kind %1").arg(options.kind);
+        return result;
+    }
+    if (draws.empty()) {
+        result.error = QStringLiteral("the history is empty");
+        return result;
+    }
+
+    TrendTable& t = result.table;
+    t.options = options;
+    t.columns = trendColumns(options.kind, options.segmentBase);
+    const int cols = t.columnCount();
+    const auto total = static_cast<std::int64_t>(draws.size());
+    const int rows = static_cast<int>(std::min<std::int64_t>(options.last, total));
+    const std::int64_t firstRow = total - rows;
+    t.issues.resize(static_cast<std::size_t>(rows));
+    t.cells.resize(static_cast<std::size_t>(rows) * cols);
+
+    // The omission of a column at draw i is i minus the index of its last hit
+    // (-1 before the first), so the draws before the window only move the hit
+    // columns' marks.
+    std::vector<std::int64_t> lastHit(static_cast<std::size_t>(cols), -1);
+    std::vector<int> run(static_cast<std::size_t>(cols), 0);
+    t.hits.assign(static_cast<std::size_t>(cols), 0);
+    t.maxOmission.assign(static_cast<std::size_t>(cols), 0);
+    t.maxRun.assign(static_cast<std::size_t>(cols), 0);
+    ColumnMap map(options.kind);
+    const int firstPos = options.position == 0 ? 0 : options.position - 1;
+    const int endPos = options.position == 0 ? kPositions : options.position;
+
+    for (std::int64_t i = 0; i < total; ++i) {
+        const DrawNumbers& d = draws[static_cast<std::size_t>(i)];
+        const std::vector<int>& columnOf = map.forIssue(d.sqqh);
+        for (int p = firstPos; p < endPos; ++p) {
+            const int n = d.numbers[p];
+            if (n >= 1 && n <= 20)
+                lastHit[columnOf[n]] = i;
+        }
+        if (i < firstRow)
+            continue;
+        const auto r = static_cast<std::size_t>(i - firstRow);
+        t.issues[r] = d.sqqh;
+        int* cell = &t.cells[r * cols];
+        for (int c = 0; c < cols; ++c) {
+            const auto omission = static_cast<int>(i - lastHit[c]);
+            cell[c] = omission;
+            if (omission == 0) {
+                ++t.hits[c];
+                t.maxRun[c] = std::max(t.maxRun[c], ++run[c]);
+            } else {
+                run[c] = 0;
+                t.maxOmission[c] = std::max(t.maxOmission[c], omission);
+            }
+        }
+    }
+
+    // Chance rows for the value counts of the last row's zodiac year.
+    t.chanceZodiacYear = zodiacYearOfIssue(draws.back().sqqh);
+    const std::vector<int> columnOf = trendColumnOfNumber(options.kind, t.chanceZodiacYear);
+    t.valueCount.assign(static_cast<std::size_t>(cols), 0);
+    for (int n = 1; n <= 20; ++n)
+        ++t.valueCount[columnOf[n]];
+    const double allDraws = binomial(20, kPositions);
+    for (int c = 0; c < cols; ++c) {
+        t.current.push_back(t.cell(rows - 1, c));
+        t.meanOmission.push_back(static_cast<double>(rows - t.hits[c]) / (t.hits[c] + 1));
+        const int m = t.valueCount[c];
+        const double p = options.position == 0 ? 1.0 - binomial(20 - m, kPositions) / allDraws : m / 20.0;
+        t.chance.push_back(p);
+        t.expectedHits.push_back(rows * p);
+        t.chanceCurrentOrLonger.push_back(std::pow(1.0 - p, t.current.back()));
+    }
+    result.ok = true;
+    return result;
+}
+
+QString trendProbabilityText(double p)
+{
+    if (p > 0.0 && p < 0.00005)
+        return QStringLiteral("<0.0001");
+    return fixed(p, 4);
+}
+
+ResultTable trendGrid(const TrendTable& t)
+{
+    ResultTable g;
+    g.header << QStringLiteral("期号") << t.columns;
+    const int cols = t.columnCount();
+    for (int r = 0; r < t.rowCount(); ++r) {
+        g.cells.push_back(QStringLiteral("20") + QString::number(t.issues[r]));
+        for (int c = 0; c < cols; ++c)
+            g.cells.push_back(t.isHit(r, c) ? t.columns[c] : QString::number(t.cell(r, c)));
+    }
+    const QStringList& captions = trendSummaryCaptions();
+    auto addRow = [&](int caption, auto text) {
+        g.cells.push_back(captions[caption]);
+        for (int c = 0; c < cols; ++c)
+            g.cells.push_back(text(c));
+    };
+    addRow(0, [&](int c) { return QString::number(t.hits[c]); });
+    addRow(1, [&](int c) { return QString::number(t.current[c]); });
+    addRow(2, [&](int c) { return QString::number(t.maxOmission[c]); });
+    addRow(3, [&](int c) { return fixed(t.meanOmission[c], 2); });
+    addRow(4, [&](int c) { return QString::number(t.maxRun[c]); });
+    addRow(5, [&](int c) { return trendProbabilityText(t.chance[c]); });
+    addRow(6, [&](int c) { return fixed(t.expectedHits[c], 2); });
+    addRow(7, [&](int c) { return trendProbabilityText(t.chanceCurrentOrLonger[c]); });
+    return g;
+}
+
+} // namespace corvinel

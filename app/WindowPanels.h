@@ -1,0 +1,149 @@
+#pragma once
+
+#include <QLabel>
+
+#include <array>
+
+class QAction;
+class QBoxLayout;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QHBoxLayout;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QTabBar;
+class QTableView;
+class QWidget;
+
+namespace corvinel {
+
+class GridModel;
+class Session;
+
+// The main window is built panel by panel. Each builder makes the controls of
+// one panel with their object names, lays them out where the window wants
+// them and hands them back typed, so that the window and its controllers wire
+// to the controls themselves rather than look them up by name.
+
+// Label12 "在下面输入 2007001    期历史号码:": the number part is covered by
+// Text1, which needs more room than the seven digits and four blanks of the
+// caption, so the label draws its text around the box.
+class PromptLabel : public QLabel
+{
+public:
+    PromptLabel(const QString& text, QWidget* parent);
+
+    void placeOver(QWidget* box);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    QString prefix() const;
+    QString suffix() const;
+    int boxWidth() const;
+    void layoutBox();
+
+    QWidget* m_box = nullptr;
+};
+
+// The left column: the history grid and the ways new draws come in.
+struct HistoryPanel
+{
+    QTableView* grid = nullptr; // MSFlexGrid1
+    GridModel* model = nullptr;
+    PromptLabel* label12 = nullptr;
+    QLineEdit* text1 = nullptr;
+    std::array<QLineEdit*, 9> maskEdBox1 {}; // 1..8
+    QPushButton* cmdRdLst = nullptr;
+    QPushButton* command21 = nullptr;
+    QPushButton* command3 = nullptr;
+    QPushButton* command4 = nullptr;
+};
+
+// The tab strip with the three pattern pages and the verification issue.
+struct PatternPanel
+{
+    QTabBar* tabStrip = nullptr;
+    QLineEdit* text4 = nullptr;
+    QCheckBox* check4 = nullptr;
+    std::array<QFrame*, 3> frame2 {};
+    std::array<QCheckBox*, 19> check1 {}; // 1..8, 11..18
+    std::array<QLineEdit*, 19> text2 {}; // 1..8, 11..18
+    std::array<QCheckBox*, 8> check11 {};
+    std::array<QLineEdit*, 8> text22 {};
+};
+
+// The option frames and the command row under the pattern pages.
+struct OptionPanel
+{
+    std::array<QRadioButton*, 4> option1 {};
+    QLineEdit* maskEdBox2 = nullptr; // over Option1(2)
+    std::array<QRadioButton*, 6> option2 {}; // elements 4, 5
+    std::array<QLineEdit*, 2> text3 {};
+    std::array<QRadioButton*, 6> option3 {};
+    std::array<QRadioButton*, 6> option4 {};
+    std::array<QRadioButton*, 9> option5 {}; // elements 1..8
+    std::array<QRadioButton*, 2> option6 {};
+    QComboBox* combo1 = nullptr;
+    QPushButton* command2 = nullptr;
+    QPushButton* command1 = nullptr;
+    QPushButton* command9 = nullptr;
+};
+
+// The matched draws and the ranking.
+struct ResultPanel
+{
+    QTableView* matches = nullptr; // MSFlexGrid2
+    GridModel* matchesModel = nullptr;
+    QTableView* ranking = nullptr; // MSFlexGrid3
+    GridModel* rankingModel = nullptr;
+    QHBoxLayout* row = nullptr; // holds both grids, and room for more beside them
+};
+
+// The history menu (a right click on the history grid).
+struct HistoryMenu
+{
+    QMenu* menu = nullptr; // mnuLsgl
+    QAction* mnuDcls = nullptr;
+    QAction* mnuErase = nullptr;
+    QAction* mnuClear = nullptr;
+    QAction* mnuDlzd = nullptr;
+    QAction* mnuEszhzd = nullptr;
+};
+
+// The settings menu (Command9).
+struct SetupMenu
+{
+    QMenu* menu = nullptr; // mnuSetup
+    std::array<QAction*, 2> mnuSxcs {};
+    std::array<QAction*, 2> mnuDscs {};
+    std::array<QAction*, 2> mnuSxsetup {};
+    QAction* mnuSetDay = nullptr;
+    QAction* mnuUpdateBase = nullptr;
+    QAction* mnuFrontPage = nullptr;
+    QAction* mnuDescrb = nullptr;
+    QAction* numYanshiDown = nullptr;
+    std::array<QAction*, 3> mnuKL10 {};
+};
+
+// The builders: controls are made as children of `parent` and added to
+// `column`; the texts the session keeps are shown at once.
+HistoryPanel buildHistoryPanel(QWidget* parent, QBoxLayout* column, const Session& session);
+PatternPanel buildPatternPanel(QWidget* parent, QBoxLayout* column, const Session& session);
+OptionPanel buildOptionPanel(QWidget* parent, QBoxLayout* column, const Session& session);
+ResultPanel buildResultPanel(QWidget* parent, QBoxLayout* column);
+HistoryMenu buildHistoryMenu(QWidget* window);
+SetupMenu buildSetupMenu(QWidget* window);
+
+// The history grid's widths, widened where the font needs more room.
+int historyColumnWidth(const QTableView* view, int column);
+
+} // namespace corvinel

@@ -18,7 +18,7 @@ constexpr int kMasks = 256;
 
 QString changedAfterSearch()
 {
-    return QStringLiteral("the history changed after the search; its marks were not written");
+    return SearchEngine::historyChangedText();
 }
 
 std::string ownColumn(int p, int kind)
@@ -436,18 +436,31 @@ SearchResult SearchEngine::combination(const SearchOptions& o)
     return out;
 }
 
+QString SearchEngine::historyChangedText()
+{
+    return QStringLiteral("the history changed after the search; its marks were not written");
+}
+
+std::shared_ptr<const PendingWrite> SearchEngine::takePending(SearchResult& result, QString* error)
+{
+    if (!result.pending) {
+        *error = QStringLiteral("nothing to write");
+        return nullptr;
+    }
+    std::shared_ptr<const PendingWrite> w = std::move(result.pending);
+    if (!m_mirror.isLoaded() || w->version != m_version || m_version != m_store.dataVersion()) {
+        *error = changedAfterSearch();
+        return nullptr;
+    }
+    return w;
+}
+
 bool SearchEngine::writeBack(SearchResult& result, QString* error)
 {
     m_lastWrittenRows = 0;
-    if (!result.pending) {
-        *error = QStringLiteral("nothing to write");
+    const std::shared_ptr<const PendingWrite> w = takePending(result, error);
+    if (!w)
         return false;
-    }
-    const std::shared_ptr<PendingWrite> w = std::move(result.pending);
-    if (!m_mirror.isLoaded() || w->version != m_version || m_version != m_store.dataVersion()) {
-        *error = changedAfterSearch();
-        return false;
-    }
     bool historyChanged = false;
     if (!writeSearchBack(m_store.db(), *w, &m_lastWrittenRows, &historyChanged, error)) {
         if (historyChanged)

@@ -57,6 +57,12 @@ public:
     // lists, intTh, bolOk, txtHisP6, Carcu) in one transaction, changed
     // cells only. Returns false with the reason when nothing could be written.
     bool writeBack(SearchResult& result, QString* error);
+    // The pending write of `result` for a writer elsewhere (writeSearchBack),
+    // taken out of it; null with the reason when the history has changed
+    // since the search or there is nothing to write. Call written() once it
+    // has committed.
+    std::shared_ptr<const PendingWrite> takePending(SearchResult& result, QString* error);
+    static QString historyChangedText();
 
     // Forgets the mirror; the next search reloads it.
     void invalidate();

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QHeaderView>
 #include <QValueAxis>
 
@@ -56,6 +57,16 @@ SearchController::SearchController(frmMain* window, const OptionPanel& options, 
 {
     connect(options.command1, &QPushButton::clicked, this, &SearchController::command1Clicked);
     connect(options.command2, &QPushButton::clicked, this, &SearchController::command2Clicked);
+    // The write-back runs off this thread: the status bar says so while it
+    // writes; once it ends its completion runs here.
+    connect(&window->session(), &Session::writingChanged, this, [this](bool writing) {
+        if (writing) {
+            m_window->statusBar()->showMessage(QStringLiteral("正在写入检索标记……"));
+        } else {
+            m_window->statusBar()->clearMessage();
+            m_window->session().waitForWrites();
+        }
+    });
 
     QTableView* ranking = results.ranking;
     auto* chart = new QChart;
@@ -73,7 +84,12 @@ SearchController::SearchController(frmMain* window, const OptionPanel& options, 
     results.row->insertWidget(results.row->indexOf(ranking) + 1, m_chart, 2);
 }
 
-SearchController::~SearchController() = default;
+SearchController::~SearchController()
+{
+    // Closing the window finishes a write-back first, with this controller
+    // still there for its completion.
+    m_window->session().waitForWrites();
+}
 
 void SearchController::command1Clicked()
 {
@@ -94,16 +110,22 @@ void SearchController::run(bool combination)
         return;
     }
     showResult(result);
-    // The answer is on screen first; the marks follow at once, inside this
-    // handler, so no other database operation can start before they are in.
-    m_results.matches->viewport()->repaint();
-    m_results.ranking->viewport()->repaint();
-    m_chart->repaint();
-    QString error;
-    if (!m_search->writeBack(result, &error))
+    // The answer is on screen; the marks are written in the background, and
+    // every later database operation of the window waits for them.
+    auto failed = [this](const QString& error) {
         m_window->dialogs().message(QStringLiteral("检索"),
                                     QStringLiteral("检索结果已显示，但检索标记未能写入历史数据库：%1").arg(error),
                                     QMessageBox::Ok, QMessageBox::Warning);
+    };
+    QString error;
+    if (!m_search->startWriteBack(
+            result,
+            [failed](bool ok, const QString& e) {
+                if (!ok)
+                    failed(e);
+            },
+            &error))
+        failed(error);
 }
 
 void SearchController::showResult(const SearchResult& result)

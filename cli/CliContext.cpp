@@ -65,6 +65,9 @@ bool CliContext::start()
     m_session = std::make_unique<Session>(std::make_unique<Settings>(), folder);
     if (m_options.game)
         m_session->setGameOverride(*m_options.game);
+    // These show no history rows: the start-up reads the first and last draws only.
+    if (m_options.command == QLatin1String("info") || m_options.command == QLatin1String("settings"))
+        m_session->setEdgeStartUp(true);
     m_session->startUp();
     if (!m_session->store().isOpen()) {
         refuse(

@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -74,17 +75,17 @@ void HistoryStore::close()
     m_db.close();
 }
 
-HistorySnapshot HistoryStore::snapshot()
+namespace {
+
+// Rows of the draw copy as `sql` (SQQH, QQH, the packed values) returns them;
+// a row whose values the packed text cannot hold reads its value columns.
+std::vector<SnapshotRow> readSnapshotRows(SqliteDb& db, const std::string& sql, std::size_t expected)
 {
     std::vector<SnapshotRow> rows;
-    if (!m_db.isOpen())
-        return HistorySnapshot();
-    // The copy holds the own values packed in one text, in SQQH order.
-    Statement st = m_db.prepare(std::string("SELECT SQQH, QQH, \"") + schema::kPackedOwnColumn + "\" FROM "
-                                + schema::kDrawCopyTable + " ORDER BY SQQH");
+    Statement st = db.prepare(sql);
     if (!st.isValid())
-        return HistorySnapshot();
-    rows.reserve(static_cast<std::size_t>(rowCount()));
+        return rows;
+    rows.reserve(expected);
     std::vector<std::size_t> unpacked;
     while (st.step() == SQLITE_ROW) {
         SnapshotRow r;
@@ -102,25 +103,54 @@ HistorySnapshot HistoryStore::snapshot()
             unpacked.push_back(rows.size());
         rows.push_back(r);
     }
-    // A value the packed text cannot hold: that row's value columns.
     if (!unpacked.empty()) {
-        std::string sql = "SELECT ";
+        std::string one = "SELECT ";
         for (int p = 1; p <= kPositions; ++p)
             for (int k = 0; k < kKindCount; ++k)
-                sql += (p == 1 && k == 0 ? "" : ", ") + schema::valueColumn(p, k);
-        sql += std::string(" FROM ") + schema::kDrawCopyTable + " WHERE SQQH = ?1";
-        Statement one = m_db.prepare(sql);
+                one += (p == 1 && k == 0 ? "" : ", ") + schema::valueColumn(p, k);
+        one += std::string(" FROM ") + schema::kDrawCopyTable + " WHERE SQQH = ?1";
+        Statement values = db.prepare(one);
         for (std::size_t i : unpacked) {
-            one.reset();
-            one.bind(1, rows[i].sqqh);
-            if (one.step() != SQLITE_ROW)
+            values.reset();
+            values.bind(1, rows[i].sqqh);
+            if (values.step() != SQLITE_ROW)
                 continue;
             int c = 0;
             for (int p = 0; p < kPositions; ++p)
                 for (int k = 0; k < kKindCount; ++k)
-                    rows[i].values[p][k] = static_cast<std::int16_t>(one.columnInt(c++));
+                    rows[i].values[p][k] = static_cast<std::int16_t>(values.columnInt(c++));
         }
     }
+    return rows;
+}
+
+std::string packedSelect()
+{
+    return std::string("SELECT SQQH, QQH, \"") + schema::kPackedOwnColumn + "\" FROM " + schema::kDrawCopyTable;
+}
+
+} // namespace
+
+HistorySnapshot HistoryStore::snapshot()
+{
+    if (!m_db.isOpen())
+        return HistorySnapshot();
+    // The copy holds the own values packed in one text, in SQQH order.
+    return HistorySnapshot(
+        readSnapshotRows(m_db, packedSelect() + " ORDER BY SQQH", static_cast<std::size_t>(rowCount())));
+}
+
+HistorySnapshot HistoryStore::edgeSnapshot(int lastRows)
+{
+    if (!m_db.isOpen())
+        return HistorySnapshot();
+    std::vector<SnapshotRow> tail = readSnapshotRows(
+        m_db, packedSelect() + " ORDER BY SQQH DESC LIMIT " + std::to_string(std::max(lastRows, 1)), 0);
+    std::vector<SnapshotRow> first = readSnapshotRows(m_db, packedSelect() + " ORDER BY SQQH LIMIT 1", 1);
+    std::vector<SnapshotRow> rows;
+    if (!first.empty() && (tail.empty() || first.front().sqqh < tail.back().sqqh))
+        rows.push_back(first.front());
+    rows.insert(rows.end(), tail.rbegin(), tail.rend());
     return HistorySnapshot(std::move(rows));
 }
 

@@ -43,6 +43,10 @@ public:
     // A fresh snapshot of lishi in SQQH order (empty when the database is not
     // open).
     HistorySnapshot snapshot();
+    // The first draw and the last `lastRows` draws only, in SQQH order: what
+    // the start-up of a command that shows no rows reads (the next issue, the
+    // reference draw, the default range), at the same cost at any size.
+    HistorySnapshot edgeSnapshot(int lastRows);
     std::int64_t rowCount();
     // Count and last draw from the SQQH index: a few page reads at any size.
     HistorySummary summary();

@@ -1,5 +1,6 @@
 #include "analysis/HistoryMirror.h"
 
+#include "store/Schema.h"
 #include "store/SqliteDb.h"
 
 #include <algorithm>
@@ -10,59 +11,85 @@ namespace corvinel {
 void HistoryMirror::clear()
 {
     m_loaded = false;
-    m_sqqh.clear();
+    m_sqqh = std::make_shared<std::vector<std::int64_t>>();
     m_ints.clear();
     m_texts.clear();
 }
 
-int HistoryMirror::indexOf(std::int64_t sqqh, int hint) const
+void HistoryMirror::forget(const std::vector<std::string>& columns)
 {
-    const int n = rowCount();
-    if (hint >= 0 && hint < n && m_sqqh[hint] == sqqh)
+    for (const auto& c : columns) {
+        m_ints.erase(c);
+        m_texts.erase(c);
+    }
+}
+
+int HistoryMirror::indexOf(const std::vector<std::int64_t>& sqqh, std::int64_t key, int hint)
+{
+    const int n = static_cast<int>(sqqh.size());
+    if (hint >= 0 && hint < n && sqqh[hint] == key)
         return hint;
-    if (hint + 1 >= 0 && hint + 1 < n && m_sqqh[hint + 1] == sqqh)
+    if (hint + 1 >= 0 && hint + 1 < n && sqqh[hint + 1] == key)
         return hint + 1;
-    const auto it = std::lower_bound(m_sqqh.begin(), m_sqqh.end(), sqqh);
-    return it != m_sqqh.end() && *it == sqqh ? static_cast<int>(it - m_sqqh.begin()) : -1;
+    const auto it = std::lower_bound(sqqh.begin(), sqqh.end(), key);
+    return it != sqqh.end() && *it == key ? static_cast<int>(it - sqqh.begin()) : -1;
 }
 
 bool HistoryMirror::ensure(SqliteDb& db, const std::vector<std::string>& intColumns,
                            const std::vector<std::string>& textColumns, QString* error)
 {
-    std::vector<std::string> ints, texts;
+    // What is missing, split by the table that holds it.
+    std::vector<std::string> copyInts, copyTexts, wideInts, wideTexts;
+    auto add = [](std::vector<std::string>& to, const std::string& c) {
+        if (std::find(to.begin(), to.end(), c) == to.end())
+            to.push_back(c);
+    };
     for (const auto& c : intColumns)
-        if (!m_ints.count(c) && std::find(ints.begin(), ints.end(), c) == ints.end())
-            ints.push_back(c);
+        if (!m_ints.count(c))
+            add(schema::isDrawCopyColumn(c) ? copyInts : wideInts, c);
     for (const auto& c : textColumns)
-        if (!m_texts.count(c) && std::find(texts.begin(), texts.end(), c) == texts.end())
-            texts.push_back(c);
-    if (m_loaded && ints.empty() && texts.empty())
+        if (!m_texts.count(c))
+            add(schema::isDrawCopyColumn(c) ? copyTexts : wideTexts, c);
+    if (m_loaded && copyInts.empty() && copyTexts.empty() && wideInts.empty() && wideTexts.empty())
         return true;
+    if (!m_loaded || !copyInts.empty() || !copyTexts.empty()) {
+        if (!load(db, schema::kDrawCopyTable, true, copyInts, copyTexts, error))
+            return false;
+    }
+    if (!wideInts.empty() || !wideTexts.empty())
+        return load(db, "lishi", false, wideInts, wideTexts, error);
+    return true;
+}
 
-    // Table order is read straight through (no index lookups); the rows are
-    // then put in SQQH order, which is table order for a history appended in
-    // issue order.
+bool HistoryMirror::load(SqliteDb& db, const char* table, bool inKeyOrder, const std::vector<std::string>& ints,
+                         const std::vector<std::string>& texts, QString* error)
+{
+    // The copy's rowid is SQQH, so its plain scan is in SQQH order; lishi is
+    // read straight through in table order (no index lookups) and put in
+    // SQQH order afterwards, which it normally already is.
     std::string sql = "SELECT SQQH";
     for (const auto& c : ints)
         sql += ", \"" + c + '"';
     for (const auto& c : texts)
         sql += ", \"" + c + '"';
-    sql += " FROM lishi";
+    sql += " FROM ";
+    sql += table;
+    if (inKeyOrder)
+        sql += " ORDER BY SQQH";
     Statement st = db.prepare(sql);
     if (!st.isValid()) {
         *error = db.lastError();
         return false;
     }
+    const std::size_t expected = m_loaded ? m_sqqh->size() : 0;
     std::vector<std::int64_t> keys;
-    std::vector<std::vector<std::int32_t>> intValues(ints.size());
-    std::vector<std::vector<std::string>> textValues(texts.size());
-    if (m_loaded) {
-        keys.reserve(m_sqqh.size());
-        for (auto& v : intValues)
-            v.reserve(m_sqqh.size());
-        for (auto& v : textValues)
-            v.reserve(m_sqqh.size());
-    }
+    std::vector<IntColumn> intValues(ints.size());
+    std::vector<TextColumn> textValues(texts.size());
+    keys.reserve(expected);
+    for (auto& v : intValues)
+        v.reserve(expected);
+    for (auto& v : textValues)
+        v.reserve(expected, expected * 40);
     int rc;
     while ((rc = st.step()) == Statement::kRow) {
         keys.push_back(st.columnInt64(0));
@@ -70,42 +97,48 @@ bool HistoryMirror::ensure(SqliteDb& db, const std::vector<std::string>& intColu
         for (auto& v : intValues)
             v.push_back(st.columnInt(col++));
         for (auto& v : textValues)
-            v.emplace_back(st.columnUtf8(col++));
+            v.push_back(st.columnUtf8(col++));
     }
     if (rc != Statement::kDone) {
         *error = db.lastError();
         return false;
     }
-    std::vector<int> order;
     if (!std::is_sorted(keys.begin(), keys.end())) {
-        order.resize(keys.size());
+        std::vector<int> order(keys.size());
         std::iota(order.begin(), order.end(), 0);
         std::sort(order.begin(), order.end(), [&](int a, int b) { return keys[a] < keys[b]; });
-        auto permute = [&](auto& v) {
-            std::remove_reference_t<decltype(v)> out;
+        std::vector<std::int64_t> sortedKeys;
+        sortedKeys.reserve(keys.size());
+        for (int i : order)
+            sortedKeys.push_back(keys[i]);
+        keys = std::move(sortedKeys);
+        for (auto& v : intValues) {
+            IntColumn out;
             out.reserve(v.size());
             for (int i : order)
-                out.push_back(std::move(v[i]));
+                out.push_back(v[i]);
             v = std::move(out);
-        };
-        permute(keys);
-        for (auto& v : intValues)
-            permute(v);
-        for (auto& v : textValues)
-            permute(v);
+        }
+        for (auto& v : textValues) {
+            TextColumn out;
+            out.reserve(v.size(), v.size() * 40);
+            for (int i : order)
+                out.push_back(v[i]);
+            v = std::move(out);
+        }
     }
-    if (m_loaded && keys != m_sqqh) {
+    if (m_loaded && keys != *m_sqqh) {
         *error = QStringLiteral("the history changed while it was read");
         return false;
     }
     if (!m_loaded) {
-        m_sqqh = std::move(keys);
+        m_sqqh = std::make_shared<const std::vector<std::int64_t>>(std::move(keys));
         m_loaded = true;
     }
     for (std::size_t i = 0; i < ints.size(); ++i)
-        m_ints.emplace(ints[i], std::move(intValues[i]));
+        m_ints.emplace(ints[i], std::make_shared<const IntColumn>(std::move(intValues[i])));
     for (std::size_t i = 0; i < texts.size(); ++i)
-        m_texts.emplace(texts[i], std::move(textValues[i]));
+        m_texts.emplace(texts[i], std::make_shared<const TextColumn>(std::move(textValues[i])));
     return true;
 }
 

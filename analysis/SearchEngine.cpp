@@ -1,40 +1,16 @@
 #include "analysis/SearchEngine.h"
 
+#include "analysis/ListLevels.h"
+#include "analysis/SearchRules.h"
+#include "analysis/SearchWriteBack.h"
 #include "store/HistoryStore.h"
 #include "store/Schema.h"
-#include "analysis/SearchRules.h"
-#include "store/LishiRewrite.h"
-#include "store/SqliteDb.h"
 
 #include <array>
 #include <functional>
+#include <map>
 
 namespace corvinel {
-
-// What a search leaves in lishi, described by where each refreshed value comes
-// from, so that computing a search copies no column.
-struct PendingWrite
-{
-    std::uint64_t version = 0;
-    struct LagRefresh
-    {
-        int position;
-        int kind;
-        bool previous; // suffix "S"; otherwise "P"
-        int shift; // value of the record this many places earlier, 0 when none
-    };
-    std::vector<LagRefresh> lags;
-    // Earlier lists (txtHisPreLst...) refreshed from the list of the record
-    // this many places earlier (empty text when none); -1: left as stored.
-    std::array<int, schema::kListCount> preListShift { -1, -1, -1, -1, -1, -1, -1 };
-    int workingCopyList = -1; // txtHisP6 from this list (-1: untouched)
-    bool workingCopyEarlier = false;
-    bool hasIntTh = false;
-    std::vector<std::int32_t> intTh;
-    bool hasBolOk = false;
-    std::vector<std::int32_t> bolOk;
-    std::vector<TallyEntry> carcu;
-};
 
 namespace {
 
@@ -42,7 +18,7 @@ constexpr int kMasks = 256;
 
 QString changedAfterSearch()
 {
-    return QStringLiteral("the history changed after the search; its marks were not written");
+    return SearchEngine::historyChangedText();
 }
 
 std::string ownColumn(int p, int kind)
@@ -55,7 +31,7 @@ std::string ownColumn(int p, int kind)
 class Columns
 {
 public:
-    Columns(HistoryMirror& mirror, const PendingWrite& w)
+    Columns(const HistoryMirror& mirror, const PendingWrite& w)
         : m_mirror(mirror)
         , m_w(w)
     {
@@ -68,11 +44,29 @@ public:
         const int shift = m_w.preListShift[index];
         if (shift >= 0) {
             const int src = r - shift;
-            return src >= 0 ? std::string_view(source(index)[src]) : std::string_view();
+            return src >= 0 ? source(index)[src] : std::string_view();
         }
         if (!m_stored[index])
             m_stored[index] = &m_mirror.texts(schema::listColumn(index, true));
         return (*m_stored[index])[r];
+    }
+
+    // The refresh a write-back runs to give a column the contents list()
+    // reads (the earlier list as refreshed, or the plain list itself).
+    PendingWrite::TextRefresh refresh(int index, bool earlier) const
+    {
+        PendingWrite::TextRefresh t;
+        const int shift = m_w.preListShift[index];
+        const bool stored = earlier && shift < 0;
+        t.source = m_mirror.sharedTexts(schema::listColumn(index, stored));
+        t.shift = earlier && shift >= 0 ? shift : 0;
+        return t;
+    }
+
+    // Name of the column list(index, earlier, ...) reads.
+    std::string sourceName(int index, bool earlier) const
+    {
+        return schema::listColumn(index, earlier && m_w.preListShift[index] < 0);
     }
 
     // The columns list(index, earlier, ...) reads.
@@ -85,20 +79,32 @@ public:
     }
 
 private:
-    const std::vector<std::string>& source(int index)
+    const TextColumn& source(int index)
     {
         if (!m_source[index])
             m_source[index] = &m_mirror.texts(schema::listColumn(index, false));
         return *m_source[index];
     }
 
-    HistoryMirror& m_mirror;
+    const HistoryMirror& m_mirror;
     const PendingWrite& m_w;
-    std::array<std::vector<std::string>*, schema::kListCount> m_source {};
-    std::array<std::vector<std::string>*, schema::kListCount> m_stored {};
+    std::array<const TextColumn*, schema::kListCount> m_source {};
+    std::array<const TextColumn*, schema::kListCount> m_stored {};
 };
 
-inline std::int32_t lagValue(const std::vector<std::int32_t>& own, int shift, int r)
+// Element masks for free position: bit i when the list (or its working copy)
+// holds token i. The parsed lists are kept per column for later searches.
+void matchList(std::map<std::string, std::shared_ptr<const ListLevels>>& cache, const Columns& cols, int listIndex,
+               bool earlier, bool workingCopy, const std::vector<ListToken>& tokens, std::vector<std::uint8_t>& masks)
+{
+    const PendingWrite::TextRefresh source = cols.refresh(listIndex, earlier);
+    auto& levels = cache[cols.sourceName(listIndex, earlier)];
+    if (!levels)
+        levels = std::make_shared<const ListLevels>(source.source, listIndex);
+    levels->match(tokens, source.shift, workingCopy, masks);
+}
+
+inline std::int32_t lagValue(const IntColumn& own, int shift, int r)
 {
     return r >= shift ? own[r - shift] : 0;
 }
@@ -118,27 +124,14 @@ std::array<std::uint8_t, kMasks> raisedBy(const std::vector<int>& statements)
     return t;
 }
 
-// Element masks for free position: bit i when the text holds token i.
-void tokenMasks(std::vector<std::uint8_t>& masks, const std::vector<std::string>& tokens,
-                const std::function<std::string_view(int)>& text)
+int tokenBit(std::vector<ListToken>& tokens, int count, int kind, int value)
 {
-    const int n = static_cast<int>(masks.size());
-    for (int r = 0; r < n; ++r) {
-        const std::string_view s = text(r);
-        std::uint8_t m = 0;
-        for (std::size_t i = 0; i < tokens.size(); ++i)
-            if (s.size() >= tokens[i].size() && s.find(tokens[i]) != std::string_view::npos)
-                m |= static_cast<std::uint8_t>(1u << i);
-        masks[r] = m;
-    }
-}
-
-int tokenBit(std::vector<std::string>& tokens, std::string token)
-{
+    std::string text
+        = kind == 0 && count == 0 ? rules::valueToken(0, value) : rules::occurrenceToken(count, kind, value);
     for (std::size_t i = 0; i < tokens.size(); ++i)
-        if (tokens[i] == token)
+        if (tokens[i].text == text)
             return static_cast<int>(i);
-    tokens.push_back(std::move(token));
+    tokens.push_back({ count == 0 ? 1 : count, value, std::move(text) });
     return static_cast<int>(tokens.size()) - 1;
 }
 
@@ -154,6 +147,7 @@ SearchEngine::~SearchEngine() = default;
 void SearchEngine::invalidate()
 {
     m_mirror.clear();
+    m_levels.clear();
     m_version = 0;
 }
 
@@ -175,24 +169,6 @@ bool SearchEngine::ensureColumns(const std::vector<std::string>& ints, const std
 }
 
 namespace {
-
-// The columns a write-back rewrites (with the sources of their new values):
-// the search loads their stored contents in the same pass as its own columns.
-void writeTargets(const PendingWrite& w, std::vector<std::string>& ints, std::vector<std::string>& texts)
-{
-    for (const auto& lag : w.lags)
-        ints.push_back(
-            schema::valueColumn(lag.position, lag.kind, lag.previous ? schema::Lag::Previous : schema::Lag::Earlier));
-    if (w.hasIntTh)
-        ints.emplace_back("intTh");
-    if (w.hasBolOk)
-        ints.emplace_back("bolOk");
-    if (w.workingCopyList >= 0)
-        texts.emplace_back("txtHisP6");
-    for (int i = 0; i < schema::kListCount; ++i)
-        if (w.preListShift[i] >= 0)
-            texts.push_back(schema::listColumn(i, true));
-}
 
 // Own value columns of a kind at positions 1..8.
 void ownColumns(int kind, std::vector<std::string>& out)
@@ -245,11 +221,33 @@ bool SearchEngine::loadSearchColumns(const SearchOptions& o, int listIndex, Pend
     else
         Columns::needs(w, listIndex, nBack, texts);
     Columns::needs(w, 0, nBack, texts);
-    writeTargets(w, ints, texts);
     if (!ensureColumns(ints, texts, error))
         return false;
     w.version = m_version;
+    w.sqqh = m_mirror.sharedSqqh();
     return true;
+}
+
+void SearchEngine::addRefreshes(const SearchOptions& o, const std::vector<int>& lagPositions, PendingWrite& w) const
+{
+    const int shift = rules::lagShift(o);
+    const schema::Lag lag = o.previousIssue ? schema::Lag::Previous : schema::Lag::Earlier;
+    for (int p : lagPositions)
+        w.lags.push_back({ schema::valueColumn(p, o.kind, lag), m_mirror.sharedInts(ownColumn(p, o.kind)), shift });
+    Columns cols(m_mirror, w);
+    if (w.workingCopyList >= 0) {
+        PendingWrite::TextRefresh t = cols.refresh(w.workingCopyList, w.workingCopyEarlier);
+        t.column = "txtHisP6";
+        t.workingCopy = true;
+        w.texts.push_back(std::move(t));
+    }
+    for (int i = 0; i < schema::kListCount; ++i) {
+        if (w.preListShift[i] < 0)
+            continue;
+        PendingWrite::TextRefresh t = cols.refresh(i, true);
+        t.column = schema::listColumn(i, true);
+        w.texts.push_back(std::move(t));
+    }
 }
 
 SearchResult SearchEngine::followPattern(const SearchOptions& o)
@@ -271,13 +269,15 @@ SearchResult SearchEngine::followPattern(const SearchOptions& o)
     }
     if (!o.freePosition && nBack && o.tickedCount() > 0)
         w->preListShift[0] = o.lookBack - 1;
+    std::vector<int> lagPositions;
     if (!o.freePosition)
         for (int p = 1; p <= kPositions; ++p)
             if (o.positions[p])
-                w->lags.push_back({ p, o.kind, o.previousIssue, shift });
+                lagPositions.push_back(p);
     w->hasIntTh = true;
     if (!loadSearchColumns(o, listIndex, *w, &out.message))
         return out;
+    addRefreshes(o, lagPositions, *w);
     const int n = m_mirror.rowCount();
     Columns cols(m_mirror, *w);
 
@@ -289,7 +289,7 @@ SearchResult SearchEngine::followPattern(const SearchOptions& o)
     if (o.freePosition) {
         const ValueRange valid = counterRange(o.kind, o.zodiacBase, o.segmentBase);
         std::array<int, 21> counter {};
-        std::vector<std::string> tokens;
+        std::vector<ListToken> tokens;
         for (int p = 1; p <= kPositions; ++p) {
             if (!o.positions[p])
                 continue;
@@ -299,11 +299,11 @@ SearchResult SearchEngine::followPattern(const SearchOptions& o)
                 statements.push_back(-1); // its counter step and its statement fail
                 continue;
             }
-            std::string token = o.kind == 0 ? rules::valueToken(0, v) : rules::occurrenceToken(++counter[v], o.kind, v);
-            statements.push_back(tokenBit(tokens, std::move(token)));
+            // The number kind looks for the plain two-digit number.
+            statements.push_back(tokenBit(tokens, o.kind == 0 ? 0 : ++counter[v], o.kind, v));
         }
         if (!tokens.empty())
-            tokenMasks(masks, tokens, [&](int r) { return cols.list(listIndex, nBack, r); });
+            matchList(m_levels, cols, listIndex, nBack, false, tokens, masks);
     } else {
         for (int p = 1; p <= kPositions; ++p) {
             if (!o.positions[p])
@@ -350,9 +350,10 @@ SearchResult SearchEngine::combination(const SearchOptions& o)
         w->preListShift[listIndex] = o.lookBack - 1;
         w->preListShift[0] = o.lookBack - 1;
     }
+    std::vector<int> lagPositions;
     if (!o.freePosition) {
         for (int p = 1; p <= kPositions; ++p)
-            w->lags.push_back({ p, o.kind, o.previousIssue, shift });
+            lagPositions.push_back(p);
         if (nBack)
             w->preListShift[0] = o.lookBack - 1;
     } else {
@@ -365,6 +366,7 @@ SearchResult SearchEngine::combination(const SearchOptions& o)
     w->hasIntTh = !combos.empty(); // outside 1..6 no combination resets intTh
     if (!loadSearchColumns(o, listIndex, *w, &out.message))
         return out;
+    addRefreshes(o, lagPositions, *w);
     const int n = m_mirror.rowCount();
     Columns cols(m_mirror, *w);
 
@@ -375,7 +377,7 @@ SearchResult SearchEngine::combination(const SearchOptions& o)
         std::vector<std::vector<int>> statements;
         if (o.freePosition) {
             const ValueRange valid = counterRange(o.kind, o.zodiacBase, o.segmentBase);
-            std::vector<std::string> tokens;
+            std::vector<ListToken> tokens;
             for (const auto& c : combos) {
                 std::vector<int> st;
                 for (int p : c) {
@@ -388,12 +390,12 @@ SearchResult SearchEngine::combination(const SearchOptions& o)
                     int count = 0;
                     for (int q : c)
                         count += o.pattern[q] == v ? 1 : 0;
-                    st.push_back(tokenBit(tokens, rules::occurrenceToken(count, o.kind, v)));
+                    st.push_back(tokenBit(tokens, count, o.kind, v));
                 }
                 statements.push_back(std::move(st));
             }
             if (!tokens.empty())
-                tokenMasks(masks, tokens, [&](int r) { return rules::workingCopy(cols.list(listIndex, nBack, r)); });
+                matchList(m_levels, cols, listIndex, nBack, true, tokens, masks);
         } else {
             for (int p = 1; p <= kPositions; ++p) {
                 const int v = o.pattern[p];
@@ -434,137 +436,50 @@ SearchResult SearchEngine::combination(const SearchOptions& o)
     return out;
 }
 
+QString SearchEngine::historyChangedText()
+{
+    return QStringLiteral("the history changed after the search; its marks were not written");
+}
+
+std::shared_ptr<const PendingWrite> SearchEngine::takePending(SearchResult& result, QString* error)
+{
+    if (!result.pending) {
+        *error = QStringLiteral("nothing to write");
+        return nullptr;
+    }
+    std::shared_ptr<const PendingWrite> w = std::move(result.pending);
+    if (!m_mirror.isLoaded() || w->version != m_version || m_version != m_store.dataVersion()) {
+        *error = changedAfterSearch();
+        return nullptr;
+    }
+    return w;
+}
+
 bool SearchEngine::writeBack(SearchResult& result, QString* error)
 {
     m_lastWrittenRows = 0;
-    if (!result.pending) {
-        *error = QStringLiteral("nothing to write");
+    const std::shared_ptr<const PendingWrite> w = takePending(result, error);
+    if (!w)
+        return false;
+    bool historyChanged = false;
+    if (!writeSearchBack(m_store.db(), *w, &m_lastWrittenRows, &historyChanged, error)) {
+        if (historyChanged)
+            *error = changedAfterSearch();
         return false;
     }
-    const std::shared_ptr<PendingWrite> w = std::move(result.pending);
-    if (!m_mirror.isLoaded() || w->version != m_version || m_version != m_store.dataVersion()) {
-        *error = changedAfterSearch();
-        return false;
-    }
+    written(*w);
+    return true;
+}
 
-    // The columns the search rewrites, with their stored contents (txtHisP6
-    // first: it is derived from the lists after it, never the other way).
-    std::vector<std::string> intNames, textNames;
-    writeTargets(*w, intNames, textNames);
-    std::vector<std::string> sources;
-    if (w->workingCopyList >= 0)
-        Columns::needs(*w, w->workingCopyList, w->workingCopyEarlier, sources);
-    for (int i = 0; i < schema::kListCount; ++i)
-        if (w->preListShift[i] >= 0)
-            sources.push_back(schema::listColumn(i, false));
-    std::vector<std::string> allTexts = textNames;
-    allTexts.insert(allTexts.end(), sources.begin(), sources.end());
-    if (!ensureColumns(intNames, allTexts, error))
-        return false;
-    if (w->version != m_version) {
-        *error = changedAfterSearch();
-        return false;
-    }
-
-    const int n = m_mirror.rowCount();
-    Columns cols(m_mirror, *w);
-    // The new contents of the columns the search rewrites, computed on demand
-    // from the mirror.
-    std::vector<std::function<std::int32_t(int)>> newInts;
-    std::vector<std::function<std::string_view(int)>> newTexts;
-    std::vector<std::vector<std::int32_t>*> intStored;
-    std::vector<std::vector<std::string>*> textStored;
-    intStored.reserve(intNames.size());
-    textStored.reserve(textNames.size());
-    for (const auto& lag : w->lags) {
-        const auto* own = &m_mirror.ints(ownColumn(lag.position, lag.kind));
-        const int shift = lag.shift;
-        newInts.emplace_back([own, shift](int r) { return lagValue(*own, shift, r); });
-    }
-    if (w->hasIntTh)
-        newInts.emplace_back([&w](int r) { return w->intTh[r]; });
-    if (w->hasBolOk)
-        newInts.emplace_back([&w](int r) { return w->bolOk[r]; });
-    if (w->workingCopyList >= 0) {
-        const int li = w->workingCopyList;
-        const bool earlier = w->workingCopyEarlier;
-        newTexts.emplace_back([&cols, li, earlier](int r) { return rules::workingCopy(cols.list(li, earlier, r)); });
-    }
-    for (int i = 0; i < schema::kListCount; ++i)
-        if (w->preListShift[i] >= 0)
-            newTexts.emplace_back([&cols, i](int r) { return cols.list(i, true, r); });
-    for (const auto& name : intNames)
-        intStored.push_back(&m_mirror.ints(name));
-    for (const auto& name : textNames)
-        textStored.push_back(&m_mirror.texts(name));
-
-    std::vector<char> changed(static_cast<std::size_t>(n), 0);
-    std::int64_t changedRows = 0;
-    for (int r = 0; r < n; ++r) {
-        bool differs = false;
-        for (std::size_t i = 0; i < newInts.size() && !differs; ++i)
-            differs = (*intStored[i])[r] != newInts[i](r);
-        for (std::size_t i = 0; i < newTexts.size() && !differs; ++i)
-            differs = (*textStored[i])[r] != newTexts[i](r);
-        changed[r] = differs ? 1 : 0;
-        changedRows += differs ? 1 : 0;
-    }
-
-    SqliteDb& db = m_store.db();
-    Transaction tx(db);
-    if (!tx.isActive()) {
-        *error = db.lastError();
-        return false;
-    }
-    if (changedRows > 0) {
-        LishiRewrite rewrite;
-        rewrite.intColumns = intNames;
-        rewrite.textColumns = textNames;
-        // The statement visits the records in table order, normally SQQH
-        // order: the same record as last time or the next one is tried first.
-        int hint = 0;
-        rewrite.rowOf = [this, &hint](std::int64_t sqqh) {
-            const int r = m_mirror.indexOf(sqqh, hint);
-            if (r >= 0)
-                hint = r;
-            return r;
-        };
-        rewrite.changed = [&changed](int r) { return changed[r] != 0; };
-        rewrite.intValue = [&newInts](int i, int r) { return newInts[i](r); };
-        rewrite.textValue = [&newTexts](int i, int r) { return newTexts[i](r); };
-        bool unknownRecord = false;
-        if (!rewriteLishi(db, rewrite, &unknownRecord, error)) {
-            if (unknownRecord)
-                *error = changedAfterSearch();
-            return false;
-        }
-    }
-    std::vector<std::pair<int, int>> carcu;
-    carcu.reserve(w->carcu.size());
-    for (const TallyEntry& e : w->carcu)
-        carcu.emplace_back(e.value, e.count);
-    if (!replaceCarcu(db, carcu, error))
-        return false;
-    if (!tx.commit()) {
-        *error = db.lastError();
-        return false;
-    }
-
-    // The database now holds the new values: bring the mirror along.
-    for (int r = 0; r < n; ++r) {
-        if (!changed[r])
-            continue;
-        for (std::size_t i = 0; i < newInts.size(); ++i)
-            (*intStored[i])[r] = newInts[i](r);
-        for (std::size_t i = 0; i < newTexts.size(); ++i) {
-            const std::string_view v = newTexts[i](r);
-            (*textStored[i])[r].assign(v.data(), v.size());
-        }
-    }
-    m_lastWrittenRows = changedRows;
+void SearchEngine::written(const PendingWrite& w)
+{
+    // Only columns outside the copy of the draws were rewritten: the mirror
+    // keeps everything else and stays current.
+    for (const auto& c : w.targetColumns())
+        m_levels.erase(c);
+    m_mirror.forget(w.targetColumns());
     m_store.markChanged();
     m_version = m_store.dataVersion();
-    return true;
 }
 
 } // namespace corvinel

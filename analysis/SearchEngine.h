@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 namespace corvinel {
 
 class HistoryStore;
+class ListLevels;
 struct PendingWrite;
 
 // The outcome of one search: the two grids, the ranking for the chart, and
@@ -55,6 +57,12 @@ public:
     // lists, intTh, bolOk, txtHisP6, Carcu) in one transaction, changed
     // cells only. Returns false with the reason when nothing could be written.
     bool writeBack(SearchResult& result, QString* error);
+    // The pending write of `result` for a writer elsewhere (writeSearchBack),
+    // taken out of it; null with the reason when the history has changed
+    // since the search or there is nothing to write. Call written() once it
+    // has committed.
+    std::shared_ptr<const PendingWrite> takePending(SearchResult& result, QString* error);
+    static QString historyChangedText();
 
     // Forgets the mirror; the next search reloads it.
     void invalidate();
@@ -62,15 +70,25 @@ public:
     // Statistics of the last write-back (for the benchmark).
     std::int64_t lastWrittenRows() const { return m_lastWrittenRows; }
 
+    // After a write-back of `w` ran elsewhere (writeSearchBack on another
+    // connection) and committed: the history moved on by the search's own
+    // write, which the engine's columns already agree with.
+    void written(const PendingWrite& w);
+
 private:
     bool ensureColumns(const std::vector<std::string>& ints, const std::vector<std::string>& texts, QString* error);
     // Loads what a search of `o` reads and what `w` will rewrite: the own
     // values of the result kind, the kind's own values (fixed position) or its
     // list `listIndex` (free position), and the number list.
     bool loadSearchColumns(const SearchOptions& o, int listIndex, PendingWrite& w, QString* error);
+    // The lag columns of `lagPositions` and the list refreshes `w` asks for,
+    // with the columns their values come from.
+    void addRefreshes(const SearchOptions& o, const std::vector<int>& lagPositions, PendingWrite& w) const;
 
     HistoryStore& m_store;
     HistoryMirror m_mirror;
+    // Parsed lists of the mirror's list columns, by column name.
+    std::map<std::string, std::shared_ptr<const ListLevels>> m_levels;
     std::uint64_t m_version = 0;
     std::int64_t m_lastWrittenRows = 0;
 };

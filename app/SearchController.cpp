@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QHeaderView>
 #include <QLegend>
 #include <QLegendMarker>
@@ -62,6 +63,16 @@ SearchController::SearchController(frmMain* window, const OptionPanel& options, 
 {
     connect(options.command1, &QPushButton::clicked, this, &SearchController::command1Clicked);
     connect(options.command2, &QPushButton::clicked, this, &SearchController::command2Clicked);
+    // The write-back runs off this thread: the status bar says so while it
+    // writes; once it ends its completion runs here.
+    connect(&window->session(), &Session::writingChanged, this, [this](bool writing) {
+        if (writing) {
+            m_window->statusBar()->showMessage(QStringLiteral("正在写入检索标记……"));
+        } else {
+            m_window->statusBar()->clearMessage();
+            m_window->session().waitForWrites();
+        }
+    });
 
     QTableView* ranking = results.ranking;
     auto* chart = new QChart;
@@ -80,7 +91,12 @@ SearchController::SearchController(frmMain* window, const OptionPanel& options, 
     connect(results.chanceShown, &QCheckBox::toggled, results.chanceGrid, &QWidget::setVisible);
 }
 
-SearchController::~SearchController() = default;
+SearchController::~SearchController()
+{
+    // Closing the window finishes a write-back first, with this controller
+    // still there for its completion.
+    m_window->session().waitForWrites();
+}
 
 void SearchController::command1Clicked()
 {
@@ -101,16 +117,22 @@ void SearchController::run(bool combination)
         return;
     }
     showResult(result);
-    // The answer is on screen first; the marks follow at once, inside this
-    // handler, so no other database operation can start before they are in.
-    m_results.matches->viewport()->repaint();
-    m_results.ranking->viewport()->repaint();
-    m_chart->repaint();
-    QString error;
-    if (!m_search->writeBack(result, &error))
+    // The answer is on screen; the marks are written in the background, and
+    // every later database operation of the window waits for them.
+    auto failed = [this](const QString& error) {
         m_window->dialogs().message(QStringLiteral("检索"),
                                     QStringLiteral("检索结果已显示，但检索标记未能写入历史数据库：%1").arg(error),
                                     QMessageBox::Ok, QMessageBox::Warning);
+    };
+    QString error;
+    if (!m_search->startWriteBack(
+            result,
+            [failed](bool ok, const QString& e) {
+                if (!ok)
+                    failed(e);
+            },
+            &error))
+        failed(error);
 }
 
 void SearchController::showResult(const SearchResult& result)

@@ -15,9 +15,11 @@ int runInfo(CliContext& ctx, const ParsedArgs& parsed)
     out << "database: " << s.store().databasePath() << '\n';
     out << "game: " << s.lotteryCode << ' ' << gameName(s.lotteryCode) << '\n';
     out << "draws per day: " << s.drawsPerDay << '\n';
-    out << "draws stored: " << s.snapshot().recordCount() << '\n';
-    if (const SnapshotRow* last = s.snapshot().last()) {
-        out << "last draw: " << issue::displayForm(last->sqqh) << '\n';
+    // From the index: the session read only the first and last draws.
+    const HistorySummary summary = s.store().summary();
+    out << "draws stored: " << summary.count << '\n';
+    if (summary.hasLast) {
+        out << "last draw: " << issue::displayForm(summary.lastSqqh) << '\n';
         out << "next draw: " << s.text1 << '\n';
     } else {
         out << "last draw: none\n";

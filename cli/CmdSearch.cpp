@@ -330,7 +330,18 @@ int runSearchCommand(CliContext& ctx, const ParsedArgs& args, bool combo)
     const qint64 searchMs = clock.restart();
     if (!result.ok)
         return ctx.refuse(result.message);
-    if (!search.writeBack(result, &error))
+    // The write-back takes the window's road: the session's background
+    // writer, on its own connection; this command waits for it.
+    bool marksWritten = false;
+    if (search.startWriteBack(
+            result,
+            [&](bool ok, const QString& e) {
+                marksWritten = ok;
+                error = e;
+            },
+            &error))
+        s.waitForWrites();
+    if (!marksWritten)
         return ctx.refuse(QStringLiteral("the search ran but its marks could not be written: %1").arg(error));
 
     const qint64 writeMs = clock.elapsed();

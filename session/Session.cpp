@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 namespace corvinel {
 
@@ -42,7 +43,34 @@ int patternValue(std::int64_t v)
 
 } // namespace
 
-Session::~Session() = default;
+Session::~Session()
+{
+    // The write ends while the session is whole; its completion is dropped
+    // (whoever asked for it may be gone).
+    m_writer.wait();
+}
+
+void Session::startBackgroundWrite(BackgroundWriter::Job job, WriteFinished finished)
+{
+    waitForWrites();
+    m_writeFinished = std::move(finished);
+    m_writer.start(m_store.databasePath(), std::move(job), [this](bool, const QString&) {
+        // On the writer's thread: tell this thread's event loop.
+        QMetaObject::invokeMethod(
+            this, [this] { emit writingChanged(false); }, Qt::QueuedConnection);
+    });
+    emit writingChanged(true);
+}
+
+void Session::waitForWrites()
+{
+    if (!m_writeFinished && !m_writer.isBusy())
+        return;
+    QString error;
+    const bool ok = m_writer.wait(&error);
+    if (WriteFinished finished = std::exchange(m_writeFinished, nullptr))
+        finished(ok, error);
+}
 
 void Session::startUp()
 {
@@ -71,8 +99,9 @@ void Session::startUp()
 
     readInto(Settings::intLei, searchKind);
 
+    // Up to N = 9 draws back from the last one are read for the pattern.
     if (!m_dataFolder.isEmpty() && m_store.open(m_dataFolder))
-        m_snapshot = m_store.snapshot();
+        m_snapshot = m_edgeStartUp ? m_store.edgeSnapshot(kPositions + 2) : m_store.snapshot();
 
     // Selecting the stored options runs their click handling, as a click by
     // the user would: each of them writes its keys again.
@@ -129,7 +158,10 @@ void Session::startUp()
     m_zodiac.fillYearGroups(m_zodiac.currentZodiacYear());
 
     m_started = true;
-    reloadHistory();
+    // The snapshot taken above is the history as it stands: the grid gets it
+    // without reading the rows a second time.
+    m_snapshot.moveLast();
+    emit historyChanged();
     emit stateChanged();
 }
 
@@ -504,6 +536,7 @@ void Session::defaultRangeEnd()
 
 void Session::reloadHistory()
 {
+    waitForWrites();
     m_snapshot = m_store.snapshot();
     m_snapshot.moveLast();
     emit historyChanged();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/BackgroundWriter.h"
 #include "store/DrawEncoder.h"
 #include "store/HistorySnapshot.h"
 #include "store/HistoryStore.h"
@@ -11,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -73,6 +75,10 @@ public:
     // The start-up sequence: settings, game, database, option choices, next
     // issue number, zodiac tables, default range, search pattern, history.
     void startUp();
+    // Start-up reads only the first and the last draws instead of every row
+    // (commands that show no history rows: info, settings). Call before
+    // startUp().
+    void setEdgeStartUp(bool edgeOnly) { m_edgeStartUp = edgeOnly; }
     bool isStarted() const { return m_started; }
 
     // ---- Persisted settings, as read at start-up and changed by handlers ----
@@ -187,7 +193,12 @@ public:
 
     // ---- Owned objects ----
     Settings& settings() { return *m_settings; }
-    HistoryStore& store() { return m_store; }
+    // Waits for a background write first: every database operation comes after it.
+    HistoryStore& store()
+    {
+        waitForWrites();
+        return m_store;
+    }
     HistorySnapshot& snapshot() { return m_snapshot; }
     const HistorySnapshot& snapshot() const { return m_snapshot; }
     DrawEncoder& encoder() { return m_encoder; }
@@ -199,11 +210,25 @@ public:
     // For changes made outside the handlers.
     void notifyStateChanged() { emit stateChanged(); }
 
+    // ---- Background writes (the search's write-back) ----
+    using WriteFinished = std::function<void(bool ok, const QString& error)>;
+    // Starts `job` on a connection of its own, off this thread, after any
+    // write still running. `finished` runs on this thread in the
+    // waitForWrites() after the job has ended.
+    void startBackgroundWrite(BackgroundWriter::Job job, WriteFinished finished);
+    // Waits for the running write and runs its completion. Every database
+    // operation calls it first (store() does), and so does closing.
+    void waitForWrites();
+    bool isWriting() const { return m_writer.isBusy(); }
+
 signals:
     // Any text, option or check of the state changed.
     void stateChanged();
     // A fresh history snapshot was taken (after reloadHistory()).
     void historyChanged();
+    // A background write started (true) or ended (false; call waitForWrites()
+    // to run its completion).
+    void writingChanged(bool writing);
 
 private:
     // The value of the current snapshot row at `position` for `kind`.
@@ -220,10 +245,13 @@ private:
     QString m_dataFolder;
     std::optional<int> m_gameOverride;
     bool m_started = false;
+    bool m_edgeStartUp = false;
     HistoryStore m_store;
     HistorySnapshot m_snapshot;
     ZodiacTables m_zodiac;
     DrawEncoder m_encoder;
+    BackgroundWriter m_writer;
+    WriteFinished m_writeFinished;
 };
 
 } // namespace corvinel

@@ -1,5 +1,6 @@
 #include "session/SessionSearch.h"
 
+#include "analysis/SearchWriteBack.h"
 #include "session/SearchSetup.h"
 #include "session/Session.h"
 
@@ -16,17 +17,68 @@ SearchOptions SessionSearch::optionsFrom(const Session& s)
     return searchOptions(s, SearchChoices::of(s));
 }
 
+SessionSearch::~SessionSearch()
+{
+    m_session.waitForWrites();
+}
+
+// Each search starts after the previous search's write-back is in: the
+// engine's columns follow the history only through it.
 SearchResult SessionSearch::followPattern()
 {
+    m_session.waitForWrites();
     m_lastOptions = optionsFrom(m_session);
     return m_engine.followPattern(m_lastOptions);
 }
 
 SearchResult SessionSearch::combination()
 {
+    m_session.waitForWrites();
     m_lastOptions = optionsFrom(m_session);
     m_session.bolZyw = m_lastOptions.freePosition;
     return m_engine.combination(m_lastOptions);
+}
+
+SearchResult SessionSearch::followPattern(const SearchOptions& options)
+{
+    m_session.waitForWrites();
+    return m_engine.followPattern(options);
+}
+
+SearchResult SessionSearch::combination(const SearchOptions& options)
+{
+    m_session.waitForWrites();
+    return m_engine.combination(options);
+}
+
+bool SessionSearch::writeBack(SearchResult& result, QString* error)
+{
+    m_session.waitForWrites();
+    return m_engine.writeBack(result, error);
+}
+
+bool SessionSearch::startWriteBack(SearchResult& result, Session::WriteFinished finished, QString* error)
+{
+    m_session.waitForWrites();
+    std::shared_ptr<const PendingWrite> w = m_engine.takePending(result, error);
+    if (!w)
+        return false;
+    m_session.startBackgroundWrite(
+        [w](SqliteDb& db, QString* e) {
+            std::int64_t rows = 0;
+            bool historyChanged = false;
+            const bool ok = writeSearchBack(db, *w, &rows, &historyChanged, e);
+            if (historyChanged)
+                *e = SearchEngine::historyChangedText();
+            return ok;
+        },
+        [this, w, finished = std::move(finished)](bool ok, const QString& e) {
+            if (ok)
+                m_engine.written(*w);
+            if (finished)
+                finished(ok, e);
+        });
+    return true;
 }
 
 } // namespace corvinel

@@ -3,10 +3,9 @@
 #include "analysis/ChanceStatistics.h"
 #include "analysis/SearchEngine.h"
 #include "analysis/SearchOptions.h"
+#include "session/Session.h"
 
 namespace corvinel {
-
-class Session;
 
 // Command1 and Command2 on the main window's state: the options come from the
 // session as the buttons find it, the engine (and its history mirror) lives as
@@ -15,6 +14,10 @@ class SessionSearch
 {
 public:
     explicit SessionSearch(Session& session);
+    // Finishes a write-back still running while the engine is there.
+    ~SessionSearch();
+    SessionSearch(const SessionSearch&) = delete;
+    SessionSearch& operator=(const SessionSearch&) = delete;
 
     // The options a search reads from the session as it stands: the pattern
     // shown and SearchChoices::of(session).
@@ -27,14 +30,20 @@ public:
     SearchResult combination();
     // The searches with options of their own (the command line); the
     // session's state is left as it is.
-    SearchResult followPattern(const SearchOptions& options) { return m_engine.followPattern(options); }
-    SearchResult combination(const SearchOptions& options) { return m_engine.combination(options); }
+    SearchResult followPattern(const SearchOptions& options);
+    SearchResult combination(const SearchOptions& options);
 
     // The ranking of the last Command1 or Command2 beside chance.
     ChanceFigures chance(const SearchResult& result) const { return chanceFigures(result, m_lastOptions); }
 
-    // The database write-back of a search (right after its grids are shown).
-    bool writeBack(SearchResult& result, QString* error) { return m_engine.writeBack(result, error); }
+    // The database write-back of a search, in this thread (right after its
+    // grids are shown).
+    bool writeBack(SearchResult& result, QString* error);
+    // The same write-back on the session's background writer: the window
+    // stays responsive, and every later database operation waits for it.
+    // `finished` runs on this thread once it is in (or has failed). False
+    // with the reason when the result cannot be written at all.
+    bool startWriteBack(SearchResult& result, Session::WriteFinished finished, QString* error);
 
 private:
     Session& m_session;

@@ -2,6 +2,7 @@
 
 #include "store/HistorySnapshot.h"
 #include "store/HistoryStore.h"
+#include "store/Schema.h"
 #include "store/SqliteDb.h"
 #include "core/ZodiacTables.h"
 
@@ -83,7 +84,7 @@ MaintenanceOutcome HistoryMaintenance::writeAll(const std::vector<PlainDraw>& dr
     Transaction t(db);
     if (!t.isActive())
         return failure(QStringLiteral("不能开始数据库事务：%1").arg(db.lastError()));
-    if (!db.exec("DELETE FROM lishi"))
+    if (!db.exec(schema::clearHistorySql().c_str()))
         return failure(QStringLiteral("不能删除原有的历史号码：%1").arg(db.lastError()));
     RowWriter writer(db);
     if (!writer.isValid())
@@ -118,7 +119,7 @@ MaintenanceOutcome HistoryMaintenance::deleteAll()
         return failure(QStringLiteral("历史数据库没有打开"));
     const std::int64_t before = m_store.rowCount();
     Transaction t(db);
-    if (!t.isActive() || !db.exec("DELETE FROM lishi") || !t.commit())
+    if (!t.isActive() || !db.exec(schema::clearHistorySql().c_str()) || !t.commit())
         return failure(QStringLiteral("不能删除历史号码：%1").arg(db.lastError()));
     m_store.markChanged();
     MaintenanceOutcome o;

@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -45,7 +46,28 @@ bool HistoryStore::openFile(const QString& path)
             return false;
         }
     }
+    if (!ensureDrawCopy()) {
+        m_error = QStringLiteral("cannot create the copy of the draws: %1").arg(m_db.lastError());
+        m_db.close();
+        return false;
+    }
     return true;
+}
+
+bool HistoryStore::ensureDrawCopy()
+{
+    const std::string table = schema::kDrawCopyTable;
+    Statement st = m_db.prepare("SELECT COUNT(*) FROM sqlite_master WHERE name IN ('" + table + "', '" + table
+                                + "_insert', '" + table + "_delete', '" + table + "_update')");
+    const bool complete = st.isValid() && st.step() == SQLITE_ROW && st.columnInt(0) == schema::kDrawCopyObjects;
+    st = Statement();
+    if (complete
+        && m_db.exec(("SELECT \"" + std::string(schema::kPackedOwnColumn) + "\" FROM " + table + " LIMIT 0").c_str()))
+        return true;
+    // A database written before the copy existed (or one whose copy was
+    // dropped): build it from lishi once, in one transaction.
+    Transaction t(m_db);
+    return t.isActive() && m_db.exec(schema::drawCopySql().c_str()) && t.commit();
 }
 
 void HistoryStore::close()
@@ -53,30 +75,82 @@ void HistoryStore::close()
     m_db.close();
 }
 
-HistorySnapshot HistoryStore::snapshot()
+namespace {
+
+// Rows of the draw copy as `sql` (SQQH, QQH, the packed values) returns them;
+// a row whose values the packed text cannot hold reads its value columns.
+std::vector<SnapshotRow> readSnapshotRows(SqliteDb& db, const std::string& sql, std::size_t expected)
 {
     std::vector<SnapshotRow> rows;
-    if (!m_db.isOpen())
-        return HistorySnapshot();
-    std::string sql = "SELECT SQQH, QQH";
-    for (int p = 1; p <= kPositions; ++p)
-        for (int k = 0; k < kKindCount; ++k)
-            sql += ", " + schema::valueColumn(p, k);
-    sql += " FROM lishi ORDER BY SQQH";
-    Statement st = m_db.prepare(sql);
+    Statement st = db.prepare(sql);
     if (!st.isValid())
-        return HistorySnapshot();
-    rows.reserve(static_cast<std::size_t>(rowCount()));
+        return rows;
+    rows.reserve(expected);
+    std::vector<std::size_t> unpacked;
     while (st.step() == SQLITE_ROW) {
         SnapshotRow r;
         r.sqqh = st.columnInt64(0);
         r.qqh = st.columnInt64(1);
-        int c = 2;
-        for (int p = 0; p < kPositions; ++p)
-            for (int k = 0; k < kKindCount; ++k)
-                r.values[p][k] = static_cast<std::int16_t>(st.columnInt(c++));
+        const std::string_view packed = st.columnUtf8(2);
+        constexpr std::size_t kValues = std::size_t { kPositions } * kKindCount;
+        bool ok = packed.size() == kValues;
+        for (std::size_t i = 0; ok && i < packed.size(); ++i) {
+            const auto c = static_cast<unsigned char>(packed[i]);
+            ok = c >= 1 && c <= 127;
+            r.values[i / kKindCount][i % kKindCount] = static_cast<std::int16_t>(c - schema::kPackedOffset);
+        }
+        if (!ok)
+            unpacked.push_back(rows.size());
         rows.push_back(r);
     }
+    if (!unpacked.empty()) {
+        std::string one = "SELECT ";
+        for (int p = 1; p <= kPositions; ++p)
+            for (int k = 0; k < kKindCount; ++k)
+                one += (p == 1 && k == 0 ? "" : ", ") + schema::valueColumn(p, k);
+        one += std::string(" FROM ") + schema::kDrawCopyTable + " WHERE SQQH = ?1";
+        Statement values = db.prepare(one);
+        for (std::size_t i : unpacked) {
+            values.reset();
+            values.bind(1, rows[i].sqqh);
+            if (values.step() != SQLITE_ROW)
+                continue;
+            int c = 0;
+            for (int p = 0; p < kPositions; ++p)
+                for (int k = 0; k < kKindCount; ++k)
+                    rows[i].values[p][k] = static_cast<std::int16_t>(values.columnInt(c++));
+        }
+    }
+    return rows;
+}
+
+std::string packedSelect()
+{
+    return std::string("SELECT SQQH, QQH, \"") + schema::kPackedOwnColumn + "\" FROM " + schema::kDrawCopyTable;
+}
+
+} // namespace
+
+HistorySnapshot HistoryStore::snapshot()
+{
+    if (!m_db.isOpen())
+        return HistorySnapshot();
+    // The copy holds the own values packed in one text, in SQQH order.
+    return HistorySnapshot(
+        readSnapshotRows(m_db, packedSelect() + " ORDER BY SQQH", static_cast<std::size_t>(rowCount())));
+}
+
+HistorySnapshot HistoryStore::edgeSnapshot(int lastRows)
+{
+    if (!m_db.isOpen())
+        return HistorySnapshot();
+    std::vector<SnapshotRow> tail = readSnapshotRows(
+        m_db, packedSelect() + " ORDER BY SQQH DESC LIMIT " + std::to_string(std::max(lastRows, 1)), 0);
+    std::vector<SnapshotRow> first = readSnapshotRows(m_db, packedSelect() + " ORDER BY SQQH LIMIT 1", 1);
+    std::vector<SnapshotRow> rows;
+    if (!first.empty() && (tail.empty() || first.front().sqqh < tail.back().sqqh))
+        rows.push_back(first.front());
+    rows.insert(rows.end(), tail.rbegin(), tail.rend());
     return HistorySnapshot(std::move(rows));
 }
 
@@ -90,6 +164,23 @@ std::int64_t HistoryStore::rowCount()
         n = st.columnInt64(0);
     st.reset();
     return n;
+}
+
+HistorySummary HistoryStore::summary()
+{
+    HistorySummary s;
+    if (!m_db.isOpen())
+        return s;
+    s.count = rowCount();
+    // The unique index on SQQH finds the last draw without a scan.
+    Statement& st = m_db.cached("SELECT SQQH, QQH FROM lishi ORDER BY SQQH DESC LIMIT 1");
+    if (st.step() == SQLITE_ROW) {
+        s.hasLast = true;
+        s.lastSqqh = st.columnInt64(0);
+        s.lastQqh = st.columnInt64(1);
+    }
+    st.reset();
+    return s;
 }
 
 bool HistoryStore::compact()

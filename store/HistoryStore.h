@@ -9,6 +9,16 @@
 
 namespace corvinel {
 
+// What the history holds, without reading its rows: the number of draws and
+// the last one.
+struct HistorySummary
+{
+    std::int64_t count = 0;
+    bool hasLast = false;
+    std::int64_t lastSqqh = 0;
+    std::int64_t lastQqh = 0;
+};
+
 // The history database "Tavrose.db" in the data folder: tables lishi and
 // Carcu, opened at start-up and held for the run. Created with both tables when
 // the file is missing.
@@ -33,7 +43,13 @@ public:
     // A fresh snapshot of lishi in SQQH order (empty when the database is not
     // open).
     HistorySnapshot snapshot();
+    // The first draw and the last `lastRows` draws only, in SQQH order: what
+    // the start-up of a command that shows no rows reads (the next issue, the
+    // reference draw, the default range), at the same cost at any size.
+    HistorySnapshot edgeSnapshot(int lastRows);
     std::int64_t rowCount();
+    // Count and last draw from the SQQH index: a few page reads at any size.
+    HistorySummary summary();
 
     // Repair and compaction: integrity check, VACUUM INTO the copy, atomic
     // replace of the main file, reopen. Any failing step keeps the existing
@@ -47,6 +63,7 @@ public:
 
 private:
     bool openFile(const QString& path);
+    bool ensureDrawCopy();
 
     SqliteDb m_db;
     QString m_folder;

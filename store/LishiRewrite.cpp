@@ -8,7 +8,6 @@ namespace corvinel {
 
 namespace {
 
-// corvinel_changed(SQQH) says whether a record is to be rewritten,
 // corvinel_value(i, SQQH) gives SET column i's new value.
 struct FunctionContext
 {
@@ -23,13 +22,6 @@ struct FunctionContext
         return r;
     }
 };
-
-void changedFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
-{
-    auto* c = static_cast<FunctionContext*>(sqlite3_user_data(ctx));
-    const int r = c->row(argv[0]);
-    sqlite3_result_int(ctx, r >= 0 && c->rewrite->changed(r) ? 1 : 0);
-}
 
 void valueFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
@@ -53,40 +45,48 @@ void valueFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 
 } // namespace
 
-bool rewriteLishi(SqliteDb& db, const LishiRewrite& rewrite, bool* unknownRecord, QString* error)
+bool rewriteLishi(SqliteDb& db, const LishiRewrite& rewrite, std::int64_t* changedRows, bool* unknownRecord,
+                  QString* error)
 {
     *unknownRecord = false;
+    *changedRows = 0;
     if (rewrite.intColumns.empty() && rewrite.textColumns.empty())
         return true;
-    std::string sql = "UPDATE lishi SET ";
+    std::string set, differs;
     int i = 0;
     for (const auto* names : { &rewrite.intColumns, &rewrite.textColumns }) {
         for (const auto& name : *names) {
-            sql += (i ? ", \"" : "\"") + name + "\" = corvinel_value(" + std::to_string(i) + ", SQQH)";
+            const std::string value = "corvinel_value(" + std::to_string(i) + ", SQQH)";
+            set += i ? ", \"" : "\"";
+            set += name;
+            set += "\" = ";
+            set += value;
+            differs += i ? " OR \"" : "\"";
+            differs += name;
+            differs += "\" IS NOT ";
+            differs += value;
             ++i;
         }
     }
-    sql += " WHERE corvinel_changed(SQQH)";
+    const std::string sql = "UPDATE lishi SET " + set + " WHERE " + differs;
 
     FunctionContext ctx;
     ctx.rewrite = &rewrite;
     sqlite3* h = db.handle();
-    bool ok = sqlite3_create_function_v2(h, "corvinel_changed", 1, SQLITE_UTF8, &ctx, changedFunction, nullptr,
-                                         nullptr, nullptr)
-            == SQLITE_OK
-        && sqlite3_create_function_v2(h, "corvinel_value", 2, SQLITE_UTF8, &ctx, valueFunction, nullptr, nullptr,
-                                      nullptr)
-            == SQLITE_OK;
+    bool ok = sqlite3_create_function_v2(h, "corvinel_value", 2, SQLITE_UTF8, &ctx, valueFunction, nullptr, nullptr,
+                                         nullptr)
+        == SQLITE_OK;
     if (!ok)
         *error = QString::fromUtf8(sqlite3_errmsg(h));
     if (ok) {
         Statement st = db.prepare(sql);
         ok = st.isValid() && st.exec() && !ctx.unknown;
+        if (ok)
+            *changedRows = db.changes();
         if (!ok && error->isEmpty() && !ctx.unknown)
             *error = db.lastError();
     }
-    // The functions point at this call's context: never leave them behind.
-    sqlite3_create_function_v2(h, "corvinel_changed", 1, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr, nullptr);
+    // The function points at this call's context: never leave it behind.
     sqlite3_create_function_v2(h, "corvinel_value", 2, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr, nullptr);
     *unknownRecord = ctx.unknown;
     return ok;

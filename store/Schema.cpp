@@ -69,4 +69,92 @@ const char* createSql()
     return sql.c_str();
 }
 
+const std::vector<std::string>& drawCopyColumns()
+{
+    static const std::vector<std::string> cols = [] {
+        std::vector<std::string> c;
+        c.emplace_back("SQQH");
+        c.emplace_back("QQH");
+        for (int p = 1; p <= kPositions; ++p)
+            for (int k = 0; k < kKindCount; ++k)
+                c.push_back(valueColumn(p, k));
+        for (int i = 0; i < kListCount; ++i)
+            c.push_back(listColumn(i, false));
+        return c;
+    }();
+    return cols;
+}
+
+bool isDrawCopyColumn(std::string_view name)
+{
+    for (const std::string& c : drawCopyColumns())
+        if (c == name)
+            return true;
+    return false;
+}
+
+namespace {
+
+std::string deleteTriggerSql()
+{
+    const std::string table = kDrawCopyTable;
+    return "CREATE TRIGGER " + table + "_delete AFTER DELETE ON lishi BEGIN DELETE FROM " + table
+        + " WHERE SQQH = OLD.SQQH; END;\n";
+}
+
+} // namespace
+
+std::string clearHistorySql()
+{
+    const std::string table = kDrawCopyTable;
+    return "DROP TRIGGER IF EXISTS " + table + "_delete;\nDELETE FROM lishi;\nDELETE FROM " + table + ";\n"
+        + deleteTriggerSql();
+}
+
+std::string drawCopySql()
+{
+    const std::string table = kDrawCopyTable;
+    std::string names, newValues, tableColumns;
+    for (const std::string& c : drawCopyColumns()) {
+        const bool first = names.empty();
+        names += (first ? "\"" : ", \"") + c + '"';
+        newValues += (first ? "NEW.\"" : ", NEW.\"") + c + '"';
+        tableColumns += first ? "" : ", ";
+        // SQQH is the rowid: a plain scan of the copy yields SQQH order.
+        if (c == "SQQH")
+            tableColumns += "\"SQQH\" INTEGER PRIMARY KEY";
+        else if (c.rfind("txt", 0) == 0)
+            tableColumns += '"' + c + "\" TEXT NOT NULL DEFAULT ''";
+        else
+            tableColumns += '"' + c + "\" INTEGER NOT NULL DEFAULT 0";
+    }
+    // char() of the 48 own values, from NEW in the triggers, from lishi when filling.
+    auto packed = [](const std::string& prefix) {
+        std::string e = "char(";
+        for (int p = 1; p <= kPositions; ++p)
+            for (int k = 0; k < kKindCount; ++k)
+                e += (p == 1 && k == 0 ? "" : ", ") + prefix + '"' + valueColumn(p, k) + "\" + "
+                    + std::to_string(kPackedOffset);
+        return e + ")";
+    };
+    const std::string packedName = std::string(", \"") + kPackedOwnColumn + '"';
+    tableColumns += packedName + " TEXT NOT NULL DEFAULT ''";
+    const std::string insert = "INSERT OR REPLACE INTO " + table + " (" + names + packedName + ") VALUES (" + newValues
+        + ", " + packed("NEW.") + ");";
+    std::string s;
+    for (const char* trigger : { "_insert", "_delete", "_update" })
+        s += "DROP TRIGGER IF EXISTS " + table + trigger + ";\n";
+    s += "DROP TABLE IF EXISTS " + table + ";\n";
+    s += "CREATE TABLE " + table + " (" + tableColumns + ");\n";
+    s += "CREATE TRIGGER " + table + "_insert AFTER INSERT ON lishi BEGIN " + insert + " END;\n";
+    s += deleteTriggerSql();
+    // Only a change of a copied column fires it: the searches' marks and lag
+    // columns do not.
+    s += "CREATE TRIGGER " + table + "_update AFTER UPDATE OF " + names + " ON lishi BEGIN DELETE FROM " + table
+        + " WHERE SQQH = OLD.SQQH; " + insert + " END;\n";
+    s += "INSERT OR REPLACE INTO " + table + " (" + names + packedName + ") SELECT " + names + ", " + packed("")
+        + " FROM lishi;\n";
+    return s;
+}
+
 } // namespace corvinel::schema

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvinel::schema {
@@ -33,5 +34,32 @@ const std::vector<std::string>& lishiColumns();
 
 // DDL of both tables (and the unique index on SQQH).
 const char* createSql();
+
+// The compact copy of the draws kept beside lishi in the same file: SQQH, QQH,
+// the 48 own values and the seven txtHisLst lists of every draw, under the
+// names they have in lishi, keyed and ordered by SQQH. That is all a search or
+// the history grid reads of a draw; a scan of these narrow rows costs a
+// fraction of one over the wide lishi rows. Triggers on lishi keep it in step
+// inside the transaction of every insert, delete or change of those columns,
+// whichever code (or tool) runs the statement.
+inline constexpr const char* kDrawCopyTable = "lishi_draws";
+// Beside the copied columns, the copy holds the 48 own values packed in one
+// text (positions 1..8, kinds 0..5 within each), each value v as the
+// character v + kPackedOffset: 48 ASCII characters when every value lies in
+// -31..95 (a draw's values do), so a reader of all of them fetches one column
+// instead of 48. A value outside that range shows as a different length or a
+// character outside 1..127; readers then take the value columns.
+inline constexpr const char* kPackedOwnColumn = "vals";
+inline constexpr int kPackedOffset = 32;
+const std::vector<std::string>& drawCopyColumns();
+bool isDrawCopyColumn(std::string_view name);
+// Number of schema objects drawCopySql() creates (the table and its triggers).
+inline constexpr int kDrawCopyObjects = 4;
+// Drops and recreates the copy with its triggers, then fills it from lishi.
+std::string drawCopySql();
+// Deletes every row of lishi and of the copy inside the caller's transaction.
+// The copy's delete trigger is set aside meanwhile: with it SQLite deletes
+// row by row; without it, it drops the pages at once.
+std::string clearHistorySql();
 
 } // namespace corvinel::schema

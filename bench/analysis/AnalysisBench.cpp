@@ -1,11 +1,15 @@
 // Figures of the two searches on generated histories of 1,000, 10,000 and
-// 100,000 draws: the in-memory engine from the click to filled grids, its
-// database write-back, the statements carried out literally on SQLite as the
-// baseline (with the ratio), and corvinel-cli search end to end. Every case
-// checks that engine and baseline leave the same intTh/bolOk marks and tally.
+// 100,000 draws (or one size given): the in-memory engine from the click to
+// filled grids, its database write-back, the statements carried out literally
+// on SQLite as the baseline (with the ratio), and corvinel-cli info, search
+// and combo end to end on a history fresh from its import. Every case checks
+// that engine and baseline leave the same intTh/bolOk marks and tally.
 // Each case also prints what the chance reference of its ranking adds to the
 // search: the range tally inside the search's pass (the search timed with and
 // without it) and the figures themselves (expected counts, tests, intervals).
+// At the end each target is printed with its figure in this run and the
+// figure the same measurement gave before the compact copy of the draws
+// (recorded on this machine, Release build).
 #include "store/DrawEncoder.h"
 #include "store/HistoryStore.h"
 #include "analysis/ChanceStatistics.h"
@@ -132,6 +136,19 @@ void loadOwnColumns(SqliteDb& db)
         }
 }
 
+// Worst figures of this run, by target.
+struct Worst
+{
+    double follow8 = 0; // follow search, eight positions, free or fixed
+    double combo4 = 0; // combination search of size 4
+    double anySearch = 0; // every search
+    double firstLoad = 0; // first search, loading the history
+    double cliInfo = 0;
+    double cliSearch = 0;
+    double cliCombo = 0;
+};
+Worst g_worst;
+
 void runCase(const Case& c, HistoryStore& fastStore, SearchEngine& engine, const QString& baselineFile, int draws,
              bool withBaseline)
 {
@@ -190,6 +207,11 @@ void runCase(const Case& c, HistoryStore& fastStore, SearchEngine& engine, const
     const bool written = engine.writeBack(result, &err);
     const double writeMs = msSince(w0);
     std::printf("  %-40s engine %8.1f ms  matched %6zu\n", c.name.c_str(), best, result.matchedIssues.size());
+    g_worst.anySearch = std::max(g_worst.anySearch, best);
+    if (!c.combination && c.options.tickedCount() == 8)
+        g_worst.follow8 = std::max(g_worst.follow8, best);
+    if (c.combination && c.options.combinationSize == 4)
+        g_worst.combo4 = std::max(g_worst.combo4, best);
     std::printf("  %-40s write-back %8.1f ms (%lld rows changed)%s\n", "", writeMs,
                 static_cast<long long>(engine.lastWrittenRows()), written ? "" : " FAILED");
     if (!written)
@@ -220,6 +242,49 @@ void runCase(const Case& c, HistoryStore& fastStore, SearchEngine& engine, const
     (void)draws;
 }
 
+// Before the compact copy (Release, this machine, the same cases): the worst
+// engine time of each target and the command-line runs on a history fresh
+// from its import.
+struct Before
+{
+    int draws;
+    Worst worst;
+};
+const Before kBefore[] = {
+    { 100000, { 75.8, 120.8, 120.8, 380.9, 1018, 2853, 2994 } },
+    { 300000, { 223.6, 265.1, 307.4, 914.3, 0, 10172, 15629 } },
+};
+
+void printTarget(const char* what, double limitMs, double nowMs, double beforeMs)
+{
+    if (nowMs <= 0)
+        return;
+    std::printf("  %-52s <= %6.0f ms  now %8.1f ms  before %8.1f ms  (%5.1fx)  %s\n", what, limitMs, nowMs, beforeMs,
+                nowMs > 0 ? beforeMs / nowMs : 0.0, nowMs <= limitMs ? "ok" : "OVER");
+}
+
+void printTargets(int draws)
+{
+    Worst before {};
+    for (const Before& b : kBefore)
+        if (b.draws == draws)
+            before = b.worst;
+    std::printf("\n  targets at %d draws (worst case of this run; before: the same measurement before the change)\n",
+                draws);
+    if (draws == 100000) {
+        printTarget("engine: follow search, 8 positions, free or fixed", 10, g_worst.follow8, before.follow8);
+        printTarget("engine: combination search, size 4", 30, g_worst.combo4, before.combo4);
+        printTarget("corvinel-cli info", 150, g_worst.cliInfo, before.cliInfo);
+        printTarget("corvinel-cli search (first after the import included)", 700, g_worst.cliSearch, before.cliSearch);
+        printTarget("corvinel-cli combo --size 4", 700, g_worst.cliCombo, before.cliCombo);
+    } else {
+        printTarget("engine: every search", 100, g_worst.anySearch, before.anySearch);
+    }
+    std::printf("  %-52s           now %8.1f ms  before %8.1f ms\n", "first search, loading the history",
+                g_worst.firstLoad, before.firstLoad);
+    g_worst = Worst {};
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -247,6 +312,10 @@ int main(int argc, char** argv)
         const QString fastFile = fastDir.path() + "/" + HistoryStore::kFileName;
         const QString baseFile = baseDir.path() + "/" + HistoryStore::kFileName;
         QFile::copy(fastFile, baseFile);
+        // The command-line runs start from the history as the import left it:
+        // the first search rewrites intTh of nearly every record.
+        QTemporaryDir cliDir;
+        QFile::copy(fastFile, cliDir.path() + "/" + HistoryStore::kFileName);
 
         HistoryStore store;
         store.open(fastDir.path());
@@ -257,7 +326,8 @@ int main(int argc, char** argv)
             const auto l0 = Clock::now();
             SearchOptions o = baseOptions(snap, 0);
             SearchResult r = engine.followPattern(o);
-            std::printf("  first search, loading the history:       %8.1f ms\n", msSince(l0));
+            g_worst.firstLoad = msSince(l0);
+            std::printf("  first search, loading the history:       %8.1f ms\n", g_worst.firstLoad);
         }
 
         std::vector<Case> cases;
@@ -337,12 +407,14 @@ int main(int argc, char** argv)
             env.insert("XDG_DATA_HOME", home.path() + "/data");
             env.insert("HOME", home.path());
             env.insert("QT_QPA_PLATFORM", "offscreen");
+            const QString data = cliDir.path();
             for (const QStringList& args :
-                 { QStringList { "--data-dir", fastDir.path(), "search", "--positions", "1,2,3,4,5,6,7,8", "--kind",
-                                 "zodiac", "--format", "tsv" },
-                   QStringList { "--data-dir", fastDir.path(), "search", "--positions", "1,2,3,4,5,6,7,8", "--fixed",
-                                 "--back", "3", "--format", "json" },
-                   QStringList { "--data-dir", fastDir.path(), "combo", "--size", "4", "--format", "json" } }) {
+                 { QStringList { "--data-dir", data, "info" },
+                   QStringList { "--data-dir", data, "search", "--positions", "1,2,3,4,5,6,7,8", "--kind", "zodiac",
+                                 "--format", "tsv" },
+                   QStringList { "--data-dir", data, "search", "--positions", "1,2,3,4,5,6,7,8", "--fixed", "--back",
+                                 "3", "--format", "json" },
+                   QStringList { "--data-dir", data, "combo", "--size", "4", "--format", "json" } }) {
                 QProcess p;
                 p.setProcessEnvironment(env);
                 const auto c0 = Clock::now();
@@ -354,9 +426,15 @@ int main(int argc, char** argv)
                             static_cast<long long>(p.readAllStandardOutput().size()));
                 if (p.exitCode() != 0)
                     ++g_failures;
+                double& worst = args[2] == "info" ? g_worst.cliInfo
+                    : args[2] == "combo"          ? g_worst.cliCombo
+                                                  : g_worst.cliSearch;
+                worst = std::max(worst, ms);
             }
         }
 #endif
+        if (draws == 100000 || draws == 300000)
+            printTargets(draws);
     }
     std::printf("\n%s\n", g_failures ? "SOME CASES FAILED" : "all cases: engine and baseline agree");
     return g_failures ? 1 : 0;

@@ -208,6 +208,14 @@ class Soak:
                 ("update replacing an expired history", self.big, update),
                 ("update appending", self.small, update),
             ]),
+            # The search's write-back runs on the session's background writer
+            # (its own thread and connection), as in the window; most of a
+            # search's time is that write.
+            ("search", [
+                ("search (background write-back)", self.big,
+                 ["search", "--positions", "1,2,3,4,5,6,7,8", "--kind", "zodiac", "--format", "tsv"]),
+                ("combo --size 4 (background write-back)", self.big, ["combo", "--size", "4", "--format", "tsv"]),
+            ]),
         ]
 
     def timed_run(self, v):
@@ -401,7 +409,7 @@ def main():
     ap.add_argument("--draws", type=int, default=100000, help="draws of the starting history (default 100000)")
     ap.add_argument("--seed", type=int, default=20161208, help="seed of the kill moments")
     ap.add_argument("--measure-runs", type=int, default=3, help="uninterrupted runs per variant (median taken)")
-    ap.add_argument("--ops", help="comma-separated subset of import,rebuild,compact,update (default: all)")
+    ap.add_argument("--ops", help="comma-separated subset of import,rebuild,compact,update,search (default: all)")
     ap.add_argument("--work", help="work folder (default: a new temporary folder, removed when all is well)")
     ap.add_argument("--keep", action="store_true", help="keep the temporary work folder")
     args = ap.parse_args()

@@ -1,4 +1,5 @@
 #include "cli/CliContext.h"
+#include "analysis/SearchRules.h"
 #include "core/IssueNumber.h"
 #include "core/Kinds.h"
 #include "session/SearchSetup.h"
@@ -264,6 +265,12 @@ int runSearchCommand(CliContext& ctx, const ParsedArgs& args, bool combo)
         return ctx.usage(error);
     Session& s = ctx.session();
     const SearchOptions options = optionsOf(s, *a);
+    // The verification page's pattern needs the draw before the issue.
+    if (a->verify) {
+        if (const auto r = rules::verificationRefusal(*a->verify, s.lotteryCode, s.drawsPerDay, s.snapshot(),
+                                                      options.previousIssue, options.lookBack))
+            return ctx.refuse(*r);
+    }
 
     QElapsedTimer clock;
     clock.start();

@@ -19,6 +19,7 @@
 #include <QTableView>
 #include <QScrollBar>
 #include <QHeaderView>
+#include <QLabel>
 #include <QValueAxis>
 
 namespace corvinel {
@@ -57,7 +58,22 @@ SearchController::SearchController(frmMain* window, const OptionPanel& options, 
     connect(options.command1, &QPushButton::clicked, this, &SearchController::command1Clicked);
     connect(options.command2, &QPushButton::clicked, this, &SearchController::command2Clicked);
 
-    QTableView* ranking = results.ranking;
+    QWidget* ranking = results.ranking;
+    // Above the ranking: how many draws matched and the percentage base.
+    {
+        const int at = results.row->indexOf(ranking);
+        auto* box = new QWidget(ranking->parentWidget());
+        box->setObjectName(QStringLiteral("rankingBox"));
+        auto* column = new QVBoxLayout(box);
+        column->setContentsMargins(0, 0, 0, 0);
+        m_matchCount = new QLabel(box);
+        m_matchCount->setObjectName(QStringLiteral("labelMatchCount"));
+        results.row->removeWidget(results.ranking);
+        column->addWidget(m_matchCount);
+        column->addWidget(results.ranking, 1);
+        results.row->insertWidget(at, box, 2);
+        ranking = box; // the chart goes beside it
+    }
     auto* chart = new QChart;
     chart->legend()->hide();
     // Every pixel of height goes to the bars: up to twenty labels must fit.
@@ -119,6 +135,7 @@ void SearchController::showResult(const SearchResult& result)
     ranking->setMinimumWidth(rankingWidth + ranking->verticalScrollBar()->sizeHint().width()
                              + 2 * ranking->frameWidth());
     showChart(result);
+    m_matchCount->setText(tr("匹配 %1 期，基数 %2").arg(result.matchedIssues.size()).arg(result.base));
 }
 
 void SearchController::showChart(const SearchResult& result)
@@ -157,9 +174,16 @@ void SearchController::showChart(const SearchResult& result)
     y->setTruncateLabels(false);
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(y);
+    // Whole counts only: a tick every `step` counts, at most about six of
+    // them, so small counts do not repeat a rounded label.
     auto* x = new QValueAxis;
-    x->setRange(0, std::max(top, 1));
-    x->applyNiceNumbers();
+    const int step = std::max(1, (std::max(top, 1) + 4) / 5);
+    const int end = ((std::max(top, 1) + step - 1) / step) * step;
+    x->setRange(0, end);
+    x->setTickType(QValueAxis::TicksDynamic);
+    x->setTickAnchor(0);
+    x->setTickInterval(step);
+    x->setMinorTickCount(0);
     x->setLabelFormat(QStringLiteral("%d"));
     x->setLabelsFont(small);
     chart->addAxis(x, Qt::AlignBottom);

@@ -9,6 +9,8 @@
 
 class QChartView;
 
+class QLabel;
+
 namespace corvinel {
 
 class frmMain;
@@ -42,6 +44,7 @@ private:
     ResultPanel m_results;
     std::unique_ptr<SessionSearch> m_search;
     QChartView* m_chart = nullptr;
+    QLabel* m_matchCount = nullptr; // "匹配 87 期，基数 87" above the ranking
 };
 
 } // namespace corvinel

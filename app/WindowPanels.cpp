@@ -207,7 +207,7 @@ HistoryPanel buildHistoryPanel(QWidget* parent, QBoxLayout* column, const Sessio
     p.command21 = named(new QPushButton(QStringLiteral("历史号在线更新(&O)"), parent), QStringLiteral("Command21"));
     p.command21->setToolTip(QStringLiteral("从官方服务器更新历史号码"));
     p.command3 = named(new QPushButton(QStringLiteral("删除最后历史(&D)"), parent), QStringLiteral("Command3"));
-    p.command4 = named(new QPushButton(QStringLiteral("历史号码导出文本文件(&O)"), parent), QStringLiteral("Command4"));
+    p.command4 = named(new QPushButton(QStringLiteral("历史号码导出文本文件(&X)"), parent), QStringLiteral("Command4"));
     importButtons->addWidget(p.cmdRdLst, 0, 0);
     importButtons->addWidget(p.command21, 0, 1);
     importButtons->addWidget(p.command3, 1, 0);
@@ -403,6 +403,8 @@ ResultPanel buildResultPanel(QWidget* parent, QBoxLayout* column)
     column->addLayout(p.row, 1);
     p.matches = gridView(QStringLiteral("MSFlexGrid2"), parent);
     p.matches->setToolTip(kGridTip);
+    // The last column (上期开奖) takes the room left, never cut off short.
+    p.matches->horizontalHeader()->setStretchLastSection(true);
     p.ranking = gridView(QStringLiteral("MSFlexGrid3"), parent);
     p.row->addWidget(p.matches, 3);
     p.row->addWidget(p.ranking, 2);
@@ -425,7 +427,7 @@ HistoryMenu buildHistoryMenu(QWidget* window)
     m.mnuErase = action(m.menu, QStringLiteral("删除最后历史(&E)"), QStringLiteral("mnuErase"));
     m.mnuClear = action(m.menu, QStringLiteral("清空历史号码(&C)"), QStringLiteral("mnuClear"));
     m.mnuDlzd = action(m.menu, QStringLiteral("删除到选定期(&D)"), QStringLiteral("mnuDlzd"));
-    m.mnuEszhzd = action(m.menu, QStringLiteral("删除最后指定数量期历史(&E)"), QStringLiteral("mnuEszhzd"));
+    m.mnuEszhzd = action(m.menu, QStringLiteral("删除最后指定数量期历史(&N)"), QStringLiteral("mnuEszhzd"));
     return m;
 }
 

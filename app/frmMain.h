@@ -9,6 +9,7 @@
 #include <array>
 #include <memory>
 
+class QLabel;
 class QMenu;
 class QTableView;
 
@@ -51,6 +52,8 @@ public:
     void refreshFromSession();
     // Refills the history grid from the session's snapshot.
     void refreshHistoryGrid();
+    // What the last action did, in the status bar (until the next one).
+    void showStatus(const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -63,6 +66,7 @@ private:
     void askRetentionDays();
     void askUpdateBase();
     void openHelpPage(const char* page);
+    void refreshStatusHistory();
 
     std::unique_ptr<Session> m_session;
     Dialogs m_dialogs;
@@ -74,6 +78,7 @@ private:
     ResultPanel m_results;
     HistoryMenu m_historyMenu;
     SetupMenu m_setupMenu;
+    QLabel* m_statusHistory = nullptr; // game, stored draws, last draw
 
     // The feature controllers use the session, the dialogs and the controls:
     // declared after the session and the dialogs, they end before them, and

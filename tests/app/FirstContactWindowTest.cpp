@@ -257,8 +257,14 @@ private slots:
     void fitsASmallScreen()
     {
         const QSize least = m_window->minimumSizeHint().expandedTo(m_window->minimumSize());
+        const QSize history = control<QWidget>(QStringLiteral("historyPane"))->minimumSizeHint();
+        const QSize work = control<QWidget>(QStringLiteral("centralWidget"))->minimumSizeHint();
         QVERIFY2(least.width() <= 1000 && least.height() <= 700,
-                 qPrintable(QStringLiteral("%1x%2").arg(least.width()).arg(least.height())));
+                 qPrintable(QStringLiteral("%1x%2 (history %3, work area %4)")
+                                .arg(least.width())
+                                .arg(least.height())
+                                .arg(history.width())
+                                .arg(work.width())));
     }
 };
 

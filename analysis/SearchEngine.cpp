@@ -42,7 +42,7 @@ constexpr int kMasks = 256;
 
 QString changedAfterSearch()
 {
-    return QStringLiteral("the history changed after the search; its marks were not written");
+    return QStringLiteral("检索之后历史号码已改变，检索标记没有写入");
 }
 
 std::string ownColumn(int p, int kind)
@@ -438,7 +438,7 @@ bool SearchEngine::writeBack(SearchResult& result, QString* error)
 {
     m_lastWrittenRows = 0;
     if (!result.pending) {
-        *error = QStringLiteral("nothing to write");
+        *error = QStringLiteral("没有要写入的检索标记");
         return false;
     }
     const std::shared_ptr<PendingWrite> w = std::move(result.pending);

@@ -115,9 +115,7 @@ bool HistoryController::confirmGame(const QString& file)
     if (!mismatch)
         return true;
     // The menu index of a game (mnuKL10): 0 Guangdong, 1 Tianjin, 2 Hunan.
-    const auto menuIndex = [](int code) {
-        return code == issue::kGuangdong ? 0 : (code == issue::kTianjin ? 1 : 2);
-    };
+    const auto menuIndex = [](int code) { return code == issue::kGuangdong ? 0 : (code == issue::kTianjin ? 1 : 2); };
     const std::vector<int>& games = mismatch->menuCodes;
     QString text = gameMismatchText(*mismatch, m_session.lotteryCode) + QLatin1Char('\n');
     QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::Cancel;
@@ -231,8 +229,7 @@ void HistoryController::reportDeletion(const HistoryChange& change)
 
 void HistoryController::reportDeleted(const HistoryChange& change)
 {
-    m_window->showStatus(
-        tr("已删除 %1 期，剩余 %2 期").arg(change.deleted).arg(m_session.snapshot().recordCount()));
+    m_window->showStatus(tr("已删除 %1 期，剩余 %2 期").arg(change.deleted).arg(m_session.snapshot().recordCount()));
 }
 
 void HistoryController::mnuEszhzd_Click()

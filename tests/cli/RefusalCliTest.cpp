@@ -27,7 +27,7 @@ protected:
     CliRun cli(const QStringList& args) { return runCli(dir.filePath("config"), dir.filePath("data"), args); }
     QString file(const QString& name, const QByteArray& bytes)
     {
-        const QString path = dir.filePath(name);
+        QString path = dir.filePath(name);
         writeFile(path, bytes);
         return path;
     }

@@ -438,13 +438,13 @@ SearchResult SearchEngine::combination(const SearchOptions& o)
 
 QString SearchEngine::historyChangedText()
 {
-    return QStringLiteral("the history changed after the search; its marks were not written");
+    return QStringLiteral("检索之后历史号码已改变，检索标记没有写入");
 }
 
 std::shared_ptr<const PendingWrite> SearchEngine::takePending(SearchResult& result, QString* error)
 {
     if (!result.pending) {
-        *error = QStringLiteral("nothing to write");
+        *error = QStringLiteral("没有要写入的检索标记");
         return nullptr;
     }
     std::shared_ptr<const PendingWrite> w = std::move(result.pending);

@@ -34,7 +34,7 @@ QMessageBox::StandardButton Dialogs::message(const QString& title, const QString
 
 std::optional<QString> Dialogs::input(const QString& title, const QString& prompt, const QString& defaultText)
 {
-    m_shown.append({ Shown::Input, title, prompt });
+    m_shown.append({ Shown::Input, title, prompt, defaultText });
     if (!m_inputAnswers.empty()) {
         const InputAnswer a = m_inputAnswers.front();
         m_inputAnswers.pop_front();

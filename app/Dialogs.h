@@ -29,6 +29,7 @@ public:
         } kind;
         QString title;
         QString text;
+        QString defaultText = {}; // the input box's default answer
     };
 
     explicit Dialogs(QWidget* parent = nullptr);

@@ -36,23 +36,6 @@ const char* workbookFile(int which)
     }
 }
 
-bool startEditorFromEnvironment(const QString& path)
-{
-    for (const char* var : { "VISUAL", "EDITOR" }) {
-        const QString command = qEnvironmentVariable(var).trimmed();
-        if (command.isEmpty())
-            continue;
-        QStringList args = QProcess::splitCommand(command);
-        if (args.isEmpty())
-            continue;
-        const QString program = args.takeFirst();
-        args << path;
-        if (QProcess::startDetached(program, args))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 ExportController::ExportController(frmMain* window, const HistoryPanel& history, const ResultPanel& results,
@@ -108,9 +91,10 @@ bool ExportController::openWithDesktop(const QString& path, Opened kind)
 {
     if (openingDisabled())
         return false;
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        return true;
-    return kind == Opened::TextEditor && startEditorFromEnvironment(path);
+    // The desktop's default application only: an editor named in the
+    // environment may be a terminal program, which has no window to show in.
+    Q_UNUSED(kind);
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 void ExportController::report(const ExportResult& result, const QString& what, Opened kind)

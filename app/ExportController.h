@@ -54,8 +54,7 @@ public:
     // which = 1, 2, 3 for MSFlexGrid1..3, 4 for gridChance.
     void exportGrid(int which);
 
-    // The default opener: the desktop's program for the file; for the text
-    // file $VISUAL or $EDITOR when the desktop has none.
+    // The default opener: the desktop's default program for the file.
     static bool openWithDesktop(const QString& path, Opened kind);
     static bool openingDisabled();
 

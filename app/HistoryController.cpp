@@ -14,6 +14,8 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QStringList>
+#include <QTableView>
+#include <QItemSelectionModel>
 
 namespace corvinel {
 
@@ -39,6 +41,7 @@ HistoryController::HistoryController(frmMain* window, const HistoryPanel& panel,
     , m_window(window)
     , m_session(window->session())
     , m_firstEntryBox(panel.maskEdBox1[1])
+    , m_grid(panel.grid)
 {
     setObjectName(QStringLiteral("HistoryController"));
     connect(panel.cmdRdLst, &QPushButton::clicked, this, &HistoryController::cmdRdLst_Click);
@@ -55,7 +58,7 @@ QString HistoryController::importQuestion()
 {
     return QStringLiteral(
         "确实要读入最新历史号码吗？点击'确认'读入,点击'取消'放弃该操作。确要读入请保证安装目录下存在历史号码的文本"
-        "文件文件。读取时可能要花费一段时间,请耐心等候！");
+        "文件。读取时可能要花费一段时间,请耐心等候！");
 }
 
 QString HistoryController::deleteCountPrompt()
@@ -102,6 +105,39 @@ bool HistoryController::reportOutcome(const HistoryChange& outcome, const QStrin
     return false;
 }
 
+bool HistoryController::confirmGame(const QString& file)
+{
+    DrawLineResult lines;
+    ImportOutcome read;
+    if (!readImportFile(file, m_session.lastDrawQqh, &lines, &read))
+        return true; // the import itself reports the file it cannot read
+    const auto mismatch = otherGameOfLines(lines, m_session.lotteryCode);
+    if (!mismatch)
+        return true;
+    // The menu index of a game (mnuKL10): 0 Guangdong, 1 Tianjin, 2 Hunan.
+    const auto menuIndex = [](int code) { return code == issue::kGuangdong ? 0 : (code == issue::kTianjin ? 1 : 2); };
+    const std::vector<int>& games = mismatch->menuCodes;
+    QString text = gameMismatchText(*mismatch, m_session.lotteryCode) + QLatin1Char('\n');
+    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::Cancel;
+    if (games.size() == 1) {
+        text += tr("点击“是”切换到%1后读入，点击“取消”不读入。").arg(issue::gameName(games[0]));
+    } else {
+        text += tr("点击“是”切换到%1，点击“否”切换到%2，然后读入；点击“取消”不读入。")
+                    .arg(issue::gameName(games[0]), issue::gameName(games[1]));
+        buttons |= QMessageBox::No;
+    }
+    const auto answer = m_window->dialogs().message(tr("彩种不符"), text, buttons, QMessageBox::Question);
+    int chosen = 0;
+    if (answer == QMessageBox::Yes)
+        chosen = games[0];
+    else if (answer == QMessageBox::No && games.size() > 1)
+        chosen = games[1];
+    else
+        return false;
+    m_session.mnuKL10Clicked(menuIndex(chosen));
+    return true;
+}
+
 void HistoryController::cmdRdLst_Click()
 {
     Dialogs& dialogs = m_window->dialogs();
@@ -120,6 +156,11 @@ void HistoryController::cmdRdLst_Click()
             dialogs.message(importQuestionTitle(),
                             QStringLiteral("只能读入文本文件（*.txt）：\n%1\n历史号码未改变。").arg(file),
                             QMessageBox::Ok, QMessageBox::Warning);
+        HistoryChanges(m_session).importDeclined();
+        return;
+    }
+
+    if (!confirmGame(file)) {
         HistoryChanges(m_session).importDeclined();
         return;
     }
@@ -163,6 +204,7 @@ void HistoryController::Command3_Click()
             return;
         }
         reportCompaction(out);
+        reportDeleted(out);
     }
     m_firstEntryBox->setFocus();
 }
@@ -179,8 +221,15 @@ void HistoryController::reportDeletion(const HistoryChange& change)
 {
     if (change.failedStep == HistoryChange::Step::Backup)
         reportOutcome(change, deleteTitle(), QStringLiteral("写入备份文件"));
-    else if (reportOutcome(change, deleteTitle(), QStringLiteral("重建历史号码")))
+    else if (reportOutcome(change, deleteTitle(), QStringLiteral("重建历史号码"))) {
         reportCompaction(change);
+        reportDeleted(change);
+    }
+}
+
+void HistoryController::reportDeleted(const HistoryChange& change)
+{
+    m_window->showStatus(tr("已删除 %1 期，剩余 %2 期").arg(change.deleted).arg(m_session.snapshot().recordCount()));
 }
 
 void HistoryController::mnuEszhzd_Click()
@@ -202,8 +251,11 @@ void HistoryController::mnuEszhzd_Click()
 
 void HistoryController::mnuDlzd_Click()
 {
-    const QString def
-        = m_session.lastDrawQqh > 0 ? issue::displayForm(m_session.lastDrawQqh - 1) : QStringLiteral("20");
+    // The issue of the selected history row, else the last stored draw.
+    QString def = m_session.lastDrawQqh > 0 ? issue::displayForm(m_session.lastDrawQqh - 1) : QStringLiteral("20");
+    const QModelIndex selected = m_grid->selectionModel() ? m_grid->selectionModel()->currentIndex() : QModelIndex();
+    if (selected.isValid() && selected.row() < m_session.snapshot().recordCount())
+        def = issue::displayForm(m_session.snapshot().row(selected.row()).sqqh);
     const auto answer = m_window->dialogs().input(deleteTitle(), deleteAfterPrompt(), def);
     if (!answer || answer->trimmed().isEmpty())
         return;
@@ -238,7 +290,9 @@ void HistoryController::mnuClear_Click()
                                     QMessageBox::Question)
         == QMessageBox::Cancel)
         return;
-    reportOutcome(HistoryChanges(m_session).clear(), clearTitle(), QStringLiteral("清空历史号码"));
+    const HistoryChange out = HistoryChanges(m_session).clear();
+    if (reportOutcome(out, clearTitle(), QStringLiteral("清空历史号码")))
+        reportDeleted(out);
 }
 
 } // namespace corvinel

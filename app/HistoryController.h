@@ -9,6 +9,7 @@
 
 class QLineEdit;
 class QProgressDialog;
+class QTableView;
 
 namespace corvinel {
 
@@ -59,12 +60,18 @@ private:
     void reportCompaction(const HistoryChange& change);
     // The outcome of a deletion through the backup file and the rebuild.
     void reportDeletion(const HistoryChange& change);
+    // "已删除 3 期，剩余 2349 期" in the status bar.
+    void reportDeleted(const HistoryChange& change);
     std::function<bool(std::int64_t, std::int64_t)> progressFor(const QString& label);
     void endProgress();
+    // A file of the other game's history: asks whether to switch to the game
+    // it looks like. False when the user cancels.
+    bool confirmGame(const QString& file);
 
     frmMain* m_window;
     Session& m_session;
     QLineEdit* m_firstEntryBox; // MaskEdBox1_1, focused after a deletion
+    QTableView* m_grid; // MSFlexGrid1: its selected row is the default of 删除到选定期
     std::unique_ptr<QProgressDialog> m_progress;
 };
 

@@ -3,6 +3,7 @@
 #include "app/GridModel.h"
 #include "session/HistoryGrid.h"
 #include "acquire/ManualEntry.h"
+#include "core/IssueNumber.h"
 #include "app/WindowPanels.h"
 #include "session/HistoryChanges.h"
 #include "app/frmMain.h"
@@ -34,6 +35,14 @@ bool ManualEntryController::eventFilter(QObject* watched, QEvent* event)
         for (int k = 1; k <= kPositions; ++k)
             if (watched == m_boxes[k])
                 m_locked = false;
+    }
+    // A click into an empty or partly typed box puts the cursor at its first
+    // place (a masked box would otherwise take it where the click landed).
+    if (event->type() == QEvent::MouseButtonRelease) {
+        for (int k = 1; k <= kPositions; ++k) {
+            if (watched == m_boxes[k] && !manual_entry::isComplete(m_boxes[k]->displayText()))
+                m_boxes[k]->setCursorPosition(0);
+        }
     }
     return QObject::eventFilter(watched, event);
 }
@@ -95,6 +104,7 @@ void ManualEntryController::storeDraw()
     }
 
     m_faultBox = 0;
+    m_window->showStatus(tr("已存入 %1 期").arg(issue::displayForm(outcome.sqqh)));
     for (int k = 1; k <= kPositions; ++k) {
         if (m_boxes[k])
             m_boxes[k]->clear();

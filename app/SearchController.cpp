@@ -6,6 +6,8 @@
 #include "app/Twips.h"
 #include "app/frmMain.h"
 
+#include <cmath>
+
 #include <QBarCategoryAxis>
 #include <QGraphicsLayout>
 #include <QHorizontalBarSeries>
@@ -26,6 +28,7 @@
 #include <QHeaderView>
 #include <QLegend>
 #include <QLegendMarker>
+#include <QLabel>
 #include <QValueAxis>
 
 namespace corvinel {
@@ -74,7 +77,22 @@ SearchController::SearchController(frmMain* window, const OptionPanel& options, 
         }
     });
 
-    QTableView* ranking = results.ranking;
+    QWidget* ranking = results.ranking;
+    // Above the ranking: how many draws matched and the percentage base.
+    {
+        const int at = results.row->indexOf(ranking);
+        auto* box = new QWidget(ranking->parentWidget());
+        box->setObjectName(QStringLiteral("rankingBox"));
+        auto* column = new QVBoxLayout(box);
+        column->setContentsMargins(0, 0, 0, 0);
+        m_matchCount = new QLabel(box);
+        m_matchCount->setObjectName(QStringLiteral("labelMatchCount"));
+        results.row->removeWidget(results.ranking);
+        column->addWidget(m_matchCount);
+        column->addWidget(results.ranking, 1);
+        results.row->insertWidget(at, box, 2);
+        ranking = box; // the chart goes beside it
+    }
     auto* chart = new QChart;
     chart->legend()->hide();
     // Every pixel of height goes to the bars: up to twenty labels must fit.
@@ -150,6 +168,7 @@ void SearchController::showResult(const SearchResult& result)
     m_chance = m_search->chance(result);
     showChance(m_chance);
     showChart(result);
+    m_matchCount->setText(tr("匹配 %1 期，基数 %2").arg(result.matchedIssues.size()).arg(result.base));
 }
 
 void SearchController::showChance(const ChanceFigures& chance)
@@ -232,9 +251,18 @@ void SearchController::showChart(const SearchResult& result)
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(y);
     expected->attachAxis(y);
+    // Whole counts only: a tick every `step` counts, at most about six of
+    // them, so small counts do not repeat a rounded label. The expectation
+    // marks may lie past the largest count.
     auto* x = new QValueAxis;
-    x->setRange(0, std::max(top, 1.0));
-    x->applyNiceNumbers();
+    const int reach = std::max(1, static_cast<int>(std::ceil(top)));
+    const int step = std::max(1, (reach + 4) / 5);
+    const int end = ((reach + step - 1) / step) * step;
+    x->setRange(0, end);
+    x->setTickType(QValueAxis::TicksDynamic);
+    x->setTickAnchor(0);
+    x->setTickInterval(step);
+    x->setMinorTickCount(0);
     x->setLabelFormat(QStringLiteral("%d"));
     x->setLabelsFont(small);
     chart->addAxis(x, Qt::AlignBottom);

@@ -10,6 +10,8 @@
 
 class QChartView;
 
+class QLabel;
+
 namespace corvinel {
 
 class frmMain;
@@ -48,6 +50,7 @@ private:
     std::unique_ptr<SessionSearch> m_search;
     QChartView* m_chart = nullptr;
     ChanceFigures m_chance; // of the ranking shown
+    QLabel* m_matchCount = nullptr; // "匹配 87 期，基数 87" above the ranking
 };
 
 } // namespace corvinel

@@ -45,7 +45,7 @@ QString UpdateController::confirmText()
 
 QString UpdateController::noBaseText()
 {
-    return QStringLiteral("没有设置在线更新网址，无法在线更新。\n请先在设置菜单中选择“在线更新网址(&U)"
+    return QStringLiteral("没有设置在线更新网址，无法在线更新。\n请先在设置菜单中选择“在线更新网址(U)"
                           "”，输入开奖网站的地址（以 http:// 或 "
                           "https:// 开头）。历史号码没有改变。");
 }
@@ -77,12 +77,15 @@ void UpdateController::Command21_Click()
                         QMessageBox::Warning);
         return;
     }
-    if (dialogs.message(confirmTitle(), confirmText(), QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Question)
-        != QMessageBox::Ok)
-        return;
-
+    // The plan first: the confirmation says what the retention rule deletes.
     const update::UpdatePlan plan = update::planUpdate(m_session.store().snapshot(), m_session.lotteryCode,
                                                        m_session.retentionDays, Clock::today());
+    QString question = confirmText();
+    if (const QString warning = update::retentionWarning(plan); !warning.isEmpty())
+        question += QStringLiteral("\n\n") + warning;
+    if (dialogs.message(confirmTitle(), question, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Question)
+        != QMessageBox::Ok)
+        return;
     if (!plan.ok) {
         dialogs.message(resultTitle(), plan.error + QStringLiteral("。历史号码没有改变。"), QMessageBox::Ok,
                         QMessageBox::Warning);

@@ -178,7 +178,10 @@ HistoryPanel buildHistoryPanel(QWidget* parent, QBoxLayout* column, const Sessio
         int width = 2 * p.grid->frameWidth() + p.grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2;
         for (int c = 0; c < HistoryGrid::kColumns; ++c)
             width += historyColumnWidth(p.grid, c);
-        p.grid->setMinimumWidth(width);
+        // Every column fits at the window's normal size; squeezed to its
+        // least (a 1024x768 screen) the grid gives up one number column's
+        // width and scrolls sideways.
+        p.grid->setMinimumWidth(width - historyColumnWidth(p.grid, 1));
     }
     column->addWidget(p.grid, 1);
 
@@ -207,7 +210,7 @@ HistoryPanel buildHistoryPanel(QWidget* parent, QBoxLayout* column, const Sessio
     p.command21 = named(new QPushButton(QStringLiteral("历史号在线更新(&O)"), parent), QStringLiteral("Command21"));
     p.command21->setToolTip(QStringLiteral("从官方服务器更新历史号码"));
     p.command3 = named(new QPushButton(QStringLiteral("删除最后历史(&D)"), parent), QStringLiteral("Command3"));
-    p.command4 = named(new QPushButton(QStringLiteral("历史号码导出文本文件(&O)"), parent), QStringLiteral("Command4"));
+    p.command4 = named(new QPushButton(QStringLiteral("历史号码导出文本文件(&X)"), parent), QStringLiteral("Command4"));
     importButtons->addWidget(p.cmdRdLst, 0, 0);
     importButtons->addWidget(p.command21, 0, 1);
     importButtons->addWidget(p.command3, 1, 0);
@@ -311,8 +314,8 @@ void buildRangeRow(OptionPanel& p, QWidget* parent, QBoxLayout* column, const Se
 
     auto* frame7 = frame(QStringLiteral("Frame7"), QStringLiteral("检索起止期数"), parent);
     auto* l7 = new QGridLayout(frame7);
-    p.text3[0] = box(QStringLiteral("Text3_0"), frame7, 12);
-    p.text3[1] = box(QStringLiteral("Text3_1"), frame7, 12);
+    p.text3[0] = box(QStringLiteral("Text3_0"), frame7, 11);
+    p.text3[1] = box(QStringLiteral("Text3_1"), frame7, 11);
     p.text3[0]->setText(session.text3[0]);
     p.text3[1]->setText(session.text3[1]);
     auto* label4 = named(new QLabel(QStringLiteral("～"), frame7), QStringLiteral("Label4"));
@@ -342,8 +345,12 @@ void buildKindRows(OptionPanel& p, QWidget* parent, QBoxLayout* column)
         l4->addWidget(p.option4[i]);
     }
     kindsRow->addWidget(frame3);
-    kindsRow->addWidget(frame4);
     kindsRow->addStretch();
+    // Frame4 under Frame3, so the window fits a 1024x768 screen.
+    auto* resultKindRow = new QHBoxLayout;
+    column->addLayout(resultKindRow);
+    resultKindRow->addWidget(frame4);
+    resultKindRow->addStretch();
 
     auto* frame6 = frame(QStringLiteral("Frame6"), QStringLiteral("结果统计选择"), parent);
     auto* l6 = new QHBoxLayout(frame6);
@@ -405,6 +412,8 @@ ResultPanel buildResultPanel(QWidget* parent, QBoxLayout* column)
     column->addLayout(p.row, 1);
     p.matches = gridView(QStringLiteral("MSFlexGrid2"), parent);
     p.matches->setToolTip(kGridTip);
+    // The last column (上期开奖) takes the room left, never cut off short.
+    p.matches->horizontalHeader()->setStretchLastSection(true);
     p.ranking = gridView(QStringLiteral("MSFlexGrid3"), parent);
     p.row->addWidget(p.matches, 3);
     p.row->addWidget(p.ranking, 2);
@@ -440,7 +449,7 @@ HistoryMenu buildHistoryMenu(QWidget* window)
     m.mnuErase = action(m.menu, QStringLiteral("删除最后历史(&E)"), QStringLiteral("mnuErase"));
     m.mnuClear = action(m.menu, QStringLiteral("清空历史号码(&C)"), QStringLiteral("mnuClear"));
     m.mnuDlzd = action(m.menu, QStringLiteral("删除到选定期(&D)"), QStringLiteral("mnuDlzd"));
-    m.mnuEszhzd = action(m.menu, QStringLiteral("删除最后指定数量期历史(&E)"), QStringLiteral("mnuEszhzd"));
+    m.mnuEszhzd = action(m.menu, QStringLiteral("删除最后指定数量期历史(&N)"), QStringLiteral("mnuEszhzd"));
     return m;
 }
 

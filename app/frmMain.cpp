@@ -11,6 +11,7 @@
 #include "app/UpdateController.h"
 #include "app/WheelFilter.h"
 #include "core/DataFolder.h"
+#include "core/IssueNumber.h"
 #include "core/Kinds.h"
 #include "session/HistoryGrid.h"
 
@@ -28,6 +29,9 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -139,24 +143,46 @@ QTableView* frmMain::grid(int which) const
 
 void frmMain::buildUi()
 {
-    auto* central = new QWidget(this);
-    central->setObjectName(QStringLiteral("centralWidget"));
-    setCentralWidget(central);
-    auto* root = new QHBoxLayout(central);
+    // The history column and the work area, with a splitter between them:
+    // the grids take what room the window has beyond its minimum.
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("mainSplitter"));
+    splitter->setChildrenCollapsible(false);
+    setCentralWidget(splitter);
 
     // Left: the history grid and the ways new draws come in.
-    auto* left = new QVBoxLayout;
-    root->addLayout(left, 0);
-    m_history = buildHistoryPanel(central, left, *m_session);
+    auto* leftPane = new QWidget(splitter);
+    leftPane->setObjectName(QStringLiteral("historyPane"));
+    auto* left = new QVBoxLayout(leftPane);
+    left->setContentsMargins(4, 4, 0, 4);
+    m_history = buildHistoryPanel(leftPane, left, *m_session);
 
     // Right: the pattern pages, the options and the result grids.
-    auto* right = new QVBoxLayout;
-    root->addLayout(right, 1);
+    auto* central = new QWidget(splitter);
+    central->setObjectName(QStringLiteral("centralWidget"));
+    auto* right = new QVBoxLayout(central);
+    right->setContentsMargins(0, 4, 4, 4);
     m_patterns = buildPatternPanel(central, right, *m_session);
     m_options = buildOptionPanel(central, right, *m_session);
     m_results = buildResultPanel(central, right);
+    splitter->addWidget(leftPane);
+    splitter->addWidget(central);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
 
-    resize(1180, 760);
+    // The status bar is there from the start, so nothing moves when it first
+    // shows a message; its permanent part names the game and the history.
+    m_statusHistory = new QLabel(this);
+    m_statusHistory->setObjectName(QStringLiteral("statusHistory"));
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    statusBar()->addPermanentWidget(m_statusHistory);
+    statusBar()->setSizeGripEnabled(true);
+
+    // A 1024x768 screen holds the window; a larger one gives it more room.
+    QSize size(1180, 760);
+    if (const QScreen* screen = this->screen())
+        size = size.boundedTo(screen->availableSize() - QSize(16, 40));
+    resize(size.expandedTo(QSize(800, 560)));
 
     m_historyMenu = buildHistoryMenu(this);
     m_setupMenu = buildSetupMenu(this);
@@ -198,6 +224,13 @@ void frmMain::connectControls()
     // Texts typed by the user go straight into the session's state.
     connect(m_history.text1, &QLineEdit::textEdited, s, [s](const QString& t) { s->text1 = t; });
     connect(m_patterns.text4, &QLineEdit::textEdited, s, [s](const QString& t) { s->text4 = t; });
+    // Enter or leaving the box: the verification page takes the issue typed.
+    connect(m_patterns.text4, &QLineEdit::editingFinished, this, [this] {
+        if (!m_session->verificationVisible())
+            return;
+        if (const auto refusal = m_session->text4Edited(m_patterns.text4->text()))
+            m_dialogs.message(refusal->title, refusal->text, QMessageBox::Ok, QMessageBox::Warning);
+    });
     for (int i = 0; i < 2; ++i)
         connect(m_options.text3[i], &QLineEdit::textEdited, s, [s, i](const QString& t) { s->text3[i] = t; });
     for (int k = 1; k <= 18; ++k) {
@@ -322,6 +355,7 @@ void frmMain::placeOverlays()
 void frmMain::refreshFromSession()
 {
     const Session& s = *m_session;
+    refreshStatusHistory();
     if (m_patterns.tabStrip->currentIndex() != s.selectedTab) {
         const QSignalBlocker block(m_patterns.tabStrip);
         m_patterns.tabStrip->setCurrentIndex(s.selectedTab);
@@ -368,8 +402,23 @@ void frmMain::refreshFromSession()
         m_setupMenu.mnuKL10[i]->setChecked(s.mnuKL10Checked(i));
 }
 
+void frmMain::showStatus(const QString& text)
+{
+    statusBar()->showMessage(text);
+}
+
+void frmMain::refreshStatusHistory()
+{
+    const HistorySnapshot& h = m_session->snapshot();
+    QString text = tr("%1　已存 %2 期").arg(issue::gameName(m_session->lotteryCode)).arg(h.recordCount());
+    if (const SnapshotRow* last = h.last())
+        text += tr("　最后一期 %1").arg(issue::displayForm(last->sqqh));
+    m_statusHistory->setText(text);
+}
+
 void frmMain::refreshHistoryGrid()
 {
+    refreshStatusHistory();
     QTableView* view = m_history.grid;
     Session* s = m_session.get();
     m_history.model->setProvider(HistoryGrid::header(), HistoryGrid::rowCount(s->snapshot()),

@@ -10,6 +10,7 @@
 #include <array>
 #include <memory>
 
+class QLabel;
 class QMenu;
 class QTableView;
 
@@ -58,6 +59,8 @@ public:
     // 走势图: opens the trend window (or brings it forward); null before.
     void openTrendWindow();
     TrendWindow* trendWindow() const;
+    // What the last action did, in the status bar (until the next one).
+    void showStatus(const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -70,6 +73,7 @@ private:
     void askRetentionDays();
     void askUpdateBase();
     void openHelpPage(const char* page);
+    void refreshStatusHistory();
 
     std::unique_ptr<Session> m_session;
     Dialogs m_dialogs;
@@ -81,6 +85,7 @@ private:
     ResultPanel m_results;
     HistoryMenu m_historyMenu;
     SetupMenu m_setupMenu;
+    QLabel* m_statusHistory = nullptr; // game, stored draws, last draw
 
     // The feature controllers use the session, the dialogs and the controls:
     // declared after the session and the dialogs, they end before them, and

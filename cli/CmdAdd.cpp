@@ -35,6 +35,9 @@ int runAdd(CliContext& ctx, const ParsedArgs& parsed)
         return ctx.refuse(QStringLiteral("下一期期号“%1”不是有效的期号，请用 --issue 给出年月日和期序号，例如 "
                                          "--issue 20161212001。")
                               .arg(s.text1));
+    // The window's Text1 always holds an issue of the game; a typed one may not.
+    if (const auto bad = issue::issueRefusal(*sqqh, s.lotteryCode, s.drawsPerDay))
+        return ctx.refuse(*bad);
     const manual_entry::StoreOutcome outcome = HistoryChanges(s).addDraw(*sqqh, numbers);
     if (!outcome.ok)
         return ctx.refuse(outcome.error);

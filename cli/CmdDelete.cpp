@@ -41,6 +41,11 @@ int runDeleteLast(CliContext& ctx, const ParsedArgs& parsed)
                 QStringLiteral("N must be a whole number of at least 1, not \"%1\"; nothing deleted").arg(args[0]));
         n = *v;
     }
+    // Deleting every draw is what clear does; it asks for the same --yes.
+    const int stored = ctx.session().snapshot().recordCount();
+    if (stored > 0 && n >= stored && !parsed.has("--yes"))
+        return ctx.refuse(
+            QStringLiteral("删除最后%1期将删除全部%2期历史号码；确要全部删除请加 --yes。").arg(n).arg(stored));
     HistoryChanges changes(ctx.session());
     if (n == 1)
         return finish(ctx, changes.deleteLastDraw(), "the last draw was deleted");
@@ -85,8 +90,8 @@ const CommandSpec& deleteLastCommand()
         "deletes the last N stored draws (default 1)",
         "Deletes the newest N draws (1 when N is not given). For more than one draw the draws to keep are written\n"
         "to the backup file \"lsbf.txt\" and the history is rebuilt from it; then the database is compacted.\n"
-        "A failure leaves the history as it was.",
-        {},
+        "A failure leaves the history as it was. Deleting every stored draw needs --yes, as clear does.",
+        { { "--yes", nullptr, "confirms that every draw is to be deleted when N covers them all" } },
         runDeleteLast
     };
     return command;

@@ -11,7 +11,20 @@ int runImport(CliContext& ctx, const ParsedArgs& parsed)
     const QStringList& args = parsed.positional;
     if (args.size() != 1)
         return ctx.usage(QStringLiteral("import takes one argument: FILE"));
-    const ImportOutcome out = HistoryChanges(ctx.session()).importTextFile(args[0]);
+    Session& s = ctx.session();
+    // A file of the other game's history is refused: its issues would be
+    // stored with the wrong width. --game names the game to import it as.
+    {
+        DrawLineResult lines;
+        ImportOutcome read;
+        if (readImportFile(args[0], s.lastDrawQqh, &lines, &read)) {
+            if (const auto m = otherGameOfLines(lines, s.lotteryCode))
+                return ctx.refuse(gameMismatchText(*m, s.lotteryCode)
+                                  + QStringLiteral("没有读入；如确是该彩种的历史号码，请加 --game %1。")
+                                        .arg(m->lotteryCodes.front()));
+        }
+    }
+    const ImportOutcome out = HistoryChanges(s).importTextFile(args[0]);
     for (const SkippedLine& skip : out.skipped)
         (out.ok ? ctx.out() : ctx.err()) << "skipped " << describeSkip(skip) << '\n';
     if (!out.ok) {

@@ -1,6 +1,7 @@
 #include "cli/CliContext.h"
 #include "analysis/ChanceStatistics.h"
 #include "cli/SearchSetupArgs.h"
+#include "analysis/SearchRules.h"
 #include "core/IssueNumber.h"
 #include "core/Kinds.h"
 #include "session/SearchSetup.h"
@@ -322,6 +323,12 @@ int runSearchCommand(CliContext& ctx, const ParsedArgs& args, bool combo)
         return ctx.usage(error);
     Session& s = ctx.session();
     const SearchOptions options = optionsOf(s, *a);
+    // The verification page's pattern needs the draw before the issue.
+    if (a->verify) {
+        if (const auto r = rules::verificationRefusal(*a->verify, s.lotteryCode, s.drawsPerDay, s.snapshot(),
+                                                      options.previousIssue, options.lookBack))
+            return ctx.refuse(*r);
+    }
 
     QElapsedTimer clock;
     clock.start();

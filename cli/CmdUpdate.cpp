@@ -5,6 +5,7 @@
 #include "acquire/UpdateUrl.h"
 #include "session/HistoryChanges.h"
 
+#include <QDir>
 #include <QEventLoop>
 
 namespace corvinel {
@@ -46,6 +47,12 @@ int runUpdate(CliContext& ctx, const ParsedArgs& args)
     if (!plan.ok)
         return ctx.refuse(plan.error + QStringLiteral("; nothing changed"));
 
+    // What the retention rule will delete, said before anything is fetched.
+    if (const QString warning = update::retentionWarning(plan); !warning.isEmpty()) {
+        ctx.out() << warning << '\n';
+        ctx.out().flush();
+    }
+
     update::OnlineUpdate online;
     QEventLoop loop;
     QObject::connect(&online, &update::OnlineUpdate::dayStarted, &loop, [&ctx](int index, int count, const QDate& day) {
@@ -62,8 +69,12 @@ int runUpdate(CliContext& ctx, const ParsedArgs& args)
     if (!r.dbError.isEmpty())
         return ctx.refuse(QStringLiteral("writing the history failed: %1; nothing changed").arg(r.dbError));
 
-    if (r.clearedHistory)
-        ctx.out() << "the stored history was older than " << plan.retentionDays << " days and was deleted first\n";
+    if (r.clearedHistory) {
+        ctx.out() << "the stored history was older than " << plan.retentionDays << " days and was deleted first";
+        if (!r.backupPath.isEmpty())
+            ctx.out() << "; its " << r.deleted << " draws were saved to " << QDir::toNativeSeparators(r.backupPath);
+        ctx.out() << '\n';
+    }
     ctx.out() << "added " << r.added << " draws";
     if (r.added > 0)
         ctx.out() << ", last " << issue::displayForm(r.lastAdded);

@@ -34,6 +34,16 @@ HistoryChanges::HistoryChanges(Session& session)
 {
 }
 
+void HistoryChanges::followRange()
+{
+    // The search range follows the history: from the first stored draw (plus
+    // the distance of the reference draw) to the last, as after an update. A
+    // range end the verification page set ("仅检索该期前") stays.
+    m_session.defaultRangeStart();
+    if (!m_session.check4)
+        m_session.defaultRangeEnd();
+}
+
 HistoryMaintenance HistoryChanges::maintenance()
 {
     return { m_session.store(), m_session.encoder(), m_session.zodiac() };
@@ -46,6 +56,7 @@ ImportOutcome HistoryChanges::importTextFile(const QString& path, const Progress
     ImportOutcome out = corvinel::importTextFile(path, s.lastDrawQqh, s.snapshot(), m, s.bases(), progress);
     if (out.ok) {
         s.reloadHistory();
+        followRange();
         s.nextIssueDisplay();
         s.patternRefresh();
     }
@@ -71,6 +82,7 @@ HistoryChange HistoryChanges::rebuildFromBackup(const ProgressFn& progress)
     if (!c.ok)
         return c;
     s.reloadHistory();
+    followRange();
     s.nextIssueDisplay();
     s.patternRefresh();
     s.notifyStateChanged();
@@ -88,6 +100,7 @@ HistoryChange HistoryChanges::deleteLastDraw()
     if (c.deleted > 0 && !s.store().compact())
         c.compactError = s.store().lastError();
     s.reloadHistory();
+    followRange();
     s.nextIssueDisplay();
     s.notifyStateChanged();
     return c;
@@ -138,6 +151,7 @@ HistoryChange HistoryChanges::clear()
     if (!c.ok)
         return c;
     m_session.reloadHistory();
+    followRange();
     m_session.notifyStateChanged();
     return c;
 }
@@ -147,6 +161,7 @@ void HistoryChanges::afterDrawStored()
     Session& s = m_session;
     // The new draw in the snapshot, and the pattern of tab 1 follows it.
     s.reloadHistory();
+    followRange();
     s.patternRefresh();
     for (QString& box : s.maskEdBox1)
         box.clear();
@@ -184,8 +199,7 @@ update::UpdateResult HistoryChanges::applyOnlineUpdate(const update::UpdatePlan&
         // The history grid, the default range, the search pattern, the next
         // draw issue number.
         s.reloadHistory();
-        s.defaultRangeStart();
-        s.defaultRangeEnd();
+        followRange();
         s.patternRefresh();
         s.nextIssueDisplay();
         s.notifyStateChanged();

@@ -1,5 +1,7 @@
 #include "session/Session.h"
 
+#include "analysis/SearchRules.h"
+
 #include "core/Clock.h"
 #include "core/IssueNumber.h"
 #include "core/Kinds.h"
@@ -441,6 +443,18 @@ void Session::patternFromCurrentDraw(int firstBox)
     }
 }
 
+void Session::showReferenceDraw()
+{
+    for (int k = 1; k <= kPositions; ++k) {
+        const auto v = currentValue(k, searchKind);
+        if (!v)
+            continue;
+        const QString shown = patternText(*v);
+        if (!shown.isEmpty())
+            text2[k] = shown;
+    }
+}
+
 void Session::patternFromBoxes(bool manualBoxes)
 {
     for (int k = 1; k <= kPositions; ++k) {
@@ -461,6 +475,10 @@ void Session::moveToReferenceDraw()
 void Session::patternRefresh()
 {
     moveToReferenceDraw();
+    // Tab 1's boxes follow the reference draw while another tab is shown, so
+    // that switching back (which takes the values shown) finds them current.
+    if (selectedTab != TabHistory)
+        showReferenceDraw();
     if (selectedTab == TabVerify) {
         // The verification tab's pattern is the verification draw's, not the
         // manual boxes'.
@@ -504,6 +522,31 @@ void Session::verificationRefresh()
     if (!bolSq)
         m_snapshot.moveBack(lookBack - 1);
     patternFromCurrentDraw(11);
+}
+
+std::optional<Refusal> Session::text4Edited(const QString& text)
+{
+    text4 = text.trimmed();
+    if (auto r = rules::verificationRefusal(text4, lotteryCode, drawsPerDay, m_snapshot, bolSq, lookBack)) {
+        emit stateChanged();
+        return Refusal { QStringLiteral("验证指定期"), *r };
+    }
+    verificationRefresh();
+    emit stateChanged();
+    return std::nullopt;
+}
+
+std::optional<Refusal> Session::prepareSearch()
+{
+    if (selectedTab == TabVerify) {
+        if (auto r = rules::verificationRefusal(text4, lotteryCode, drawsPerDay, m_snapshot, bolSq, lookBack))
+            return Refusal { QStringLiteral("验证指定期"), *r };
+        verificationRefresh();
+    } else {
+        patternFromBoxes(selectedTab == TabManual);
+    }
+    emit stateChanged();
+    return std::nullopt;
 }
 
 void Session::check4Clicked(bool checked)

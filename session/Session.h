@@ -180,6 +180,15 @@ public:
     void nextIssueDisplay();
     // Reference draw and pattern of the verification tab.
     void verificationRefresh();
+    // Text4 left or confirmed with Enter: the verification refresh for the
+    // issue typed. An issue whose previous draw is not stored is refused
+    // (the message names it) and the pattern stays as it was.
+    std::optional<Refusal> text4Edited(const QString& text);
+    // Right before a search: the pattern of the page in use taken again from
+    // what that page shows (tab 1's boxes, the manual boxes, or the
+    // verification issue), so the boxes show exactly the pattern searched.
+    // Refused when the verification issue cannot give a pattern.
+    std::optional<Refusal> prepareSearch();
     void check4Clicked(bool checked);
     // Text3(0) from the first stored draw.
     void defaultRangeStart();
@@ -237,6 +246,8 @@ private:
     // The pattern from the current snapshot row, each value also shown in
     // Text2(firstBox + k - 1) unless it has no text.
     void patternFromCurrentDraw(int firstBox);
+    // Text2(1..8) from the current snapshot row, the pattern left as it is.
+    void showReferenceDraw();
     // The pattern as the boxes show it (Text2(1..8), or the manual boxes); a
     // box that holds no number leaves its slot as it was.
     void patternFromBoxes(bool manualBoxes);

@@ -4,6 +4,8 @@
 #include "session/SearchSetup.h"
 #include "session/Session.h"
 
+#include "analysis/SearchRules.h"
+
 namespace corvinel {
 
 SessionSearch::SessionSearch(Session& session)
@@ -22,32 +24,50 @@ SessionSearch::~SessionSearch()
     m_session.waitForWrites();
 }
 
+namespace {
+
+SearchResult refused(const QString& message)
+{
+    SearchResult r;
+    r.message = message;
+    return r;
+}
+
+} // namespace
+
 // Each search starts after the previous search's write-back is in: the
 // engine's columns follow the history only through it.
 SearchResult SessionSearch::followPattern()
 {
-    m_session.waitForWrites();
-    m_lastOptions = optionsFrom(m_session);
-    return m_engine.followPattern(m_lastOptions);
+    if (const auto r = m_session.prepareSearch())
+        return refused(r->text);
+    return followPattern(optionsFrom(m_session));
 }
 
 SearchResult SessionSearch::combination()
 {
-    m_session.waitForWrites();
-    m_lastOptions = optionsFrom(m_session);
-    m_session.bolZyw = m_lastOptions.freePosition;
-    return m_engine.combination(m_lastOptions);
+    if (const auto r = m_session.prepareSearch())
+        return refused(r->text);
+    const SearchOptions o = optionsFrom(m_session);
+    m_session.bolZyw = o.freePosition;
+    return combination(o);
 }
 
 SearchResult SessionSearch::followPattern(const SearchOptions& options)
 {
     m_session.waitForWrites();
+    if (const auto r = rules::searchRefusal(options, false, m_session.snapshot()))
+        return refused(*r);
+    m_lastOptions = options;
     return m_engine.followPattern(options);
 }
 
 SearchResult SessionSearch::combination(const SearchOptions& options)
 {
     m_session.waitForWrites();
+    if (const auto r = rules::searchRefusal(options, true, m_session.snapshot()))
+        return refused(*r);
+    m_lastOptions = options;
     return m_engine.combination(options);
 }
 

@@ -23,13 +23,16 @@ public:
     // shown and SearchChoices::of(session).
     static SearchOptions optionsFrom(const Session& session);
 
-    // Command1.
+    // Command1. Refused (ok false, the reason in message, nothing searched)
+    // for a pattern, range or verification issue with which the search would
+    // answer nothing useful (rules::searchRefusal, Session::prepareSearch).
     SearchResult followPattern();
     // Command2. The position mode it reads is kept in the session's bolZyw
     // without writing the setting.
     SearchResult combination();
     // The searches with options of their own (the command line); the
     // session's state is left as it is.
+    // Refused as above.
     SearchResult followPattern(const SearchOptions& options);
     SearchResult combination(const SearchOptions& options);
 

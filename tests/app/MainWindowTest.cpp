@@ -166,7 +166,7 @@ private slots:
         QCOMPARE(child<QPushButton>("Command1")->text(), QStringLiteral("检索(&S)"));
         QCOMPARE(child<QPushButton>("Command2")->text(), QStringLiteral("组合检索(&G)"));
         QCOMPARE(child<QPushButton>("Command3")->text(), QStringLiteral("删除最后历史(&D)"));
-        QCOMPARE(child<QPushButton>("Command4")->text(), QStringLiteral("历史号码导出文本文件(&O)"));
+        QCOMPARE(child<QPushButton>("Command4")->text(), QStringLiteral("历史号码导出文本文件(&X)"));
         QCOMPARE(child<QPushButton>("Command9")->text(), QStringLiteral("软件设置(&T)"));
         QCOMPARE(child<QPushButton>("Command21")->toolTip(), QStringLiteral("从官方服务器更新历史号码"));
         QCOMPARE(child<QPushButton>("cmdRdLst")->text(), QStringLiteral("读取历史号文本(&W)"));
@@ -186,7 +186,7 @@ private slots:
                                   "numYanshiDown", "mnuKL10_0", "mnuKL10_1",     "mnuKL10_2" };
         for (const char* a : actions)
             QVERIFY2(m_window->findChild<QAction*>(QLatin1String(a)), a);
-        QCOMPARE(child<QAction>("mnuEszhzd")->text(), QStringLiteral("删除最后指定数量期历史(&E)"));
+        QCOMPARE(child<QAction>("mnuEszhzd")->text(), QStringLiteral("删除最后指定数量期历史(&N)"));
         QCOMPARE(child<QAction>("mnuUpdateBase")->text(), QStringLiteral("在线更新网址(&U)"));
         QCOMPARE(child<QAction>("mnuKL10_2")->text(), QStringLiteral("湖南快乐十分"));
         QCOMPARE(m_window->historyMenu()->title(), QStringLiteral("历史管理"));

@@ -125,6 +125,13 @@ TEST(BacktestCli, JsonStepsAreVerificationSearches)
             const CliRun single = f.cli(
                 QStringList { command, "--verify", step.value("issue").toString(), "--only-before", "--format", "json" }
                 + searchOptions);
+            if (single.code == 1) {
+                // The single search refuses a step whose range holds no draw
+                // before it; the batch lists that step as unscored.
+                EXPECT_TRUE(step.value("top").toArray().isEmpty());
+                EXPECT_TRUE(step.value("hits").isNull());
+                continue;
+            }
             ASSERT_EQ(single.code, 0) << single.err.toStdString();
             const QJsonObject so = parse(single);
             EXPECT_EQ(so.value("matches").toObject().value("rows").toArray().size(), step.value("matched").toInt());

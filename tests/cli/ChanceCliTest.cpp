@@ -136,17 +136,19 @@ TEST(ChanceCli, ComboSummaryNullsAndTextSection)
         draws.push_back(randomDraw(rng));
     h.append(draws);
     QTemporaryDir config;
-    // A range after the last draw: nothing matches, every figure is null.
-    const CliRun none
-        = runCli(config.path(), h.dir.path(),
-                 { "combo", "--size", "2", "--from", "20991231001", "--to", "20991231002", "--format", "json" });
+    // A pattern no draw comes near (six of its eight fixed positions at
+    // once): nothing matches, every figure but the range's own base rate is
+    // null. (A range holding no draw is refused before any search.)
+    const CliRun none = runCli(
+        config.path(), h.dir.path(),
+        { "combo", "--size", "6", "--fixed", "--pattern", "1,2,3,4,5,6,7,8", "--format", "json" });
     ASSERT_EQ(none.code, 0) << none.err.toStdString();
     const QJsonObject o = QJsonDocument::fromJson(none.out.toUtf8()).object();
     const QJsonObject summary = o["summary"].toObject();
     EXPECT_EQ(summary["matched"].toInt(-1), 0);
     EXPECT_EQ(summary["tallied"].toInt(-1), 0);
     EXPECT_EQ(summary["positions"].toArray(), QJsonArray());
-    EXPECT_EQ(summary["size"].toInt(), 2);
+    EXPECT_EQ(summary["size"].toInt(), 6);
     const QJsonObject chance = o["chance"].toObject();
     for (const char* key : { "chi_square", "df", "p_value" })
         EXPECT_TRUE(chance[key].isNull()) << key;
@@ -157,9 +159,9 @@ TEST(ChanceCli, ComboSummaryNullsAndTextSection)
         EXPECT_EQ(row["count"].toInt(-1), 0);
         EXPECT_TRUE(row["expected"].isDouble());
         EXPECT_EQ(row["expected"].toDouble(-1), 0.0);
-        for (const char* key :
-             { "expected_pct", "range_pct", "lift", "ci_low_pct", "ci_high_pct", "p_value", "q_value" })
+        for (const char* key : { "expected_pct", "lift", "ci_low_pct", "ci_high_pct", "p_value", "q_value" })
             EXPECT_TRUE(row[key].isNull()) << key;
+        EXPECT_TRUE(row["range_pct"].isDouble());
     }
 
     const CliRun text = runCli(config.path(), h.dir.path(), { "search", "--group", "--result-pos", "2" });

@@ -22,27 +22,27 @@ BacktestController::BacktestController(frmMain* window, const PatternPanel& patt
 {
     QWidget* page = patterns.frame2[2];
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(QStringLiteral("批量验证 起"), page));
+    row->addWidget(new QLabel(tr("批量验证 起"), page));
     m_from = new QLineEdit(page);
     m_from->setObjectName(QStringLiteral("txtBatchFrom"));
     m_to = new QLineEdit(page);
     m_to->setObjectName(QStringLiteral("txtBatchTo"));
     row->addWidget(m_from);
-    row->addWidget(new QLabel(QStringLiteral("止"), page));
+    row->addWidget(new QLabel(tr("止"), page));
     row->addWidget(m_to);
-    row->addWidget(new QLabel(QStringLiteral("前K"), page));
+    row->addWidget(new QLabel(tr("前K"), page));
     m_top = new QSpinBox(page);
     m_top->setObjectName(QStringLiteral("spnBatchTop"));
     m_top->setRange(1, 20);
     m_top->setValue(kDefaultTop);
     row->addWidget(m_top);
-    m_combination = new QCheckBox(QStringLiteral("组合检索"), page);
+    m_combination = new QCheckBox(tr("组合检索"), page);
     m_combination->setObjectName(QStringLiteral("chkBatchCombination"));
-    m_combination->setToolTip(QStringLiteral("验证组合检索（组合位数按“组合位数”），否则验证检索"));
+    m_combination->setToolTip(tr("验证组合检索（组合位数按“组合位数”），否则验证检索"));
     row->addWidget(m_combination);
-    m_button = new QPushButton(QStringLiteral("批量验证"), page);
+    m_button = new QPushButton(tr("批量验证"), page);
     m_button->setObjectName(QStringLiteral("cmdBatchVerify"));
-    m_button->setToolTip(QStringLiteral("对范围内每一期按本页“仅检索该期前”的方式检索，统计前K结果的命中并与随机比较"));
+    m_button->setToolTip(tr("对范围内每一期按本页“仅检索该期前”的方式检索，统计前K结果的命中并与随机比较"));
     row->addWidget(m_button);
     if (auto* grid = qobject_cast<QGridLayout*>(page->layout()))
         grid->addLayout(row, 2, 0, 1, grid->columnCount());
@@ -72,7 +72,7 @@ void BacktestController::run()
     const BacktestOptions options
         = SessionBacktest::options(s, SearchChoices::of(s), m_combination->isChecked(), m_from->text().trimmed(),
                                    m_to->text().trimmed(), m_top->value());
-    QProgressDialog progress(QStringLiteral("批量验证……"), QStringLiteral("取消"), 0, 1, m_window);
+    QProgressDialog progress(tr("批量验证……"), tr("取消"), 0, 1, m_window);
     progress.setObjectName(QStringLiteral("dlgBatchProgress"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(400);
@@ -89,7 +89,7 @@ void BacktestController::run()
     if (result.cancelled)
         return;
     if (!result.ok) {
-        m_window->dialogs().message(QStringLiteral("批量验证"), result.message, QMessageBox::Ok, QMessageBox::Warning);
+        m_window->dialogs().message(tr("批量验证"), result.message, QMessageBox::Ok, QMessageBox::Warning);
         return;
     }
     auto* w = new BacktestWindow(result, options.search, options.top, s.dataFolder(), m_window);

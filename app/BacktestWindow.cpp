@@ -8,6 +8,7 @@
 #include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
+#include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QHeaderView>
@@ -27,11 +28,11 @@ QString unscoredText(StepState state)
 {
     switch (state) {
     case StepState::EmptyRange:
-        return QStringLiteral("（此前无可检索的期）");
+        return QCoreApplication::translate("corvinel::BacktestWindow", "（此前无可检索的期）");
     case StepState::NoReference:
-        return QStringLiteral("（没有前N期）");
+        return QCoreApplication::translate("corvinel::BacktestWindow", "（没有前N期）");
     case StepState::NoMatch:
-        return QStringLiteral("（无匹配）");
+        return QCoreApplication::translate("corvinel::BacktestWindow", "（无匹配）");
     default:
         return {};
     }
@@ -53,7 +54,7 @@ BacktestWindow::BacktestWindow(const BacktestResult& result, const SearchOptions
     , m_dataFolder(std::move(dataFolder))
 {
     setObjectName(QStringLiteral("frmBacktest"));
-    setWindowTitle(QStringLiteral("批量验证（前%1结果）").arg(top));
+    setWindowTitle(tr("批量验证（前%1结果）").arg(top));
     setAttribute(Qt::WA_DeleteOnClose);
     auto* layout = new QVBoxLayout(this);
 
@@ -67,15 +68,14 @@ BacktestWindow::BacktestWindow(const BacktestResult& result, const SearchOptions
     m_summary->setObjectName(QStringLiteral("lblBacktestSummary"));
     m_summary->setWordWrap(true);
     layout->addWidget(m_summary);
-    auto* note = new QLabel(QStringLiteral("随机期望：每期随机选出同样多个值时的命中次数。每期开奖相互独立，"
-                                           "过去的命中率不能说明下一期。"),
+    auto* note = new QLabel(tr("随机期望：每期随机选出同样多个值时的命中次数。每期开奖相互独立，"
+                               "过去的命中率不能说明下一期。"),
                             this);
     note->setWordWrap(true);
     layout->addWidget(note);
 
     m_model = new GridModel(this);
-    const QStringList header = { QStringLiteral("期号"), QStringLiteral("前K结果"), QStringLiteral("实际"),
-                                 QStringLiteral("命中"), QStringLiteral("随机概率") };
+    const QStringList header = { tr("期号"), tr("前K结果"), tr("实际"), tr("命中"), tr("随机概率") };
     QList<QStringList> rows;
     rows.reserve(static_cast<qsizetype>(result.steps.size()));
     for (const BacktestStep& step : result.steps) {
@@ -94,7 +94,7 @@ BacktestWindow::BacktestWindow(const BacktestResult& result, const SearchOptions
     m_grid->verticalHeader()->hide();
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->viewport()->installEventFilter(this);
-    m_grid->setToolTip(QStringLiteral("双击导出到 Huice.xlsx"));
+    m_grid->setToolTip(tr("双击导出到 Huice.xlsx"));
     layout->addWidget(m_grid, 3);
 
     m_status = new QLabel(this);
@@ -106,17 +106,17 @@ BacktestWindow::BacktestWindow(const BacktestResult& result, const SearchOptions
 QString BacktestWindow::summaryText(const BacktestSummary& s)
 {
     if (s.trials == 0)
-        return QStringLiteral("%1 期中没有可评分的期（无匹配或此前无可检索的期）。").arg(s.steps);
-    QString text = QStringLiteral("命中 %1 次 / %2 次，随机期望 %3 次")
+        return tr("%1 期中没有可评分的期（无匹配或此前无可检索的期）。").arg(s.steps);
+    QString text = tr("命中 %1 次 / %2 次，随机期望 %3 次")
                        .arg(s.hits)
                        .arg(s.trials)
                        .arg(QString::number(s.expectedHits, 'f', 1));
     if (!s.pValue)
-        return text + QStringLiteral("：随机概率为0或1，无法检验");
-    text += QStringLiteral("，p=%1").arg(QString::number(*s.pValue, 'f', *s.pValue < 0.01 ? 3 : 2));
+        return text + tr("：随机概率为0或1，无法检验");
+    text += tr("，p=%1").arg(QString::number(*s.pValue, 'f', *s.pValue < 0.01 ? 3 : 2));
     if (*s.pValue < 0.05)
-        return text + QStringLiteral("：命中显著多于随机（单侧检验，p<0.05）");
-    return text + QStringLiteral("：与随机无显著差异");
+        return text + tr("：命中显著多于随机（单侧检验，p<0.05）");
+    return text + tr("：与随机无显著差异");
 }
 
 QString BacktestWindow::summaryLine() const
@@ -127,11 +127,11 @@ QString BacktestWindow::summaryLine() const
 void BacktestWindow::buildChart(const BacktestResult& result)
 {
     QChart* chart = m_chart->chart();
-    chart->setTitle(QStringLiteral("累计命中率与随机"));
+    chart->setTitle(tr("累计命中率与随机"));
     auto* hitRate = new QLineSeries;
-    hitRate->setName(QStringLiteral("累计命中率"));
+    hitRate->setName(tr("累计命中率"));
     auto* chanceRate = new QLineSeries;
-    chanceRate->setName(QStringLiteral("随机"));
+    chanceRate->setName(tr("随机"));
     auto* upper = new QLineSeries;
     auto* lower = new QLineSeries;
     // Over the scored steps so far: hits / trials, and the chance rate with
@@ -155,18 +155,18 @@ void BacktestWindow::buildChart(const BacktestResult& result)
         top = std::max({ top, hits / trials, expected / trials + band });
     }
     auto* area = new QAreaSeries(upper, lower);
-    area->setName(QStringLiteral("随机95%范围"));
+    area->setName(tr("随机95%范围"));
     area->setColor(QColor(160, 160, 160, 90));
     area->setBorderColor(QColor(160, 160, 160, 90));
     chart->addSeries(area);
     chart->addSeries(chanceRate);
     chart->addSeries(hitRate);
     auto* axisX = new QValueAxis;
-    axisX->setTitleText(QStringLiteral("已评分期数"));
+    axisX->setTitleText(tr("已评分期数"));
     axisX->setLabelFormat(QStringLiteral("%d"));
     axisX->setRange(0, std::max(1, x));
     auto* axisY = new QValueAxis;
-    axisY->setTitleText(QStringLiteral("命中率"));
+    axisY->setTitleText(tr("命中率"));
     axisY->setRange(0, std::min(1.0, top * 1.1));
     chart->addAxis(axisX, Qt::AlignBottom);
     chart->addAxis(axisY, Qt::AlignLeft);
@@ -186,11 +186,11 @@ bool BacktestWindow::exportGrid(QString* message)
     source.text = [model](int row, int column) { return model->gridText(row, column); };
     const ExportResult r = workbook::writeInto(m_dataFolder, kWorkbookFile, source);
     if (!r.ok) {
-        *message = QStringLiteral("无法写入 %1：%2").arg(QDir::toNativeSeparators(r.path), r.error);
+        *message = tr("无法写入 %1：%2").arg(QDir::toNativeSeparators(r.path), r.error);
         m_status->setText(*message);
         return false;
     }
-    *message = QStringLiteral("已导出到 %1").arg(QDir::toNativeSeparators(r.path));
+    *message = tr("已导出到 %1").arg(QDir::toNativeSeparators(r.path));
     m_status->setText(*message);
     if (!ExportController::openingDisabled())
         ExportController::openWithDesktop(r.path, ExportController::Opened::Spreadsheet);

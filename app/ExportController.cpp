@@ -106,20 +106,20 @@ void ExportController::report(const ExportResult& result, const QString& what, O
         return;
     }
     if (!result.ok) {
-        bar->showMessage(QStringLiteral("%1失败：%2").arg(what, result.error));
-        m_window->dialogs().message(
-            QStringLiteral("%1失败").arg(what),
-            result.error + QStringLiteral("\n请关闭正在使用该文件的程序，或检查数据文件夹是否可写，然后再试。"),
-            QMessageBox::Ok, QMessageBox::Warning);
+        bar->showMessage(tr("%1失败：%2").arg(what, result.error));
+        m_window->dialogs().message(tr("%1失败").arg(what),
+                                    result.error
+                                        + tr("\n请关闭正在使用该文件的程序，或检查数据文件夹是否可写，然后再试。"),
+                                    QMessageBox::Ok, QMessageBox::Warning);
         return;
     }
     const QString where = QDir::toNativeSeparators(result.path);
     const bool opened = m_opener && m_opener(result.path, kind);
     // With opening switched off, not opening is no failure worth a note.
     if (opened || openingDisabled())
-        bar->showMessage(QStringLiteral("%1：已写入 %2").arg(what, where));
+        bar->showMessage(tr("%1：已写入 %2").arg(what, where));
     else
-        bar->showMessage(QStringLiteral("%1：已写入 %2（未能打开该文件）").arg(what, where));
+        bar->showMessage(tr("%1：已写入 %2（未能打开该文件）").arg(what, where));
 }
 
 void ExportController::exportHistoryText()
@@ -133,7 +133,7 @@ void ExportController::exportHistoryText()
         BusyCursor busy;
         result = history_text::write(s.dataFolder(), last, gridSource(1));
     }
-    report(result, QStringLiteral("历史号码导出文本文件"), Opened::TextEditor);
+    report(result, tr("历史号码导出文本文件"), Opened::TextEditor);
 }
 
 void ExportController::exportGrid(int which)
@@ -145,7 +145,7 @@ void ExportController::exportGrid(int which)
         BusyCursor busy;
         result = workbook::writeInto(m_window->session().dataFolder(), workbookFile(which), gridSource(which));
     }
-    report(result, QStringLiteral("导出到EXCEL"), Opened::Spreadsheet);
+    report(result, tr("导出到EXCEL"), Opened::Spreadsheet);
 }
 
 } // namespace corvinel

@@ -9,6 +9,7 @@
 #include "app/frmMain.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QProgressDialog>
@@ -28,9 +29,10 @@ QString skippedLines(const std::vector<SkippedLine>& skipped, int max = 10)
     const int shown = std::min<int>(max, static_cast<int>(skipped.size()));
     for (int i = 0; i < shown; ++i)
         parts << QString::number(skipped[i].lineNumber);
-    QString s = QStringLiteral("第 %1 行").arg(parts.join(QStringLiteral("、")));
+    QString s
+        = QCoreApplication::translate("corvinel::HistoryController", "第 %1 行").arg(parts.join(QStringLiteral("、")));
     if (static_cast<int>(skipped.size()) > shown)
-        s += QStringLiteral("，另有 %1 行").arg(skipped.size() - shown);
+        s += QCoreApplication::translate("corvinel::HistoryController", "，另有 %1 行").arg(skipped.size() - shown);
     return s;
 }
 
@@ -56,26 +58,26 @@ HistoryController::~HistoryController() = default;
 
 QString HistoryController::importQuestion()
 {
-    return QStringLiteral(
+    return tr(
         "确实要读入最新历史号码吗？点击'确认'读入,点击'取消'放弃该操作。确要读入请保证安装目录下存在历史号码的文本"
         "文件。读取时可能要花费一段时间,请耐心等候！");
 }
 
 QString HistoryController::deleteCountPrompt()
 {
-    return QStringLiteral("请输入需要删除最后多少期历史号码（例如输入3，那么就将删除最后的3期历史号码）");
+    return tr("请输入需要删除最后多少期历史号码（例如输入3，那么就将删除最后的3期历史号码）");
 }
 
 QString HistoryController::deleteAfterPrompt()
 {
-    return QStringLiteral("请输入需要删除到的期数，例如‘2016090852’");
+    return tr("请输入需要删除到的期数，例如‘2016090852’");
 }
 
 std::function<bool(std::int64_t, std::int64_t)> HistoryController::progressFor(const QString& label)
 {
-    m_progress = std::make_unique<QProgressDialog>(label, QStringLiteral("取消"), 0, 100, m_window);
+    m_progress = std::make_unique<QProgressDialog>(label, tr("取消"), 0, 100, m_window);
     m_progress->setObjectName(QStringLiteral("historyProgress"));
-    m_progress->setWindowTitle(QStringLiteral("请稍候"));
+    m_progress->setWindowTitle(tr("请稍候"));
     m_progress->setWindowModality(Qt::WindowModal);
     m_progress->setMinimumDuration(400); // only when the work takes longer than a moment
     m_progress->setAutoClose(false);
@@ -98,8 +100,8 @@ bool HistoryController::reportOutcome(const HistoryChange& outcome, const QStrin
 {
     if (outcome.ok)
         return true;
-    const QString text = outcome.cancelled ? QStringLiteral("%1已取消，历史号码未改变。").arg(what)
-                                           : QStringLiteral("%1失败，历史号码未改变。\n%2").arg(what, outcome.error);
+    const QString text = outcome.cancelled ? tr("%1已取消，历史号码未改变。").arg(what)
+                                           : tr("%1失败，历史号码未改变。\n%2").arg(what, outcome.error);
     m_window->dialogs().message(title, text, QMessageBox::Ok,
                                 outcome.cancelled ? QMessageBox::Information : QMessageBox::Warning);
     return false;
@@ -148,13 +150,12 @@ void HistoryController::cmdRdLst_Click()
 
     const QString folder = QDir(m_session.dataFolder()).filePath(QStringLiteral("历史号码"));
     QDir().mkpath(folder);
-    const QString file = dialogs.openFile(QStringLiteral("读取历史号文本"), folder, importFilter());
+    const QString file = dialogs.openFile(tr("读取历史号文本"), folder, importFilter());
     if (!isImportableFileName(file)) {
         // A cancelled dialog imports nothing; another kind of file is refused
         // before anything is touched.
         if (!file.isEmpty())
-            dialogs.message(importQuestionTitle(),
-                            QStringLiteral("只能读入文本文件（*.txt）：\n%1\n历史号码未改变。").arg(file),
+            dialogs.message(importQuestionTitle(), tr("只能读入文本文件（*.txt）：\n%1\n历史号码未改变。").arg(file),
                             QMessageBox::Ok, QMessageBox::Warning);
         HistoryChanges(m_session).importDeclined();
         return;
@@ -168,29 +169,27 @@ void HistoryController::cmdRdLst_Click()
     ImportOutcome out;
     {
         BusyCursor busy;
-        auto progress = progressFor(QStringLiteral("正在读入历史号码……"));
+        auto progress = progressFor(tr("正在读入历史号码……"));
         out = HistoryChanges(m_session).importTextFile(file, progress);
         endProgress();
     }
 
     if (out.ok) {
-        QString text = QStringLiteral("已读入 %1 期历史号码。").arg(out.imported);
+        QString text = tr("已读入 %1 期历史号码。").arg(out.imported);
         if (!out.skipped.empty())
-            text += QStringLiteral("\n跳过 %1 行不合格式的行：%2。")
-                        .arg(out.skipped.size())
-                        .arg(skippedLines(out.skipped));
+            text += tr("\n跳过 %1 行不合格式的行：%2。").arg(out.skipped.size()).arg(skippedLines(out.skipped));
         dialogs.message(importQuestionTitle(), text, QMessageBox::Ok, QMessageBox::Information);
         return;
     }
     QString text;
     if (out.cancelled)
-        text = QStringLiteral("读入已取消，历史号码未改变。");
+        text = tr("读入已取消，历史号码未改变。");
     else if (out.noUsableLine)
-        text = QStringLiteral("文件中没有可用的历史号码行，历史号码未改变。");
+        text = tr("文件中没有可用的历史号码行，历史号码未改变。");
     else
-        text = QStringLiteral("读入失败，历史号码未改变。\n%1").arg(out.error);
+        text = tr("读入失败，历史号码未改变。\n%1").arg(out.error);
     if (!out.skipped.empty())
-        text += QStringLiteral("\n跳过 %1 行：%2。").arg(out.skipped.size()).arg(skippedLines(out.skipped));
+        text += tr("\n跳过 %1 行：%2。").arg(out.skipped.size()).arg(skippedLines(out.skipped));
     dialogs.message(importQuestionTitle(), text, QMessageBox::Ok, QMessageBox::Warning);
 }
 
@@ -200,7 +199,7 @@ void HistoryController::Command3_Click()
         BusyCursor busy;
         const HistoryChange out = HistoryChanges(m_session).deleteLastDraw();
         if (!out.ok) {
-            reportOutcome(out, QStringLiteral("删除最后历史"), QStringLiteral("删除最后一期"));
+            reportOutcome(out, tr("删除最后历史"), tr("删除最后一期"));
             return;
         }
         reportCompaction(out);
@@ -212,16 +211,16 @@ void HistoryController::Command3_Click()
 void HistoryController::reportCompaction(const HistoryChange& change)
 {
     if (!change.compactError.isEmpty())
-        m_window->dialogs().message(QStringLiteral("压缩数据库"),
-                                    QStringLiteral("历史号码已改变，但压缩数据库失败：\n%1").arg(change.compactError),
+        m_window->dialogs().message(tr("压缩数据库"),
+                                    tr("历史号码已改变，但压缩数据库失败：\n%1").arg(change.compactError),
                                     QMessageBox::Ok, QMessageBox::Warning);
 }
 
 void HistoryController::reportDeletion(const HistoryChange& change)
 {
     if (change.failedStep == HistoryChange::Step::Backup)
-        reportOutcome(change, deleteTitle(), QStringLiteral("写入备份文件"));
-    else if (reportOutcome(change, deleteTitle(), QStringLiteral("重建历史号码"))) {
+        reportOutcome(change, deleteTitle(), tr("写入备份文件"));
+    else if (reportOutcome(change, deleteTitle(), tr("重建历史号码"))) {
         reportCompaction(change);
         reportDeleted(change);
     }
@@ -242,7 +241,7 @@ void HistoryController::mnuEszhzd_Click()
     HistoryChange out;
     {
         BusyCursor busy;
-        auto progress = progressFor(QStringLiteral("正在重建历史号码……"));
+        auto progress = progressFor(tr("正在重建历史号码……"));
         out = HistoryChanges(m_session).deleteLastDraws(*n, progress);
         endProgress();
     }
@@ -262,22 +261,21 @@ void HistoryController::mnuDlzd_Click()
     const auto t = deleteAfterAnswer(*answer, m_session.lotteryCode);
     if (!t || *t <= 0) {
         const int length = 2 + 6 + issue::sequenceDigits(m_session.lotteryCode);
-        m_window->dialogs().message(
-            deleteTitle(),
-            QStringLiteral("“%1”不是期号。请输入以“20”开头的 %2 位期号，例如‘%3’。历史号码未改变。")
-                .arg(answer->trimmed())
-                .arg(length)
-                .arg(def.size() == length ? def
-                         : length == 11   ? QStringLiteral("20161212001")
-                                          : QStringLiteral("2016090852")),
-            QMessageBox::Ok, QMessageBox::Warning);
+        m_window->dialogs().message(deleteTitle(),
+                                    tr("“%1”不是期号。请输入以“20”开头的 %2 位期号，例如‘%3’。历史号码未改变。")
+                                        .arg(answer->trimmed())
+                                        .arg(length)
+                                        .arg(def.size() == length ? def
+                                                 : length == 11   ? QStringLiteral("20161212001")
+                                                                  : QStringLiteral("2016090852")),
+                                    QMessageBox::Ok, QMessageBox::Warning);
         return;
     }
 
     HistoryChange out;
     {
         BusyCursor busy;
-        auto progress = progressFor(QStringLiteral("正在重建历史号码……"));
+        auto progress = progressFor(tr("正在重建历史号码……"));
         out = HistoryChanges(m_session).deleteDrawsAfter(*t, progress);
         endProgress();
     }
@@ -291,7 +289,7 @@ void HistoryController::mnuClear_Click()
         == QMessageBox::Cancel)
         return;
     const HistoryChange out = HistoryChanges(m_session).clear();
-    if (reportOutcome(out, clearTitle(), QStringLiteral("清空历史号码")))
+    if (reportOutcome(out, clearTitle(), tr("清空历史号码")))
         reportDeleted(out);
 }
 

@@ -88,7 +88,7 @@ void ManualEntryController::storeDraw()
         // The boxes keep what was typed; the box at fault gets the focus so
         // it can be corrected at once.
         const manual_entry::Check check = manual_entry::checkBoxes(texts);
-        m_window->dialogs().message(QString::fromUtf8(manual_entry::kRefusalTitle), outcome.error, QMessageBox::Ok,
+        m_window->dialogs().message(tr(manual_entry::kRefusalTitle), outcome.error, QMessageBox::Ok,
                                     QMessageBox::Warning);
         QLineEdit* fault = nullptr;
         if (!manual_entry::storedIssue(s.text1))

@@ -70,7 +70,7 @@ SearchController::SearchController(frmMain* window, const OptionPanel& options, 
     // writes; once it ends its completion runs here.
     connect(&window->session(), &Session::writingChanged, this, [this](bool writing) {
         if (writing) {
-            m_window->statusBar()->showMessage(QStringLiteral("正在写入检索标记……"));
+            m_window->statusBar()->showMessage(tr("正在写入检索标记……"));
         } else {
             m_window->statusBar()->clearMessage();
             m_window->session().waitForWrites();
@@ -131,15 +131,14 @@ void SearchController::run(bool combination)
     BusyCursor busy;
     SearchResult result = combination ? m_search->combination() : m_search->followPattern();
     if (!result.ok) {
-        m_window->dialogs().message(QStringLiteral("输入有误"), result.message, QMessageBox::Ok, QMessageBox::Warning);
+        m_window->dialogs().message(tr("输入有误"), result.message, QMessageBox::Ok, QMessageBox::Warning);
         return;
     }
     showResult(result);
     // The answer is on screen; the marks are written in the background, and
     // every later database operation of the window waits for them.
     auto failed = [this](const QString& error) {
-        m_window->dialogs().message(QStringLiteral("检索"),
-                                    QStringLiteral("检索结果已显示，但检索标记未能写入历史数据库：%1").arg(error),
+        m_window->dialogs().message(tr("检索"), tr("检索结果已显示，但检索标记未能写入历史数据库：%1").arg(error),
                                     QMessageBox::Ok, QMessageBox::Warning);
     };
     QString error;
@@ -194,10 +193,10 @@ void SearchController::showChart(const SearchResult& result)
     }
     // Horizontal bars, the first of the ranking at the top, so that the chart
     // reads like the grid beside it (categories run from the bottom up).
-    auto* set = new QBarSet(QStringLiteral("出现次数"));
+    auto* set = new QBarSet(tr("出现次数"));
     // Each bar's expected count under chance, a mark on the bar's line.
     auto* expected = new QScatterSeries;
-    expected->setName(QStringLiteral("随机期望"));
+    expected->setName(tr("随机期望"));
     expected->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
     expected->setMarkerSize(7);
     expected->setColor(Qt::red);

@@ -100,27 +100,27 @@ TrendWindow::TrendWindow(frmMain* window)
     , m_source(window->session())
 {
     setObjectName(QStringLiteral("frmTrend"));
-    setWindowTitle(QStringLiteral("走势图"));
+    setWindowTitle(tr("走势图"));
     auto* column = new QVBoxLayout(this);
 
     auto* choices = new QHBoxLayout;
     column->addLayout(choices);
-    choices->addWidget(new QLabel(QStringLiteral("期数"), this));
+    choices->addWidget(new QLabel(tr("期数"), this));
     m_last = named(new QComboBox(this), "cboTrendLast");
     for (int n : kLastChoices)
         m_last->addItem(QString::number(n), n);
     m_last->setCurrentIndex(1);
     choices->addWidget(m_last);
-    choices->addWidget(new QLabel(QStringLiteral("类型"), this));
+    choices->addWidget(new QLabel(tr("类型"), this));
     m_kind = named(new QComboBox(this), "cboTrendKind");
     for (int k = 0; k < kKindCount; ++k)
-        m_kind->addItem(QString::fromUtf8(kKindCaptions[k]), k);
+        m_kind->addItem(tr(kKindCaptions[k]), k);
     choices->addWidget(m_kind);
-    choices->addWidget(new QLabel(QStringLiteral("范围"), this));
+    choices->addWidget(new QLabel(tr("范围"), this));
     m_scope = named(new QComboBox(this), "cboTrendScope");
-    m_scope->addItem(QStringLiteral("整期"), 0);
+    m_scope->addItem(tr("整期"), 0);
     for (int p = 1; p <= kPositions; ++p)
-        m_scope->addItem(QStringLiteral("第%1位").arg(p), p);
+        m_scope->addItem(tr("第%1位").arg(p), p);
     choices->addWidget(m_scope);
     choices->addStretch();
 
@@ -128,18 +128,17 @@ TrendWindow::TrendWindow(frmMain* window)
     m_grid = named(new QTableView(this), "grdTrend");
     m_grid->setModel(m_model);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setToolTip(QStringLiteral("双击导出到 Zoushi.xlsx"));
+    m_grid->setToolTip(tr("双击导出到 Zoushi.xlsx"));
     m_grid->verticalHeader()->hide();
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 4);
     m_grid->horizontalHeader()->setDefaultSectionSize(m_grid->fontMetrics().horizontalAdvance(QStringLiteral("00000")));
     m_grid->viewport()->installEventFilter(this);
     column->addWidget(m_grid, 1);
 
-    auto* note
-        = named(new QLabel(QStringLiteral("每期开奖相互独立：一个值很久没有出现，并不会因此更容易出现。"
-                                          "随机行给出的是纯随机情况下的出现率、期望次数和遗漏至少这么长的概率。"),
-                           this),
-                "lblTrendNote");
+    auto* note = named(new QLabel(tr("每期开奖相互独立：一个值很久没有出现，并不会因此更容易出现。"
+                                     "随机行给出的是纯随机情况下的出现率、期望次数和遗漏至少这么长的概率。"),
+                                  this),
+                       "lblTrendNote");
     note->setWordWrap(true);
     column->addWidget(note);
     m_status = named(new QLabel(this), "lblTrendStatus");
@@ -173,20 +172,19 @@ void TrendWindow::refresh()
     }
     if (!result.ok) {
         m_model->setTable(TrendTable());
-        m_status->setText(m_source.drawCount() == 0 ? QStringLiteral("没有历史号码。") : result.error);
+        m_status->setText(m_source.drawCount() == 0 ? tr("没有历史号码。") : result.error);
         return;
     }
     m_model->setTable(result.table);
     m_grid->resizeColumnToContents(0);
-    m_status->setText(
-        QStringLiteral("共 %1 期，显示最后 %2 期。").arg(m_source.drawCount()).arg(result.table.rowCount()));
+    m_status->setText(tr("共 %1 期，显示最后 %2 期。").arg(m_source.drawCount()).arg(result.table.rowCount()));
 }
 
 void TrendWindow::exportWorkbook()
 {
     const ResultTable& g = m_model->grid();
     if (g.columnCount() == 0) {
-        m_status->setText(QStringLiteral("没有可导出的走势图。"));
+        m_status->setText(tr("没有可导出的走势图。"));
         return;
     }
     CellSource source;
@@ -199,14 +197,14 @@ void TrendWindow::exportWorkbook()
         result = workbook::writeInto(m_window->session().dataFolder(), kWorkbookFile, source);
     }
     if (!result.ok) {
-        m_status->setText(QStringLiteral("导出到EXCEL失败：%1").arg(result.error));
-        m_window->dialogs().message(
-            QStringLiteral("导出到EXCEL失败"),
-            result.error + QStringLiteral("\n请关闭正在使用该文件的程序，或检查数据文件夹是否可写，然后再试。"),
-            QMessageBox::Ok, QMessageBox::Warning);
+        m_status->setText(tr("导出到EXCEL失败：%1").arg(result.error));
+        m_window->dialogs().message(tr("导出到EXCEL失败"),
+                                    result.error
+                                        + tr("\n请关闭正在使用该文件的程序，或检查数据文件夹是否可写，然后再试。"),
+                                    QMessageBox::Ok, QMessageBox::Warning);
         return;
     }
-    m_status->setText(QStringLiteral("导出到EXCEL：已写入 %1").arg(QDir::toNativeSeparators(result.path)));
+    m_status->setText(tr("导出到EXCEL：已写入 %1").arg(QDir::toNativeSeparators(result.path)));
 }
 
 bool TrendWindow::eventFilter(QObject* watched, QEvent* event)

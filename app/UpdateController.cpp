@@ -39,15 +39,15 @@ UpdateController::~UpdateController()
 
 QString UpdateController::confirmText()
 {
-    return QStringLiteral(
+    return tr(
         "确实要在线更新最新历史号码吗？更新可能要花费一段时间，网络不通或者我方服务器更新不及时可能都造成更新失败！");
 }
 
 QString UpdateController::noBaseText()
 {
-    return QStringLiteral("没有设置在线更新网址，无法在线更新。\n请先在设置菜单中选择“在线更新网址(U)"
-                          "”，输入开奖网站的地址（以 http:// 或 "
-                          "https:// 开头）。历史号码没有改变。");
+    return tr("没有设置在线更新网址，无法在线更新。\n请先在设置菜单中选择“在线更新网址(U)"
+              "”，输入开奖网站的地址（以 http:// 或 "
+              "https:// 开头）。历史号码没有改变。");
 }
 
 QStringList UpdateController::lockedCommands()
@@ -73,8 +73,7 @@ void UpdateController::Command21_Click()
     }
     QString why;
     if (!update::isUsableBase(base, &why)) {
-        dialogs.message(resultTitle(), why + QStringLiteral("。历史号码没有改变。"), QMessageBox::Ok,
-                        QMessageBox::Warning);
+        dialogs.message(resultTitle(), why + tr("。历史号码没有改变。"), QMessageBox::Ok, QMessageBox::Warning);
         return;
     }
     // The plan first: the confirmation says what the retention rule deletes.
@@ -87,14 +86,13 @@ void UpdateController::Command21_Click()
         != QMessageBox::Ok)
         return;
     if (!plan.ok) {
-        dialogs.message(resultTitle(), plan.error + QStringLiteral("。历史号码没有改变。"), QMessageBox::Ok,
-                        QMessageBox::Warning);
+        dialogs.message(resultTitle(), plan.error + tr("。历史号码没有改变。"), QMessageBox::Ok, QMessageBox::Warning);
         return;
     }
 
     lockCommands(true);
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    m_progress = new QProgressDialog(QString(), QStringLiteral("取消"), 0, plan.dayCount(), m_window);
+    m_progress = new QProgressDialog(QString(), tr("取消"), 0, plan.dayCount(), m_window);
     m_progress->setObjectName(QStringLiteral("updateProgress"));
     m_progress->setWindowTitle(resultTitle());
     // Not modal: the window keeps repainting and answering while pages load;
@@ -109,7 +107,7 @@ void UpdateController::Command21_Click()
         closeProgress();
         QApplication::restoreOverrideCursor();
         lockCommands(false);
-        dialogs.message(resultTitle(), m_update.error() + QStringLiteral("。历史号码没有改变。"), QMessageBox::Ok,
+        dialogs.message(resultTitle(), m_update.error() + tr("。历史号码没有改变。"), QMessageBox::Ok,
                         QMessageBox::Warning);
         return;
     }
@@ -129,7 +127,7 @@ void UpdateController::cancel()
     if (!m_update.isRunning())
         return;
     if (m_progress)
-        m_progress->setLabelText(QStringLiteral("正在取消……"));
+        m_progress->setLabelText(tr("正在取消……"));
     m_update.cancel();
 }
 
@@ -137,10 +135,8 @@ void UpdateController::onDayStarted(int index, int count, const QDate& day)
 {
     if (!m_progress)
         return;
-    m_progress->setLabelText(QStringLiteral("正在载入第 %1 天（共 %2 天）：%3")
-                                 .arg(index)
-                                 .arg(count)
-                                 .arg(day.toString(QStringLiteral("yyyy-MM-dd"))));
+    m_progress->setLabelText(
+        tr("正在载入第 %1 天（共 %2 天）：%3").arg(index).arg(count).arg(day.toString(QStringLiteral("yyyy-MM-dd"))));
     m_progress->setValue(index - 1);
 }
 
@@ -148,7 +144,7 @@ void UpdateController::onFetchFinished()
 {
     m_applying = true;
     if (m_progress) {
-        m_progress->setLabelText(QStringLiteral("正在保存历史号码……"));
+        m_progress->setLabelText(tr("正在保存历史号码……"));
         m_progress->setValue(m_progress->maximum());
     }
     const update::UpdateResult result

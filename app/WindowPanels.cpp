@@ -10,6 +10,7 @@
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -28,11 +29,14 @@ namespace corvinel {
 
 namespace {
 
-const QString kGridTip = QStringLiteral("鼠标双击列表可以将列表导出到EXCEL");
+QString gridTip()
+{
+    return QCoreApplication::translate("WindowPanels", "鼠标双击列表可以将列表导出到EXCEL");
+}
 
 QString positionCaption(int p)
 {
-    return QStringLiteral("第%1位").arg(p);
+    return QCoreApplication::translate("WindowPanels", "第%1位").arg(p);
 }
 
 template<typename W> W* named(W* w, const QString& name)
@@ -173,7 +177,7 @@ HistoryPanel buildHistoryPanel(QWidget* parent, QBoxLayout* column, const Sessio
 {
     HistoryPanel p;
     p.grid = gridView(QStringLiteral("MSFlexGrid1"), parent);
-    p.grid->setToolTip(kGridTip);
+    p.grid->setToolTip(gridTip());
     {
         int width = 2 * p.grid->frameWidth() + p.grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2;
         for (int c = 0; c < HistoryGrid::kColumns; ++c)
@@ -185,8 +189,9 @@ HistoryPanel buildHistoryPanel(QWidget* parent, QBoxLayout* column, const Sessio
     }
     column->addWidget(p.grid, 1);
 
-    p.label12 = named(new PromptLabel(QStringLiteral("在下面输入 2007001    期历史号码:"), parent),
-                      QStringLiteral("Label12"));
+    p.label12 = named(
+        new PromptLabel(QCoreApplication::translate("WindowPanels", "在下面输入 2007001    期历史号码:"), parent),
+        QStringLiteral("Label12"));
     column->addWidget(p.label12);
     p.text1 = box(QStringLiteral("Text1"), p.label12);
     p.text1->setText(session.text1);
@@ -196,7 +201,7 @@ HistoryPanel buildHistoryPanel(QWidget* parent, QBoxLayout* column, const Sessio
     for (int k = 1; k <= kPositions; ++k) {
         auto* e = box(QStringLiteral("MaskEdBox1_%1").arg(k), parent, 2);
         e->setInputMask(QStringLiteral("00;_")); // two digits, prompt "_"
-        e->setToolTip(QStringLiteral("在此补充输入最新历史号码"));
+        e->setToolTip(QCoreApplication::translate("WindowPanels", "在此补充输入最新历史号码"));
         e->setAlignment(Qt::AlignCenter);
         p.maskEdBox1[k] = e;
         entry->addWidget(e);
@@ -205,12 +210,17 @@ HistoryPanel buildHistoryPanel(QWidget* parent, QBoxLayout* column, const Sessio
 
     auto* importButtons = new QGridLayout;
     column->addLayout(importButtons);
-    p.cmdRdLst = named(new QPushButton(QStringLiteral("读取历史号文本(&W)"), parent), QStringLiteral("cmdRdLst"));
-    p.cmdRdLst->setToolTip(QStringLiteral("从历史号码文本文件中读取历史号中最后一期之后的新的历史号码"));
-    p.command21 = named(new QPushButton(QStringLiteral("历史号在线更新(&O)"), parent), QStringLiteral("Command21"));
-    p.command21->setToolTip(QStringLiteral("从官方服务器更新历史号码"));
-    p.command3 = named(new QPushButton(QStringLiteral("删除最后历史(&D)"), parent), QStringLiteral("Command3"));
-    p.command4 = named(new QPushButton(QStringLiteral("历史号码导出文本文件(&X)"), parent), QStringLiteral("Command4"));
+    p.cmdRdLst = named(new QPushButton(QCoreApplication::translate("WindowPanels", "读取历史号文本(&W)"), parent),
+                       QStringLiteral("cmdRdLst"));
+    p.cmdRdLst->setToolTip(
+        QCoreApplication::translate("WindowPanels", "从历史号码文本文件中读取历史号中最后一期之后的新的历史号码"));
+    p.command21 = named(new QPushButton(QCoreApplication::translate("WindowPanels", "历史号在线更新(&O)"), parent),
+                        QStringLiteral("Command21"));
+    p.command21->setToolTip(QCoreApplication::translate("WindowPanels", "从官方服务器更新历史号码"));
+    p.command3 = named(new QPushButton(QCoreApplication::translate("WindowPanels", "删除最后历史(&D)"), parent),
+                       QStringLiteral("Command3"));
+    p.command4 = named(new QPushButton(QCoreApplication::translate("WindowPanels", "历史号码导出文本文件(&X)"), parent),
+                       QStringLiteral("Command4"));
     importButtons->addWidget(p.cmdRdLst, 0, 0);
     importButtons->addWidget(p.command21, 0, 1);
     importButtons->addWidget(p.command3, 1, 0);
@@ -226,15 +236,16 @@ PatternPanel buildPatternPanel(QWidget* parent, QBoxLayout* column, const Sessio
     auto* tabRow = new QHBoxLayout;
     column->addLayout(tabRow);
     p.tabStrip = named(new QTabBar(parent), QStringLiteral("TabStrip1"));
-    p.tabStrip->addTab(QStringLiteral("自动历史位"));
-    p.tabStrip->addTab(QStringLiteral("手动输入号"));
-    p.tabStrip->addTab(QStringLiteral("验证指定期"));
+    p.tabStrip->addTab(QCoreApplication::translate("WindowPanels", "自动历史位"));
+    p.tabStrip->addTab(QCoreApplication::translate("WindowPanels", "手动输入号"));
+    p.tabStrip->addTab(QCoreApplication::translate("WindowPanels", "验证指定期"));
     p.tabStrip->setExpanding(false);
     tabRow->addWidget(p.tabStrip);
     tabRow->addStretch();
     p.text4 = box(QStringLiteral("Text4"), parent, 12);
     p.text4->setText(session.text4);
-    p.check4 = named(new QCheckBox(QStringLiteral("仅检索该期前"), parent), QStringLiteral("Check4"));
+    p.check4 = named(new QCheckBox(QCoreApplication::translate("WindowPanels", "仅检索该期前"), parent),
+                     QStringLiteral("Check4"));
     tabRow->addWidget(p.text4);
     tabRow->addWidget(p.check4);
 
@@ -284,18 +295,20 @@ void buildRangeRow(OptionPanel& p, QWidget* parent, QBoxLayout* column, const Se
 {
     auto* optionsRow = new QHBoxLayout;
     column->addLayout(optionsRow);
-    auto* frame10 = frame(QStringLiteral("Frame1_0"), QStringLiteral("检索位选择"), parent);
+    auto* frame10
+        = frame(QStringLiteral("Frame1_0"), QCoreApplication::translate("WindowPanels", "检索位选择"), parent);
     auto* l10 = new QVBoxLayout(frame10);
-    p.option1[1] = radio(QStringLiteral("自由位"), QStringLiteral("Option1_1"), frame10);
-    p.option1[0] = radio(QStringLiteral("固定位"), QStringLiteral("Option1_0"), frame10);
+    p.option1[1] = radio(QCoreApplication::translate("WindowPanels", "自由位"), QStringLiteral("Option1_1"), frame10);
+    p.option1[0] = radio(QCoreApplication::translate("WindowPanels", "固定位"), QStringLiteral("Option1_0"), frame10);
     l10->addWidget(p.option1[1]);
     l10->addWidget(p.option1[0]);
     optionsRow->addWidget(frame10);
 
-    auto* frame11 = frame(QStringLiteral("Frame1_1"), QStringLiteral("检索期选择"), parent);
+    auto* frame11
+        = frame(QStringLiteral("Frame1_1"), QCoreApplication::translate("WindowPanels", "检索期选择"), parent);
     auto* l11 = new QVBoxLayout(frame11);
-    p.option1[3] = radio(QStringLiteral("上期"), QStringLiteral("Option1_3"), frame11);
-    p.option1[2] = radio(QStringLiteral("前    期"), QStringLiteral("Option1_2"), frame11);
+    p.option1[3] = radio(QCoreApplication::translate("WindowPanels", "上期"), QStringLiteral("Option1_3"), frame11);
+    p.option1[2] = radio(QCoreApplication::translate("WindowPanels", "前    期"), QStringLiteral("Option1_2"), frame11);
     l11->addWidget(p.option1[3]);
     l11->addWidget(p.option1[2]);
     // MaskEdBox2 sits between "前" and "期" of Option1(2)'s caption.
@@ -304,25 +317,28 @@ void buildRangeRow(OptionPanel& p, QWidget* parent, QBoxLayout* column, const Se
     p.maskEdBox2->setAlignment(Qt::AlignCenter);
     optionsRow->addWidget(frame11);
 
-    auto* frame12 = frame(QStringLiteral("Frame1_2"), QStringLiteral("号码组选择"), parent);
+    auto* frame12
+        = frame(QStringLiteral("Frame1_2"), QCoreApplication::translate("WindowPanels", "号码组选择"), parent);
     auto* l12 = new QVBoxLayout(frame12);
-    p.option2[5] = radio(QStringLiteral("组选"), QStringLiteral("Option2_5"), frame12);
-    p.option2[4] = radio(QStringLiteral("直选"), QStringLiteral("Option2_4"), frame12);
+    p.option2[5] = radio(QCoreApplication::translate("WindowPanels", "组选"), QStringLiteral("Option2_5"), frame12);
+    p.option2[4] = radio(QCoreApplication::translate("WindowPanels", "直选"), QStringLiteral("Option2_4"), frame12);
     l12->addWidget(p.option2[5]);
     l12->addWidget(p.option2[4]);
     optionsRow->addWidget(frame12);
 
-    auto* frame7 = frame(QStringLiteral("Frame7"), QStringLiteral("检索起止期数"), parent);
+    auto* frame7 = frame(QStringLiteral("Frame7"), QCoreApplication::translate("WindowPanels", "检索起止期数"), parent);
     auto* l7 = new QGridLayout(frame7);
     p.text3[0] = box(QStringLiteral("Text3_0"), frame7, 11);
     p.text3[1] = box(QStringLiteral("Text3_1"), frame7, 11);
     p.text3[0]->setText(session.text3[0]);
     p.text3[1]->setText(session.text3[1]);
     auto* label4 = named(new QLabel(QStringLiteral("～"), frame7), QStringLiteral("Label4"));
-    l7->addWidget(named(new QLabel(QStringLiteral("起"), frame7), QStringLiteral("Label2")), 0, 0);
+    l7->addWidget(
+        named(new QLabel(QCoreApplication::translate("WindowPanels", "起"), frame7), QStringLiteral("Label2")), 0, 0);
     l7->addWidget(p.text3[0], 0, 1);
     l7->addWidget(label4, 0, 2);
-    l7->addWidget(named(new QLabel(QStringLiteral("止"), frame7), QStringLiteral("Label3")), 0, 3);
+    l7->addWidget(
+        named(new QLabel(QCoreApplication::translate("WindowPanels", "止"), frame7), QStringLiteral("Label3")), 0, 3);
     l7->addWidget(p.text3[1], 0, 4);
     optionsRow->addWidget(frame7);
     optionsRow->addStretch();
@@ -334,14 +350,16 @@ void buildKindRows(OptionPanel& p, QWidget* parent, QBoxLayout* column)
 {
     auto* kindsRow = new QHBoxLayout;
     column->addLayout(kindsRow);
-    auto* frame3 = frame(QStringLiteral("Frame3"), QStringLiteral("搜索类型选择"), parent);
+    auto* frame3 = frame(QStringLiteral("Frame3"), QCoreApplication::translate("WindowPanels", "搜索类型选择"), parent);
     auto* l3 = new QHBoxLayout(frame3);
-    auto* frame4 = frame(QStringLiteral("Frame4"), QStringLiteral("结果类型选择"), parent);
+    auto* frame4 = frame(QStringLiteral("Frame4"), QCoreApplication::translate("WindowPanels", "结果类型选择"), parent);
     auto* l4 = new QHBoxLayout(frame4);
     for (int i = 0; i < kKindCount; ++i) {
-        p.option3[i] = radio(QString::fromUtf8(kKindCaptions[i]), QStringLiteral("Option3_%1").arg(i), frame3);
+        p.option3[i] = radio(QCoreApplication::translate("WindowPanels", kKindCaptions[i]),
+                             QStringLiteral("Option3_%1").arg(i), frame3);
         l3->addWidget(p.option3[i]);
-        p.option4[i] = radio(QString::fromUtf8(kKindCaptions[i]), QStringLiteral("Option4_%1").arg(i), frame4);
+        p.option4[i] = radio(QCoreApplication::translate("WindowPanels", kKindCaptions[i]),
+                             QStringLiteral("Option4_%1").arg(i), frame4);
         l4->addWidget(p.option4[i]);
     }
     kindsRow->addWidget(frame3);
@@ -352,7 +370,7 @@ void buildKindRows(OptionPanel& p, QWidget* parent, QBoxLayout* column)
     resultKindRow->addWidget(frame4);
     resultKindRow->addStretch();
 
-    auto* frame6 = frame(QStringLiteral("Frame6"), QStringLiteral("结果统计选择"), parent);
+    auto* frame6 = frame(QStringLiteral("Frame6"), QCoreApplication::translate("WindowPanels", "结果统计选择"), parent);
     auto* l6 = new QHBoxLayout(frame6);
     for (int i = 1; i <= kPositions; ++i) {
         p.option5[i] = radio(positionCaption(i), QStringLiteral("Option5_%1").arg(i), frame6);
@@ -369,27 +387,32 @@ void buildActionRow(OptionPanel& p, QWidget* parent, QBoxLayout* column)
 {
     auto* actionRow = new QHBoxLayout;
     column->addLayout(actionRow);
-    auto* frame5 = frame(QStringLiteral("Frame5"), QStringLiteral("组合组位检索"), parent);
+    auto* frame5 = frame(QStringLiteral("Frame5"), QCoreApplication::translate("WindowPanels", "组合组位检索"), parent);
     auto* l5 = new QHBoxLayout(frame5);
-    l5->addWidget(named(new QLabel(QStringLiteral("组合位数"), frame5), QStringLiteral("Label1")));
+    l5->addWidget(
+        named(new QLabel(QCoreApplication::translate("WindowPanels", "组合位数"), frame5), QStringLiteral("Label1")));
     p.combo1 = named(new QComboBox(frame5), QStringLiteral("Combo1"));
     p.combo1->setEditable(true);
     p.combo1->setInsertPolicy(QComboBox::NoInsert);
     for (int i = 1; i <= 6; ++i)
         p.combo1->addItem(QString::number(i));
     l5->addWidget(p.combo1);
-    p.option6[1] = radio(QStringLiteral("红球"), QStringLiteral("Option6_1"), frame5);
-    p.option6[0] = radio(QStringLiteral("红蓝"), QStringLiteral("Option6_0"), frame5);
+    p.option6[1] = radio(QCoreApplication::translate("WindowPanels", "红球"), QStringLiteral("Option6_1"), frame5);
+    p.option6[0] = radio(QCoreApplication::translate("WindowPanels", "红蓝"), QStringLiteral("Option6_0"), frame5);
     l5->addWidget(p.option6[1]);
     l5->addWidget(p.option6[0]);
-    p.command2 = named(new QPushButton(QStringLiteral("组合检索(&G)"), frame5), QStringLiteral("Command2"));
+    p.command2 = named(new QPushButton(QCoreApplication::translate("WindowPanels", "组合检索(&G)"), frame5),
+                       QStringLiteral("Command2"));
     l5->addWidget(p.command2);
     actionRow->addWidget(frame5);
-    p.command1 = named(new QPushButton(QStringLiteral("检索(&S)"), parent), QStringLiteral("Command1"));
+    p.command1 = named(new QPushButton(QCoreApplication::translate("WindowPanels", "检索(&S)"), parent),
+                       QStringLiteral("Command1"));
     actionRow->addWidget(p.command1);
-    p.command9 = named(new QPushButton(QStringLiteral("软件设置(&T)"), parent), QStringLiteral("Command9"));
+    p.command9 = named(new QPushButton(QCoreApplication::translate("WindowPanels", "软件设置(&T)"), parent),
+                       QStringLiteral("Command9"));
     actionRow->addWidget(p.command9);
-    p.cmdTrend = named(new QPushButton(QStringLiteral("走势图"), parent), QStringLiteral("cmdTrend"));
+    p.cmdTrend = named(new QPushButton(QCoreApplication::translate("WindowPanels", "走势图"), parent),
+                       QStringLiteral("cmdTrend"));
     actionRow->addWidget(p.cmdTrend);
     actionRow->addStretch();
 }
@@ -411,7 +434,7 @@ ResultPanel buildResultPanel(QWidget* parent, QBoxLayout* column)
     p.row = new QHBoxLayout;
     column->addLayout(p.row, 1);
     p.matches = gridView(QStringLiteral("MSFlexGrid2"), parent);
-    p.matches->setToolTip(kGridTip);
+    p.matches->setToolTip(gridTip());
     // The last column (上期开奖) takes the room left, never cut off short.
     p.matches->horizontalHeader()->setStretchLastSection(true);
     p.ranking = gridView(QStringLiteral("MSFlexGrid3"), parent);
@@ -427,7 +450,7 @@ ResultPanel buildResultPanel(QWidget* parent, QBoxLayout* column)
         p.ranking->setColumnWidth(c, twipsToPixels(rankWidths[c]));
 
     p.chanceGrid = gridView(QStringLiteral("gridChance"), parent);
-    p.chanceGrid->setToolTip(kGridTip);
+    p.chanceGrid->setToolTip(gridTip());
     p.chanceModel = attachModel(p.chanceGrid, 4);
     p.row->addWidget(p.chanceGrid, 3);
     p.chanceGrid->hide();
@@ -436,7 +459,8 @@ ResultPanel buildResultPanel(QWidget* parent, QBoxLayout* column)
     p.chanceVerdict = named(new QLabel(parent), QStringLiteral("lblChance"));
     p.chanceVerdict->setWordWrap(true);
     chanceRow->addWidget(p.chanceVerdict, 1);
-    p.chanceShown = named(new QCheckBox(QStringLiteral("统计检验"), parent), QStringLiteral("chkChance"));
+    p.chanceShown = named(new QCheckBox(QCoreApplication::translate("WindowPanels", "统计检验"), parent),
+                          QStringLiteral("chkChance"));
     chanceRow->addWidget(p.chanceShown);
     return p;
 }
@@ -444,42 +468,66 @@ ResultPanel buildResultPanel(QWidget* parent, QBoxLayout* column)
 HistoryMenu buildHistoryMenu(QWidget* window)
 {
     HistoryMenu m;
-    m.menu = named(new QMenu(QStringLiteral("历史管理"), window), QStringLiteral("mnuLsgl"));
-    m.mnuDcls = action(m.menu, QStringLiteral("导出历史号码(&O)"), QStringLiteral("mnuDcls"));
-    m.mnuErase = action(m.menu, QStringLiteral("删除最后历史(&E)"), QStringLiteral("mnuErase"));
-    m.mnuClear = action(m.menu, QStringLiteral("清空历史号码(&C)"), QStringLiteral("mnuClear"));
-    m.mnuDlzd = action(m.menu, QStringLiteral("删除到选定期(&D)"), QStringLiteral("mnuDlzd"));
-    m.mnuEszhzd = action(m.menu, QStringLiteral("删除最后指定数量期历史(&N)"), QStringLiteral("mnuEszhzd"));
+    m.menu
+        = named(new QMenu(QCoreApplication::translate("WindowPanels", "历史管理"), window), QStringLiteral("mnuLsgl"));
+    m.mnuDcls
+        = action(m.menu, QCoreApplication::translate("WindowPanels", "导出历史号码(&O)"), QStringLiteral("mnuDcls"));
+    m.mnuErase
+        = action(m.menu, QCoreApplication::translate("WindowPanels", "删除最后历史(&E)"), QStringLiteral("mnuErase"));
+    m.mnuClear
+        = action(m.menu, QCoreApplication::translate("WindowPanels", "清空历史号码(&C)"), QStringLiteral("mnuClear"));
+    m.mnuDlzd
+        = action(m.menu, QCoreApplication::translate("WindowPanels", "删除到选定期(&D)"), QStringLiteral("mnuDlzd"));
+    m.mnuEszhzd = action(m.menu, QCoreApplication::translate("WindowPanels", "删除最后指定数量期历史(&N)"),
+                         QStringLiteral("mnuEszhzd"));
     return m;
 }
 
 SetupMenu buildSetupMenu(QWidget* window)
 {
     SetupMenu m;
-    m.menu = named(new QMenu(QStringLiteral("设置"), window), QStringLiteral("mnuSetup"));
-    auto* sx = named(m.menu->addMenu(QStringLiteral("生肖参数设置(&S)")), QStringLiteral("mnuSxCssetup"));
-    m.mnuSxcs[0] = checkable(sx->addAction(QStringLiteral("生肖参数0~11")), QStringLiteral("mnuSxcs_0"));
-    m.mnuSxcs[1] = checkable(sx->addAction(QStringLiteral("生肖参数1~12")), QStringLiteral("mnuSxcs_1"));
-    auto* ds = named(m.menu->addMenu(QStringLiteral("段数参数设置(&A)")), QStringLiteral("mnuDssetup"));
-    m.mnuDscs[0] = checkable(ds->addAction(QStringLiteral("段数参数0~4")), QStringLiteral("mnuDscs_0"));
-    m.mnuDscs[1] = checkable(ds->addAction(QStringLiteral("段数参数1~5")), QStringLiteral("mnuDscs_1"));
+    m.menu = named(new QMenu(QCoreApplication::translate("WindowPanels", "设置"), window), QStringLiteral("mnuSetup"));
+    auto* sx = named(m.menu->addMenu(QCoreApplication::translate("WindowPanels", "生肖参数设置(&S)")),
+                     QStringLiteral("mnuSxCssetup"));
+    m.mnuSxcs[0] = checkable(sx->addAction(QCoreApplication::translate("WindowPanels", "生肖参数0~11")),
+                             QStringLiteral("mnuSxcs_0"));
+    m.mnuSxcs[1] = checkable(sx->addAction(QCoreApplication::translate("WindowPanels", "生肖参数1~12")),
+                             QStringLiteral("mnuSxcs_1"));
+    auto* ds = named(m.menu->addMenu(QCoreApplication::translate("WindowPanels", "段数参数设置(&A)")),
+                     QStringLiteral("mnuDssetup"));
+    m.mnuDscs[0] = checkable(ds->addAction(QCoreApplication::translate("WindowPanels", "段数参数0~4")),
+                             QStringLiteral("mnuDscs_0"));
+    m.mnuDscs[1] = checkable(ds->addAction(QCoreApplication::translate("WindowPanels", "段数参数1~5")),
+                             QStringLiteral("mnuDscs_1"));
     m.menu->addSeparator();
-    auto* qz = named(m.menu->addMenu(QStringLiteral("生肖取值设置(&Z)")), QStringLiteral("mnuSxqzSetup"));
-    m.mnuSxsetup[0] = checkable(qz->addAction(QStringLiteral("生肖数字按顺序取值")), QStringLiteral("mnuSxsetup_0"));
-    m.mnuSxsetup[1] = checkable(qz->addAction(QStringLiteral("生肖数字按年龄取值")), QStringLiteral("mnuSxsetup_1"));
+    auto* qz = named(m.menu->addMenu(QCoreApplication::translate("WindowPanels", "生肖取值设置(&Z)")),
+                     QStringLiteral("mnuSxqzSetup"));
+    m.mnuSxsetup[0] = checkable(qz->addAction(QCoreApplication::translate("WindowPanels", "生肖数字按顺序取值")),
+                                QStringLiteral("mnuSxsetup_0"));
+    m.mnuSxsetup[1] = checkable(qz->addAction(QCoreApplication::translate("WindowPanels", "生肖数字按年龄取值")),
+                                QStringLiteral("mnuSxsetup_1"));
     m.menu->addSeparator();
-    m.mnuSetDay = action(m.menu, QStringLiteral("历史号码更新检索天(&Y)"), QStringLiteral("mnuSetDay"));
-    m.mnuUpdateBase = action(m.menu, QStringLiteral("在线更新网址(&U)"), QStringLiteral("mnuUpdateBase"));
-    m.mnuFrontPage = action(m.menu, QStringLiteral("软件介绍服务主页(&P)"), QStringLiteral("mnuFrontPage"));
-    m.mnuDescrb = action(m.menu, QStringLiteral("软件介绍说明页面(&R)"), QStringLiteral("mnuDescrb"));
-    m.numYanshiDown = action(m.menu, QStringLiteral("软件演示说明录像下载(&D)"), QStringLiteral("numYanshiDown"));
+    m.mnuSetDay = action(m.menu, QCoreApplication::translate("WindowPanels", "历史号码更新检索天(&Y)"),
+                         QStringLiteral("mnuSetDay"));
+    m.mnuUpdateBase = action(m.menu, QCoreApplication::translate("WindowPanels", "在线更新网址(&U)"),
+                             QStringLiteral("mnuUpdateBase"));
+    m.mnuFrontPage = action(m.menu, QCoreApplication::translate("WindowPanels", "软件介绍服务主页(&P)"),
+                            QStringLiteral("mnuFrontPage"));
+    m.mnuDescrb = action(m.menu, QCoreApplication::translate("WindowPanels", "软件介绍说明页面(&R)"),
+                         QStringLiteral("mnuDescrb"));
+    m.numYanshiDown = action(m.menu, QCoreApplication::translate("WindowPanels", "软件演示说明录像下载(&D)"),
+                             QStringLiteral("numYanshiDown"));
     m.menu->addSeparator();
-    auto* games = named(m.menu->addMenu(QStringLiteral("彩种选择")), QStringLiteral("mnuCaizhong"));
-    m.mnuKL10[0] = checkable(games->addAction(QStringLiteral("广东快乐十分")), QStringLiteral("mnuKL10_0"));
-    m.mnuKL10[1] = checkable(games->addAction(QStringLiteral("天津快乐十分")), QStringLiteral("mnuKL10_1"));
-    m.mnuKL10[2] = checkable(games->addAction(QStringLiteral("湖南快乐十分")), QStringLiteral("mnuKL10_2"));
+    auto* games = named(m.menu->addMenu(QCoreApplication::translate("WindowPanels", "彩种选择")),
+                        QStringLiteral("mnuCaizhong"));
+    m.mnuKL10[0] = checkable(games->addAction(QCoreApplication::translate("WindowPanels", "广东快乐十分")),
+                             QStringLiteral("mnuKL10_0"));
+    m.mnuKL10[1] = checkable(games->addAction(QCoreApplication::translate("WindowPanels", "天津快乐十分")),
+                             QStringLiteral("mnuKL10_1"));
+    m.mnuKL10[2] = checkable(games->addAction(QCoreApplication::translate("WindowPanels", "湖南快乐十分")),
+                             QStringLiteral("mnuKL10_2"));
     m.menu->addSeparator();
-    m.mnuTrend = action(m.menu, QStringLiteral("走势图"), QStringLiteral("mnuTrend"));
+    m.mnuTrend = action(m.menu, QCoreApplication::translate("WindowPanels", "走势图"), QStringLiteral("mnuTrend"));
     return m;
 }
 

@@ -91,7 +91,7 @@ frmMain::frmMain(std::unique_ptr<Session> session, QWidget* parent)
     if (!m_session)
         m_session = std::make_unique<Session>(std::make_unique<Settings>(), resolveDataFolder());
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Corvinel 快乐十分分析"));
+    setWindowTitle(tr("Corvinel 快乐十分分析"));
     buildUi();
     connectControls();
 
@@ -462,10 +462,9 @@ void frmMain::openHelpPage(const char* page)
 {
     const QUrl url = help::pageUrl(page);
     if (url.isEmpty() || !QDesktopServices::openUrl(url))
-        m_dialogs.message(
-            QStringLiteral("无法打开帮助页面"),
-            QStringLiteral("找不到或无法打开帮助页面 %1，请检查程序是否完整安装。").arg(QString::fromLatin1(page)),
-            QMessageBox::Ok, QMessageBox::Warning);
+        m_dialogs.message(tr("无法打开帮助页面"),
+                          tr("找不到或无法打开帮助页面 %1，请检查程序是否完整安装。").arg(QString::fromLatin1(page)),
+                          QMessageBox::Ok, QMessageBox::Warning);
 }
 
 } // namespace corvinel

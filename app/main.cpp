@@ -30,7 +30,7 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(icon);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Corvinel 快乐十分分析"));
+    parser.setApplicationDescription(QCoreApplication::translate("main", "Corvinel 快乐十分分析"));
     parser.addHelpOption();
     const QCommandLineOption dataDir(QStringLiteral("data-dir"),
                                      QStringLiteral("Folder of the history database and the exports."),

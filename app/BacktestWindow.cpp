@@ -155,6 +155,10 @@ void BacktestWindow::buildChart(const BacktestResult& result)
         top = std::max({ top, hits / trials, expected / trials + band });
     }
     auto* area = new QAreaSeries(upper, lower);
+    // The area series does not own its bounding lines; the chart owns the
+    // area, and the area the lines.
+    upper->setParent(area);
+    lower->setParent(area);
     area->setName(tr("随机95%范围"));
     area->setColor(QColor(160, 160, 160, 90));
     area->setBorderColor(QColor(160, 160, 160, 90));

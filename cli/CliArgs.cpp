@@ -37,15 +37,15 @@ bool parseArgs(const std::vector<OptionSpec>& options, const QStringList& args, 
             out->help = true;
             continue;
         }
-        const auto spec = std::find_if(options.begin(), options.end(),
-                                       [&name](const OptionSpec& o) { return name == QLatin1String(o.name); });
-        if (spec == options.end()) {
+        const auto declared = std::find_if(options.begin(), options.end(),
+                                           [&name](const OptionSpec& o) { return name == QLatin1String(o.name); });
+        if (declared == options.end()) {
             out->unknownOption = arg;
             *error = QStringLiteral("unknown option %1").arg(arg);
             return false;
         }
         ParsedArgs::Given given { name, QString() };
-        if (!spec->valueName) {
+        if (!declared->valueName) {
             if (eq >= 0) {
                 *error = QStringLiteral("%1 takes no value").arg(name);
                 return false;
@@ -55,8 +55,8 @@ bool parseArgs(const std::vector<OptionSpec>& options, const QStringList& args, 
         } else if (i + 1 < args.size()) {
             given.value = args[++i];
         } else {
-            *error = spec->missingValue ? QString::fromUtf8(spec->missingValue)
-                                        : QStringLiteral("%1 needs a value").arg(name);
+            *error = declared->missingValue ? QString::fromUtf8(declared->missingValue)
+                                            : QStringLiteral("%1 needs a value").arg(name);
             return false;
         }
         out->options.push_back(std::move(given));

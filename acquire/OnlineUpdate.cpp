@@ -2,6 +2,7 @@
 
 #include "store/HistorySnapshot.h"
 #include "store/HistoryStore.h"
+#include "store/Schema.h"
 #include "core/IssueNumber.h"
 #include "acquire/UpdateUrl.h"
 #include "core/ZodiacTables.h"
@@ -195,10 +196,9 @@ UpdateResult applyUpdate(HistoryStore& store, DrawEncoder& encoder, ZodiacTables
     {
         Transaction tx(db);
         bool ok = tx.isActive();
-        if (ok && plan.clearHistory) {
-            Statement del = db.prepare("DELETE FROM lishi");
-            ok = del.isValid() && del.exec();
-        }
+        // Emptied at once, not row by row through the copy's delete trigger.
+        if (ok && plan.clearHistory)
+            ok = db.exec(schema::clearHistorySql().c_str());
         RowWriter writer(db);
         for (const NewDraw& d : sel.draws) {
             if (!ok)

@@ -174,14 +174,16 @@ const std::string& insertSql()
 
 } // namespace
 
-RowWriter::RowWriter(SqliteDb& db)
+RowWriter::RowWriter(SqliteDb& db, CopyRows copy)
     : m_db(db)
+    , m_copy(copy)
 {
 }
 
 bool RowWriter::isValid() const
 {
-    return m_db.cached(insertSql()).isValid();
+    return m_db.cached(insertSql()).isValid()
+        && (m_copy == CopyRows::ByTrigger || m_db.cached(schema::drawCopyInsertSql()).isValid());
 }
 
 bool RowWriter::insert(const DrawRow& row)
@@ -202,7 +204,24 @@ bool RowWriter::insert(const DrawRow& row)
     for (const Lists* l : { &row.lists, &row.preLists })
         for (const std::string& s : *l)
             st.bindUtf8(i++, s);
-    return st.exec();
+    if (!st.exec())
+        return false;
+    if (m_copy == CopyRows::ByTrigger)
+        return true;
+    // The copy's columns in their order: SQQH, QQH, the own values
+    // (position-major, kind-minor), the seven lists.
+    Statement& copy = m_db.cached(schema::drawCopyInsertSql());
+    if (!copy.isValid())
+        return false;
+    i = 1;
+    copy.bind(i++, row.sqqh);
+    copy.bind(i++, row.qqh);
+    for (int p = 0; p < kPositions; ++p)
+        for (int k = 0; k < kKindCount; ++k)
+            copy.bind(i++, static_cast<std::int64_t>(row.own[k][p]));
+    for (const std::string& s : row.lists)
+        copy.bindUtf8(i++, s);
+    return copy.exec();
 }
 
 QString RowWriter::lastError() const

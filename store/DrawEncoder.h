@@ -131,13 +131,25 @@ private:
 class RowWriter
 {
 public:
-    explicit RowWriter(SqliteDb& db);
+    // ByTrigger: the copy's insert trigger writes each copy row (any number of
+    // rows). Written: the caller has set that trigger aside in its
+    // transaction (schema::setCopyInsertTriggerAsideSql) and restores it
+    // before committing; the writer inserts each copy row itself, which spares
+    // SQLite the statement journal a triggered insert needs (the bulk writes
+    // of a whole history).
+    enum class CopyRows
+    {
+        ByTrigger,
+        Written
+    };
+    explicit RowWriter(SqliteDb& db, CopyRows copy = CopyRows::ByTrigger);
     bool isValid() const;
     bool insert(const DrawRow& row);
     QString lastError() const;
 
 private:
     SqliteDb& m_db;
+    CopyRows m_copy;
 };
 
 } // namespace corvinel

@@ -86,7 +86,11 @@ MaintenanceOutcome HistoryMaintenance::writeAll(const std::vector<PlainDraw>& dr
         return failure(QStringLiteral("不能开始数据库事务：%1").arg(db.lastError()));
     if (!db.exec(schema::clearHistorySql().c_str()))
         return failure(QStringLiteral("不能删除原有的历史号码：%1").arg(db.lastError()));
-    RowWriter writer(db);
+    // Every row is new: the writer fills the copy itself, and the trigger is
+    // back before the commit (or the rollback restores it).
+    if (!db.exec(schema::setCopyInsertTriggerAsideSql().c_str()))
+        return failure(QStringLiteral("不能准备写入历史号码：%1").arg(db.lastError()));
+    RowWriter writer(db, RowWriter::CopyRows::Written);
     if (!writer.isValid())
         return failure(QStringLiteral("不能准备写入历史号码：%1").arg(writer.lastError()));
 
@@ -102,6 +106,8 @@ MaintenanceOutcome HistoryMaintenance::writeAll(const std::vector<PlainDraw>& dr
     }
     if (progress && !progress(total, total))
         return cancelled();
+    if (!db.exec(schema::restoreCopyInsertTriggerSql().c_str()))
+        return failure(QStringLiteral("不能提交新的历史号码：%1").arg(db.lastError()));
     if (!t.commit())
         return failure(QStringLiteral("不能提交新的历史号码：%1").arg(db.lastError()));
     m_store.markChanged();

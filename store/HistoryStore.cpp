@@ -33,11 +33,20 @@ bool HistoryStore::openFile(const QString& path)
         m_error = m_db.lastError();
         return false;
     }
+    // A search rewrites most records of lishi; with 16 KiB pages that costs
+    // about a fifth less than with SQLite's default 4 KiB (fewer pages to
+    // journal, read and write). It takes effect on a new file and, through
+    // VACUUM INTO, on the compacted copy of an older one.
+    m_db.exec("PRAGMA page_size=16384");
     // A rollback journal keeps a killed process from leaving a half-written
     // history; FULL makes each commit durable.
     m_db.exec("PRAGMA journal_mode=DELETE");
     m_db.exec("PRAGMA synchronous=FULL");
     m_db.exec("PRAGMA cache_size=-65536");
+    // An insert fires the copy's trigger, so SQLite keeps a statement journal
+    // of the pages it touches; beyond 64 KiB that journal went to a temporary
+    // file, one write per page and row.
+    m_db.exec("PRAGMA temp_store=MEMORY");
     if (!existed || !m_db.exec("SELECT 1 FROM lishi LIMIT 0") || !m_db.exec("SELECT 1 FROM Carcu LIMIT 0")) {
         Transaction t(m_db);
         if (!t.isActive() || !m_db.exec(schema::createSql()) || !t.commit()) {

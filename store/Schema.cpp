@@ -1,5 +1,7 @@
 #include "store/Schema.h"
 
+#include <functional>
+
 #include "core/Kinds.h"
 
 namespace corvinel::schema {
@@ -111,15 +113,52 @@ std::string clearHistorySql()
         + deleteTriggerSql();
 }
 
+namespace {
+
+// The copy's column list and the expression of each copied value, as
+// `valueOf(column name, place in drawCopyColumns())` writes it.
+struct CopyInsert
+{
+    std::string names;
+    std::string values;
+};
+
+CopyInsert copyInsert(const std::function<std::string(const std::string&, int)>& valueOf)
+{
+    CopyInsert out;
+    const auto& cols = drawCopyColumns();
+    for (int i = 0; i < static_cast<int>(cols.size()); ++i) {
+        out.names += (i ? ", \"" : "\"") + cols[i] + '"';
+        out.values += (i ? ", " : "") + valueOf(cols[i], i);
+    }
+    // char() of the 48 own values.
+    std::string packed = "char(";
+    for (int i = 0; i < static_cast<int>(cols.size()); ++i) {
+        if (cols[i] == "SQQH" || cols[i] == "QQH" || cols[i].rfind("txt", 0) == 0)
+            continue;
+        packed += (packed.size() > 5 ? ", " : "") + valueOf(cols[i], i) + " + " + std::to_string(kPackedOffset);
+    }
+    out.names += std::string(", \"") + kPackedOwnColumn + '"';
+    out.values += ", " + packed + ")";
+    return out;
+}
+
+std::string insertTriggerSql()
+{
+    const std::string table = kDrawCopyTable;
+    const CopyInsert c = copyInsert([](const std::string& name, int) { return "NEW.\"" + name + '"'; });
+    return "CREATE TRIGGER " + table + "_insert AFTER INSERT ON lishi BEGIN INSERT OR REPLACE INTO " + table + " ("
+        + c.names + ") VALUES (" + c.values + "); END;\n";
+}
+
+} // namespace
+
 std::string drawCopySql()
 {
     const std::string table = kDrawCopyTable;
-    std::string names, newValues, tableColumns;
+    std::string tableColumns;
     for (const std::string& c : drawCopyColumns()) {
-        const bool first = names.empty();
-        names += (first ? "\"" : ", \"") + c + '"';
-        newValues += (first ? "NEW.\"" : ", NEW.\"") + c + '"';
-        tableColumns += first ? "" : ", ";
+        tableColumns += tableColumns.empty() ? "" : ", ";
         // SQQH is the rowid: a plain scan of the copy yields SQQH order.
         if (c == "SQQH")
             tableColumns += "\"SQQH\" INTEGER PRIMARY KEY";
@@ -128,33 +167,45 @@ std::string drawCopySql()
         else
             tableColumns += '"' + c + "\" INTEGER NOT NULL DEFAULT 0";
     }
-    // char() of the 48 own values, from NEW in the triggers, from lishi when filling.
-    auto packed = [](const std::string& prefix) {
-        std::string e = "char(";
-        for (int p = 1; p <= kPositions; ++p)
-            for (int k = 0; k < kKindCount; ++k)
-                e += (p == 1 && k == 0 ? "" : ", ") + prefix + '"' + valueColumn(p, k) + "\" + "
-                    + std::to_string(kPackedOffset);
-        return e + ")";
-    };
-    const std::string packedName = std::string(", \"") + kPackedOwnColumn + '"';
-    tableColumns += packedName + " TEXT NOT NULL DEFAULT ''";
-    const std::string insert = "INSERT OR REPLACE INTO " + table + " (" + names + packedName + ") VALUES (" + newValues
-        + ", " + packed("NEW.") + ");";
+    tableColumns += std::string(", \"") + kPackedOwnColumn + "\" TEXT NOT NULL DEFAULT ''";
+    const CopyInsert fromNew = copyInsert([](const std::string& name, int) { return "NEW.\"" + name + '"'; });
+    const CopyInsert fromLishi = copyInsert([](const std::string& name, int) { return '"' + name + '"'; });
+    std::string names;
+    for (const std::string& c : drawCopyColumns())
+        names += (names.empty() ? "\"" : ", \"") + c + '"';
     std::string s;
     for (const char* trigger : { "_insert", "_delete", "_update" })
         s += "DROP TRIGGER IF EXISTS " + table + trigger + ";\n";
     s += "DROP TABLE IF EXISTS " + table + ";\n";
     s += "CREATE TABLE " + table + " (" + tableColumns + ");\n";
-    s += "CREATE TRIGGER " + table + "_insert AFTER INSERT ON lishi BEGIN " + insert + " END;\n";
+    s += insertTriggerSql();
     s += deleteTriggerSql();
     // Only a change of a copied column fires it: the searches' marks and lag
     // columns do not.
     s += "CREATE TRIGGER " + table + "_update AFTER UPDATE OF " + names + " ON lishi BEGIN DELETE FROM " + table
-        + " WHERE SQQH = OLD.SQQH; " + insert + " END;\n";
-    s += "INSERT OR REPLACE INTO " + table + " (" + names + packedName + ") SELECT " + names + ", " + packed("")
-        + " FROM lishi;\n";
+        + " WHERE SQQH = OLD.SQQH; INSERT OR REPLACE INTO " + table + " (" + fromNew.names + ") VALUES ("
+        + fromNew.values + "); END;\n";
+    s += "INSERT OR REPLACE INTO " + table + " (" + fromLishi.names + ") SELECT " + fromLishi.values + " FROM lishi;\n";
     return s;
+}
+
+std::string setCopyInsertTriggerAsideSql()
+{
+    return "DROP TRIGGER IF EXISTS " + std::string(kDrawCopyTable) + "_insert;\n";
+}
+
+std::string restoreCopyInsertTriggerSql()
+{
+    return insertTriggerSql();
+}
+
+const std::string& drawCopyInsertSql()
+{
+    static const std::string sql = [] {
+        const CopyInsert c = copyInsert([](const std::string&, int place) { return '?' + std::to_string(place + 1); });
+        return "INSERT INTO " + std::string(kDrawCopyTable) + " (" + c.names + ") VALUES (" + c.values + ")";
+    }();
+    return sql;
 }
 
 } // namespace corvinel::schema

@@ -57,6 +57,16 @@ bool isDrawCopyColumn(std::string_view name);
 inline constexpr int kDrawCopyObjects = 4;
 // Drops and recreates the copy with its triggers, then fills it from lishi.
 std::string drawCopySql();
+// Writing a whole history: the copy's insert trigger makes every insert into
+// lishi a statement that writes two tables, which SQLite guards with a
+// statement journal of each page touched. A writer of many rows sets the
+// trigger aside inside its transaction, inserts each copy row itself with
+// drawCopyInsertSql() (parameters ?1.. in drawCopyColumns() order; the packed
+// column is computed from them by the same expression as the trigger's) and
+// restores the trigger before it commits.
+std::string setCopyInsertTriggerAsideSql();
+std::string restoreCopyInsertTriggerSql();
+const std::string& drawCopyInsertSql();
 // Deletes every row of lishi and of the copy inside the caller's transaction.
 // The copy's delete trigger is set aside meanwhile: with it SQLite deletes
 // row by row; without it, it drops the pages at once.

@@ -3,10 +3,12 @@
 // deletions, rolled-back transactions, compaction), and a database written
 // without it gets it on opening.
 #include "store/DrawEncoder.h"
+#include "store/HistoryMaintenance.h"
 #include "store/HistoryStore.h"
 #include "store/Schema.h"
 #include "core/ZodiacTables.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -36,8 +38,9 @@ void appendDraws(HistoryStore& store, std::int64_t firstIssue, int count)
     store.markChanged();
 }
 
-// The copied columns of every row of `table` in SQQH order, as text.
-std::vector<std::string> rows(HistoryStore& store, const std::string& table)
+// The copied columns of every row of `table` in SQQH order, as text (the copy
+// can also give its packed column: `extra`).
+std::vector<std::string> rows(HistoryStore& store, const std::string& table, const std::string& extra = {})
 {
     std::string sql = "SELECT ";
     bool first = true;
@@ -45,6 +48,8 @@ std::vector<std::string> rows(HistoryStore& store, const std::string& table)
         sql += (first ? "\"" : ", \"") + c + '"';
         first = false;
     }
+    if (!extra.empty())
+        sql += ", \"" + extra + '"';
     sql += " FROM " + table + " ORDER BY SQQH";
     std::vector<std::string> out;
     Statement st = store.db().prepare(sql);
@@ -177,4 +182,110 @@ TEST(DrawCopy, SummaryOfAnEmptyHistory)
     const HistorySummary s = store.summary();
     EXPECT_EQ(s.count, 0);
     EXPECT_FALSE(s.hasLast);
+}
+
+namespace {
+
+std::vector<PlainDraw> plainDraws(std::int64_t firstIssue, int count, int salt)
+{
+    std::vector<PlainDraw> out;
+    for (int i = 0; i < count; ++i) {
+        PlainDraw d;
+        d.sqqh = firstIssue + i;
+        for (int p = 0; p < 8; ++p)
+            d.numbers[p] = (i * 11 + p * 3 + salt) % 20 + 1;
+        out.push_back(d);
+    }
+    return out;
+}
+
+// The copy with its packed column, and the same copy rebuilt from lishi by
+// the statement that fills it for an older database.
+void expectCopyAsRebuilt(HistoryStore& store, const char* when)
+{
+    const std::string packed = schema::kPackedOwnColumn;
+    const auto held = rows(store, schema::kDrawCopyTable, packed);
+    ASSERT_TRUE(store.db().exec(schema::drawCopySql().c_str())) << when;
+    EXPECT_EQ(held, rows(store, schema::kDrawCopyTable, packed)) << when;
+    expectInStep(store, when);
+}
+
+} // namespace
+
+// A whole history is written with the copy's insert trigger set aside and the
+// copy rows inserted directly: the copy must come out as the trigger would
+// have made it, and the trigger must be back for the next append, also when
+// the write is cancelled or fails half-way.
+TEST(DrawCopy, WholeHistoryWritesFillTheCopyAndKeepTheTrigger)
+{
+    QTemporaryDir dir;
+    HistoryStore store;
+    ASSERT_TRUE(store.open(dir.path()));
+    ZodiacTables tables;
+    DrawEncoder encoder(tables);
+    HistoryMaintenance maintenance(store, encoder, tables);
+
+    // Issues across the 2016 Spring Festival (8 February): two zodiac years.
+    ASSERT_TRUE(maintenance.replaceAll(plainDraws(160205001, 2600, 0), store.snapshot(), {}).ok);
+    EXPECT_EQ(rows(store, schema::kDrawCopyTable).size(), 2600u);
+    expectCopyAsRebuilt(store, "after a replacing write");
+    appendDraws(store, 170101001, 3);
+    expectInStep(store, "after an append through the trigger");
+
+    ASSERT_TRUE(maintenance.rebuild(plainDraws(160301001, 1500, 5), {}).ok);
+    expectCopyAsRebuilt(store, "after a rebuild");
+
+    // Cancelled after the first progress step: nothing of it stays, and the
+    // trigger (set aside inside the transaction) is back with the rollback.
+    const auto before = rows(store, schema::kDrawCopyTable);
+    int calls = 0;
+    const MaintenanceOutcome cancelled = maintenance.replaceAll(
+        plainDraws(180101001, 3000, 9), store.snapshot(), {}, [&](std::int64_t, std::int64_t) { return ++calls < 2; });
+    EXPECT_FALSE(cancelled.ok);
+    EXPECT_EQ(rows(store, schema::kDrawCopyTable), before);
+    appendDraws(store, 190101001, 2);
+    EXPECT_EQ(rows(store, schema::kDrawCopyTable).size(), before.size() + 2);
+    expectInStep(store, "after a cancelled write and an append");
+
+    // A draw that cannot be stored (its issue twice) fails the whole write.
+    auto twice = plainDraws(200101001, 50, 3);
+    twice.push_back(twice.front());
+    const auto beforeFailure = rows(store, schema::kDrawCopyTable);
+    EXPECT_FALSE(maintenance.replaceAll(twice, store.snapshot(), {}).ok);
+    EXPECT_EQ(rows(store, schema::kDrawCopyTable), beforeFailure);
+    appendDraws(store, 200201001, 1);
+    EXPECT_EQ(rows(store, schema::kDrawCopyTable).size(), beforeFailure.size() + 1);
+}
+
+// New files get 16 KiB pages; an older file with SQLite's default 4 KiB pages
+// gets them when it is compacted, with every row kept.
+TEST(DrawCopy, PageSizeOfNewAndCompactedFiles)
+{
+    auto pageSize = [](HistoryStore& store) {
+        Statement st = store.db().prepare("PRAGMA page_size");
+        return st.isValid() && st.step() == SQLITE_ROW ? st.columnInt(0) : -1;
+    };
+    QTemporaryDir dir;
+    {
+        HistoryStore store;
+        ASSERT_TRUE(store.open(dir.path()));
+        EXPECT_EQ(pageSize(store), 16384);
+    }
+    QFile::remove(dir.filePath("Tavrose.db"));
+    {
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(dir.filePath("Tavrose.db").toUtf8().constData(), &raw), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(raw, "PRAGMA page_size=4096", nullptr, nullptr, nullptr), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(raw, schema::createSql(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(raw);
+    }
+    HistoryStore store;
+    ASSERT_TRUE(store.open(dir.path()));
+    EXPECT_EQ(pageSize(store), 4096);
+    appendDraws(store, 161212001, 200);
+    const auto before = rows(store, "lishi");
+    ASSERT_TRUE(store.compact()) << store.lastError().toStdString();
+    EXPECT_EQ(pageSize(store), 16384);
+    EXPECT_EQ(rows(store, "lishi"), before);
+    expectInStep(store, "after compacting a 4 KiB file");
 }

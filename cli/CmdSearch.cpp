@@ -1,5 +1,6 @@
 #include "cli/CliContext.h"
 #include "analysis/ChanceStatistics.h"
+#include "cli/JsonText.h"
 #include "cli/SearchSetupArgs.h"
 #include "analysis/SearchRules.h"
 #include "core/IssueNumber.h"
@@ -208,17 +209,6 @@ SearchOptions optionsOf(const Session& s, const SearchArgs& a)
     return searchOptions(s, c, source);
 }
 
-QJsonObject tableJson(const ResultTable& t)
-{
-    QJsonArray rows;
-    for (int r = 0; r < t.rowCount(); ++r)
-        rows.append(QJsonArray::fromStringList(t.row(r)));
-    QJsonObject o;
-    o.insert(QStringLiteral("header"), QJsonArray::fromStringList(t.header));
-    o.insert(QStringLiteral("rows"), rows);
-    return o;
-}
-
 // A figure that may be empty: a JSON number, or null.
 QJsonValue numberOrNull(const std::optional<double>& v)
 {
@@ -370,14 +360,20 @@ int runSearchCommand(CliContext& ctx, const ParsedArgs& args, bool combo)
     const ChanceFigures chance = chanceFigures(result, options);
     QTextStream& out = ctx.out();
     if (a->format == QLatin1String("json")) {
-        QJsonObject o;
-        o.insert(QStringLiteral("matches"), tableJson(result.matches));
-        o.insert(QStringLiteral("ranking"), tableJson(result.ranking));
-        o.insert(QStringLiteral("summary"), summaryJson(options, chance, combo));
-        o.insert(QStringLiteral("chance"), chanceJson(chance));
+        // The keys in the order a QJsonObject keeps them (sorted); the two
+        // tables are written straight as text.
+        QByteArray doc = "{\"chance\":" + QJsonDocument(chanceJson(chance)).toJson(QJsonDocument::Compact);
+        doc += ",\"matches\":";
+        appendTableJson(doc, result.matches);
+        doc += ",\"ranking\":";
+        appendTableJson(doc, result.ranking);
+        doc += ",\"summary\":" + QJsonDocument(summaryJson(options, chance, combo)).toJson(QJsonDocument::Compact);
         if (a->exportWorkbook)
-            o.insert(QStringLiteral("workbooks"), QJsonArray::fromStringList(written));
-        out << QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)) << '\n';
+            doc += ",\"workbooks\":"
+                + QJsonDocument(QJsonArray::fromStringList(written)).toJson(QJsonDocument::Compact);
+        doc += "}\n";
+        out.flush();
+        out.device()->write(doc);
     } else if (a->format == QLatin1String("tsv")) {
         printTsv(out, result.matches);
         out << '\n';
@@ -486,8 +482,8 @@ namespace corvinel {
 
 std::vector<OptionSpec> searchSetupOptions()
 {
-    static const QStringList others = { "--size",   "--pattern", "--verify", "--only-before",
-                                        "--from",   "--to",      "--format", "--export-workbook" };
+    static const QStringList others
+        = { "--size", "--pattern", "--verify", "--only-before", "--from", "--to", "--format", "--export-workbook" };
     std::vector<OptionSpec> out;
     for (const OptionSpec& o : searchOptionSpecs(true))
         if (!others.contains(QLatin1String(o.name)))

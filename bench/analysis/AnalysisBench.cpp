@@ -146,8 +146,33 @@ struct Worst
     double cliInfo = 0;
     double cliSearch = 0;
     double cliCombo = 0;
+    double updateFloor = 0; // plain one-column UPDATE of every record
 };
 Worst g_worst;
+
+// The write every first search after an import must make: intTh of nearly
+// every record changes. One plain UPDATE of that column of every record, on a
+// copy of the same file with the program's settings, is the floor of any
+// end-to-end search; the command-line figures are best read beside it.
+double updateFloorMs(const QString& file)
+{
+    QTemporaryDir dir;
+    const QString copy = dir.path() + "/floor.db";
+    if (!QFile::copy(file, copy))
+        return 0;
+    sqlite3* db = nullptr;
+    if (sqlite3_open(copy.toUtf8().constData(), &db) != SQLITE_OK) {
+        sqlite3_close(db);
+        return 0;
+    }
+    sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA cache_size=-65536", nullptr,
+                 nullptr, nullptr);
+    const auto t0 = Clock::now();
+    const bool ok = sqlite3_exec(db, "UPDATE lishi SET intTh = intTh + 1", nullptr, nullptr, nullptr) == SQLITE_OK;
+    const double ms = msSince(t0);
+    sqlite3_close(db);
+    return ok ? ms : 0;
+}
 
 void runCase(const Case& c, HistoryStore& fastStore, SearchEngine& engine, const QString& baselineFile, int draws,
              bool withBaseline)
@@ -277,6 +302,9 @@ void printTargets(int draws)
         printTarget("corvinel-cli info", 150, g_worst.cliInfo, before.cliInfo);
         printTarget("corvinel-cli search (first after the import included)", 700, g_worst.cliSearch, before.cliSearch);
         printTarget("corvinel-cli combo --size 4", 700, g_worst.cliCombo, before.cliCombo);
+        if (g_worst.updateFloor > 0)
+            std::printf("  %-52s           now %8.1f ms  (the write a first search cannot avoid)\n",
+                        "floor: UPDATE lishi SET intTh = intTh + 1 (sqlite)", g_worst.updateFloor);
     } else {
         printTarget("engine: every search", 100, g_worst.anySearch, before.anySearch);
     }
@@ -316,6 +344,7 @@ int main(int argc, char** argv)
         // the first search rewrites intTh of nearly every record.
         QTemporaryDir cliDir;
         QFile::copy(fastFile, cliDir.path() + "/" + HistoryStore::kFileName);
+        g_worst.updateFloor = updateFloorMs(fastFile);
 
         HistoryStore store;
         store.open(fastDir.path());

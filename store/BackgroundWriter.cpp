@@ -21,8 +21,9 @@ void BackgroundWriter::start(const QString& databasePath, Job job, Done done)
             if (!db.open(databasePath, false, false)) {
                 error = db.lastError();
             } else {
-                // The same durability as the window's own connection.
+                // The same durability and cache as the window's own connection.
                 db.exec("PRAGMA synchronous=FULL");
+                db.exec(kCacheSizePragma);
                 ok = job(db, &error);
             }
         }

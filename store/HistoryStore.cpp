@@ -42,7 +42,7 @@ bool HistoryStore::openFile(const QString& path)
     // history; FULL makes each commit durable.
     m_db.exec("PRAGMA journal_mode=DELETE");
     m_db.exec("PRAGMA synchronous=FULL");
-    m_db.exec("PRAGMA cache_size=-65536");
+    m_db.exec(kCacheSizePragma);
     // An insert fires the copy's trigger, so SQLite keeps a statement journal
     // of the pages it touches; beyond 64 KiB that journal went to a temporary
     // file, one write per page and row.

@@ -12,6 +12,13 @@ struct sqlite3_stmt;
 
 namespace corvinel {
 
+// Page cache of every connection to the history file. The work is scans (a
+// search reads the draw copy once, its write-back walks lishi once) and bulk
+// writes; no page is read twice, so a big cache only costs: filling 64 MB
+// of fresh cache memory made a search's round trip a quarter slower than
+// 8 MB, and imports run as fast with 8 MB.
+inline constexpr const char* kCacheSizePragma = "PRAGMA cache_size=-8192";
+
 class SqliteDb;
 
 // A prepared statement; finalized by its destructor. Values are always bound,

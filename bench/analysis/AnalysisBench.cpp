@@ -165,8 +165,8 @@ double updateFloorMs(const QString& file)
         sqlite3_close(db);
         return 0;
     }
-    sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA cache_size=-65536", nullptr,
-                 nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, kCacheSizePragma, nullptr, nullptr, nullptr);
     const auto t0 = Clock::now();
     const bool ok = sqlite3_exec(db, "UPDATE lishi SET intTh = intTh + 1", nullptr, nullptr, nullptr) == SQLITE_OK;
     const double ms = msSince(t0);

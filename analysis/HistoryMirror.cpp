@@ -81,7 +81,15 @@ bool HistoryMirror::load(SqliteDb& db, const char* table, bool inKeyOrder, const
         *error = db.lastError();
         return false;
     }
-    const std::size_t expected = m_loaded ? m_sqqh->size() : 0;
+    // Room for every row up front: growing 100,000-row columns step by step
+    // copies them over and over. The count comes from lishi's small SQQH
+    // index (the copy is kept row for row in step with lishi).
+    std::size_t expected = m_loaded ? m_sqqh->size() : 0;
+    if (!m_loaded) {
+        Statement count = db.prepare("SELECT COUNT(*) FROM lishi");
+        if (count.isValid() && count.step() == Statement::kRow)
+            expected = static_cast<std::size_t>(std::max<std::int64_t>(0, count.columnInt64(0)));
+    }
     std::vector<std::int64_t> keys;
     std::vector<IntColumn> intValues(ints.size());
     std::vector<TextColumn> textValues(texts.size());

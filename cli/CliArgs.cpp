@@ -1,5 +1,7 @@
 #include "cli/CliArgs.h"
 
+#include "core/Kinds.h"
+
 #include <algorithm>
 
 namespace corvinel {
@@ -88,6 +90,15 @@ void printCommandHelp(QTextStream& out, const CommandSpec& command)
     out << "\noptions:\n";
     printOptions(out, options);
     out.flush();
+}
+
+std::optional<int> kindOf(const QString& text)
+{
+    static const char* names[] = { "number", "zodiac", "head", "tail", "sum", "segment" };
+    for (int k = 0; k < kKindCount; ++k)
+        if (text == QLatin1String(names[k]) || text == QString::number(k))
+            return k;
+    return std::nullopt;
 }
 
 } // namespace corvinel

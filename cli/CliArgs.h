@@ -48,6 +48,10 @@ struct ParsedArgs
 bool parseArgs(const std::vector<OptionSpec>& options, const QStringList& args, bool stopAtArgument, ParsedArgs* out,
                QString* error);
 
+// The value of a --kind option: number, zodiac, head, tail, sum, segment or
+// its index 0..5.
+std::optional<int> kindOf(const QString& text);
+
 // A command of corvinel-cli and what it takes.
 struct CommandSpec
 {

@@ -55,15 +55,6 @@ CellSource gridOf(const ResultTable& t)
     return source;
 }
 
-std::optional<int> kindOf(const QString& text)
-{
-    static const char* names[] = { "number", "zodiac", "head", "tail", "sum", "segment" };
-    for (int k = 0; k < kKindCount; ++k)
-        if (text == QLatin1String(names[k]) || text == QString::number(k))
-            return k;
-    return std::nullopt;
-}
-
 // Reads the declared options in the order given (a later one overrides an
 // earlier one); a usage error leaves `error` set.
 std::optional<SearchArgs> parse(const ParsedArgs& args, QString* error)

@@ -17,15 +17,6 @@ namespace {
 
 constexpr const char* kUsage = "trend takes --last N, --kind K, --position P and --format text|tsv|json";
 
-std::optional<int> kindOf(const QString& text)
-{
-    static const char* names[] = { "number", "zodiac", "head", "tail", "sum", "segment" };
-    for (int k = 0; k < kKindCount; ++k)
-        if (text == QLatin1String(names[k]) || text == QString::number(k))
-            return k;
-    return std::nullopt;
-}
-
 // A whole number option; out-of-range values are left to the engine, which
 // refuses them with its reason.
 std::optional<int> numberOption(const ParsedArgs& args, const char* name, int fallback, QString* error)

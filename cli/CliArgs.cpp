@@ -20,7 +20,7 @@ std::optional<QString> ParsedArgs::value(const char* name) const
     return std::nullopt;
 }
 
-bool parseArgs(const std::vector<OptionSpec>& options, const QStringList& args, bool stopAtArgument, ParsedArgs* out,
+bool parseArgs(const std::vector<OptionDecl>& options, const QStringList& args, bool stopAtArgument, ParsedArgs* out,
                QString* error)
 {
     for (int i = 0; i < args.size(); ++i) {
@@ -40,7 +40,7 @@ bool parseArgs(const std::vector<OptionSpec>& options, const QStringList& args, 
             continue;
         }
         const auto declared = std::find_if(options.begin(), options.end(),
-                                           [&name](const OptionSpec& o) { return name == QLatin1String(o.name); });
+                                           [&name](const OptionDecl& o) { return name == QLatin1String(o.name); });
         if (declared == options.end()) {
             out->unknownOption = arg;
             *error = QStringLiteral("unknown option %1").arg(arg);
@@ -66,26 +66,26 @@ bool parseArgs(const std::vector<OptionSpec>& options, const QStringList& args, 
     return true;
 }
 
-void printOptions(QTextStream& out, const std::vector<OptionSpec>& options)
+void printOptions(QTextStream& out, const std::vector<OptionDecl>& options)
 {
-    auto left = [](const OptionSpec& o) {
+    auto left = [](const OptionDecl& o) {
         QString s = QString::fromLatin1(o.name);
         if (o.valueName)
             s += u' ' + QString::fromLatin1(o.valueName);
         return s;
     };
     int width = 0;
-    for (const OptionSpec& o : options)
+    for (const OptionDecl& o : options)
         width = std::max(width, static_cast<int>(left(o).size()));
-    for (const OptionSpec& o : options)
+    for (const OptionDecl& o : options)
         out << "  " << left(o).leftJustified(width) << "  " << QString::fromUtf8(o.help) << '\n';
 }
 
-void printCommandHelp(QTextStream& out, const CommandSpec& command)
+void printCommandHelp(QTextStream& out, const CommandDecl& command)
 {
     out << "usage: corvinel-cli [--data-dir DIR] [--game CODE] " << command.synopsis << "\n\n"
         << QString::fromUtf8(command.description) << '\n';
-    std::vector<OptionSpec> options = command.options;
+    std::vector<OptionDecl> options = command.options;
     options.push_back({ "--help", nullptr, "show this help and do nothing else" });
     out << "\noptions:\n";
     printOptions(out, options);

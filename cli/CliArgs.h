@@ -13,7 +13,7 @@ class CliContext;
 
 // One option a command takes: "--name VALUE" (or "--name=VALUE") when it has
 // a value name, otherwise a flag.
-struct OptionSpec
+struct OptionDecl
 {
     const char* name; // with its leading "--"
     const char* valueName; // nullptr: a flag
@@ -45,7 +45,7 @@ struct ParsedArgs
 // which with everything after it is left in `positional`. "--help" is always
 // known. False with a usage message in `error` for an unknown option, a
 // missing value or a value given to a flag.
-bool parseArgs(const std::vector<OptionSpec>& options, const QStringList& args, bool stopAtArgument, ParsedArgs* out,
+bool parseArgs(const std::vector<OptionDecl>& options, const QStringList& args, bool stopAtArgument, ParsedArgs* out,
                QString* error);
 
 // The value of a --kind option: number, zodiac, head, tail, sum, segment or
@@ -53,38 +53,38 @@ bool parseArgs(const std::vector<OptionSpec>& options, const QStringList& args, 
 std::optional<int> kindOf(const QString& text);
 
 // A command of corvinel-cli and what it takes.
-struct CommandSpec
+struct CommandDecl
 {
     const char* name;
     const char* synopsis; // "delete-last [N]"
     const char* summary; // one line for the command list
     const char* description; // what `COMMAND --help` says about it
-    std::vector<OptionSpec> options;
+    std::vector<OptionDecl> options;
     int (*run)(CliContext& ctx, const ParsedArgs& args);
     // The usage message for an unknown option (default "unknown option ARG").
     QString (*unknownOption)(const QString& arg) = nullptr;
 };
 
 // `COMMAND --help`: synopsis, description, one line per option.
-void printCommandHelp(QTextStream& out, const CommandSpec& command);
+void printCommandHelp(QTextStream& out, const CommandDecl& command);
 // The option lines of `options`, aligned.
-void printOptions(QTextStream& out, const std::vector<OptionSpec>& options);
+void printOptions(QTextStream& out, const std::vector<OptionDecl>& options);
 
 // The commands, declared next to their code.
-const CommandSpec& infoCommand();
-const CommandSpec& settingsCommand();
-const CommandSpec& importCommand();
-const CommandSpec& historyCommand();
-const CommandSpec& deleteLastCommand();
-const CommandSpec& deleteAfterCommand();
-const CommandSpec& clearCommand();
-const CommandSpec& addCommand();
-const CommandSpec& exportCommand();
-const CommandSpec& updateCommand();
-const CommandSpec& searchCommand();
-const CommandSpec& comboCommand();
-const CommandSpec& compactCommand();
-const CommandSpec& trendCommand();
-const CommandSpec& backtestCommand();
+const CommandDecl& infoCommand();
+const CommandDecl& settingsCommand();
+const CommandDecl& importCommand();
+const CommandDecl& historyCommand();
+const CommandDecl& deleteLastCommand();
+const CommandDecl& deleteAfterCommand();
+const CommandDecl& clearCommand();
+const CommandDecl& addCommand();
+const CommandDecl& exportCommand();
+const CommandDecl& updateCommand();
+const CommandDecl& searchCommand();
+const CommandDecl& comboCommand();
+const CommandDecl& compactCommand();
+const CommandDecl& trendCommand();
+const CommandDecl& backtestCommand();
 
 } // namespace corvinel

@@ -7,9 +7,9 @@
 
 namespace corvinel {
 
-const std::vector<OptionSpec>& CliContext::globalOptions()
+const std::vector<OptionDecl>& CliContext::globalOptions()
 {
-    static const std::vector<OptionSpec> options = {
+    static const std::vector<OptionDecl> options = {
         { "--data-dir", "DIR", "the data folder to use instead of the per-user one (created when missing)" },
         { "--game", "CODE",
           "the game for this run only: 544 Guangdong, 568 Tianjin, 556 Hunan or 566 (97 draws a day)" },

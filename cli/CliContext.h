@@ -35,7 +35,7 @@ public:
     // Parses the global options; on failure returns false with `error`.
     static bool parse(const QStringList& args, CliOptions* options, QString* error);
     // --data-dir and --game.
-    static const std::vector<OptionSpec>& globalOptions();
+    static const std::vector<OptionDecl>& globalOptions();
 
     explicit CliContext(CliOptions options);
 

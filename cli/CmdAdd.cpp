@@ -51,9 +51,9 @@ int runAdd(CliContext& ctx, const ParsedArgs& parsed)
     return kExitOk;
 }
 
-const CommandSpec& addCommand()
+const CommandDecl& addCommand()
 {
-    static const CommandSpec command {
+    static const CommandDecl command {
         "add",
         "add [--issue ISSUE] N1 N2 N3 N4 N5 N6 N7 N8",
         "stores a new draw: eight different numbers 01..20",

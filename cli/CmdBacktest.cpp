@@ -185,9 +185,9 @@ int runBacktest(CliContext& ctx, const ParsedArgs& args)
     return kExitOk;
 }
 
-std::vector<OptionSpec> backtestOptions()
+std::vector<OptionDecl> backtestOptions()
 {
-    std::vector<OptionSpec> o = searchSetupOptions();
+    std::vector<OptionDecl> o = searchSetupOptions();
     o.insert(o.begin(),
              { { "--from", "ISSUE", "the first draw to verify, as shown (e.g. 2025091501)" },
                { "--to", "ISSUE", "the last draw to verify" },
@@ -200,9 +200,9 @@ std::vector<OptionSpec> backtestOptions()
 
 } // namespace
 
-const CommandSpec& backtestCommand()
+const CommandDecl& backtestCommand()
 {
-    static const CommandSpec command {
+    static const CommandDecl command {
         "backtest",
         "backtest [SEARCH OPTIONS] [--combo --size N] --from ISSUE --to ISSUE --top K",
         "checks a search on every stored draw of a range against chance (batch verification)",

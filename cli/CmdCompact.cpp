@@ -23,9 +23,9 @@ int runCompact(CliContext& ctx, const ParsedArgs& parsed)
     return kExitOk;
 }
 
-const CommandSpec& compactCommand()
+const CommandDecl& compactCommand()
 {
-    static const CommandSpec command {
+    static const CommandDecl command {
         "compact",
         "compact",
         "checks the database and makes its file as small as possible",

@@ -82,9 +82,9 @@ int runClear(CliContext& ctx, const ParsedArgs& args)
     return kExitOk;
 }
 
-const CommandSpec& deleteLastCommand()
+const CommandDecl& deleteLastCommand()
 {
-    static const CommandSpec command {
+    static const CommandDecl command {
         "delete-last",
         "delete-last [N]",
         "deletes the last N stored draws (default 1)",
@@ -97,9 +97,9 @@ const CommandSpec& deleteLastCommand()
     return command;
 }
 
-const CommandSpec& deleteAfterCommand()
+const CommandDecl& deleteAfterCommand()
 {
-    static const CommandSpec command {
+    static const CommandDecl command {
         "delete-after",
         "delete-after ISSUE",
         "deletes every draw after the given issue number",
@@ -111,9 +111,9 @@ const CommandSpec& deleteAfterCommand()
     return command;
 }
 
-const CommandSpec& clearCommand()
+const CommandDecl& clearCommand()
 {
-    static const CommandSpec command { "clear",
+    static const CommandDecl command { "clear",
                                        "clear --yes",
                                        "deletes every stored draw (asks for --yes)",
                                        "Deletes every stored draw. Nothing happens without --yes.",

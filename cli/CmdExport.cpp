@@ -51,9 +51,9 @@ int runExport(CliContext& ctx, const ParsedArgs& parsed)
     return kExitOk;
 }
 
-const CommandSpec& exportCommand()
+const CommandDecl& exportCommand()
 {
-    static const CommandSpec command {
+    static const CommandDecl command {
         "export",
         "export text|workbook",
         "writes the history to a text file or to a workbook",

@@ -66,9 +66,9 @@ int runHistory(CliContext& ctx, const ParsedArgs& args)
     return kExitOk;
 }
 
-const CommandSpec& historyCommand()
+const CommandDecl& historyCommand()
 {
-    static const CommandSpec command {
+    static const CommandDecl command {
         "history",
         "history [--format text|tsv|json]",
         "prints every stored draw, as the history grid shows them",

@@ -38,9 +38,9 @@ int runImport(CliContext& ctx, const ParsedArgs& parsed)
     return kExitOk;
 }
 
-const CommandSpec& importCommand()
+const CommandDecl& importCommand()
 {
-    static const CommandSpec command {
+    static const CommandDecl command {
         "import",
         "import FILE",
         "replaces the stored draws by the draws of a text file",

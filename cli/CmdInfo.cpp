@@ -29,9 +29,9 @@ int runInfo(CliContext& ctx, const ParsedArgs& parsed)
     return kExitOk;
 }
 
-const CommandSpec& infoCommand()
+const CommandDecl& infoCommand()
 {
-    static const CommandSpec command {
+    static const CommandDecl command {
         "info",
         "info",
         "shows the data folder, the game, how many draws are stored and the next draw's issue number",

@@ -403,9 +403,9 @@ int runCombo(CliContext& ctx, const ParsedArgs& args)
 namespace {
 
 // The options search and combo share; combo adds --size.
-std::vector<OptionSpec> searchOptionSpecs(bool combo)
+std::vector<OptionDecl> searchOptionDecls(bool combo)
 {
-    std::vector<OptionSpec> o = {
+    std::vector<OptionDecl> o = {
         { "--kind", "K", "what the pattern compares: number, zodiac, head, tail, sum or segment (or 0..5)" },
         { "--positions", "LIST",
           "the positions of the pattern that must match, e.g. 1,3,8 (none: every draw in the range matches)" },
@@ -432,9 +432,9 @@ std::vector<OptionSpec> searchOptionSpecs(bool combo)
 
 } // namespace
 
-const CommandSpec& searchCommand()
+const CommandDecl& searchCommand()
 {
-    static const CommandSpec command {
+    static const CommandDecl command {
         "search",
         "search [OPTIONS]",
         "finds the draws that came after a draw like the last one and ranks their values",
@@ -442,7 +442,7 @@ const CommandSpec& searchCommand()
         "back) matches the pattern (by default the values of the last draw) at the chosen positions, lists those\n"
         "draws and ranks how often each value occurs in them. The options apply to this run only; the stored\n"
         "settings stay as they are. A ranking describes past draws only; it does not predict the next one.",
-        searchOptionSpecs(false),
+        searchOptionDecls(false),
         runSearch,
         [](const QString& arg) {
             if (arg == QLatin1String("--size") || arg.startsWith(QLatin1String("--size=")))
@@ -453,15 +453,15 @@ const CommandSpec& searchCommand()
     return command;
 }
 
-const CommandSpec& comboCommand()
+const CommandDecl& comboCommand()
 {
-    static const CommandSpec command {
+    static const CommandDecl command {
         "combo",
         "combo [OPTIONS]",
         "the same search over every set of N positions of the pattern",
         "The combination search: runs the follow-pattern search for every set of --size positions of the\n"
         "pattern and ranks how often each value occurs in the matched draws. The options apply to this run only.",
-        searchOptionSpecs(true),
+        searchOptionDecls(true),
         runCombo
     };
     return command;
@@ -471,12 +471,12 @@ const CommandSpec& comboCommand()
 
 namespace corvinel {
 
-std::vector<OptionSpec> searchSetupOptions()
+std::vector<OptionDecl> searchSetupOptions()
 {
     static const QStringList others
         = { "--size", "--pattern", "--verify", "--only-before", "--from", "--to", "--format", "--export-workbook" };
-    std::vector<OptionSpec> out;
-    for (const OptionSpec& o : searchOptionSpecs(true))
+    std::vector<OptionDecl> out;
+    for (const OptionDecl& o : searchOptionDecls(true))
         if (!others.contains(QLatin1String(o.name)))
             out.push_back(o);
     return out;

@@ -45,9 +45,9 @@ int runSettings(CliContext& ctx, const ParsedArgs& parsed)
     return kExitOk;
 }
 
-const CommandSpec& settingsCommand()
+const CommandDecl& settingsCommand()
 {
-    static const CommandSpec command {
+    static const CommandDecl command {
         "settings",
         "settings [KEY [VALUE]]",
         "lists the stored settings, shows one, or changes one",

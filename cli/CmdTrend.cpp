@@ -139,9 +139,9 @@ int runTrend(CliContext& ctx, const ParsedArgs& args)
 
 } // namespace
 
-const CommandSpec& trendCommand()
+const CommandDecl& trendCommand()
 {
-    static const CommandSpec command {
+    static const CommandDecl command {
         "trend",
         "trend [--last N] [--kind K] [--position P] [--format text|tsv|json]",
         "prints the trend chart: hits and omissions of the last N draws",

@@ -89,9 +89,9 @@ int runUpdate(CliContext& ctx, const ParsedArgs& args)
     return kExitOk;
 }
 
-const CommandSpec& updateCommand()
+const CommandDecl& updateCommand()
 {
-    static const CommandSpec command {
+    static const CommandDecl command {
         "update",
         "update [--base URL] [--today YYYY-MM-DD]",
         "loads the newest draws from the results site",

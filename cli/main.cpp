@@ -5,19 +5,19 @@
 
 namespace {
 
-using corvinel::CommandSpec;
+using corvinel::CommandDecl;
 
-const CommandSpec* const kCommands[] = {
+const CommandDecl* const kCommands[] = {
     &corvinel::infoCommand(),    &corvinel::settingsCommand(),   &corvinel::importCommand(),
     &corvinel::historyCommand(), &corvinel::deleteLastCommand(), &corvinel::deleteAfterCommand(),
     &corvinel::clearCommand(),   &corvinel::addCommand(),        &corvinel::exportCommand(),
     &corvinel::updateCommand(),  &corvinel::searchCommand(),     &corvinel::comboCommand(),
-    &corvinel::compactCommand(), &corvinel::trendCommand(), &corvinel::backtestCommand(),
+    &corvinel::compactCommand(), &corvinel::trendCommand(),      &corvinel::backtestCommand(),
 };
 
-const CommandSpec* findCommand(const QString& name)
+const CommandDecl* findCommand(const QString& name)
 {
-    for (const CommandSpec* c : kCommands)
+    for (const CommandDecl* c : kCommands)
         if (name == QLatin1String(c->name))
             return c;
     return nullptr;
@@ -30,7 +30,7 @@ void printUsage(QTextStream& s)
          "options before the command:\n";
     corvinel::printOptions(s, corvinel::CliContext::globalOptions());
     s << "\ncommands:\n";
-    for (const CommandSpec* c : kCommands)
+    for (const CommandDecl* c : kCommands)
         s << "  " << QString::fromLatin1(c->name).leftJustified(12) << ' ' << QString::fromUtf8(c->summary) << '\n';
     s << "\nexit status: 0 done, 1 refused (the reason on stderr, nothing changed), 2 usage error\n";
     s.flush();
@@ -55,7 +55,7 @@ int main(int argc, char* argv[])
     if (options.help || options.command == QLatin1String("help")) {
         QTextStream out(stdout);
         // help COMMAND: that command's options.
-        if (const CommandSpec* c = options.arguments.isEmpty() ? nullptr : findCommand(options.arguments.first())) {
+        if (const CommandDecl* c = options.arguments.isEmpty() ? nullptr : findCommand(options.arguments.first())) {
             corvinel::printCommandHelp(out, *c);
             return corvinel::kExitOk;
         }
@@ -66,7 +66,7 @@ int main(int argc, char* argv[])
         printUsage(err);
         return corvinel::kExitUsage;
     }
-    const CommandSpec* command = findCommand(options.command);
+    const CommandDecl* command = findCommand(options.command);
     if (!command) {
         err << "corvinel-cli: unknown command " << options.command << '\n';
         printUsage(err);

@@ -1,8 +1,8 @@
 #include "store/Schema.h"
 
-#include <functional>
-
 #include "core/Kinds.h"
+
+#include <functional>
 
 namespace corvinel::schema {
 
@@ -132,11 +132,11 @@ CopyInsert copyInsert(const std::function<std::string(const std::string&, int)>&
         out.values += (i ? ", " : "") + valueOf(cols[i], i);
     }
     // char() of the 48 own values.
-    std::string packed = "char(";
+    std::string packed;
     for (int i = 0; i < static_cast<int>(cols.size()); ++i) {
         if (cols[i] == "SQQH" || cols[i] == "QQH" || cols[i].rfind("txt", 0) == 0)
             continue;
-        packed += (packed.size() > 5 ? ", " : "") + valueOf(cols[i], i) + " + " + std::to_string(kPackedOffset);
+        packed += (packed.empty() ? "char(" : ", ") + valueOf(cols[i], i) + " + " + std::to_string(kPackedOffset);
     }
     out.names += std::string(", \"") + kPackedOwnColumn + '"';
     out.values += ", " + packed + ")";

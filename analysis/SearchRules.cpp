@@ -1,7 +1,7 @@
 #include "analysis/SearchRules.h"
 
 #include "core/IssueNumber.h"
-#include "store/HistorySnapshot.h"
+#include "analysis/ReferenceDraw.h"
 
 #include <algorithm>
 
@@ -60,26 +60,25 @@ std::optional<QString> combinationSizeRefusal(int size)
     return QStringLiteral("组合位数%1无效，须为1到6之间的整数。").arg(size);
 }
 
-std::optional<QString> rangeRefusal(const SearchOptions& o, const HistorySnapshot& history)
+std::optional<QString> rangeRefusal(const SearchOptions& o, const StoredDraws& history)
 {
     QString message;
     const auto range = parseRange(o, &message);
     if (!range)
         return message;
-    if (history.isEmpty())
+    const auto first = history.firstIssue();
+    const auto last = history.lastIssue();
+    if (!first || !last)
         return QStringLiteral("还没有历史号码，请先读取历史号文本、在线更新或输入历史号码。");
     if (range->low > range->high)
         return QStringLiteral("检索起止期数的起始期%1在终止期%2之后，请改正后再检索。").arg(o.rangeFrom, o.rangeTo);
-    const auto& rows = history.rows();
-    const auto first = std::lower_bound(rows.begin(), rows.end(), range->low,
-                                        [](const SnapshotRow& r, std::int64_t v) { return r.sqqh < v; });
-    if (first == rows.end() || first->sqqh > range->high)
+    if (history.countBetween(range->low, range->high) == 0)
         return QStringLiteral("检索起止期数%1～%2之间没有已存的历史号码（已存%3～%4），请改正后再检索。")
-            .arg(o.rangeFrom, o.rangeTo, issue::displayForm(rows.front().sqqh), issue::displayForm(rows.back().sqqh));
+            .arg(o.rangeFrom, o.rangeTo, issue::displayForm(*first), issue::displayForm(*last));
     return std::nullopt;
 }
 
-std::optional<QString> searchRefusal(const SearchOptions& o, bool combination, const HistorySnapshot& history)
+std::optional<QString> searchRefusal(const SearchOptions& o, bool combination, const StoredDraws& history)
 {
     QString message;
     if (!validate(o, &message))
@@ -94,25 +93,29 @@ std::optional<QString> searchRefusal(const SearchOptions& o, bool combination, c
 }
 
 std::optional<QString> verificationRefusal(const QString& text, int lotteryCode, int drawsPerDay,
-                                           const HistorySnapshot& history, bool previousIssue, int lookBack)
+                                           const StoredDraws& history, bool previousIssue, int lookBack)
 {
     const auto predecessor = issue::verificationPredecessor(text.trimmed(), lotteryCode, drawsPerDay);
-    if (!predecessor || *predecessor <= 0)
+    if (!predecessor || *predecessor <= 0) {
+        const auto last = history.lastIssue();
         return QStringLiteral("验证期号“%1”不是有效的期号，请输入如%2的期号。")
-            .arg(text, history.isEmpty() ? QStringLiteral("20161212001") : issue::displayForm(history.last()->sqqh));
-    const auto& rows = history.rows();
-    const auto it = std::lower_bound(rows.begin(), rows.end(), *predecessor,
-                                     [](const SnapshotRow& r, std::int64_t v) { return r.sqqh < v; });
-    if (it == rows.end() || it->sqqh != *predecessor)
-        return QStringLiteral("验证期号%1的上一期%2不在历史号码中，取不到验证用的检索号码。")
-            .arg(text.trimmed(), issue::displayForm(*predecessor));
-    const int back = previousIssue ? 0 : lookBack - 1;
-    if (back > 0 && it - rows.begin() < back)
+            .arg(text, last ? issue::displayForm(*last) : QStringLiteral("20161212001"));
+    }
+    const ReferenceDraw ref = findReferenceDraw(history, *predecessor, previousIssue, lookBack);
+    switch (ref.problem) {
+    case ReferenceDraw::Problem::None:
+        return std::nullopt;
+    case ReferenceDraw::Problem::TooFewBefore:
         return QStringLiteral("验证期号%1的上一期%2之前不到%3期历史号码，取不到前%4期的检索号码。")
             .arg(text.trimmed(), issue::displayForm(*predecessor))
-            .arg(back)
+            .arg(ref.back)
             .arg(lookBack);
-    return std::nullopt;
+    case ReferenceDraw::Problem::EmptyHistory:
+    case ReferenceDraw::Problem::AnchorNotStored:
+        break;
+    }
+    return QStringLiteral("验证期号%1的上一期%2不在历史号码中，取不到验证用的检索号码。")
+        .arg(text.trimmed(), issue::displayForm(*predecessor));
 }
 
 std::string valueToken(int kind, int value)

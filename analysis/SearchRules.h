@@ -11,7 +11,7 @@
 #include <vector>
 
 namespace corvinel {
-class HistorySnapshot;
+class StoredDraws;
 }
 
 namespace corvinel::rules {
@@ -42,18 +42,19 @@ std::optional<QString> patternRefusal(const SearchOptions& o, bool combination);
 std::optional<QString> combinationSizeRefusal(int size);
 // A range that cannot be read, whose start is after its end, or that holds
 // no stored draw (bounds read as the search reads them: the last nine
-// characters); also an empty history.
-std::optional<QString> rangeRefusal(const SearchOptions& o, const HistorySnapshot& history);
+// characters); also an empty history. `history` must answer for the whole
+// stored history (the database or a complete copy).
+std::optional<QString> rangeRefusal(const SearchOptions& o, const StoredDraws& history);
 // Every check a search of `o` needs before it runs, in the order the user
 // meets the inputs: the options, the combination size, the pattern, the range.
-std::optional<QString> searchRefusal(const SearchOptions& o, bool combination, const HistorySnapshot& history);
+std::optional<QString> searchRefusal(const SearchOptions& o, bool combination, const StoredDraws& history);
 
 // The verification page takes its pattern from the draw before the
 // verification issue `text` (in N-back mode from lookBack - 1 draws before
 // that one): refused when that issue is no issue number or the draw is not
 // stored. The default text, the next issue after the last draw, is fine.
 std::optional<QString> verificationRefusal(const QString& text, int lotteryCode, int drawsPerDay,
-                                           const HistorySnapshot& history, bool previousIssue, int lookBack);
+                                           const StoredDraws& history, bool previousIssue, int lookBack);
 
 // List index (schema::listColumn) that free position matches: the
 // follow-pattern search compares the number kind with the plain number list,

@@ -330,8 +330,8 @@ void buildRangeRow(OptionPanel& p, QWidget* parent, QBoxLayout* column, const Se
     auto* l7 = new QGridLayout(frame7);
     p.text3[0] = box(QStringLiteral("Text3_0"), frame7, 11);
     p.text3[1] = box(QStringLiteral("Text3_1"), frame7, 11);
-    p.text3[0]->setText(session.text3[0]);
-    p.text3[1]->setText(session.text3[1]);
+    p.text3[0]->setText(session.rangeStart());
+    p.text3[1]->setText(session.rangeEnd());
     auto* label4 = named(new QLabel(QStringLiteral("～"), frame7), QStringLiteral("Label4"));
     l7->addWidget(
         named(new QLabel(QCoreApplication::translate("WindowPanels", "起"), frame7), QStringLiteral("Label2")), 0, 0);

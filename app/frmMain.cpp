@@ -231,8 +231,15 @@ void frmMain::connectControls()
         if (const auto refusal = m_session->text4Edited(m_patterns.text4->text()))
             m_dialogs.message(refusal->title, refusal->text, QMessageBox::Ok, QMessageBox::Warning);
     });
-    for (int i = 0; i < 2; ++i)
-        connect(m_options.text3[i], &QLineEdit::textEdited, s, [s, i](const QString& t) { s->text3[i] = t; });
+    // A typed range is kept as typed; a box left empty brings back the
+    // automatic range (the whole history, following its changes).
+    for (int i = 0; i < 2; ++i) {
+        connect(m_options.text3[i], &QLineEdit::textEdited, s, [s, i](const QString& t) { s->typeRangeBox(i, t); });
+        connect(m_options.text3[i], &QLineEdit::editingFinished, s, [this, s, i] {
+            if (m_options.text3[i]->text().trimmed().isEmpty())
+                s->useAutomaticRange();
+        });
+    }
     for (int k = 1; k <= 18; ++k) {
         if (m_patterns.text2[k])
             connect(m_patterns.text2[k], &QLineEdit::textEdited, s, [s, k](const QString& t) { s->text2[k] = t; });
@@ -256,7 +263,7 @@ void frmMain::connectControls()
     m_options.combo1->installEventFilter(this);
     if (m_options.combo1->lineEdit())
         m_options.combo1->lineEdit()->installEventFilter(this);
-    connect(m_patterns.check4, &QCheckBox::clicked, s, &Session::check4Clicked);
+    connect(m_patterns.check4, &QCheckBox::clicked, s, &Session::setOnlyBeforeVerification);
 
     connect(m_options.command9, &QPushButton::clicked, this, [this] { m_setupMenu.menu->popup(QCursor::pos()); });
     m_history.grid->viewport()->installEventFilter(this);
@@ -373,8 +380,9 @@ void frmMain::refreshFromSession()
     showRadios(m_options.option6, [&](int i) { return s.option6Selected(i); });
 
     showText(m_history.text1, s.text1);
-    showText(m_options.text3[0], s.text3[0]);
-    showText(m_options.text3[1], s.text3[1]);
+    showText(m_options.text3[0], s.rangeStart());
+    showText(m_options.text3[1], s.rangeEnd());
+    m_options.text3[1]->setReadOnly(s.rangeEndFollowsVerification());
     showText(m_patterns.text4, s.text4);
     for (int k = 1; k <= 18; ++k) {
         showText(m_patterns.text2[k], s.text2[k]);
@@ -391,7 +399,7 @@ void frmMain::refreshFromSession()
         const QSignalBlocker block(m_options.combo1);
         m_options.combo1->setEditText(s.combo1);
     }
-    showCheck(m_patterns.check4, s.check4);
+    showCheck(m_patterns.check4, s.onlyBeforeVerification());
 
     for (int i = 0; i < 2; ++i) {
         m_setupMenu.mnuSxcs[i]->setChecked(s.mnuSxcsChecked(i));

@@ -65,13 +65,9 @@ bool CliContext::start()
     m_session = std::make_unique<Session>(std::make_unique<Settings>(), folder);
     if (m_options.game)
         m_session->setGameOverride(*m_options.game);
-    // These show no history rows: the start-up reads the first and last draws
-    // only. A search reads its own columns; only --verify looks further back.
-    const QString& c = m_options.command;
-    const bool searching = c == QLatin1String("search") || c == QLatin1String("combo");
-    if (c == QLatin1String("info") || c == QLatin1String("settings")
-        || (searching && !m_options.arguments.contains(QLatin1String("--verify"))))
-        m_session->setEdgeStartUp(true);
+    // A command reads the history's rows only if it uses them; everything
+    // else it decides about the stored draws is asked of the database.
+    m_session->setHistoryRowsOnDemand(true);
     m_session->startUp();
     if (!m_session->store().isOpen()) {
         refuse(

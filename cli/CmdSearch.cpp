@@ -306,7 +306,7 @@ int runSearchCommand(CliContext& ctx, const ParsedArgs& args, bool combo)
     const SearchOptions options = optionsOf(s, *a);
     // The verification page's pattern needs the draw before the issue.
     if (a->verify) {
-        if (const auto r = rules::verificationRefusal(*a->verify, s.lotteryCode, s.drawsPerDay, s.snapshot(),
+        if (const auto r = rules::verificationRefusal(*a->verify, s.lotteryCode, s.drawsPerDay, s.storedDraws(),
                                                       options.previousIssue, options.lookBack))
             return ctx.refuse(*r);
     }

@@ -34,16 +34,6 @@ HistoryChanges::HistoryChanges(Session& session)
 {
 }
 
-void HistoryChanges::followRange()
-{
-    // The search range follows the history: from the first stored draw (plus
-    // the distance of the reference draw) to the last, as after an update. A
-    // range end the verification page set ("仅检索该期前") stays.
-    m_session.defaultRangeStart();
-    if (!m_session.check4)
-        m_session.defaultRangeEnd();
-}
-
 HistoryMaintenance HistoryChanges::maintenance()
 {
     return { m_session.store(), m_session.encoder(), m_session.zodiac() };
@@ -56,7 +46,6 @@ ImportOutcome HistoryChanges::importTextFile(const QString& path, const Progress
     ImportOutcome out = corvinel::importTextFile(path, s.lastDrawQqh, s.snapshot(), m, s.bases(), progress);
     if (out.ok) {
         s.reloadHistory();
-        followRange();
         s.nextIssueDisplay();
         s.patternRefresh();
     }
@@ -82,7 +71,6 @@ HistoryChange HistoryChanges::rebuildFromBackup(const ProgressFn& progress)
     if (!c.ok)
         return c;
     s.reloadHistory();
-    followRange();
     s.nextIssueDisplay();
     s.patternRefresh();
     s.notifyStateChanged();
@@ -100,7 +88,6 @@ HistoryChange HistoryChanges::deleteLastDraw()
     if (c.deleted > 0 && !s.store().compact())
         c.compactError = s.store().lastError();
     s.reloadHistory();
-    followRange();
     s.nextIssueDisplay();
     s.notifyStateChanged();
     return c;
@@ -151,7 +138,6 @@ HistoryChange HistoryChanges::clear()
     if (!c.ok)
         return c;
     m_session.reloadHistory();
-    followRange();
     m_session.notifyStateChanged();
     return c;
 }
@@ -161,7 +147,6 @@ void HistoryChanges::afterDrawStored()
     Session& s = m_session;
     // The new draw in the snapshot, and the pattern of tab 1 follows it.
     s.reloadHistory();
-    followRange();
     s.patternRefresh();
     for (QString& box : s.maskEdBox1)
         box.clear();
@@ -199,7 +184,6 @@ update::UpdateResult HistoryChanges::applyOnlineUpdate(const update::UpdatePlan&
         // The history grid, the default range, the search pattern, the next
         // draw issue number.
         s.reloadHistory();
-        followRange();
         s.patternRefresh();
         s.nextIssueDisplay();
         s.notifyStateChanged();

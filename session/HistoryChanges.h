@@ -78,7 +78,6 @@ private:
     HistoryChange rebuildThenCompact(bool backupWritten, const QString& backupError, int rowsBefore,
                                      const ProgressFn& progress);
     void afterDrawStored();
-    void followRange();
     HistoryMaintenance maintenance();
 
     Session& m_session;

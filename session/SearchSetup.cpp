@@ -1,5 +1,6 @@
 #include "session/SearchSetup.h"
 
+#include "analysis/ReferenceDraw.h"
 #include "core/IssueNumber.h"
 #include "core/Kinds.h"
 #include "session/Session.h"
@@ -12,33 +13,13 @@ namespace corvinel {
 
 namespace {
 
-// The values of the snapshot's current draw for `kind`, over `pattern`.
-void takeCurrentDraw(const HistorySnapshot& snapshot, int kind, std::array<int, 9>& pattern)
+// The values of `draw` for `kind`, over `pattern`.
+void takeDraw(const std::optional<SnapshotRow>& draw, int kind, std::array<int, 9>& pattern)
 {
-    if (kind < 0 || kind >= kKindCount || !snapshot.hasCurrent())
+    if (kind < 0 || kind >= kKindCount || !draw)
         return;
     for (int k = 1; k <= kPositions; ++k)
-        pattern[static_cast<std::size_t>(k)] = snapshot.current().value(k, kind);
-}
-
-// From the last draw back to the reference draw.
-void moveToReference(HistorySnapshot& snapshot, const SearchChoices& c)
-{
-    if (!snapshot.moveLast())
-        return;
-    if (!c.previousIssue)
-        snapshot.moveBack(c.lookBack - 1);
-}
-
-// The range start the session derives for these choices: the first draw
-// plus the distance of the reference draw.
-QString defaultRangeFrom(const Session& s, const SearchChoices& c)
-{
-    const SnapshotRow* first = s.snapshot().first();
-    if (!first)
-        return s.text3[0];
-    const std::int64_t n = c.previousIssue ? 1 : issue::leadingValue(QString::number(c.lookBack));
-    return issue::displayForm(first->sqqh + n);
+        pattern[static_cast<std::size_t>(k)] = draw->value(k, kind);
 }
 
 } // namespace
@@ -63,8 +44,8 @@ SearchChoices SearchChoices::of(const Session& s)
     c.resultPosition = s.consqSort;
     c.group = s.bolZuxuan;
     c.combinationSize = s.zhWSetup;
-    c.rangeFrom = s.text3[0];
-    c.rangeTo = s.text3[1];
+    c.rangeFrom = s.rangeStart();
+    c.rangeTo = s.rangeEnd();
     return c;
 }
 
@@ -72,11 +53,10 @@ SearchOptions searchOptions(const Session& s, const SearchChoices& c, const Patt
 {
     using From = PatternSource::From;
     std::array<int, 9> pattern = s.pattern;
-    QString rangeTo = s.text3[1];
+    QString rangeTo = s.rangeEnd();
     if (source.from != From::Shown) {
-        HistorySnapshot history = s.snapshot();
-        moveToReference(history, c);
-        takeCurrentDraw(history, c.kind, pattern);
+        const StoredDraws& draws = s.storedDraws();
+        takeDraw(findReferenceDraw(draws, std::nullopt, c.previousIssue, c.lookBack).row, c.kind, pattern);
         if (source.from == From::Typed) {
             for (int k = 1; k <= kPositions; ++k) {
                 // Any whole number: one beyond int matches no draw.
@@ -90,15 +70,8 @@ SearchOptions searchOptions(const Session& s, const SearchChoices& c, const Patt
                 rangeTo = issue::displayForm(*predecessor);
             // The reference draw is the predecessor's (N - 1 back from it in
             // N-back mode); a predecessor not stored keeps the pattern.
-            if (predecessor && history.moveLast()) {
-                while (history.hasCurrent() && history.current().sqqh != *predecessor)
-                    history.movePrevious();
-                if (history.hasCurrent()) {
-                    if (!c.previousIssue)
-                        history.moveBack(c.lookBack - 1);
-                    takeCurrentDraw(history, c.kind, pattern);
-                }
-            }
+            if (predecessor)
+                takeDraw(findReferenceDraw(draws, *predecessor, c.previousIssue, c.lookBack).row, c.kind, pattern);
         }
     }
 
@@ -111,7 +84,9 @@ SearchOptions searchOptions(const Session& s, const SearchChoices& c, const Patt
     o.freePosition = c.freePosition;
     o.previousIssue = c.previousIssue;
     o.lookBack = c.lookBack;
-    o.rangeFrom = c.rangeFrom ? *c.rangeFrom : (source.from == From::Shown ? s.text3[0] : defaultRangeFrom(s, c));
+    o.rangeFrom = c.rangeFrom ? *c.rangeFrom
+                              : (source.from == From::Shown ? s.rangeStart()
+                                                            : s.automaticRangeStart(c.previousIssue, c.lookBack));
     o.rangeTo = c.rangeTo.value_or(rangeTo);
     o.resultKind = c.resultKind;
     o.resultPosition = c.resultPosition;

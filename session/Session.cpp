@@ -1,5 +1,6 @@
 #include "session/Session.h"
 
+#include "analysis/ReferenceDraw.h"
 #include "analysis/SearchRules.h"
 
 #include "core/Clock.h"
@@ -101,9 +102,8 @@ void Session::startUp()
 
     readInto(Settings::intLei, searchKind);
 
-    // Up to N = 9 draws back from the last one are read for the pattern.
-    if (!m_dataFolder.isEmpty() && m_store.open(m_dataFolder))
-        m_snapshot = m_edgeStartUp ? m_store.edgeSnapshot(kPositions + 2) : m_store.snapshot();
+    if (!m_dataFolder.isEmpty() && m_store.open(m_dataFolder) && !m_rowsOnDemand)
+        m_history = m_store.snapshot();
 
     // Selecting the stored options runs their click handling, as a click by
     // the user would: each of them writes its keys again.
@@ -147,10 +147,6 @@ void Session::startUp()
     if (validKind(searchKind))
         option3Clicked(searchKind);
 
-    // Default search range: the whole stored history.
-    defaultRangeStart();
-    defaultRangeEnd();
-
     manualMode = selectedTab != TabHistory;
     patternRefresh();
 
@@ -160,9 +156,8 @@ void Session::startUp()
     m_zodiac.fillYearGroups(m_zodiac.currentZodiacYear());
 
     m_started = true;
-    // The snapshot taken above is the history as it stands: the grid gets it
+    // The copy read above is the history as it stands: the grid gets it
     // without reading the rows a second time.
-    m_snapshot.moveLast();
     emit historyChanged();
     emit stateChanged();
 }
@@ -201,7 +196,6 @@ void Session::option1Clicked(int i)
     patternRefresh();
     if (selectedTab == TabVerify)
         verificationRefresh();
-    defaultRangeStart();
     emit stateChanged();
 }
 
@@ -270,7 +264,6 @@ std::optional<Refusal> Session::maskEdBox2LostFocus(const QString& text)
     maskEdBox2 = QString::number(lookBack);
     m_settings->write(Settings::intPreQi, lookBack);
     patternRefresh();
-    defaultRangeStart();
     emit stateChanged();
     return std::nullopt;
 }
@@ -416,13 +409,6 @@ void Session::selectTab(int tab)
     emit stateChanged();
 }
 
-std::optional<int> Session::currentValue(int position, int kind) const
-{
-    if (!validKind(kind) || !m_snapshot.hasCurrent())
-        return std::nullopt;
-    return m_snapshot.current().value(position, kind);
-}
-
 QString Session::patternText(int value) const
 {
     if (searchKind == kindIndex(Kind::Zodiac))
@@ -430,26 +416,25 @@ QString Session::patternText(int value) const
     return QString::number(value);
 }
 
-void Session::patternFromCurrentDraw(int firstBox)
+void Session::patternFromDraw(const SnapshotRow& draw, int firstBox)
 {
+    if (!validKind(searchKind))
+        return;
     for (int k = 1; k <= kPositions; ++k) {
-        const auto v = currentValue(k, searchKind);
-        if (!v)
-            continue;
-        pattern[k] = *v;
-        const QString shown = patternText(*v);
+        const int v = draw.value(k, searchKind);
+        pattern[k] = v;
+        const QString shown = patternText(v);
         if (!shown.isEmpty())
             text2[firstBox + k - 1] = shown;
     }
 }
 
-void Session::showReferenceDraw()
+void Session::showReferenceDraw(const SnapshotRow& draw)
 {
+    if (!validKind(searchKind))
+        return;
     for (int k = 1; k <= kPositions; ++k) {
-        const auto v = currentValue(k, searchKind);
-        if (!v)
-            continue;
-        const QString shown = patternText(*v);
+        const QString shown = patternText(draw.value(k, searchKind));
         if (!shown.isEmpty())
             text2[k] = shown;
     }
@@ -464,21 +449,32 @@ void Session::patternFromBoxes(bool manualBoxes)
     }
 }
 
-void Session::moveToReferenceDraw()
+const HistorySnapshot& Session::snapshot() const
 {
-    if (!m_snapshot.moveLast())
-        return;
-    if (!bolSq)
-        m_snapshot.moveBack(lookBack - 1);
+    if (!m_history)
+        m_history = m_store.snapshot();
+    return *m_history;
+}
+
+const StoredDraws& Session::storedDraws() const
+{
+    if (m_history)
+        return *m_history;
+    return m_store.draws();
+}
+
+std::optional<std::int64_t> Session::verificationPredecessor() const
+{
+    return issue::verificationPredecessor(text4, lotteryCode, drawsPerDay);
 }
 
 void Session::patternRefresh()
 {
-    moveToReferenceDraw();
+    const ReferenceDraw ref = findReferenceDraw(storedDraws(), std::nullopt, bolSq, lookBack);
     // Tab 1's boxes follow the reference draw while another tab is shown, so
     // that switching back (which takes the values shown) finds them current.
-    if (selectedTab != TabHistory)
-        showReferenceDraw();
+    if (selectedTab != TabHistory && ref.row)
+        showReferenceDraw(*ref.row);
     if (selectedTab == TabVerify) {
         // The verification tab's pattern is the verification draw's, not the
         // manual boxes'.
@@ -490,44 +486,38 @@ void Session::patternRefresh()
         patternFromBoxes(true);
         return;
     }
-    patternFromCurrentDraw(1);
+    if (ref.row)
+        patternFromDraw(*ref.row, 1);
 }
 
 void Session::nextIssueDisplay()
 {
-    if (!m_snapshot.moveLast())
+    const StoredDraws& draws = storedDraws();
+    const auto lastIssue = draws.lastIssue();
+    if (!lastIssue)
         return;
-    const SnapshotRow& last = m_snapshot.current();
-    lastDrawQqh = last.qqh;
-    if (const auto next = issue::nextIssue(last.sqqh, lotteryCode, drawsPerDay))
+    if (const auto last = draws.drawBack(*lastIssue, 0))
+        lastDrawQqh = last->qqh;
+    if (const auto next = issue::nextIssue(*lastIssue, lotteryCode, drawsPerDay))
         text1 = *next;
     text4 = text1;
 }
 
 void Session::verificationRefresh()
 {
-    if (!m_snapshot.moveLast())
-        return;
-    const auto predecessor = issue::verificationPredecessor(text4, lotteryCode, drawsPerDay);
-    if (!check4)
-        text3[1] = issue::displayForm(m_snapshot.current().sqqh);
+    const auto predecessor = verificationPredecessor();
     if (!predecessor)
         return;
-    while (m_snapshot.hasCurrent() && m_snapshot.current().sqqh != *predecessor)
-        m_snapshot.movePrevious();
-    if (!m_snapshot.hasCurrent())
-        return; // the predecessor is not stored: the pattern stays as it was
-    if (check4)
-        text3[1] = issue::displayForm(m_snapshot.current().sqqh);
-    if (!bolSq)
-        m_snapshot.moveBack(lookBack - 1);
-    patternFromCurrentDraw(11);
+    // A predecessor not stored (or too few draws before it) keeps the pattern.
+    const ReferenceDraw ref = findReferenceDraw(storedDraws(), *predecessor, bolSq, lookBack);
+    if (ref.row)
+        patternFromDraw(*ref.row, 11);
 }
 
 std::optional<Refusal> Session::text4Edited(const QString& text)
 {
     text4 = text.trimmed();
-    if (auto r = rules::verificationRefusal(text4, lotteryCode, drawsPerDay, m_snapshot, bolSq, lookBack)) {
+    if (auto r = rules::verificationRefusal(text4, lotteryCode, drawsPerDay, storedDraws(), bolSq, lookBack)) {
         emit stateChanged();
         return Refusal { QStringLiteral("验证指定期"), *r };
     }
@@ -539,7 +529,7 @@ std::optional<Refusal> Session::text4Edited(const QString& text)
 std::optional<Refusal> Session::prepareSearch()
 {
     if (selectedTab == TabVerify) {
-        if (auto r = rules::verificationRefusal(text4, lotteryCode, drawsPerDay, m_snapshot, bolSq, lookBack))
+        if (auto r = rules::verificationRefusal(text4, lotteryCode, drawsPerDay, storedDraws(), bolSq, lookBack))
             return Refusal { QStringLiteral("验证指定期"), *r };
         verificationRefresh();
     } else {
@@ -549,39 +539,67 @@ std::optional<Refusal> Session::prepareSearch()
     return std::nullopt;
 }
 
-void Session::check4Clicked(bool checked)
+QString Session::automaticRangeStart(bool previousIssue, int back) const
 {
-    check4 = checked;
-    if (checked) {
-        if (const auto p = issue::verificationPredecessor(text4, lotteryCode, drawsPerDay))
-            text3[1] = issue::displayForm(*p);
-    } else {
-        defaultRangeEnd();
+    const auto first = storedDraws().firstIssue();
+    if (!first)
+        return {};
+    return issue::displayForm(*first + (previousIssue ? 1 : back));
+}
+
+bool Session::rangeEndFollowsVerification() const
+{
+    return selectedTab == TabVerify && m_onlyBeforeVerification && verificationPredecessor().has_value();
+}
+
+QString Session::rangeStart() const
+{
+    return m_typedRange ? m_typedRange->first : automaticRangeStart(bolSq, lookBack);
+}
+
+QString Session::rangeEnd() const
+{
+    if (rangeEndFollowsVerification())
+        return issue::displayForm(*verificationPredecessor());
+    if (m_typedRange)
+        return m_typedRange->second;
+    const auto last = storedDraws().lastIssue();
+    return last ? issue::displayForm(*last) : QString();
+}
+
+void Session::typeRangeBox(int end, const QString& text)
+{
+    if (end != 0 && end != 1)
+        return;
+    if (!m_typedRange) {
+        const auto last = storedDraws().lastIssue();
+        m_typedRange.emplace(automaticRangeStart(bolSq, lookBack), last ? issue::displayForm(*last) : QString());
     }
+    (end == 0 ? m_typedRange->first : m_typedRange->second) = text;
     emit stateChanged();
 }
 
-void Session::defaultRangeStart()
+void Session::useAutomaticRange()
 {
-    if (!m_snapshot.moveFirst())
+    if (!m_typedRange)
         return;
-    QString box = maskEdBox2;
-    box.remove(u'_');
-    const std::int64_t n = bolSq ? 1 : issue::leadingValue(box);
-    text3[0] = issue::displayForm(m_snapshot.current().sqqh + n);
+    m_typedRange.reset();
+    emit stateChanged();
 }
 
-void Session::defaultRangeEnd()
+void Session::setOnlyBeforeVerification(bool on)
 {
-    if (m_snapshot.moveLast())
-        text3[1] = issue::displayForm(m_snapshot.current().sqqh);
+    m_onlyBeforeVerification = on;
+    emit stateChanged();
 }
 
 void Session::reloadHistory()
 {
     waitForWrites();
-    m_snapshot = m_store.snapshot();
-    m_snapshot.moveLast();
+    if (m_rowsOnDemand)
+        m_history.reset();
+    else
+        m_history = m_store.snapshot();
     emit historyChanged();
 }
 

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace corvinel {
 
@@ -75,10 +76,13 @@ public:
     // The start-up sequence: settings, game, database, option choices, next
     // issue number, zodiac tables, default range, search pattern, history.
     void startUp();
-    // Start-up reads only the first and the last draws instead of every row
-    // (commands that show no history rows: info, settings). Call before
+    // The history's rows are read when first asked for (snapshot()) instead
+    // of at start-up: for commands that show no rows. Until then every
+    // question about the stored draws goes to the database. Call before
     // startUp().
-    void setEdgeStartUp(bool edgeOnly) { m_edgeStartUp = edgeOnly; }
+    void setHistoryRowsOnDemand(bool onDemand) { m_rowsOnDemand = onDemand; }
+    // Whether the rows are held (read at start-up or since asked for).
+    bool historyRowsLoaded() const { return m_history.has_value(); }
     bool isStarted() const { return m_started; }
 
     // ---- Persisted settings, as read at start-up and changed by handlers ----
@@ -108,7 +112,6 @@ public:
 
     // ---- Texts of the boxes ----
     QString text1 = QStringLiteral("2007001"); // next draw issue number
-    std::array<QString, 2> text3 = { QStringLiteral("2013001"), QStringLiteral("2013001") }; // range start / end
     QString text4 = QStringLiteral("20161212001"); // verification issue number
     std::array<QString, 19> text2; // 1..8 pattern of tab 1, 11..18 pattern of tab 3
     std::array<QString, 8> text22; // manual pattern boxes (element 0 = position 8)
@@ -119,7 +122,6 @@ public:
     // ---- Check boxes ----
     std::array<bool, 19> check1 {}; // 1..8 on tab 1, 11..18 on tab 3
     std::array<bool, 8> check11 {}; // manual tab, element 0 = position 8
-    bool check4 = false; // "仅检索该期前"
 
     // ---- Derived checks of the option groups and menus ----
     bool option1Selected(int i) const;
@@ -189,16 +191,36 @@ public:
     // verification issue), so the boxes show exactly the pattern searched.
     // Refused when the verification issue cannot give a pattern.
     std::optional<Refusal> prepareSearch();
-    void check4Clicked(bool checked);
-    // Text3(0) from the first stored draw.
-    void defaultRangeStart();
-    // Text3(1): the last stored draw.
-    void defaultRangeEnd();
-    // Takes a fresh snapshot of the history, moved to its last row, and
-    // tells the front ends (AddHaoma).
+
+    // ---- Search range ----
+    // The range the next search from the page in use reads. Automatic unless
+    // the user typed one: from the first stored draw plus the reference
+    // draw's distance (1 in "上期" mode, N in "前 N 期" mode) to the last
+    // stored draw, so it follows every change of the history. A typed range
+    // is kept exactly as typed until the user changes it or leaves a box
+    // empty. "仅检索该期前" ends the range of the verification page's
+    // searches before the verification issue, and of no other page's.
+    // Empty on an empty history.
+    QString rangeStart() const;
+    QString rangeEnd() const;
+    bool rangeIsTyped() const { return m_typedRange.has_value(); }
+    // The automatic start for a lag mode.
+    QString automaticRangeStart(bool previousIssue, int lookBack) const;
+    // True while the end is the verification page's ("仅检索该期前" ticked on
+    // that page): the window shows it and does not take typing there.
+    bool rangeEndFollowsVerification() const;
+    // Range box `end` (0 start, 1 end) typed: from now on the range is typed,
+    // the other end kept as it was shown.
+    void typeRangeBox(int end, const QString& text);
+    // Back to the automatic range.
+    void useAutomaticRange();
+    // "仅检索该期前" of the verification page.
+    bool onlyBeforeVerification() const { return m_onlyBeforeVerification; }
+    void setOnlyBeforeVerification(bool on);
+
+    // Takes a fresh copy of the stored history (or, with rows on demand,
+    // drops the one held) and tells the front ends (AddHaoma).
     void reloadHistory();
-    // Moves the snapshot to the reference draw (last draw, or N-1 back in N-back mode).
-    void moveToReferenceDraw();
 
     // ---- Owned objects ----
     Settings& settings() { return *m_settings; }
@@ -208,8 +230,12 @@ public:
         waitForWrites();
         return m_store;
     }
-    HistorySnapshot& snapshot() { return m_snapshot; }
-    const HistorySnapshot& snapshot() const { return m_snapshot; }
+    // The complete stored history (read now when rows are on demand and not
+    // yet read).
+    const HistorySnapshot& snapshot() const;
+    // Questions about what is stored, answered for the whole history: by the
+    // rows held when they are, otherwise by the database.
+    const StoredDraws& storedDraws() const;
     DrawEncoder& encoder() { return m_encoder; }
     ZodiacTables& zodiac() { return m_zodiac; }
     const ZodiacTables& zodiac() const { return m_zodiac; }
@@ -240,14 +266,14 @@ signals:
     void writingChanged(bool writing);
 
 private:
-    // The value of the current snapshot row at `position` for `kind`.
-    std::optional<int> currentValue(int position, int kind) const;
     QString patternText(int value) const;
-    // The pattern from the current snapshot row, each value also shown in
-    // Text2(firstBox + k - 1) unless it has no text.
-    void patternFromCurrentDraw(int firstBox);
-    // Text2(1..8) from the current snapshot row, the pattern left as it is.
-    void showReferenceDraw();
+    // The pattern from `draw`, each value also shown in Text2(firstBox + k - 1)
+    // unless it has no text.
+    void patternFromDraw(const SnapshotRow& draw, int firstBox);
+    // Text2(1..8) from `draw`, the pattern left as it is.
+    void showReferenceDraw(const SnapshotRow& draw);
+    // The predecessor of the verification issue typed, when it is one.
+    std::optional<std::int64_t> verificationPredecessor() const;
     // The pattern as the boxes show it (Text2(1..8), or the manual boxes); a
     // box that holds no number leaves its slot as it was.
     void patternFromBoxes(bool manualBoxes);
@@ -256,9 +282,12 @@ private:
     QString m_dataFolder;
     std::optional<int> m_gameOverride;
     bool m_started = false;
-    bool m_edgeStartUp = false;
-    HistoryStore m_store;
-    HistorySnapshot m_snapshot;
+    bool m_rowsOnDemand = false;
+    // mutable: rows on demand are read by the first const reader.
+    mutable HistoryStore m_store;
+    mutable std::optional<HistorySnapshot> m_history;
+    std::optional<std::pair<QString, QString>> m_typedRange;
+    bool m_onlyBeforeVerification = false;
     ZodiacTables m_zodiac;
     DrawEncoder m_encoder;
     BackgroundWriter m_writer;

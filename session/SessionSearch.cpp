@@ -56,7 +56,7 @@ SearchResult SessionSearch::combination()
 SearchResult SessionSearch::followPattern(const SearchOptions& options)
 {
     m_session.waitForWrites();
-    if (const auto r = rules::searchRefusal(options, false, m_session.snapshot()))
+    if (const auto r = rules::searchRefusal(options, false, m_session.storedDraws()))
         return refused(*r);
     m_lastOptions = options;
     return m_engine.followPattern(options);
@@ -65,7 +65,7 @@ SearchResult SessionSearch::followPattern(const SearchOptions& options)
 SearchResult SessionSearch::combination(const SearchOptions& options)
 {
     m_session.waitForWrites();
-    if (const auto r = rules::searchRefusal(options, true, m_session.snapshot()))
+    if (const auto r = rules::searchRefusal(options, true, m_session.storedDraws()))
         return refused(*r);
     m_lastOptions = options;
     return m_engine.combination(options);

@@ -1,54 +1,63 @@
 #include "store/HistorySnapshot.h"
 
+#include <algorithm>
 #include <cctype>
+#include <limits>
 #include <string>
 
 namespace corvinel {
 
-bool HistorySnapshot::moveFirst()
+int HistorySnapshot::lowerBound(std::int64_t sqqh) const
+{
+    const auto it = std::lower_bound(m_rows.begin(), m_rows.end(), sqqh,
+                                     [](const SnapshotRow& r, std::int64_t v) { return r.sqqh < v; });
+    return static_cast<int>(it - m_rows.begin());
+}
+
+std::optional<int> HistorySnapshot::indexOf(std::int64_t sqqh) const
+{
+    const int i = lowerBound(sqqh);
+    if (i < recordCount() && row(i).sqqh == sqqh)
+        return i;
+    return std::nullopt;
+}
+
+std::optional<std::int64_t> HistorySnapshot::firstIssue() const
 {
     if (m_rows.empty())
-        return false;
-    m_pos = 0;
-    return true;
+        return std::nullopt;
+    return m_rows.front().sqqh;
 }
 
-bool HistorySnapshot::moveLast()
+std::optional<std::int64_t> HistorySnapshot::lastIssue() const
 {
     if (m_rows.empty())
-        return false;
-    m_pos = recordCount() - 1;
-    return true;
+        return std::nullopt;
+    return m_rows.back().sqqh;
 }
 
-bool HistorySnapshot::movePrevious()
+std::int64_t HistorySnapshot::countBetween(std::int64_t low, std::int64_t high) const
 {
-    if (bof())
-        return false;
-    --m_pos;
-    return true;
+    if (low > high)
+        return 0;
+    // high + 1 cannot overflow for any issue number; guard the extreme anyway.
+    const int end = high == std::numeric_limits<std::int64_t>::max() ? recordCount() : lowerBound(high + 1);
+    return std::max(0, end - lowerBound(low));
 }
 
-void HistorySnapshot::moveBack(int count)
+std::optional<SnapshotRow> HistorySnapshot::drawBack(std::int64_t sqqh, int back) const
 {
-    for (int i = 0; i < count; ++i) {
-        if (!movePrevious())
-            break;
-    }
+    const auto i = indexOf(sqqh);
+    if (!i || back < 0 || *i < back)
+        return std::nullopt;
+    return row(*i - back);
 }
 
-bool HistorySnapshot::value(std::string_view column, std::int64_t* out) const
+bool HistorySnapshot::value(const SnapshotRow& r, std::string_view column, std::int64_t* out)
 {
-    if (!hasCurrent())
-        return false;
-    auto upper = [](std::string_view s) {
-        std::string u(s);
-        for (char& c : u)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        return u;
-    };
-    const std::string c = upper(column);
-    const SnapshotRow& r = current();
+    std::string c(column);
+    for (char& ch : c)
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
     if (c == "SQQH") {
         *out = r.sqqh;
         return true;

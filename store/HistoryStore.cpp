@@ -140,6 +140,64 @@ std::string packedSelect()
 
 } // namespace
 
+std::int64_t DatabaseDraws::drawCount() const
+{
+    return m_store.rowCount();
+}
+
+std::optional<std::int64_t> DatabaseDraws::edgeIssue(const char* sql) const
+{
+    if (!m_store.isOpen())
+        return std::nullopt;
+    Statement& st = m_store.db().cached(sql);
+    std::optional<std::int64_t> v;
+    if (st.step() == SQLITE_ROW)
+        v = st.columnInt64(0);
+    st.reset();
+    return v;
+}
+
+std::optional<std::int64_t> DatabaseDraws::firstIssue() const
+{
+    return edgeIssue("SELECT SQQH FROM lishi ORDER BY SQQH LIMIT 1");
+}
+
+std::optional<std::int64_t> DatabaseDraws::lastIssue() const
+{
+    return edgeIssue("SELECT SQQH FROM lishi ORDER BY SQQH DESC LIMIT 1");
+}
+
+std::int64_t DatabaseDraws::countBetween(std::int64_t low, std::int64_t high) const
+{
+    if (!m_store.isOpen() || low > high)
+        return 0;
+    // Counted on the unique SQQH index: no table row is read.
+    Statement& st = m_store.db().cached("SELECT COUNT(*) FROM lishi WHERE SQQH BETWEEN ?1 AND ?2");
+    st.bind(1, low);
+    st.bind(2, high);
+    std::int64_t n = 0;
+    if (st.step() == SQLITE_ROW)
+        n = st.columnInt64(0);
+    st.reset();
+    return n;
+}
+
+std::optional<SnapshotRow> DatabaseDraws::drawBack(std::int64_t sqqh, int back) const
+{
+    if (!m_store.isOpen() || back < 0 || !contains(sqqh))
+        return std::nullopt;
+    // The copy's rowid is SQQH: walking back `back` rows from it reads
+    // back + 1 rows whatever the size of the history.
+    std::vector<SnapshotRow> rows
+        = readSnapshotRows(m_store.db(),
+                           packedSelect() + " WHERE SQQH <= " + std::to_string(sqqh) + " ORDER BY SQQH DESC LIMIT 1 OFFSET "
+                               + std::to_string(back),
+                           1);
+    if (rows.empty())
+        return std::nullopt;
+    return rows.front();
+}
+
 HistorySnapshot HistoryStore::snapshot()
 {
     if (!m_db.isOpen())
@@ -147,20 +205,6 @@ HistorySnapshot HistoryStore::snapshot()
     // The copy holds the own values packed in one text, in SQQH order.
     return HistorySnapshot(
         readSnapshotRows(m_db, packedSelect() + " ORDER BY SQQH", static_cast<std::size_t>(rowCount())));
-}
-
-HistorySnapshot HistoryStore::edgeSnapshot(int lastRows)
-{
-    if (!m_db.isOpen())
-        return HistorySnapshot();
-    std::vector<SnapshotRow> tail = readSnapshotRows(
-        m_db, packedSelect() + " ORDER BY SQQH DESC LIMIT " + std::to_string(std::max(lastRows, 1)), 0);
-    std::vector<SnapshotRow> first = readSnapshotRows(m_db, packedSelect() + " ORDER BY SQQH LIMIT 1", 1);
-    std::vector<SnapshotRow> rows;
-    if (!first.empty() && (tail.empty() || first.front().sqqh < tail.back().sqqh))
-        rows.push_back(first.front());
-    rows.insert(rows.end(), tail.rbegin(), tail.rend());
-    return HistorySnapshot(std::move(rows));
 }
 
 std::int64_t HistoryStore::rowCount()

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace corvinel {
 
@@ -22,6 +23,29 @@ struct HistorySummary
 // The history database "Tavrose.db" in the data folder: tables lishi and
 // Carcu, opened at start-up and held for the run. Created with both tables when
 // the file is missing.
+class HistoryStore;
+
+// StoredDraws answered by index queries on lishi's SQQH and the copy's rows.
+class DatabaseDraws : public StoredDraws
+{
+public:
+    explicit DatabaseDraws(HistoryStore& store)
+        : m_store(store)
+    {
+    }
+
+    std::int64_t drawCount() const override;
+    std::optional<std::int64_t> firstIssue() const override;
+    std::optional<std::int64_t> lastIssue() const override;
+    std::int64_t countBetween(std::int64_t low, std::int64_t high) const override;
+    std::optional<SnapshotRow> drawBack(std::int64_t sqqh, int back) const override;
+
+private:
+    std::optional<std::int64_t> edgeIssue(const char* sql) const;
+
+    HistoryStore& m_store;
+};
+
 class HistoryStore
 {
 public:
@@ -29,6 +53,8 @@ public:
     static constexpr const char* kCompactFileName = "TavroseTmp.db";
 
     HistoryStore() = default;
+    HistoryStore(const HistoryStore&) = delete;
+    HistoryStore& operator=(const HistoryStore&) = delete;
 
     // Opens (and when missing creates) the database in `dataFolder`.
     bool open(const QString& dataFolder);
@@ -43,10 +69,10 @@ public:
     // A fresh snapshot of lishi in SQQH order (empty when the database is not
     // open).
     HistorySnapshot snapshot();
-    // The first draw and the last `lastRows` draws only, in SQQH order: what
-    // the start-up of a command that shows no rows reads (the next issue, the
-    // reference draw, the default range), at the same cost at any size.
-    HistorySnapshot edgeSnapshot(int lastRows);
+    // The stored draws as the database answers for them: every question is
+    // an index query on SQQH, so a command that shows no rows asks about the
+    // whole history without reading it. Valid while the store lives.
+    const StoredDraws& draws() const { return m_draws; }
     std::int64_t rowCount();
     // Count and last draw from the SQQH index: a few page reads at any size.
     HistorySummary summary();
@@ -69,6 +95,7 @@ private:
     QString m_folder;
     QString m_error;
     std::uint64_t m_version = 1;
+    DatabaseDraws m_draws { *this };
 };
 
 } // namespace corvinel

@@ -212,7 +212,7 @@ void SearchWindowTest::refusedRangeShowsAMessageOnly()
     auto* from = m_window->findChild<QLineEdit*>("Text3_0");
     from->clear();
     QTest::keyClicks(from, "2016x");
-    QCOMPARE(m_window->session().text3[0], QStringLiteral("2016x"));
+    QCOMPARE(m_window->session().rangeStart(), QStringLiteral("2016x"));
     click("Command1");
     QCOMPARE(m_window->dialogs().shown().size(), 1);
     QCOMPARE(m_window->dialogs().shown().first().title, QStringLiteral("输入有误"));

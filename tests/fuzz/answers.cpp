@@ -72,7 +72,7 @@ struct Observed
     QString maskEdBox2, combo1, updateBase;
     std::array<int, 9> pattern;
     std::array<QString, 8> text22;
-    std::array<QString, 2> text3;
+    std::array<QString, 2> range;
     std::optional<QString> intPreQi, intZhWSetup, iniSerchDay, updateBaseStored;
 
     static Observed of(Session& s)
@@ -85,7 +85,7 @@ struct Observed
                  s.updateBase,
                  s.pattern,
                  s.text22,
-                 s.text3,
+                 std::array<QString, 2> { s.rangeStart(), s.rangeEnd() },
                  stored(s, Settings::intPreQi.name),
                  stored(s, Settings::intZhWSetup.name),
                  stored(s, Settings::IniSerchDay.name),
@@ -203,8 +203,8 @@ void checkRangeBoxes(const QString& text, const Session& s)
 {
     for (const bool asStart : { true, false }) {
         SearchOptions o;
-        o.rangeFrom = asStart ? text : s.text3[0];
-        o.rangeTo = asStart ? s.text3[1] : text;
+        o.rangeFrom = asStart ? text : s.rangeStart();
+        o.rangeTo = asStart ? s.rangeEnd() : text;
         QString message;
         const auto bounds = rules::parseRange(o, &message);
         if (bounds) {

@@ -168,7 +168,7 @@ TEST_F(HistoryChangesTest, SearchOptionsFromEachPatternSource)
     importAll();
     // The range boxes follow the history: they end at the last stored draw.
     ASSERT_NE(s->snapshot().last(), nullptr);
-    EXPECT_EQ(s->text3[1], issue::displayForm(s->snapshot().last()->sqqh));
+    EXPECT_EQ(s->rangeEnd(), issue::displayForm(s->snapshot().last()->sqqh));
     SetUp();
     const auto patternOf = [](const SearchOptions& o) {
         std::array<int, 9> p {};
@@ -190,7 +190,7 @@ TEST_F(HistoryChangesTest, SearchOptionsFromEachPatternSource)
     last.from = PatternSource::From::ReferenceDraw;
     EXPECT_EQ(patternOf(shown), numbersOf(9));
     EXPECT_EQ(patternOf(searchOptions(*s, c, last)), numbersOf(9));
-    EXPECT_EQ(shown.rangeFrom, s->text3[0]);
+    EXPECT_EQ(shown.rangeFrom, s->rangeStart());
     EXPECT_EQ(shown.rangeTo, QStringLiteral("20160908010"));
 
     // N-back: the reference draw and the default range start move with N.

@@ -116,8 +116,9 @@ TEST_F(SessionTest, FirstStartTakesEveryDefaultAndWritesTheSelectedOptions)
     EXPECT_EQ(s->resultKindLetter, QStringLiteral("A"));
     // Empty history: the default texts stay.
     EXPECT_EQ(s->text1, QStringLiteral("2007001"));
-    EXPECT_EQ(s->text3[0], QStringLiteral("2013001"));
-    EXPECT_EQ(s->text3[1], QStringLiteral("2013001"));
+    // Empty history: the automatic range is empty (any search is refused).
+    EXPECT_TRUE(s->rangeStart().isEmpty());
+    EXPECT_TRUE(s->rangeEnd().isEmpty());
     EXPECT_EQ(s->text4, QStringLiteral("20161212001"));
     EXPECT_TRUE(s->text2[1].isEmpty());
     EXPECT_FALSE(s->manualMode);
@@ -218,8 +219,8 @@ TEST_F(SessionTest, HistoryWithOneDrawGivesTheDefaultRange)
     addDraws({ 161212005 });
     start(); // restart on the same folder and settings
     EXPECT_EQ(s->snapshot().recordCount(), 1);
-    EXPECT_EQ(s->text3[0], QStringLiteral("20161212006"));
-    EXPECT_EQ(s->text3[1], QStringLiteral("20161212005"));
+    EXPECT_EQ(s->rangeStart(), QStringLiteral("20161212006"));
+    EXPECT_EQ(s->rangeEnd(), QStringLiteral("20161212005"));
     EXPECT_EQ(s->text1, QStringLiteral("20161212006"));
     expectPatternOf(161212005, 0);
     EXPECT_EQ(s->text2[1], QString::number(valueOf(161212005, 1, 0)));
@@ -236,11 +237,11 @@ TEST_F(SessionTest, ReferenceDrawOfTheLookBackCount)
     EXPECT_EQ(stored(QStringLiteral("bolSq")), QStringLiteral("False"));
     expectPatternOf(161212003, 0);
     // Range start: first draw + N.
-    EXPECT_EQ(s->text3[0], QStringLiteral("20161212003"));
+    EXPECT_EQ(s->rangeStart(), QStringLiteral("20161212003"));
 
     ASSERT_FALSE(s->maskEdBox2LostFocus(QStringLiteral("1")).has_value());
     expectPatternOf(161212004, 0);
-    EXPECT_EQ(s->text3[0], QStringLiteral("20161212002"));
+    EXPECT_EQ(s->rangeStart(), QStringLiteral("20161212002"));
 
     s->lookBack = 0; // only a stored value can give 0
     s->patternRefresh();
@@ -311,7 +312,7 @@ TEST_F(SessionTest, VerificationRefreshAndCheck4)
     addDraws({ 161211083, 161211084, 161212001, 161212002, 161212003, 161212004, 161212005 });
     s->text4 = QStringLiteral("20161212004");
     s->selectTab(Session::TabVerify);
-    EXPECT_EQ(s->text3[1], QStringLiteral("20161212005")); // Check4 off: the last draw
+    EXPECT_EQ(s->rangeEnd(), QStringLiteral("20161212005")); // Check4 off: the last draw
     expectPatternOf(161212003, 0);
     EXPECT_EQ(s->text2[11], QString::number(valueOf(161212003, 1, 0)));
 
@@ -326,22 +327,25 @@ TEST_F(SessionTest, VerificationRefreshAndCheck4)
     s->verificationRefresh();
     expectPatternOf(161211084, 0);
 
-    s->check4Clicked(true);
-    EXPECT_EQ(s->text3[1], QStringLiteral("20161211084"));
-    s->check4Clicked(false);
-    EXPECT_EQ(s->text3[1], QStringLiteral("20161212005"));
+    s->setOnlyBeforeVerification(true);
+    EXPECT_EQ(s->rangeEnd(), QStringLiteral("20161211084"));
+    s->setOnlyBeforeVerification(false);
+    EXPECT_EQ(s->rangeEnd(), QStringLiteral("20161212005"));
 
     // Predecessor not stored: Check4 still shows the computed number, and a
     // refresh leaves pattern and boxes as they were.
     s->text4 = QStringLiteral("20170101001");
-    s->check4Clicked(true);
-    EXPECT_EQ(s->text3[1], QStringLiteral("20161231084"));
+    s->setOnlyBeforeVerification(true);
+    EXPECT_EQ(s->rangeEnd(), QStringLiteral("20161231084"));
     const auto pattern = s->pattern;
     const auto boxes = s->text2;
     s->verificationRefresh();
     EXPECT_EQ(s->pattern, pattern);
     EXPECT_EQ(s->text2, boxes);
-    EXPECT_EQ(s->text3[1], QStringLiteral("20161231084"));
+    EXPECT_EQ(s->rangeEnd(), QStringLiteral("20161231084"));
+    // Only the verification page's searches end before the issue.
+    s->selectTab(Session::TabHistory);
+    EXPECT_EQ(s->rangeEnd(), QStringLiteral("20161212005"));
 }
 
 TEST_F(SessionTest, LookBackAndCombinationBoxesRefuseBadValues)

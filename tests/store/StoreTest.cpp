@@ -7,6 +7,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <array>
+#include <random>
+#include <vector>
+
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -54,12 +59,12 @@ TEST(HistoryStore, CreatesBothTablesAndOpensEmpty)
     EXPECT_TRUE(QFile::exists(dir.filePath("Tavrose.db")));
 
     HistorySnapshot snap = store.snapshot();
-    EXPECT_TRUE(snap.bof());
-    EXPECT_TRUE(snap.eof());
     EXPECT_EQ(snap.recordCount(), 0);
-    EXPECT_FALSE(snap.moveLast());
+    EXPECT_EQ(snap.last(), nullptr);
+    EXPECT_FALSE(store.draws().lastIssue());
+    EXPECT_FALSE(store.draws().drawBack(1, 0));
     std::int64_t v = 0;
-    EXPECT_FALSE(snap.value("SQQH", &v));
+    EXPECT_FALSE(HistorySnapshot::value(SnapshotRow {}, "XQQH", &v));
 
     // Every column of lishi exists under its name, and Carcu has Nmb/Count.
     Statement st = store.db().prepare("SELECT * FROM lishi");
@@ -82,19 +87,19 @@ TEST(HistoryStore, SnapshotDoesNotSeeLaterRowsUntilRetaken)
 
     appendDraws(store, 161212004, 2);
     EXPECT_EQ(snap.recordCount(), 3);
-    snap.moveLast();
-    EXPECT_EQ(snap.current().sqqh, 161212003);
+    EXPECT_EQ(snap.last()->sqqh, 161212003);
+    // The database answers for what is stored now.
+    EXPECT_EQ(store.draws().lastIssue(), 161212005);
 
     HistorySnapshot fresh = store.snapshot();
     EXPECT_EQ(fresh.recordCount(), 5);
-    fresh.moveLast();
-    EXPECT_EQ(fresh.current().sqqh, 161212005);
+    EXPECT_EQ(fresh.last()->sqqh, 161212005);
     std::int64_t qqh = 0;
-    ASSERT_TRUE(fresh.value("qqh", &qqh));
+    ASSERT_TRUE(HistorySnapshot::value(*fresh.last(), "qqh", &qqh));
     EXPECT_EQ(qqh, 161212006);
 }
 
-TEST(HistoryStore, SnapshotIsOrderedByIssueAndCursorStopsAtEnds)
+TEST(HistoryStore, SnapshotIsOrderedByIssue)
 {
     QTemporaryDir dir;
     HistoryStore store;
@@ -103,15 +108,57 @@ TEST(HistoryStore, SnapshotIsOrderedByIssueAndCursorStopsAtEnds)
     appendDraws(store, 161212010, 2); // appended later, sorts first
     HistorySnapshot snap = store.snapshot();
     ASSERT_EQ(snap.recordCount(), 4);
-    snap.moveFirst();
-    EXPECT_EQ(snap.current().sqqh, 161212010);
-    EXPECT_TRUE(snap.movePrevious());
-    EXPECT_TRUE(snap.bof());
-    EXPECT_FALSE(snap.movePrevious());
-    snap.moveLast();
-    EXPECT_EQ(snap.current().sqqh, 161212051);
-    snap.moveBack(10);
-    EXPECT_TRUE(snap.bof());
+    EXPECT_EQ(snap.first()->sqqh, 161212010);
+    EXPECT_EQ(snap.last()->sqqh, 161212051);
+    EXPECT_EQ(snap.indexOf(161212050), 2);
+    EXPECT_FALSE(snap.indexOf(161212012));
+}
+
+// Both answerers of "what is stored" (the complete copy and the database's
+// index queries) against a brute-force walk over the stored issues, for
+// ranges inside, across and outside a history with holes.
+TEST(HistoryStore, StoredDrawQuestionsMatchBruteForce)
+{
+    QTemporaryDir dir;
+    HistoryStore store;
+    ASSERT_TRUE(store.open(dir.path()));
+    std::mt19937 rng(20261209);
+    std::vector<std::int64_t> issues;
+    for (std::int64_t start : { 161212001LL, 161212030LL, 161213001LL, 161213060LL }) {
+        const int n = 5 + static_cast<int>(rng() % 20);
+        appendDraws(store, start, n);
+        for (int i = 0; i < n; ++i)
+            issues.push_back(start + i);
+    }
+    std::sort(issues.begin(), issues.end());
+    const HistorySnapshot snap = store.snapshot();
+    const std::array<const StoredDraws*, 2> answerers { &snap, &store.draws() };
+    const std::int64_t lo = issues.front() - 50;
+    const std::int64_t hi = issues.back() + 50;
+    for (int trial = 0; trial < 300; ++trial) {
+        std::int64_t a = lo + static_cast<std::int64_t>(rng() % static_cast<std::uint32_t>(hi - lo));
+        std::int64_t b = lo + static_cast<std::int64_t>(rng() % static_cast<std::uint32_t>(hi - lo));
+        if (trial % 7 == 0)
+            b = a; // a one-draw range
+        const auto expected = std::count_if(issues.begin(), issues.end(), [&](auto s) { return s >= a && s <= b; });
+        const int back = static_cast<int>(rng() % 10);
+        const auto at = std::find(issues.begin(), issues.end(), a);
+        for (const StoredDraws* d : answerers) {
+            EXPECT_EQ(d->countBetween(a, b), expected) << a << ".." << b;
+            EXPECT_EQ(d->contains(a), at != issues.end()) << a;
+            const auto row = d->drawBack(a, back);
+            const bool exists = at != issues.end() && at - issues.begin() >= back;
+            ASSERT_EQ(row.has_value(), exists) << a << " back " << back;
+            if (exists) {
+                EXPECT_EQ(row->sqqh, *(at - back)) << a << " back " << back;
+            }
+        }
+    }
+    for (const StoredDraws* d : answerers) {
+        EXPECT_EQ(d->firstIssue(), issues.front());
+        EXPECT_EQ(d->lastIssue(), issues.back());
+        EXPECT_EQ(d->drawCount(), static_cast<std::int64_t>(issues.size()));
+    }
 }
 
 TEST(HistoryStore, IssueNumbersAreUnique)
@@ -141,8 +188,7 @@ TEST(HistoryStore, CompactTwiceKeepsRowsAndReopens)
     EXPECT_FALSE(QFile::exists(dir.filePath("TavroseTmp.db")));
     HistorySnapshot snap = store.snapshot();
     ASSERT_EQ(snap.recordCount(), 40);
-    snap.moveLast();
-    EXPECT_EQ(snap.current().sqqh, 161212040);
+    EXPECT_EQ(snap.last()->sqqh, 161212040);
     appendDraws(store, 161212041, 1);
     EXPECT_EQ(store.rowCount(), 41);
     EXPECT_EQ(integrity(dir.filePath("Tavrose.db")), "ok");

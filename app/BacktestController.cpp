@@ -2,7 +2,9 @@
 
 #include "app/BacktestWindow.h"
 #include "app/BusyCursor.h"
-#include "app/frmMain.h"
+#include "app/Dialogs.h"
+#include "app/WindowPanels.h"
+#include "session/Session.h"
 #include "session/SessionBacktest.h"
 
 #include <QCheckBox>
@@ -16,9 +18,12 @@
 
 namespace corvinel {
 
-BacktestController::BacktestController(frmMain* window, const PatternPanel& patterns)
-    : m_window(window)
-    , m_batch(std::make_unique<SessionBacktest>(window->session()))
+BacktestController::BacktestController(Session& session, Dialogs& dialogs, QWidget* parentWindow,
+                                       const PatternPanel& patterns)
+    : m_session(session)
+    , m_dialogs(dialogs)
+    , m_parentWindow(parentWindow)
+    , m_batch(std::make_unique<SessionBacktest>(session))
 {
     QWidget* page = patterns.frame2[2];
     auto* row = new QHBoxLayout;
@@ -48,7 +53,7 @@ BacktestController::BacktestController(frmMain* window, const PatternPanel& patt
         grid->addLayout(row, 2, 0, 1, grid->columnCount());
 
     connect(m_button, &QPushButton::clicked, this, &BacktestController::run);
-    connect(&window->session(), &Session::historyChanged, this, &BacktestController::defaultRange);
+    connect(&session, &Session::historyChanged, this, &BacktestController::defaultRange);
     defaultRange();
 }
 
@@ -61,18 +66,18 @@ BacktestWindow* BacktestController::lastWindow() const
 
 void BacktestController::defaultRange()
 {
-    const auto [from, to] = SessionBacktest::lastDraws(m_window->session(), kDefaultDraws);
+    const auto [from, to] = SessionBacktest::lastDraws(m_session, kDefaultDraws);
     m_from->setText(from);
     m_to->setText(to);
 }
 
 void BacktestController::run()
 {
-    Session& s = m_window->session();
+    Session& s = m_session;
     const BacktestOptions options
         = SessionBacktest::options(s, SearchChoices::of(s), m_combination->isChecked(), m_from->text().trimmed(),
                                    m_to->text().trimmed(), m_top->value());
-    QProgressDialog progress(tr("批量验证……"), tr("取消"), 0, 1, m_window);
+    QProgressDialog progress(tr("批量验证……"), tr("取消"), 0, 1, m_parentWindow);
     progress.setObjectName(QStringLiteral("dlgBatchProgress"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(400);
@@ -89,10 +94,10 @@ void BacktestController::run()
     if (result.cancelled)
         return;
     if (!result.ok) {
-        m_window->dialogs().message(tr("批量验证"), result.message, QMessageBox::Ok, QMessageBox::Warning);
+        m_dialogs.message(tr("批量验证"), result.message, QMessageBox::Ok, QMessageBox::Warning);
         return;
     }
-    auto* w = new BacktestWindow(result, options.search, options.top, s.dataFolder(), m_window);
+    auto* w = new BacktestWindow(result, options.search, options.top, s.dataFolder(), m_parentWindow);
     w->show();
     m_last = w;
 }

@@ -14,7 +14,8 @@ namespace corvinel {
 
 class BacktestWindow;
 class SessionBacktest;
-class frmMain;
+class Dialogs;
+class Session;
 struct PatternPanel;
 
 // 批量验证 on the verification page: the verified draws (by default the last
@@ -30,7 +31,7 @@ public:
     static constexpr int kDefaultDraws = 200;
     static constexpr int kDefaultTop = 3;
 
-    BacktestController(frmMain* window, const PatternPanel& patterns);
+    BacktestController(Session& session, Dialogs& dialogs, QWidget* parentWindow, const PatternPanel& patterns);
     ~BacktestController() override;
 
     // The button's action, also for tests.
@@ -44,10 +45,16 @@ public:
     QCheckBox* combinationBox() const { return m_combination; }
     QPushButton* button() const { return m_button; }
 
+signals:
+    // A line for the window's status bar (empty: clear it).
+    void status(const QString& text);
+
 private:
     void defaultRange();
 
-    frmMain* m_window;
+    Session& m_session;
+    Dialogs& m_dialogs;
+    QWidget* m_parentWindow; // parent of the dialogs and windows it opens
     std::unique_ptr<SessionBacktest> m_batch;
     QLineEdit* m_from = nullptr;
     QLineEdit* m_to = nullptr;

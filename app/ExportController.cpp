@@ -5,7 +5,8 @@
 #include "export/HistoryTextExport.h"
 #include "export/WorkbookExport.h"
 #include "app/WindowPanels.h"
-#include "app/frmMain.h"
+#include "app/Dialogs.h"
+#include "session/Session.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,10 +39,12 @@ const char* workbookFile(int which)
 
 } // namespace
 
-ExportController::ExportController(frmMain* window, const HistoryPanel& history, const ResultPanel& results,
-                                   const HistoryMenu& menu)
-    : QObject(window)
-    , m_window(window)
+ExportController::ExportController(Session& session, Dialogs& dialogs, QWidget* parentWindow, const HistoryPanel& history,
+                                   const ResultPanel& results, const HistoryMenu& menu)
+    : QObject(parentWindow)
+    , m_session(session)
+    , m_dialogs(dialogs)
+    , m_parentWindow(parentWindow)
     , m_grids { nullptr, history.grid, results.matches, results.ranking, results.chanceGrid }
     , m_models { nullptr, history.model, results.matchesModel, results.rankingModel, results.chanceModel }
     , m_opener(&ExportController::openWithDesktop)
@@ -99,15 +102,14 @@ bool ExportController::openWithDesktop(const QString& path, Opened kind)
 
 void ExportController::report(const ExportResult& result, const QString& what, Opened kind)
 {
-    QStatusBar* bar = m_window->statusBar();
     if (result.nothingToWrite) {
-        bar->showMessage(result.error);
-        m_window->dialogs().message(what, result.error, QMessageBox::Ok, QMessageBox::Information);
+        emit status(result.error);
+        m_dialogs.message(what, result.error, QMessageBox::Ok, QMessageBox::Information);
         return;
     }
     if (!result.ok) {
-        bar->showMessage(tr("%1失败：%2").arg(what, result.error));
-        m_window->dialogs().message(tr("%1失败").arg(what),
+        emit status(tr("%1失败：%2").arg(what, result.error));
+        m_dialogs.message(tr("%1失败").arg(what),
                                     result.error
                                         + tr("\n请关闭正在使用该文件的程序，或检查数据文件夹是否可写，然后再试。"),
                                     QMessageBox::Ok, QMessageBox::Warning);
@@ -117,14 +119,14 @@ void ExportController::report(const ExportResult& result, const QString& what, O
     const bool opened = m_opener && m_opener(result.path, kind);
     // With opening switched off, not opening is no failure worth a note.
     if (opened || openingDisabled())
-        bar->showMessage(tr("%1：已写入 %2").arg(what, where));
+        emit status(tr("%1：已写入 %2").arg(what, where));
     else
-        bar->showMessage(tr("%1：已写入 %2（未能打开该文件）").arg(what, where));
+        emit status(tr("%1：已写入 %2（未能打开该文件）").arg(what, where));
 }
 
 void ExportController::exportHistoryText()
 {
-    Session& s = m_window->session();
+    Session& s = m_session;
     std::optional<std::int64_t> last;
     if (const SnapshotRow* row = s.snapshot().last())
         last = row->sqqh;
@@ -143,7 +145,7 @@ void ExportController::exportGrid(int which)
     ExportResult result;
     {
         BusyCursor busy;
-        result = workbook::writeInto(m_window->session().dataFolder(), workbookFile(which), gridSource(which));
+        result = workbook::writeInto(m_session.dataFolder(), workbookFile(which), gridSource(which));
     }
     report(result, tr("导出到EXCEL"), Opened::Spreadsheet);
 }

@@ -13,7 +13,8 @@ class QTableView;
 namespace corvinel {
 
 class GridModel;
-class frmMain;
+class Dialogs;
+class Session;
 struct HistoryMenu;
 struct HistoryPanel;
 struct ResultPanel;
@@ -45,7 +46,8 @@ public:
 
     // Wired to Command4 and the history grid of the history panel, the
     // result grids and mnuDcls.
-    ExportController(frmMain* window, const HistoryPanel& history, const ResultPanel& results, const HistoryMenu& menu);
+    ExportController(Session& session, Dialogs& dialogs, QWidget* parentWindow, const HistoryPanel& history,
+                     const ResultPanel& results, const HistoryMenu& menu);
 
     void setOpener(Opener opener) { m_opener = std::move(opener); }
 
@@ -61,11 +63,17 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+signals:
+    // A line for the window's status bar (empty: clear it).
+    void status(const QString& text);
+
 private:
     CellSource gridSource(int which) const;
     void report(const ExportResult& result, const QString& what, Opened kind);
 
-    frmMain* m_window;
+    Session& m_session;
+    Dialogs& m_dialogs;
+    QWidget* m_parentWindow; // parent of the dialogs and windows it opens
     std::array<QTableView*, 5> m_grids {}; // MSFlexGrid1..3, gridChance
     std::array<const GridModel*, 5> m_models {};
     Opener m_opener;

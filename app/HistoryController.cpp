@@ -6,7 +6,8 @@
 #include "acquire/TextImport.h"
 #include "app/WindowPanels.h"
 #include "session/HistoryChanges.h"
-#include "app/frmMain.h"
+#include "app/Dialogs.h"
+#include "session/Session.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -38,10 +39,12 @@ QString skippedLines(const std::vector<SkippedLine>& skipped, int max = 10)
 
 } // namespace
 
-HistoryController::HistoryController(frmMain* window, const HistoryPanel& panel, const HistoryMenu& menu)
-    : QObject(window)
-    , m_window(window)
-    , m_session(window->session())
+HistoryController::HistoryController(Session& session, Dialogs& dialogs, QWidget* parentWindow, const HistoryPanel& panel,
+                                     const HistoryMenu& menu)
+    : QObject(parentWindow)
+    , m_session(session)
+    , m_dialogs(dialogs)
+    , m_parentWindow(parentWindow)
     , m_firstEntryBox(panel.maskEdBox1[1])
     , m_grid(panel.grid)
 {
@@ -75,7 +78,7 @@ QString HistoryController::deleteAfterPrompt()
 
 std::function<bool(std::int64_t, std::int64_t)> HistoryController::progressFor(const QString& label)
 {
-    m_progress = std::make_unique<QProgressDialog>(label, tr("取消"), 0, 100, m_window);
+    m_progress = std::make_unique<QProgressDialog>(label, tr("取消"), 0, 100, m_parentWindow);
     m_progress->setObjectName(QStringLiteral("historyProgress"));
     m_progress->setWindowTitle(tr("请稍候"));
     m_progress->setWindowModality(Qt::WindowModal);
@@ -102,7 +105,7 @@ bool HistoryController::reportOutcome(const HistoryChange& outcome, const QStrin
         return true;
     const QString text = outcome.cancelled ? tr("%1已取消，历史号码未改变。").arg(what)
                                            : tr("%1失败，历史号码未改变。\n%2").arg(what, outcome.error);
-    m_window->dialogs().message(title, text, QMessageBox::Ok,
+    m_dialogs.message(title, text, QMessageBox::Ok,
                                 outcome.cancelled ? QMessageBox::Information : QMessageBox::Warning);
     return false;
 }
@@ -128,7 +131,7 @@ bool HistoryController::confirmGame(const QString& file)
                     .arg(issue::gameName(games[0]), issue::gameName(games[1]));
         buttons |= QMessageBox::No;
     }
-    const auto answer = m_window->dialogs().message(tr("彩种不符"), text, buttons, QMessageBox::Question);
+    const auto answer = m_dialogs.message(tr("彩种不符"), text, buttons, QMessageBox::Question);
     int chosen = 0;
     if (answer == QMessageBox::Yes)
         chosen = games[0];
@@ -142,7 +145,7 @@ bool HistoryController::confirmGame(const QString& file)
 
 void HistoryController::cmdRdLst_Click()
 {
-    Dialogs& dialogs = m_window->dialogs();
+    Dialogs& dialogs = m_dialogs;
     if (dialogs.message(importQuestionTitle(), importQuestion(), QMessageBox::Ok | QMessageBox::Cancel,
                         QMessageBox::Question)
         == QMessageBox::Cancel)
@@ -211,7 +214,7 @@ void HistoryController::Command3_Click()
 void HistoryController::reportCompaction(const HistoryChange& change)
 {
     if (!change.compactError.isEmpty())
-        m_window->dialogs().message(tr("压缩数据库"),
+        m_dialogs.message(tr("压缩数据库"),
                                     tr("历史号码已改变，但压缩数据库失败：\n%1").arg(change.compactError),
                                     QMessageBox::Ok, QMessageBox::Warning);
 }
@@ -228,12 +231,12 @@ void HistoryController::reportDeletion(const HistoryChange& change)
 
 void HistoryController::reportDeleted(const HistoryChange& change)
 {
-    m_window->showStatus(tr("已删除 %1 期，剩余 %2 期").arg(change.deleted).arg(m_session.snapshot().recordCount()));
+    emit status(tr("已删除 %1 期，剩余 %2 期").arg(change.deleted).arg(m_session.snapshot().recordCount()));
 }
 
 void HistoryController::mnuEszhzd_Click()
 {
-    const auto answer = m_window->dialogs().input(deleteTitle(), deleteCountPrompt(), QStringLiteral("1"));
+    const auto answer = m_dialogs.input(deleteTitle(), deleteCountPrompt(), QStringLiteral("1"));
     const std::optional<int> n = answer ? deleteCountAnswer(*answer) : std::nullopt;
     if (!n || *n <= 0)
         return; // nothing deleted, the backup file left as it was
@@ -255,13 +258,13 @@ void HistoryController::mnuDlzd_Click()
     const QModelIndex selected = m_grid->selectionModel() ? m_grid->selectionModel()->currentIndex() : QModelIndex();
     if (selected.isValid() && selected.row() < m_session.snapshot().recordCount())
         def = issue::displayForm(m_session.snapshot().row(selected.row()).sqqh);
-    const auto answer = m_window->dialogs().input(deleteTitle(), deleteAfterPrompt(), def);
+    const auto answer = m_dialogs.input(deleteTitle(), deleteAfterPrompt(), def);
     if (!answer || answer->trimmed().isEmpty())
         return;
     const auto t = deleteAfterAnswer(*answer, m_session.lotteryCode);
     if (!t || *t <= 0) {
         const int length = 2 + 6 + issue::sequenceDigits(m_session.lotteryCode);
-        m_window->dialogs().message(deleteTitle(),
+        m_dialogs.message(deleteTitle(),
                                     tr("“%1”不是期号。请输入以“20”开头的 %2 位期号，例如‘%3’。历史号码未改变。")
                                         .arg(answer->trimmed())
                                         .arg(length)
@@ -284,7 +287,7 @@ void HistoryController::mnuDlzd_Click()
 
 void HistoryController::mnuClear_Click()
 {
-    if (m_window->dialogs().message(clearTitle(), clearQuestion(), QMessageBox::Ok | QMessageBox::Cancel,
+    if (m_dialogs.message(clearTitle(), clearQuestion(), QMessageBox::Ok | QMessageBox::Cancel,
                                     QMessageBox::Question)
         == QMessageBox::Cancel)
         return;

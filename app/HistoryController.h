@@ -13,7 +13,8 @@ class QTableView;
 
 namespace corvinel {
 
-class frmMain;
+class Dialogs;
+class Session;
 class Session;
 struct HistoryMenu;
 struct HistoryPanel;
@@ -33,7 +34,8 @@ class HistoryController : public QObject
 public:
     // Wired to cmdRdLst and Command3 of the panel and to the deletions of the
     // history menu.
-    HistoryController(frmMain* window, const HistoryPanel& panel, const HistoryMenu& menu);
+    HistoryController(Session& session, Dialogs& dialogs, QWidget* parentWindow, const HistoryPanel& panel,
+                      const HistoryMenu& menu);
     ~HistoryController() override;
 
     static QString importQuestion();
@@ -53,6 +55,10 @@ public slots:
     void mnuDlzd_Click();
     void mnuClear_Click();
 
+signals:
+    // A line for the window's status bar (empty: clear it).
+    void status(const QString& text);
+
 private:
     // Reports a failed change; true when the outcome was a success.
     bool reportOutcome(const HistoryChange& outcome, const QString& title, const QString& what);
@@ -68,8 +74,9 @@ private:
     // it looks like. False when the user cancels.
     bool confirmGame(const QString& file);
 
-    frmMain* m_window;
     Session& m_session;
+    Dialogs& m_dialogs;
+    QWidget* m_parentWindow; // parent of the dialogs and windows it opens
     QLineEdit* m_firstEntryBox; // MaskEdBox1_1, focused after a deletion
     QTableView* m_grid; // MSFlexGrid1: its selected row is the default of 删除到选定期
     std::unique_ptr<QProgressDialog> m_progress;

@@ -6,7 +6,8 @@
 #include "core/IssueNumber.h"
 #include "app/WindowPanels.h"
 #include "session/HistoryChanges.h"
-#include "app/frmMain.h"
+#include "app/Dialogs.h"
+#include "session/Session.h"
 
 #include <QEvent>
 #include <QLineEdit>
@@ -14,11 +15,16 @@
 
 namespace corvinel {
 
-ManualEntryController::ManualEntryController(frmMain* window, const HistoryPanel& panel)
-    : QObject(window)
-    , m_window(window)
+ManualEntryController::ManualEntryController(Session& session, Dialogs& dialogs, QWidget* parentWindow,
+                                             const HistoryPanel& panel)
+    : QObject(parentWindow)
+    , m_session(session)
+    , m_dialogs(dialogs)
+    , m_parentWindow(parentWindow)
     , m_boxes(panel.maskEdBox1)
     , m_issueBox(panel.text1)
+    , m_grid(panel.grid)
+    , m_model(panel.model)
 {
     for (int k = 1; k <= kPositions; ++k) {
         QLineEdit* box = m_boxes[k];
@@ -74,7 +80,7 @@ void ManualEntryController::boxChanged(int box)
 
 void ManualEntryController::storeDraw()
 {
-    Session& s = m_window->session();
+    Session& s = m_session;
     manual_entry::BoxTexts texts;
     for (int k = 1; k <= kPositions; ++k)
         texts[k - 1] = m_boxes[k] ? m_boxes[k]->displayText() : QString();
@@ -88,7 +94,7 @@ void ManualEntryController::storeDraw()
         // The boxes keep what was typed; the box at fault gets the focus so
         // it can be corrected at once.
         const manual_entry::Check check = manual_entry::checkBoxes(texts);
-        m_window->dialogs().message(tr(manual_entry::kRefusalTitle), outcome.error, QMessageBox::Ok,
+        m_dialogs.message(tr(manual_entry::kRefusalTitle), outcome.error, QMessageBox::Ok,
                                     QMessageBox::Warning);
         QLineEdit* fault = nullptr;
         if (!manual_entry::storedIssue(s.text1))
@@ -104,7 +110,7 @@ void ManualEntryController::storeDraw()
     }
 
     m_faultBox = 0;
-    m_window->showStatus(tr("已存入 %1 期").arg(issue::displayForm(outcome.sqqh)));
+    emit status(tr("已存入 %1 期").arg(issue::displayForm(outcome.sqqh)));
     for (int k = 1; k <= kPositions; ++k) {
         if (m_boxes[k])
             m_boxes[k]->clear();
@@ -112,8 +118,8 @@ void ManualEntryController::storeDraw()
     if (m_boxes[1])
         m_boxes[1]->setFocus(Qt::OtherFocusReason);
 
-    QTableView* grid = m_window->grid(1);
-    GridModel* model = m_window->gridModel(1);
+    QTableView* grid = m_grid;
+    GridModel* model = m_model;
     if (grid && model && model->gridRows() > HistoryGrid::kScrollThreshold && model->rowCount() > 0)
         grid->scrollTo(model->index(model->rowCount() - 1, 0), QAbstractItemView::PositionAtTop);
 }

@@ -5,10 +5,13 @@
 #include <array>
 
 class QLineEdit;
+class QTableView;
 
 namespace corvinel {
 
-class frmMain;
+class Dialogs;
+class GridModel;
+class Session;
 struct HistoryPanel;
 
 // The eight manual entry boxes MaskEdBox1_1 .. MaskEdBox1_8 under Label12:
@@ -33,18 +36,26 @@ class ManualEntryController : public QObject
 
 public:
     // Wired to the entry boxes and Text1 of the panel.
-    ManualEntryController(frmMain* window, const HistoryPanel& panel);
+    ManualEntryController(Session& session, Dialogs& dialogs, QWidget* parentWindow, const HistoryPanel& panel);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+signals:
+    // A line for the window's status bar (empty: clear it).
+    void status(const QString& text);
 
 private:
     void boxChanged(int box);
     void storeDraw();
 
-    frmMain* m_window;
+    Session& m_session;
+    Dialogs& m_dialogs;
+    QWidget* m_parentWindow; // parent of the dialogs and windows it opens
     std::array<QLineEdit*, 9> m_boxes {}; // 1..8
     QLineEdit* m_issueBox; // Text1, focused when its issue number is refused
+    QTableView* m_grid; // MSFlexGrid1, scrolled to a new draw
+    GridModel* m_model;
     bool m_locked = false;
     int m_faultBox = 0; // the box named by the last refusal, 0 when none
 };

@@ -4,7 +4,8 @@
 #include "app/GridModel.h"
 #include "session/SessionSearch.h"
 #include "app/Twips.h"
-#include "app/frmMain.h"
+#include "app/Dialogs.h"
+#include "session/Session.h"
 
 #include <cmath>
 
@@ -58,22 +59,25 @@ void fill(GridModel* model, QTableView* view, const ResultTable& table)
 
 } // namespace
 
-SearchController::SearchController(frmMain* window, const OptionPanel& options, const ResultPanel& results)
-    : QObject(window)
-    , m_window(window)
+SearchController::SearchController(Session& session, Dialogs& dialogs, QWidget* parentWindow, const OptionPanel& options,
+                                   const ResultPanel& results)
+    : QObject(parentWindow)
+    , m_session(session)
+    , m_dialogs(dialogs)
+    , m_parentWindow(parentWindow)
     , m_results(results)
-    , m_search(std::make_unique<SessionSearch>(window->session()))
+    , m_search(std::make_unique<SessionSearch>(session))
 {
     connect(options.command1, &QPushButton::clicked, this, &SearchController::command1Clicked);
     connect(options.command2, &QPushButton::clicked, this, &SearchController::command2Clicked);
     // The write-back runs off this thread: the status bar says so while it
     // writes; once it ends its completion runs here.
-    connect(&window->session(), &Session::writingChanged, this, [this](bool writing) {
+    connect(&session, &Session::writingChanged, this, [this](bool writing) {
         if (writing) {
-            m_window->statusBar()->showMessage(tr("正在写入检索标记……"));
+            emit status(tr("正在写入检索标记……"));
         } else {
-            m_window->statusBar()->clearMessage();
-            m_window->session().waitForWrites();
+            emit status(QString());
+            m_session.waitForWrites();
         }
     });
 
@@ -113,7 +117,7 @@ SearchController::~SearchController()
 {
     // Closing the window finishes a write-back first, with this controller
     // still there for its completion.
-    m_window->session().waitForWrites();
+    m_session.waitForWrites();
 }
 
 void SearchController::command1Clicked()
@@ -131,14 +135,14 @@ void SearchController::run(bool combination)
     BusyCursor busy;
     SearchResult result = combination ? m_search->combination() : m_search->followPattern();
     if (!result.ok) {
-        m_window->dialogs().message(tr("输入有误"), result.message, QMessageBox::Ok, QMessageBox::Warning);
+        m_dialogs.message(tr("输入有误"), result.message, QMessageBox::Ok, QMessageBox::Warning);
         return;
     }
     showResult(result);
     // The answer is on screen; the marks are written in the background, and
     // every later database operation of the window waits for them.
     auto failed = [this](const QString& error) {
-        m_window->dialogs().message(tr("检索"), tr("检索结果已显示，但检索标记未能写入历史数据库：%1").arg(error),
+        m_dialogs.message(tr("检索"), tr("检索结果已显示，但检索标记未能写入历史数据库：%1").arg(error),
                                     QMessageBox::Ok, QMessageBox::Warning);
     };
     QString error;

@@ -14,7 +14,8 @@ class QLabel;
 
 namespace corvinel {
 
-class frmMain;
+class Dialogs;
+class Session;
 class SessionSearch;
 
 // Command1 "检索(&S)" and Command2 "组合检索(&G)": run the search on the
@@ -33,11 +34,16 @@ class SearchController : public QObject
 public:
     // Wired to Command1 and Command2 of the option panel; shows its results
     // in the result panel, with the chart added to the panel's row.
-    SearchController(frmMain* window, const OptionPanel& options, const ResultPanel& results);
+    SearchController(Session& session, Dialogs& dialogs, QWidget* parentWindow, const OptionPanel& options,
+                     const ResultPanel& results);
     ~SearchController() override;
 
     void command1Clicked();
     void command2Clicked();
+
+signals:
+    // A line for the window's status bar (empty: clear it).
+    void status(const QString& text);
 
 private:
     void run(bool combination);
@@ -45,7 +51,9 @@ private:
     void showChart(const SearchResult& result);
     void showChance(const ChanceFigures& chance);
 
-    frmMain* m_window;
+    Session& m_session;
+    Dialogs& m_dialogs;
+    QWidget* m_parentWindow; // parent of the dialogs and windows it opens
     ResultPanel m_results;
     std::unique_ptr<SessionSearch> m_search;
     QChartView* m_chart = nullptr;

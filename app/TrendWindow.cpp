@@ -1,7 +1,8 @@
 #include "app/TrendWindow.h"
 
 #include "app/BusyCursor.h"
-#include "app/frmMain.h"
+#include "app/Dialogs.h"
+#include "session/Session.h"
 #include "core/Kinds.h"
 #include "export/WorkbookExport.h"
 
@@ -94,10 +95,11 @@ QVariant TrendModel::headerData(int section, Qt::Orientation orientation, int ro
 
 // ---- TrendWindow ----
 
-TrendWindow::TrendWindow(frmMain* window)
-    : QWidget(window, Qt::Window)
-    , m_window(window)
-    , m_source(window->session())
+TrendWindow::TrendWindow(Session& session, Dialogs& dialogs, QWidget* parentWindow)
+    : QWidget(parentWindow, Qt::Window)
+    , m_session(session)
+    , m_dialogs(dialogs)
+    , m_source(session)
 {
     setObjectName(QStringLiteral("frmTrend"));
     setWindowTitle(tr("走势图"));
@@ -146,14 +148,14 @@ TrendWindow::TrendWindow(frmMain* window)
 
     for (QComboBox* box : { m_last, m_kind, m_scope })
         connect(box, &QComboBox::currentIndexChanged, this, &TrendWindow::refresh);
-    Session& s = window->session();
+    Session& s = m_session;
     connect(&s, &Session::historyChanged, this, [this] {
         m_source.invalidate();
         refresh();
     });
     // The segment labels follow the segment base setting.
     connect(&s, &Session::stateChanged, this, [this] {
-        if (m_window->session().dsIni != m_segmentBase)
+        if (m_session.dsIni != m_segmentBase)
             refresh();
     });
 
@@ -163,7 +165,7 @@ TrendWindow::TrendWindow(frmMain* window)
 
 void TrendWindow::refresh()
 {
-    m_segmentBase = m_window->session().dsIni;
+    m_segmentBase = m_session.dsIni;
     TrendResult result;
     {
         BusyCursor busy;
@@ -194,11 +196,11 @@ void TrendWindow::exportWorkbook()
     ExportResult result;
     {
         BusyCursor busy;
-        result = workbook::writeInto(m_window->session().dataFolder(), kWorkbookFile, source);
+        result = workbook::writeInto(m_session.dataFolder(), kWorkbookFile, source);
     }
     if (!result.ok) {
         m_status->setText(tr("导出到EXCEL失败：%1").arg(result.error));
-        m_window->dialogs().message(tr("导出到EXCEL失败"),
+        m_dialogs.message(tr("导出到EXCEL失败"),
                                     result.error
                                         + tr("\n请关闭正在使用该文件的程序，或检查数据文件夹是否可写，然后再试。"),
                                     QMessageBox::Ok, QMessageBox::Warning);

@@ -12,7 +12,8 @@ class QTableView;
 
 namespace corvinel {
 
-class frmMain;
+class Dialogs;
+class Session;
 
 // The trend chart as a grid: one row per draw, then the summary and chance
 // rows. A hit cell is filled and shows the value, an omission is grey.
@@ -50,7 +51,7 @@ class TrendWindow : public QWidget
 public:
     static constexpr const char* kWorkbookFile = "Zoushi.xlsx";
 
-    explicit TrendWindow(frmMain* window);
+    TrendWindow(Session& session, Dialogs& dialogs, QWidget* parentWindow);
 
     TrendModel* model() const { return m_model; }
     QComboBox* lastChoice() const { return m_last; }
@@ -68,7 +69,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    frmMain* m_window;
+    Session& m_session;
+    Dialogs& m_dialogs;
     TrendSource m_source;
     TrendModel* m_model = nullptr;
     QComboBox* m_last = nullptr;

@@ -4,7 +4,8 @@
 #include "acquire/UpdateUrl.h"
 #include "app/WindowPanels.h"
 #include "session/HistoryChanges.h"
-#include "app/frmMain.h"
+#include "app/Dialogs.h"
+#include "session/Session.h"
 
 #include <QAction>
 #include <QApplication>
@@ -14,11 +15,12 @@
 
 namespace corvinel {
 
-UpdateController::UpdateController(frmMain* window, const HistoryPanel& history, const OptionPanel& options,
-                                   const HistoryMenu& menu)
-    : QObject(window)
-    , m_window(window)
-    , m_session(window->session())
+UpdateController::UpdateController(Session& session, Dialogs& dialogs, QWidget* parentWindow, const HistoryPanel& history,
+                                   const OptionPanel& options, const HistoryMenu& menu)
+    : QObject(parentWindow)
+    , m_session(session)
+    , m_dialogs(dialogs)
+    , m_parentWindow(parentWindow)
     , m_lockable { options.command1, options.command2, history.command3,
                    history.command4, history.cmdRdLst, history.command21 }
     , m_lockableActions { menu.mnuDcls, menu.mnuErase, menu.mnuClear, menu.mnuDlzd, menu.mnuEszhzd }
@@ -63,7 +65,7 @@ void UpdateController::Command21_Click()
 {
     if (isRunning())
         return;
-    Dialogs& dialogs = m_window->dialogs();
+    Dialogs& dialogs = m_dialogs;
 
     // Without a site there is nothing to ask about.
     const QString base = m_session.updateBase.trimmed();
@@ -92,7 +94,7 @@ void UpdateController::Command21_Click()
 
     lockCommands(true);
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    m_progress = new QProgressDialog(QString(), tr("取消"), 0, plan.dayCount(), m_window);
+    m_progress = new QProgressDialog(QString(), tr("取消"), 0, plan.dayCount(), m_parentWindow);
     m_progress->setObjectName(QStringLiteral("updateProgress"));
     m_progress->setWindowTitle(resultTitle());
     // Not modal: the window keeps repainting and answering while pages load;
@@ -155,7 +157,7 @@ void UpdateController::onFetchFinished()
     m_applying = false;
 
     const bool ok = result.complete();
-    m_window->dialogs().message(resultTitle(), update::resultMessage(result), QMessageBox::Ok,
+    m_dialogs.message(resultTitle(), update::resultMessage(result), QMessageBox::Ok,
                                 ok ? QMessageBox::Information : QMessageBox::Warning);
     emit finished();
 }

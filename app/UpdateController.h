@@ -13,7 +13,8 @@ class QWidget;
 
 namespace corvinel {
 
-class frmMain;
+class Dialogs;
+class Session;
 class Session;
 struct HistoryMenu;
 struct HistoryPanel;
@@ -32,7 +33,8 @@ class UpdateController : public QObject
 public:
     // Wired to Command21 of the history panel; locks the commands of both
     // panels named by lockedCommands() and the history menu while it runs.
-    UpdateController(frmMain* window, const HistoryPanel& history, const OptionPanel& options, const HistoryMenu& menu);
+    UpdateController(Session& session, Dialogs& dialogs, QWidget* parentWindow, const HistoryPanel& history,
+                     const OptionPanel& options, const HistoryMenu& menu);
     ~UpdateController() override;
 
     static QString confirmTitle() { return QStringLiteral("读入历史"); }
@@ -51,6 +53,8 @@ public slots:
     void cancel();
 
 signals:
+    // A line for the window's status bar (empty: clear it).
+    void status(const QString& text);
     // The update has ended (applied or not) and the end message was shown.
     void finished();
 
@@ -60,8 +64,9 @@ private:
     void lockCommands(bool locked);
     void closeProgress();
 
-    frmMain* m_window;
     Session& m_session;
+    Dialogs& m_dialogs;
+    QWidget* m_parentWindow; // parent of the dialogs and windows it opens
     update::OnlineUpdate m_update;
     QPointer<QProgressDialog> m_progress; // owned by the window
     QList<QWidget*> m_lockable; // in the order of lockedCommands()

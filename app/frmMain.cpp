@@ -190,12 +190,23 @@ void frmMain::buildUi()
 
 void frmMain::createControllers()
 {
-    m_historyController = std::make_unique<HistoryController>(this, m_history, m_historyMenu);
-    m_manualEntryController = std::make_unique<ManualEntryController>(this, m_history);
-    m_exportController = std::make_unique<ExportController>(this, m_history, m_results, m_historyMenu);
-    m_updateController = std::make_unique<UpdateController>(this, m_history, m_options, m_historyMenu);
-    m_searchController = std::make_unique<SearchController>(this, m_options, m_results);
-    m_backtestController = std::make_unique<BacktestController>(this, m_patterns);
+    // Each controller gets what it works with: the session, the dialogs, the
+    // window as the parent of what it opens, and its panels; it reports
+    // through its status signal.
+    Session& s = *m_session;
+    m_historyController = std::make_unique<HistoryController>(s, m_dialogs, this, m_history, m_historyMenu);
+    m_manualEntryController = std::make_unique<ManualEntryController>(s, m_dialogs, this, m_history);
+    m_exportController = std::make_unique<ExportController>(s, m_dialogs, this, m_history, m_results, m_historyMenu);
+    m_updateController = std::make_unique<UpdateController>(s, m_dialogs, this, m_history, m_options, m_historyMenu);
+    m_searchController = std::make_unique<SearchController>(s, m_dialogs, this, m_options, m_results);
+    m_backtestController = std::make_unique<BacktestController>(s, m_dialogs, this, m_patterns);
+    const auto report = [this](const QString& text) { showStatus(text); };
+    connect(m_historyController.get(), &HistoryController::status, this, report);
+    connect(m_manualEntryController.get(), &ManualEntryController::status, this, report);
+    connect(m_exportController.get(), &ExportController::status, this, report);
+    connect(m_updateController.get(), &UpdateController::status, this, report);
+    connect(m_searchController.get(), &SearchController::status, this, report);
+    connect(m_backtestController.get(), &BacktestController::status, this, report);
     m_wheelFilter = std::make_unique<WheelFilter>(
         this, QList<QTableView*> { m_history.grid, m_results.matches, m_results.ranking });
 }
@@ -292,7 +303,7 @@ TrendWindow* frmMain::trendWindow() const
 void frmMain::openTrendWindow()
 {
     if (!m_trendWindow)
-        m_trendWindow = new TrendWindow(this);
+        m_trendWindow = new TrendWindow(*m_session, m_dialogs, this);
     m_trendWindow->show();
     m_trendWindow->raise();
 }

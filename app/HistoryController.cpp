@@ -120,7 +120,6 @@ bool HistoryController::confirmGame(const QString& file)
     if (!mismatch)
         return true;
     // The menu index of a game (mnuKL10): 0 Guangdong, 1 Tianjin, 2 Hunan.
-    const auto menuIndex = [](int code) { return code == issue::kGuangdong ? 0 : (code == issue::kTianjin ? 1 : 2); };
     const std::vector<int>& games = mismatch->menuCodes;
     QString text = gameMismatchText(*mismatch, m_session.lotteryCode) + QLatin1Char('\n');
     QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::Cancel;
@@ -139,7 +138,7 @@ bool HistoryController::confirmGame(const QString& file)
         chosen = games[1];
     else
         return false;
-    m_session.mnuKL10Clicked(menuIndex(chosen));
+    m_session.setGame(chosen);
     return true;
 }
 

@@ -97,7 +97,7 @@ void ManualEntryController::storeDraw()
         m_dialogs.message(tr(manual_entry::kRefusalTitle), outcome.error, QMessageBox::Ok,
                                     QMessageBox::Warning);
         QLineEdit* fault = nullptr;
-        if (!manual_entry::storedIssue(s.text1))
+        if (!manual_entry::storedIssue(s.nextIssueText))
             fault = m_issueBox;
         else if (!check.ok && check.box >= 1)
             fault = m_boxes[check.box];

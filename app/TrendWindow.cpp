@@ -155,7 +155,7 @@ TrendWindow::TrendWindow(Session& session, Dialogs& dialogs, QWidget* parentWind
     });
     // The segment labels follow the segment base setting.
     connect(&s, &Session::stateChanged, this, [this] {
-        if (m_session.dsIni != m_segmentBase)
+        if (m_session.segmentBase != m_segmentBase)
             refresh();
     });
 
@@ -165,7 +165,7 @@ TrendWindow::TrendWindow(Session& session, Dialogs& dialogs, QWidget* parentWind
 
 void TrendWindow::refresh()
 {
-    m_segmentBase = m_session.dsIni;
+    m_segmentBase = m_session.segmentBase;
     TrendResult result;
     {
         BusyCursor busy;

@@ -194,7 +194,7 @@ HistoryPanel buildHistoryPanel(QWidget* parent, QBoxLayout* column, const Sessio
         QStringLiteral("Label12"));
     column->addWidget(p.label12);
     p.text1 = box(QStringLiteral("Text1"), p.label12);
-    p.text1->setText(session.text1);
+    p.text1->setText(session.nextIssueText);
 
     auto* entry = new QHBoxLayout;
     column->addLayout(entry);
@@ -243,7 +243,7 @@ PatternPanel buildPatternPanel(QWidget* parent, QBoxLayout* column, const Sessio
     tabRow->addWidget(p.tabStrip);
     tabRow->addStretch();
     p.text4 = box(QStringLiteral("Text4"), parent, 12);
-    p.text4->setText(session.text4);
+    p.text4->setText(session.verificationIssueText);
     p.check4 = named(new QCheckBox(QCoreApplication::translate("WindowPanels", "仅检索该期前"), parent),
                      QStringLiteral("Check4"));
     tabRow->addWidget(p.text4);

@@ -219,27 +219,32 @@ void frmMain::connectControls()
 
     connect(m_patterns.tabStrip, &QTabBar::currentChanged, s, &Session::selectTab);
 
-    for (int i = 0; i < 4; ++i)
-        connect(m_options.option1[i], &QRadioButton::clicked, s, [s, i] { s->option1Clicked(i); });
+    // Each control to the choice it stands for: Option1 0 固定位, 1 自由位,
+    // 2 前N期, 3 上期; Option2 4 直选, 5 组选; Option6 0 红蓝, 1 红球;
+    // mnuSxsetup 0 by order, 1 by age; mnuKL10 the menu's games in order.
+    for (int i = 0; i < 2; ++i)
+        connect(m_options.option1[i], &QRadioButton::clicked, s, [s, i] { s->setFreePosition(i == 1); });
+    for (int i = 2; i < 4; ++i)
+        connect(m_options.option1[i], &QRadioButton::clicked, s, [s, i] { s->setPreviousIssue(i == 3); });
     for (int i = 4; i <= 5; ++i)
-        connect(m_options.option2[i], &QRadioButton::clicked, s, [s, i] { s->option2Clicked(i); });
+        connect(m_options.option2[i], &QRadioButton::clicked, s, [s, i] { s->setGroupMode(i == 5); });
     for (int i = 0; i < kKindCount; ++i) {
-        connect(m_options.option3[i], &QRadioButton::clicked, s, [s, i] { s->option3Clicked(i); });
-        connect(m_options.option4[i], &QRadioButton::clicked, s, [s, i] { s->option4Clicked(i); });
+        connect(m_options.option3[i], &QRadioButton::clicked, s, [s, i] { s->setSearchKind(i); });
+        connect(m_options.option4[i], &QRadioButton::clicked, s, [s, i] { s->setResultKind(i); });
     }
     for (int i = 1; i <= kPositions; ++i)
-        connect(m_options.option5[i], &QRadioButton::clicked, s, [s, i] { s->option5Clicked(i); });
+        connect(m_options.option5[i], &QRadioButton::clicked, s, [s, i] { s->setResultPosition(i); });
     for (int i = 0; i < 2; ++i)
-        connect(m_options.option6[i], &QRadioButton::clicked, s, [s, i] { s->option6Clicked(i); });
+        connect(m_options.option6[i], &QRadioButton::clicked, s, [s, i] { s->setRedBallsOnly(i == 1); });
 
     // Texts typed by the user go straight into the session's state.
-    connect(m_history.text1, &QLineEdit::textEdited, s, [s](const QString& t) { s->text1 = t; });
-    connect(m_patterns.text4, &QLineEdit::textEdited, s, [s](const QString& t) { s->text4 = t; });
+    connect(m_history.text1, &QLineEdit::textEdited, s, [s](const QString& t) { s->nextIssueText = t; });
+    connect(m_patterns.text4, &QLineEdit::textEdited, s, [s](const QString& t) { s->verificationIssueText = t; });
     // Enter or leaving the box: the verification page takes the issue typed.
     connect(m_patterns.text4, &QLineEdit::editingFinished, this, [this] {
         if (!m_session->verificationVisible())
             return;
-        if (const auto refusal = m_session->text4Edited(m_patterns.text4->text()))
+        if (const auto refusal = m_session->setVerificationIssue(m_patterns.text4->text()))
             m_dialogs.message(refusal->title, refusal->text, QMessageBox::Ok, QMessageBox::Warning);
     });
     // A typed range is kept as typed; a box left empty brings back the
@@ -253,21 +258,21 @@ void frmMain::connectControls()
     }
     for (int k = 1; k <= 18; ++k) {
         if (m_patterns.text2[k])
-            connect(m_patterns.text2[k], &QLineEdit::textEdited, s, [s, k](const QString& t) { s->text2[k] = t; });
+            connect(m_patterns.text2[k], &QLineEdit::textEdited, s, [s, k](const QString& t) { s->patternTexts[k] = t; });
         if (m_patterns.check1[k])
-            connect(m_patterns.check1[k], &QCheckBox::toggled, s, [s, k](bool on) { s->check1[k] = on; });
+            connect(m_patterns.check1[k], &QCheckBox::toggled, s, [s, k](bool on) { s->tickedPositions[k] = on; });
     }
     for (int e = 0; e < 8; ++e) {
-        connect(m_patterns.text22[e], &QLineEdit::textEdited, s, [s, e](const QString& t) { s->text22[e] = t; });
-        connect(m_patterns.check11[e], &QCheckBox::toggled, s, [s, e](bool on) { s->check11[e] = on; });
+        connect(m_patterns.text22[e], &QLineEdit::textEdited, s, [s, e](const QString& t) { s->manualPatternTexts[e] = t; });
+        connect(m_patterns.check11[e], &QCheckBox::toggled, s, [s, e](bool on) { s->manualTickedPositions[e] = on; });
         m_patterns.text22[e]->installEventFilter(this);
     }
     for (int k = 1; k <= kPositions; ++k)
-        connect(m_history.maskEdBox1[k], &QLineEdit::textEdited, s, [s, k](const QString& t) { s->maskEdBox1[k] = t; });
-    connect(m_options.maskEdBox2, &QLineEdit::textEdited, s, [s](const QString& t) { s->maskEdBox2 = t; });
-    connect(m_options.combo1, &QComboBox::currentTextChanged, s, [s](const QString& t) { s->combo1 = t; });
+        connect(m_history.maskEdBox1[k], &QLineEdit::textEdited, s, [s, k](const QString& t) { s->entryTexts[k] = t; });
+    connect(m_options.maskEdBox2, &QLineEdit::textEdited, s, [s](const QString& t) { s->lookBackText = t; });
+    connect(m_options.combo1, &QComboBox::currentTextChanged, s, [s](const QString& t) { s->combinationSizeText = t; });
     connect(m_options.combo1, &QComboBox::activated, this,
-            [this] { m_session->combo1LostFocus(m_options.combo1->currentText()); });
+            [this] { m_session->setCombinationSizeText(m_options.combo1->currentText()); });
     m_options.maskEdBox2->installEventFilter(this);
     // MaskEdBox2 follows Option1(2) when the button is resized.
     m_options.option1[2]->installEventFilter(this);
@@ -280,12 +285,12 @@ void frmMain::connectControls()
     m_history.grid->viewport()->installEventFilter(this);
 
     for (int i = 0; i < 2; ++i) {
-        connect(m_setupMenu.mnuSxcs[i], &QAction::triggered, s, [s, i] { s->mnuSxcsClicked(i); });
-        connect(m_setupMenu.mnuDscs[i], &QAction::triggered, s, [s, i] { s->mnuDscsClicked(i); });
-        connect(m_setupMenu.mnuSxsetup[i], &QAction::triggered, s, [s, i] { s->mnuSxsetupClicked(i); });
+        connect(m_setupMenu.mnuSxcs[i], &QAction::triggered, s, [s, i] { s->setZodiacBase(i); });
+        connect(m_setupMenu.mnuDscs[i], &QAction::triggered, s, [s, i] { s->setSegmentBase(i); });
+        connect(m_setupMenu.mnuSxsetup[i], &QAction::triggered, s, [s, i] { s->setZodiacNumbersByOrder(i == 0); });
     }
     for (int i = 0; i < 3; ++i)
-        connect(m_setupMenu.mnuKL10[i], &QAction::triggered, s, [s, i] { s->mnuKL10Clicked(i); });
+        connect(m_setupMenu.mnuKL10[i], &QAction::triggered, s, [s, i] { s->setGame(Session::kMenuGames[static_cast<std::size_t>(i)]); });
     connect(m_options.cmdTrend, &QPushButton::clicked, this, &frmMain::openTrendWindow);
     connect(m_setupMenu.mnuTrend, &QAction::triggered, this, &frmMain::openTrendWindow);
     connect(m_setupMenu.mnuSetDay, &QAction::triggered, this, &frmMain::askRetentionDays);
@@ -338,15 +343,15 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     if (static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason)
         return false;
     if (watched == m_options.maskEdBox2) {
-        if (const auto refusal = m_session->maskEdBox2LostFocus(m_options.maskEdBox2->text()))
+        if (const auto refusal = m_session->setLookBackText(m_options.maskEdBox2->text()))
             m_dialogs.message(refusal->title, refusal->text, QMessageBox::Ok, QMessageBox::Warning);
     } else if (watched == m_options.combo1
                || (m_options.combo1->lineEdit() && watched == m_options.combo1->lineEdit())) {
-        m_session->combo1LostFocus(m_options.combo1->currentText());
+        m_session->setCombinationSizeText(m_options.combo1->currentText());
     } else {
         for (int e = 0; e < 8; ++e) {
             if (watched == m_patterns.text22[e])
-                m_session->manualBoxLostFocus(e, m_patterns.text22[e]->text());
+                m_session->setManualPatternText(e, m_patterns.text22[e]->text());
         }
     }
     return false;
@@ -390,25 +395,25 @@ void frmMain::refreshFromSession()
     showRadios(m_options.option5, [&](int i) { return s.option5Selected(i); });
     showRadios(m_options.option6, [&](int i) { return s.option6Selected(i); });
 
-    showText(m_history.text1, s.text1);
+    showText(m_history.text1, s.nextIssueText);
     showText(m_options.text3[0], s.rangeStart());
     showText(m_options.text3[1], s.rangeEnd());
     m_options.text3[1]->setReadOnly(s.rangeEndFollowsVerification());
-    showText(m_patterns.text4, s.text4);
+    showText(m_patterns.text4, s.verificationIssueText);
     for (int k = 1; k <= 18; ++k) {
-        showText(m_patterns.text2[k], s.text2[k]);
-        showCheck(m_patterns.check1[k], s.check1[k]);
+        showText(m_patterns.text2[k], s.patternTexts[k]);
+        showCheck(m_patterns.check1[k], s.tickedPositions[k]);
     }
     for (int e = 0; e < 8; ++e) {
-        showText(m_patterns.text22[e], s.text22[e]);
-        showCheck(m_patterns.check11[e], s.check11[e]);
+        showText(m_patterns.text22[e], s.manualPatternTexts[e]);
+        showCheck(m_patterns.check11[e], s.manualTickedPositions[e]);
     }
     for (int k = 1; k <= kPositions; ++k)
-        showText(m_history.maskEdBox1[k], s.maskEdBox1[k]);
-    showText(m_options.maskEdBox2, s.maskEdBox2);
-    if (m_options.combo1->currentText() != s.combo1) {
+        showText(m_history.maskEdBox1[k], s.entryTexts[k]);
+    showText(m_options.maskEdBox2, s.lookBackText);
+    if (m_options.combo1->currentText() != s.combinationSizeText) {
         const QSignalBlocker block(m_options.combo1);
-        m_options.combo1->setEditText(s.combo1);
+        m_options.combo1->setEditText(s.combinationSizeText);
     }
     showCheck(m_patterns.check4, s.onlyBeforeVerification());
 

@@ -29,12 +29,12 @@ int runAdd(CliContext& ctx, const ParsedArgs& parsed)
 
     Session& s = ctx.session();
     if (issueText)
-        s.text1 = issueText->trimmed();
-    const auto sqqh = manual_entry::storedIssue(s.text1);
+        s.nextIssueText = issueText->trimmed();
+    const auto sqqh = manual_entry::storedIssue(s.nextIssueText);
     if (!sqqh)
         return ctx.refuse(QStringLiteral("下一期期号“%1”不是有效的期号，请用 --issue 给出年月日和期序号，例如 "
                                          "--issue 20161212001。")
-                              .arg(s.text1));
+                              .arg(s.nextIssueText));
     // The window's Text1 always holds an issue of the game; a typed one may not.
     if (const auto bad = issue::issueRefusal(*sqqh, s.lotteryCode, s.drawsPerDay))
         return ctx.refuse(*bad);
@@ -46,7 +46,7 @@ int runAdd(CliContext& ctx, const ParsedArgs& parsed)
     for (int n : numbers)
         shown += QStringLiteral(" %1").arg(n, 2, 10, QLatin1Char('0'));
     ctx.out() << "stored " << issue::displayForm(*sqqh) << ':' << shown << '\n';
-    ctx.out() << "next draw issue number: " << s.text1 << '\n';
+    ctx.out() << "next draw issue number: " << s.nextIssueText << '\n';
     ctx.out().flush();
     return kExitOk;
 }

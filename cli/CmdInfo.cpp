@@ -20,7 +20,7 @@ int runInfo(CliContext& ctx, const ParsedArgs& parsed)
     out << "draws stored: " << summary.count << '\n';
     if (summary.hasLast) {
         out << "last draw: " << issue::displayForm(summary.lastSqqh) << '\n';
-        out << "next draw: " << s.text1 << '\n';
+        out << "next draw: " << s.nextIssueText << '\n';
     } else {
         out << "last draw: none\n";
         out << "next draw: none\n";

@@ -148,7 +148,7 @@ void HistoryChanges::afterDrawStored()
     // The new draw in the snapshot, and the pattern of tab 1 follows it.
     s.reloadHistory();
     s.patternRefresh();
-    for (QString& box : s.maskEdBox1)
+    for (QString& box : s.entryTexts)
         box.clear();
     s.nextIssueDisplay();
     s.notifyStateChanged();
@@ -158,7 +158,7 @@ manual_entry::StoreOutcome HistoryChanges::enterDraw(const manual_entry::BoxText
 {
     Session& s = m_session;
     manual_entry::StoreOutcome out
-        = manual_entry::enter(s.store(), s.encoder(), s.zodiac(), s.snapshot(), s.bases(), s.text1, boxes);
+        = manual_entry::enter(s.store(), s.encoder(), s.zodiac(), s.snapshot(), s.bases(), s.nextIssueText, boxes);
     if (out.ok)
         afterDrawStored();
     return out;

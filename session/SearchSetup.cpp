@@ -30,20 +30,20 @@ SearchChoices SearchChoices::of(const Session& s)
     for (int p = 1; p <= kPositions; ++p) {
         const auto i = static_cast<std::size_t>(p);
         if (s.manualMode)
-            c.positions[i] = s.check11[static_cast<std::size_t>(Session::manualElementOfPosition(p))];
+            c.positions[i] = s.manualTickedPositions[static_cast<std::size_t>(Session::manualElementOfPosition(p))];
         else if (s.selectedTab == Session::TabHistory)
-            c.positions[i] = s.check1[i];
+            c.positions[i] = s.tickedPositions[i];
         else
-            c.positions[i] = s.check1[10 + i];
+            c.positions[i] = s.tickedPositions[10 + i];
     }
     c.kind = s.searchKind;
     c.resultKind = s.resultKind;
     c.freePosition = !s.option1Selected(0); // free unless "固定位" is selected
-    c.previousIssue = s.bolSq;
+    c.previousIssue = s.previousIssue;
     c.lookBack = s.lookBack;
-    c.resultPosition = s.consqSort;
-    c.group = s.bolZuxuan;
-    c.combinationSize = s.zhWSetup;
+    c.resultPosition = s.resultPosition;
+    c.group = s.groupMode;
+    c.combinationSize = s.combinationSize;
     c.rangeFrom = s.rangeStart();
     c.rangeTo = s.rangeEnd();
     return c;
@@ -92,8 +92,8 @@ SearchOptions searchOptions(const Session& s, const SearchChoices& c, const Patt
     o.resultPosition = c.resultPosition;
     o.group = c.group;
     o.combinationSize = c.combinationSize;
-    o.zodiacBase = s.sxIni;
-    o.segmentBase = s.dsIni;
+    o.zodiacBase = s.zodiacBase;
+    o.segmentBase = s.segmentBase;
     o.zodiacNumbers = s.zodiac().numbers();
     return o;
 }

@@ -17,7 +17,8 @@ namespace corvinel {
 
 namespace {
 
-constexpr std::array<int, 3> kMenuGames = { issue::kGuangdong, issue::kTianjin, issue::kHunan };
+static_assert(Session::kMenuGames[0] == issue::kGuangdong && Session::kMenuGames[1] == issue::kTianjin
+              && Session::kMenuGames[2] == issue::kHunan);
 
 bool validKind(int kind)
 {
@@ -92,8 +93,8 @@ void Session::startUp()
         retentionDays = *v;
     updateBase = m_settings->readText(Settings::UpdateBase);
 
-    readInto(Settings::bolZyw, bolZyw);
-    readInto(Settings::bolSq, bolSq);
+    readInto(Settings::bolZyw, freePosition);
+    readInto(Settings::bolSq, previousIssue);
     if (m_gameOverride)
         lotteryCode = *m_gameOverride;
     else
@@ -107,20 +108,20 @@ void Session::startUp()
 
     // Selecting the stored options runs their click handling, as a click by
     // the user would: each of them writes its keys again.
-    option1Clicked(bolZyw ? 1 : 0);
-    option1Clicked(bolSq ? 3 : 2);
+    setFreePosition(freePosition);
+    setPreviousIssue(previousIssue);
 
-    readInto(Settings::bolZuxuan, bolZuxuan);
-    option2Clicked(bolZuxuan ? 5 : 4);
+    readInto(Settings::bolZuxuan, groupMode);
+    setGroupMode(groupMode);
 
-    readInto(Settings::intConsqSort, consqSort);
-    if (consqSort >= 1 && consqSort <= kPositions)
-        option5Clicked(consqSort);
+    readInto(Settings::intConsqSort, resultPosition);
+    if (resultPosition >= 1 && resultPosition <= kPositions)
+        setResultPosition(resultPosition);
 
     readInto(Settings::intXianshiLei, resultKind);
     if (validKind(resultKind)) {
         resultKindLetter = QString::fromLatin1(kindLetter(resultKind).data(), 1);
-        option4Clicked(resultKind);
+        setResultKind(resultKind);
     }
 
     // The bases offset the stored zodiac and segment values, which the encoder
@@ -130,29 +131,29 @@ void Session::startUp()
         if (const auto v = m_settings->read(key); v && (*v == 0 || *v == 1))
             var = *v;
     };
-    readBase(Settings::DsIni, dsIni);
-    readBase(Settings::SxIni, sxIni);
-    readInto(Settings::SxSetup, sxSetup);
-    readInto(Settings::bolZhpm, bolZhpm);
-    option6Clicked(bolZhpm ? 1 : 0);
+    readBase(Settings::DsIni, segmentBase);
+    readBase(Settings::SxIni, zodiacBase);
+    readInto(Settings::SxSetup, zodiacNumbersByOrder);
+    readInto(Settings::bolZhpm, redBallsOnly);
+    setRedBallsOnly(redBallsOnly);
 
     readInto(Settings::intPreQi, lookBack);
-    maskEdBox2 = QString::number(lookBack);
-    readInto(Settings::intZhWSetup, zhWSetup);
-    combo1 = QString::number(zhWSetup);
+    lookBackText = QString::number(lookBack);
+    readInto(Settings::intZhWSetup, combinationSize);
+    combinationSizeText = QString::number(combinationSize);
 
     nextIssueDisplay();
-    m_zodiac.setCurrentZodiacYear(ZodiacTables::zodiacYearOfText(text1, Clock::today().year()));
+    m_zodiac.setCurrentZodiacYear(ZodiacTables::zodiacYearOfText(nextIssueText, Clock::today().year()));
 
     if (validKind(searchKind))
-        option3Clicked(searchKind);
+        setSearchKind(searchKind);
 
     manualMode = selectedTab != TabHistory;
     patternRefresh();
 
     // Zodiac numbers always start in order; the by-age numbering takes effect
     // with the next choice of the zodiac base.
-    m_zodiac.fillNumbersByOrder(sxIni);
+    m_zodiac.fillNumbersByOrder(zodiacBase);
     m_zodiac.fillYearGroups(m_zodiac.currentZodiacYear());
 
     m_started = true;
@@ -166,13 +167,13 @@ bool Session::option1Selected(int i) const
 {
     switch (i) {
     case 0:
-        return !bolZyw;
+        return !freePosition;
     case 1:
-        return bolZyw;
+        return freePosition;
     case 2:
-        return !bolSq;
+        return !previousIssue;
     case 3:
-        return bolSq;
+        return previousIssue;
     default:
         return false;
     }
@@ -183,34 +184,39 @@ bool Session::mnuKL10Checked(int i) const
     return i >= 0 && i < static_cast<int>(kMenuGames.size()) && kMenuGames[i] == lotteryCode;
 }
 
-void Session::option1Clicked(int i)
+void Session::setFreePosition(bool free)
 {
-    if (i == 0 || i == 1)
-        bolZyw = i == 1;
-    else if (i == 2 || i == 3)
-        bolSq = i == 3;
-    else
-        return;
-    m_settings->write(Settings::bolZyw, bolZyw);
-    m_settings->write(Settings::bolSq, bolSq);
+    freePosition = free;
+    positionModeChanged();
+}
+
+void Session::setPreviousIssue(bool previous)
+{
+    previousIssue = previous;
+    positionModeChanged();
+}
+
+void Session::positionModeChanged()
+{
+    // Both keys are written on either choice, as the option group always did.
+    m_settings->write(Settings::bolZyw, freePosition);
+    m_settings->write(Settings::bolSq, previousIssue);
     patternRefresh();
     if (selectedTab == TabVerify)
         verificationRefresh();
     emit stateChanged();
 }
 
-void Session::option2Clicked(int i)
+void Session::setGroupMode(bool group)
 {
-    if (i != 4 && i != 5)
-        return;
-    bolZuxuan = i == 5;
-    m_settings->write(Settings::bolZuxuan, bolZuxuan);
-    m_settings->write(Settings::bolSq, bolSq);
+    groupMode = group;
+    m_settings->write(Settings::bolZuxuan, groupMode);
+    m_settings->write(Settings::bolSq, previousIssue);
     patternRefresh();
     emit stateChanged();
 }
 
-void Session::option3Clicked(int i)
+void Session::setSearchKind(int i)
 {
     if (!validKind(i))
         return;
@@ -220,7 +226,7 @@ void Session::option3Clicked(int i)
     emit stateChanged();
 }
 
-void Session::option4Clicked(int i)
+void Session::setResultKind(int i)
 {
     if (!validKind(i))
         return;
@@ -230,25 +236,23 @@ void Session::option4Clicked(int i)
     emit stateChanged();
 }
 
-void Session::option5Clicked(int i)
+void Session::setResultPosition(int i)
 {
     if (i < 1 || i > kPositions)
         return;
-    consqSort = i;
-    m_settings->write(Settings::intConsqSort, consqSort);
+    resultPosition = i;
+    m_settings->write(Settings::intConsqSort, resultPosition);
     emit stateChanged();
 }
 
-void Session::option6Clicked(int i)
+void Session::setRedBallsOnly(bool on)
 {
-    if (i != 0 && i != 1)
-        return;
-    bolZhpm = i != 0;
-    m_settings->write(Settings::bolZhpm, bolZhpm);
+    redBallsOnly = on;
+    m_settings->write(Settings::bolZhpm, redBallsOnly);
     emit stateChanged();
 }
 
-std::optional<Refusal> Session::maskEdBox2LostFocus(const QString& text)
+std::optional<Refusal> Session::setLookBackText(const QString& text)
 {
     QString digits = text;
     digits.remove(u'_');
@@ -256,26 +260,26 @@ std::optional<Refusal> Session::maskEdBox2LostFocus(const QString& text)
     // A count of 0 (or an empty box) would make the reference draw the
     // draw after the last one; the box takes one digit, so 1..9 remain.
     if (!v || *v < 1 || *v > 9) {
-        maskEdBox2 = QString::number(lookBack);
+        lookBackText = QString::number(lookBack);
         emit stateChanged();
         return Refusal { QStringLiteral("输入有误"), QStringLiteral("前几期的期数只能是1到9中的自然数，请重新输入。") };
     }
     lookBack = static_cast<int>(*v);
-    maskEdBox2 = QString::number(lookBack);
+    lookBackText = QString::number(lookBack);
     m_settings->write(Settings::intPreQi, lookBack);
     patternRefresh();
     emit stateChanged();
     return std::nullopt;
 }
 
-void Session::combo1LostFocus(const QString& text)
+void Session::setCombinationSizeText(const QString& text)
 {
     const auto v = issue::wholeNumber(text);
     if (v && *v >= 1 && *v <= 6) {
-        zhWSetup = static_cast<int>(*v);
-        m_settings->write(Settings::intZhWSetup, zhWSetup);
+        combinationSize = static_cast<int>(*v);
+        m_settings->write(Settings::intZhWSetup, combinationSize);
     }
-    combo1 = QString::number(zhWSetup);
+    combinationSizeText = QString::number(combinationSize);
     emit stateChanged();
 }
 
@@ -284,55 +288,53 @@ bool Session::manualKeyAccepted(QChar c)
     return c.unicode() == 8 || c == u'-' || (c >= u'0' && c <= u'9');
 }
 
-void Session::manualBoxLostFocus(int element, const QString& text)
+void Session::setManualPatternText(int element, const QString& text)
 {
     if (element < 0 || element > 7)
         return;
-    text22[element] = text;
+    manualPatternTexts[element] = text;
     const int position = element == 0 ? 8 : element;
     if (const auto v = issue::wholeNumber(text))
         pattern[position] = patternValue(*v);
     emit stateChanged();
 }
 
-void Session::mnuDscsClicked(int i)
+void Session::setSegmentBase(int i)
 {
     if (i != 0 && i != 1)
         return;
-    dsIni = i;
-    m_settings->write(Settings::DsIni, dsIni);
+    segmentBase = i;
+    m_settings->write(Settings::DsIni, segmentBase);
     emit stateChanged();
 }
 
-void Session::mnuSxcsClicked(int i)
+void Session::setZodiacBase(int i)
 {
     if (i != 0 && i != 1)
         return;
-    sxIni = i;
-    m_settings->write(Settings::SxIni, sxIni);
-    if (sxSetup)
-        m_zodiac.fillNumbersByOrder(sxIni);
+    zodiacBase = i;
+    m_settings->write(Settings::SxIni, zodiacBase);
+    if (zodiacNumbersByOrder)
+        m_zodiac.fillNumbersByOrder(zodiacBase);
     else
-        m_zodiac.fillNumbersByAge(m_zodiac.currentZodiacYear(), sxIni);
+        m_zodiac.fillNumbersByAge(m_zodiac.currentZodiacYear(), zodiacBase);
     emit stateChanged();
 }
 
-void Session::mnuSxsetupClicked(int i)
+void Session::setZodiacNumbersByOrder(bool byOrder)
 {
-    if (i != 0 && i != 1)
-        return;
     // The numbers follow this choice at the next choice of the zodiac base.
-    sxSetup = i == 0;
-    m_settings->write(Settings::SxSetup, sxSetup);
+    zodiacNumbersByOrder = byOrder;
+    m_settings->write(Settings::SxSetup, zodiacNumbersByOrder);
     emit stateChanged();
 }
 
-void Session::mnuKL10Clicked(int i)
+void Session::setGame(int code)
 {
-    if (i < 0 || i >= static_cast<int>(kMenuGames.size()))
+    if (std::find(kMenuGames.begin(), kMenuGames.end(), code) == kMenuGames.end())
         return;
-    // Text1 keeps its number until the history changes.
-    lotteryCode = kMenuGames[i];
+    // The next issue keeps its number until the history changes.
+    lotteryCode = code;
     drawsPerDay = issue::drawsPerDay(lotteryCode);
     m_settings->write(Settings::GsZl, lotteryCode);
     emit stateChanged();
@@ -412,7 +414,7 @@ void Session::selectTab(int tab)
 QString Session::patternText(int value) const
 {
     if (searchKind == kindIndex(Kind::Zodiac))
-        return ZodiacTables::nameOfValue(value, sxIni);
+        return ZodiacTables::nameOfValue(value, zodiacBase);
     return QString::number(value);
 }
 
@@ -425,7 +427,7 @@ void Session::patternFromDraw(const SnapshotRow& draw, int firstBox)
         pattern[k] = v;
         const QString shown = patternText(v);
         if (!shown.isEmpty())
-            text2[firstBox + k - 1] = shown;
+            patternTexts[firstBox + k - 1] = shown;
     }
 }
 
@@ -436,14 +438,14 @@ void Session::showReferenceDraw(const SnapshotRow& draw)
     for (int k = 1; k <= kPositions; ++k) {
         const QString shown = patternText(draw.value(k, searchKind));
         if (!shown.isEmpty())
-            text2[k] = shown;
+            patternTexts[k] = shown;
     }
 }
 
 void Session::patternFromBoxes(bool manualBoxes)
 {
     for (int k = 1; k <= kPositions; ++k) {
-        const QString& box = manualBoxes ? text22[manualElementOfPosition(k)] : text2[k];
+        const QString& box = manualBoxes ? manualPatternTexts[manualElementOfPosition(k)] : patternTexts[k];
         if (const auto v = issue::wholeNumber(box))
             pattern[k] = patternValue(*v);
     }
@@ -465,12 +467,12 @@ const StoredDraws& Session::storedDraws() const
 
 std::optional<std::int64_t> Session::verificationPredecessor() const
 {
-    return issue::verificationPredecessor(text4, lotteryCode, drawsPerDay);
+    return issue::verificationPredecessor(verificationIssueText, lotteryCode, drawsPerDay);
 }
 
 void Session::patternRefresh()
 {
-    const ReferenceDraw ref = findReferenceDraw(storedDraws(), std::nullopt, bolSq, lookBack);
+    const ReferenceDraw ref = findReferenceDraw(storedDraws(), std::nullopt, previousIssue, lookBack);
     // Tab 1's boxes follow the reference draw while another tab is shown, so
     // that switching back (which takes the values shown) finds them current.
     if (selectedTab != TabHistory && ref.row)
@@ -499,8 +501,8 @@ void Session::nextIssueDisplay()
     if (const auto last = draws.drawBack(*lastIssue, 0))
         lastDrawQqh = last->qqh;
     if (const auto next = issue::nextIssue(*lastIssue, lotteryCode, drawsPerDay))
-        text1 = *next;
-    text4 = text1;
+        nextIssueText = *next;
+    verificationIssueText = nextIssueText;
 }
 
 void Session::verificationRefresh()
@@ -509,15 +511,15 @@ void Session::verificationRefresh()
     if (!predecessor)
         return;
     // A predecessor not stored (or too few draws before it) keeps the pattern.
-    const ReferenceDraw ref = findReferenceDraw(storedDraws(), *predecessor, bolSq, lookBack);
+    const ReferenceDraw ref = findReferenceDraw(storedDraws(), *predecessor, previousIssue, lookBack);
     if (ref.row)
         patternFromDraw(*ref.row, 11);
 }
 
-std::optional<Refusal> Session::text4Edited(const QString& text)
+std::optional<Refusal> Session::setVerificationIssue(const QString& text)
 {
-    text4 = text.trimmed();
-    if (auto r = rules::verificationRefusal(text4, lotteryCode, drawsPerDay, storedDraws(), bolSq, lookBack)) {
+    verificationIssueText = text.trimmed();
+    if (auto r = rules::verificationRefusal(verificationIssueText, lotteryCode, drawsPerDay, storedDraws(), previousIssue, lookBack)) {
         emit stateChanged();
         return Refusal { QStringLiteral("验证指定期"), *r };
     }
@@ -529,7 +531,7 @@ std::optional<Refusal> Session::text4Edited(const QString& text)
 std::optional<Refusal> Session::prepareSearch()
 {
     if (selectedTab == TabVerify) {
-        if (auto r = rules::verificationRefusal(text4, lotteryCode, drawsPerDay, storedDraws(), bolSq, lookBack))
+        if (auto r = rules::verificationRefusal(verificationIssueText, lotteryCode, drawsPerDay, storedDraws(), previousIssue, lookBack))
             return Refusal { QStringLiteral("验证指定期"), *r };
         verificationRefresh();
     } else {
@@ -554,7 +556,7 @@ bool Session::rangeEndFollowsVerification() const
 
 QString Session::rangeStart() const
 {
-    return m_typedRange ? m_typedRange->first : automaticRangeStart(bolSq, lookBack);
+    return m_typedRange ? m_typedRange->first : automaticRangeStart(previousIssue, lookBack);
 }
 
 QString Session::rangeEnd() const
@@ -573,7 +575,7 @@ void Session::typeRangeBox(int end, const QString& text)
         return;
     if (!m_typedRange) {
         const auto last = storedDraws().lastIssue();
-        m_typedRange.emplace(automaticRangeStart(bolSq, lookBack), last ? issue::displayForm(*last) : QString());
+        m_typedRange.emplace(automaticRangeStart(previousIssue, lookBack), last ? issue::displayForm(*last) : QString());
     }
     (end == 0 ? m_typedRange->first : m_typedRange->second) = text;
     emit stateChanged();

@@ -33,8 +33,8 @@ struct Refusal
 // procedures (reloadHistory(), nextIssueDisplay(), patternRefresh()) after it;
 // searches take their options from searchOptions() (SearchSetup.h).
 //
-// Control arrays keep their element numbers: text2[k] is Text2(k) (1..8 on the
-// first tab, 11..18 on the verification tab), text22[e] is Text22(e) (element
+// Control arrays keep their element numbers: patternTexts[k] is Text2(k) (1..8 on the
+// first tab, 11..18 on the verification tab), manualPatternTexts[e] is Text22(e) (element
 // k is position k for k = 1..7, element 0 is position 8).
 //
 // Handlers run "continue on error": a step that cannot be carried out (empty
@@ -88,19 +88,19 @@ public:
     // ---- Persisted settings, as read at start-up and changed by handlers ----
     int lotteryCode = 0; // GsZl: 544 Guangdong, 568 Tianjin, 556 Hunan
     int drawsPerDay = 0; // follows lotteryCode
-    bool bolZyw = false; // true "自由位" (free positions), false "固定位"
-    bool bolSq = false; // true "上期", false "前    期" (N back)
-    bool bolZuxuan = false; // true "组选", false "直选"
-    bool bolZhpm = false; // true "红球", false "红蓝"
-    bool sxSetup = false; // SxSetup: true zodiac numbers by order, false by age
+    bool freePosition = false; // true "自由位" (free positions), false "固定位"
+    bool previousIssue = false; // true "上期", false "前    期" (N back)
+    bool groupMode = false; // true "组选", false "直选"
+    bool redBallsOnly = false; // true "红球", false "红蓝"
+    bool zodiacNumbersByOrder = false; // SxSetup: true zodiac numbers by order, false by age
     int searchKind = 0; // intLei, 0..5
     int resultKind = 0; // intXianshiLei, 0..5
     QString resultKindLetter; // kind letter of resultKind
-    int consqSort = 0; // intConsqSort, result position 1..8
-    int dsIni = 0; // segment base 0/1
-    int sxIni = 0; // zodiac base 0/1
+    int resultPosition = 0; // intConsqSort, result position 1..8
+    int segmentBase = 0; // segment base 0/1
+    int zodiacBase = 0; // zodiac base 0/1
     int lookBack = 0; // intPreQi, the N of "前 N 期"
-    int zhWSetup = 0; // intZhWSetup, combination size
+    int combinationSize = 0; // intZhWSetup, combination size
     int retentionDays = 0; // IniSerchDay, 2..16
     QString updateBase; // UpdateBase, results site of the online update (empty: none set, the update refuses to run)
 
@@ -111,56 +111,60 @@ public:
     std::int64_t lastDrawQqh = 0; // QQH of the last stored draw, set by nextIssueDisplay()
 
     // ---- Texts of the boxes ----
-    QString text1 = QStringLiteral("2007001"); // next draw issue number
-    QString text4 = QStringLiteral("20161212001"); // verification issue number
-    std::array<QString, 19> text2; // 1..8 pattern of tab 1, 11..18 pattern of tab 3
-    std::array<QString, 8> text22; // manual pattern boxes (element 0 = position 8)
-    std::array<QString, 9> maskEdBox1; // 1..8 manual entry of the latest draw
-    QString maskEdBox2; // look-back count as shown
-    QString combo1; // combination size as shown
+    QString nextIssueText = QStringLiteral("2007001"); // next draw issue number
+    QString verificationIssueText = QStringLiteral("20161212001"); // verification issue number
+    std::array<QString, 19> patternTexts; // 1..8 pattern of tab 1, 11..18 pattern of tab 3
+    std::array<QString, 8> manualPatternTexts; // manual pattern boxes (element 0 = position 8)
+    std::array<QString, 9> entryTexts; // 1..8 manual entry of the latest draw
+    QString lookBackText; // look-back count as shown
+    QString combinationSizeText; // combination size as shown
 
     // ---- Check boxes ----
-    std::array<bool, 19> check1 {}; // 1..8 on tab 1, 11..18 on tab 3
-    std::array<bool, 8> check11 {}; // manual tab, element 0 = position 8
+    std::array<bool, 19> tickedPositions {}; // 1..8 on tab 1, 11..18 on tab 3
+    std::array<bool, 8> manualTickedPositions {}; // manual tab, element 0 = position 8
 
     // ---- Derived checks of the option groups and menus ----
     bool option1Selected(int i) const;
-    bool option2Selected(int i) const { return i == 5 ? bolZuxuan : (i == 4 && !bolZuxuan); }
+    bool option2Selected(int i) const { return i == 5 ? groupMode : (i == 4 && !groupMode); }
     bool option3Selected(int i) const { return i == searchKind; }
     bool option4Selected(int i) const { return i == resultKind; }
-    bool option5Selected(int i) const { return i == consqSort; }
-    bool option6Selected(int i) const { return i == 1 ? bolZhpm : (i == 0 && !bolZhpm); }
+    bool option5Selected(int i) const { return i == resultPosition; }
+    bool option6Selected(int i) const { return i == 1 ? redBallsOnly : (i == 0 && !redBallsOnly); }
     bool mnuKL10Checked(int i) const;
-    bool mnuSxcsChecked(int i) const { return i == sxIni; }
-    bool mnuDscsChecked(int i) const { return i == dsIni; }
-    bool mnuSxsetupChecked(int i) const { return i == 0 ? sxSetup : (i == 1 && !sxSetup); }
+    bool mnuSxcsChecked(int i) const { return i == zodiacBase; }
+    bool mnuDscsChecked(int i) const { return i == segmentBase; }
+    bool mnuSxsetupChecked(int i) const { return i == 0 ? zodiacNumbersByOrder : (i == 1 && !zodiacNumbersByOrder); }
     // Text4 and Check4 are shown on the verification tab only.
     bool verificationVisible() const { return selectedTab == TabVerify; }
 
     // ---- Handlers of the option groups and boxes ----
-    void option1Clicked(int i); // 0 固定位, 1 自由位, 2 前N期, 3 上期
-    void option2Clicked(int i); // 4 直选, 5 组选
-    void option3Clicked(int i); // search kind
-    void option4Clicked(int i); // result kind
-    void option5Clicked(int i); // result position
-    void option6Clicked(int i); // 0 红蓝, 1 红球
+    // Each choice is written to the settings at once, as a click does.
+    void setFreePosition(bool free); // "自由位", else "固定位"
+    void setPreviousIssue(bool previous); // "上期", else "前 N 期"
+    void setGroupMode(bool group); // "组选", else "直选"
+    void setSearchKind(int kind); // 0..5
+    void setResultKind(int kind); // 0..5
+    void setResultPosition(int position); // 1..8
+    void setRedBallsOnly(bool on); // "红球", else "红蓝" (restored only; no search reads it)
     // Look-back count box left: 1..9 taken (and written), anything else is
     // refused and the box shows the previous count again.
-    std::optional<Refusal> maskEdBox2LostFocus(const QString& text);
+    std::optional<Refusal> setLookBackText(const QString& text);
     // Combination size box left: a whole number 1..6 is taken and written;
     // anything else brings back the previous value.
-    void combo1LostFocus(const QString& text);
+    void setCombinationSizeText(const QString& text);
     // Keys the manual pattern boxes accept: backspace, "-" and digits.
     static bool manualKeyAccepted(QChar c);
     // Manual pattern box `element` (Text22) left with `text`.
-    void manualBoxLostFocus(int element, const QString& text);
+    void setManualPatternText(int element, const QString& text);
     static int manualElementOfPosition(int position) { return position % 8; }
 
     // ---- Settings menu ----
-    void mnuDscsClicked(int i);
-    void mnuSxcsClicked(int i);
-    void mnuSxsetupClicked(int i);
-    void mnuKL10Clicked(int i);
+    void setSegmentBase(int i);
+    void setZodiacBase(int i);
+    void setZodiacNumbersByOrder(bool byOrder);
+    // 544 Guangdong, 568 Tianjin, 556 Hunan (the menu's games); other codes are ignored.
+    void setGame(int code);
+    static constexpr std::array<int, 3> kMenuGames = { 544, 568, 556 };
     // One answer of the retention-days dialogue (nothing = cancelled). On
     // Refused the front end shows setDayRefusal() and asks again.
     SetDayOutcome mnuSetDayAnswer(const std::optional<QString>& answer);
@@ -185,7 +189,7 @@ public:
     // Text4 left or confirmed with Enter: the verification refresh for the
     // issue typed. An issue whose previous draw is not stored is refused
     // (the message names it) and the pattern stays as it was.
-    std::optional<Refusal> text4Edited(const QString& text);
+    std::optional<Refusal> setVerificationIssue(const QString& text);
     // Right before a search: the pattern of the page in use taken again from
     // what that page shows (tab 1's boxes, the manual boxes, or the
     // verification issue), so the boxes show exactly the pattern searched.
@@ -240,7 +244,7 @@ public:
     ZodiacTables& zodiac() { return m_zodiac; }
     const ZodiacTables& zodiac() const { return m_zodiac; }
     QString dataFolder() const { return m_dataFolder; }
-    EncoderBases bases() const { return { sxIni, dsIni }; }
+    EncoderBases bases() const { return { zodiacBase, segmentBase }; }
 
     // For changes made outside the handlers.
     void notifyStateChanged() { emit stateChanged(); }
@@ -282,6 +286,8 @@ private:
     QString m_dataFolder;
     std::optional<int> m_gameOverride;
     bool m_started = false;
+    void positionModeChanged();
+
     bool m_rowsOnDemand = false;
     // mutable: rows on demand are read by the first const reader.
     mutable HistoryStore m_store;

@@ -49,7 +49,7 @@ SearchResult SessionSearch::combination()
     if (const auto r = m_session.prepareSearch())
         return refused(r->text);
     const SearchOptions o = optionsFrom(m_session);
-    m_session.bolZyw = o.freePosition;
+    m_session.freePosition = o.freePosition;
     return combination(o);
 }
 

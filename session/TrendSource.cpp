@@ -33,7 +33,7 @@ TrendResult TrendSource::compute(int last, int kind, int position)
     o.last = last;
     o.kind = kind;
     o.position = position;
-    o.segmentBase = m_session.dsIni;
+    o.segmentBase = m_session.segmentBase;
     return computeTrend(m_draws, o);
 }
 

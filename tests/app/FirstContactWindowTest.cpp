@@ -159,7 +159,7 @@ private slots:
         // Typed without Enter, 检索 still searches the issue in the box.
         text4->selectAll();
         QTest::keyClicks(text4, issue::displayForm(m_draws[200].sqqh));
-        session().text4 = text4->text();
+        session().verificationIssueText = text4->text();
         click(QStringLiteral("Command1"));
         QCOMPARE(text(QStringLiteral("Text2_11")), QString::number(m_draws[199].numbers[0]));
         QCOMPARE(matchedRows(), followCount(m_draws, 1, m_draws[199].numbers[0]));

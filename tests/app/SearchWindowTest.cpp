@@ -167,7 +167,7 @@ void SearchWindowTest::manualTabFollowPattern()
     QCOMPARE(m_window->session().pattern[3], 11);
     tick("Check11_1");
     m_window->findChild<QRadioButton*>("Option1_0")->click(); // 固定位
-    m_window->session().maskEdBox2LostFocus("3");
+    m_window->session().setLookBackText("3");
     m_window->findChild<QRadioButton*>("Option1_2")->click(); // 前 N 期
     m_window->findChild<QRadioButton*>("Option2_5")->click(); // 组选
     m_window->findChild<QRadioButton*>("Option5_4")->click();
@@ -184,11 +184,11 @@ void SearchWindowTest::verificationTabCombination()
     // results, combinations of three positions.
     Session& s = m_window->session();
     const HistorySnapshot& snap = s.snapshot();
-    s.text4 = issue::displayForm(snap.row(snap.recordCount() - 10).sqqh);
+    s.verificationIssueText = issue::displayForm(snap.row(snap.recordCount() - 10).sqqh);
     m_window->findChild<QTabBar*>("TabStrip1")->setCurrentIndex(2);
     m_window->findChild<QRadioButton*>("Option4_1")->click();
     m_window->findChild<QRadioButton*>("Option3_5")->click();
-    s.combo1LostFocus("3");
+    s.setCombinationSizeText("3");
     const SearchResult want = expected(true);
     QVERIFY(!want.matchedIssues.empty());
     click("Command2");
@@ -197,7 +197,7 @@ void SearchWindowTest::verificationTabCombination()
     // The follow-pattern search on this tab takes the tab's own boxes.
     tick("Check1_12");
     tick("Check1_15");
-    QVERIFY(!m_window->session().check1[2]);
+    QVERIFY(!m_window->session().tickedPositions[2]);
     const SearchResult follow = expected(false);
     click("Command1");
     checkShown(follow);

@@ -78,13 +78,13 @@ struct Observed
     static Observed of(Session& s)
     {
         return { s.lookBack,
-                 s.zhWSetup,
+                 s.combinationSize,
                  s.retentionDays,
-                 s.maskEdBox2,
-                 s.combo1,
+                 s.lookBackText,
+                 s.combinationSizeText,
                  s.updateBase,
                  s.pattern,
-                 s.text22,
+                 s.manualPatternTexts,
                  std::array<QString, 2> { s.rangeStart(), s.rangeEnd() },
                  stored(s, Settings::intPreQi.name),
                  stored(s, Settings::intZhWSetup.name),
@@ -110,14 +110,14 @@ Session& session()
 
 void resetSession(Session& s, size_t size)
 {
-    s.bolSq = (size & 1) != 0;
+    s.previousIssue = (size & 1) != 0;
     s.lookBack = 2;
-    s.maskEdBox2 = QStringLiteral("2");
-    s.zhWSetup = 2;
-    s.combo1 = QStringLiteral("2");
+    s.lookBackText = QStringLiteral("2");
+    s.combinationSize = 2;
+    s.combinationSizeText = QStringLiteral("2");
     s.retentionDays = 6;
     s.updateBase.clear();
-    s.text22.fill(QStringLiteral("3"));
+    s.manualPatternTexts.fill(QStringLiteral("3"));
     s.selectTab(Session::TabHistory);
 }
 
@@ -242,13 +242,13 @@ void checkSessionHandlers(const QString& text, size_t size)
     // Look-back count (the masked box shows "_" for an empty place).
     resetSession(s, size);
     before = Observed::of(s);
-    const std::optional<Refusal> lookBack = s.maskEdBox2LostFocus(text);
+    const std::optional<Refusal> lookBack = s.setLookBackText(text);
     QString digits = text;
     digits.remove(u'_');
     FUZZ_CHECK(!lookBack == checkSetting(QStringLiteral("intPreQi"), digits).ok);
     if (!lookBack) {
         FUZZ_CHECK(s.lookBack >= 1 && s.lookBack <= 9);
-        FUZZ_CHECK(s.maskEdBox2 == QString::number(s.lookBack));
+        FUZZ_CHECK(s.lookBackText == QString::number(s.lookBack));
         FUZZ_CHECK(stored(s, Settings::intPreQi.name) == QString::number(s.lookBack));
     } else {
         FUZZ_CHECK(!lookBack->text.isEmpty());
@@ -258,11 +258,11 @@ void checkSessionHandlers(const QString& text, size_t size)
     // Combination size.
     resetSession(s, size);
     before = Observed::of(s);
-    s.combo1LostFocus(text);
+    s.setCombinationSizeText(text);
     const SettingCheck combo = checkSetting(QStringLiteral("intZhWSetup"), text);
-    FUZZ_CHECK(s.combo1 == QString::number(s.zhWSetup));
+    FUZZ_CHECK(s.combinationSizeText == QString::number(s.combinationSize));
     if (combo.ok) {
-        FUZZ_CHECK(QString::number(s.zhWSetup) == combo.text);
+        FUZZ_CHECK(QString::number(s.combinationSize) == combo.text);
         FUZZ_CHECK(stored(s, Settings::intZhWSetup.name) == combo.text);
     } else {
         FUZZ_CHECK(Observed::of(s) == before);
@@ -274,8 +274,8 @@ void checkSessionHandlers(const QString& text, size_t size)
     const int element = static_cast<int>(size % 8);
     const int position = element == 0 ? 8 : element;
     before = Observed::of(s);
-    s.manualBoxLostFocus(element, text);
-    FUZZ_CHECK(s.text22[element] == text);
+    s.setManualPatternText(element, text);
+    FUZZ_CHECK(s.manualPatternTexts[element] == text);
     const std::optional<std::int64_t> whole = issue::wholeNumber(text);
     for (int k = 1; k <= 8; ++k) {
         if (k != position || !whole)

@@ -175,9 +175,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(s.isStarted());
     FUZZ_CHECK(s.store().isOpen());
     FUZZ_CHECK(s.drawsPerDay == issue::drawsPerDay(s.lotteryCode));
-    FUZZ_CHECK(s.maskEdBox2 == QString::number(s.lookBack));
-    FUZZ_CHECK(s.combo1 == QString::number(s.zhWSetup));
-    FUZZ_CHECK(s.text1.startsWith(QLatin1String("20")));
+    FUZZ_CHECK(s.lookBackText == QString::number(s.lookBack));
+    FUZZ_CHECK(s.combinationSizeText == QString::number(s.combinationSize));
+    FUZZ_CHECK(s.nextIssueText.startsWith(QLatin1String("20")));
     FUZZ_CHECK(s.snapshot().rows().size() == 20);
     return 0;
 }

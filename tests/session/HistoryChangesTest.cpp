@@ -64,8 +64,8 @@ protected:
         ASSERT_EQ(s->snapshot().recordCount(), count);
         const PlainDraw& last = draws[static_cast<std::size_t>(count - 1)];
         EXPECT_EQ(s->snapshot().last()->sqqh, last.sqqh);
-        EXPECT_EQ(s->text1, QStringLiteral("20%1").arg(last.sqqh + 1)); // within one day: the next sequence
-        EXPECT_EQ(s->text4, s->text1);
+        EXPECT_EQ(s->nextIssueText, QStringLiteral("20%1").arg(last.sqqh + 1)); // within one day: the next sequence
+        EXPECT_EQ(s->verificationIssueText, s->nextIssueText);
         for (int k = 1; k <= kPositions; ++k)
             EXPECT_EQ(s->pattern[k], draws[static_cast<std::size_t>(reference)].numbers[k - 1]) << "position " << k;
     }
@@ -99,11 +99,11 @@ TEST_F(HistoryChangesTest, EachChangeRefreshesGridNextIssueAndPattern)
 
     // The command line's add: the pattern follows the new draw, the entry
     // boxes are empty.
-    s->maskEdBox1[3] = QStringLiteral("07");
+    s->entryTexts[3] = QStringLiteral("07");
     manual_entry::StoreOutcome added = HistoryChanges(*s).addDraw(draws[4].sqqh, draws[4].numbers);
     ASSERT_TRUE(added.ok) << added.error.toStdString();
     expectHistory(5, 4);
-    EXPECT_TRUE(s->maskEdBox1[3].isEmpty());
+    EXPECT_TRUE(s->entryTexts[3].isEmpty());
 
     // The manual entry under Text1, which now shows draw 6's issue.
     manual_entry::BoxTexts boxes;
@@ -115,24 +115,24 @@ TEST_F(HistoryChangesTest, EachChangeRefreshesGridNextIssueAndPattern)
 
     // A refused entry changes nothing and refreshes nothing.
     before = historyChanges;
-    const QString next = s->text1;
+    const QString next = s->nextIssueText;
     added = HistoryChanges(*s).addDraw(draws[2].sqqh, draws[2].numbers);
     EXPECT_FALSE(added.ok);
     EXPECT_EQ(historyChanges, before);
     expectHistory(6, 5);
-    EXPECT_EQ(s->text1, next);
+    EXPECT_EQ(s->nextIssueText, next);
 
     // Clearing reloads the grid but keeps the next issue number.
     c = HistoryChanges(*s).clear();
     ASSERT_TRUE(c.ok);
     EXPECT_EQ(s->snapshot().recordCount(), 0);
-    EXPECT_EQ(s->text1, next);
+    EXPECT_EQ(s->nextIssueText, next);
 }
 
 TEST_F(HistoryChangesTest, InLookBackModeThePatternFollowsTheDrawNMinusOneBack)
 {
-    s->option1Clicked(2); // "前 N 期", N = 2 by default
-    ASSERT_FALSE(s->bolSq);
+    s->setPreviousIssue(false); // "前 N 期", N = 2 by default
+    ASSERT_FALSE(s->previousIssue);
     ASSERT_EQ(s->lookBack, 2);
     importAll();
     expectHistory(10, 8);
@@ -206,7 +206,7 @@ TEST_F(HistoryChangesTest, SearchOptionsFromEachPatternSource)
     EXPECT_FALSE(b.previousIssue);
     EXPECT_EQ(b.lookBack, 3);
     // The session itself is left as it was.
-    EXPECT_TRUE(s->bolSq);
+    EXPECT_TRUE(s->previousIssue);
     EXPECT_EQ(s->pattern, numbersOf(9));
 
     // Typed values, a number beyond int saturating.

@@ -107,20 +107,20 @@ TEST_F(SessionTest, FirstStartTakesEveryDefaultAndWritesTheSelectedOptions)
     EXPECT_TRUE(s->option4Selected(0));
     EXPECT_TRUE(s->option5Selected(1));
     EXPECT_TRUE(s->option6Selected(0)); // 红蓝
-    EXPECT_EQ(s->maskEdBox2, QStringLiteral("2"));
-    EXPECT_EQ(s->combo1, QStringLiteral("2"));
+    EXPECT_EQ(s->lookBackText, QStringLiteral("2"));
+    EXPECT_EQ(s->combinationSizeText, QStringLiteral("2"));
     EXPECT_TRUE(s->mnuSxcsChecked(1));
     EXPECT_TRUE(s->mnuDscsChecked(1));
     EXPECT_TRUE(s->mnuSxsetupChecked(1));
     EXPECT_EQ(s->retentionDays, 6);
     EXPECT_EQ(s->resultKindLetter, QStringLiteral("A"));
     // Empty history: the default texts stay.
-    EXPECT_EQ(s->text1, QStringLiteral("2007001"));
+    EXPECT_EQ(s->nextIssueText, QStringLiteral("2007001"));
     // Empty history: the automatic range is empty (any search is refused).
     EXPECT_TRUE(s->rangeStart().isEmpty());
     EXPECT_TRUE(s->rangeEnd().isEmpty());
-    EXPECT_EQ(s->text4, QStringLiteral("20161212001"));
-    EXPECT_TRUE(s->text2[1].isEmpty());
+    EXPECT_EQ(s->verificationIssueText, QStringLiteral("20161212001"));
+    EXPECT_TRUE(s->patternTexts[1].isEmpty());
     EXPECT_FALSE(s->manualMode);
     // Selecting the stored options ran their handlers, which wrote them.
     EXPECT_EQ(stored(QStringLiteral("bolZyw")), QStringLiteral("True"));
@@ -154,8 +154,8 @@ TEST_F(SessionTest, StoredBasesOutsideTheMenusAreUnreadable)
     putRaw(QStringLiteral("SxIni"), QStringLiteral("40"));
     putRaw(QStringLiteral("DsIni"), QStringLiteral("-30"));
     start();
-    EXPECT_EQ(s->sxIni, 0);
-    EXPECT_EQ(s->dsIni, 0);
+    EXPECT_EQ(s->zodiacBase, 0);
+    EXPECT_EQ(s->segmentBase, 0);
     addDraws({ 161212001 });
     for (int p = 1; p <= kPositions; ++p) {
         EXPECT_TRUE(counterRange(1, 0, 0).contains(valueOf(161212001, p, 1))) << p;
@@ -165,8 +165,8 @@ TEST_F(SessionTest, StoredBasesOutsideTheMenusAreUnreadable)
     putRaw(QStringLiteral("SxIni"), QStringLiteral("1"));
     putRaw(QStringLiteral("DsIni"), QStringLiteral("1"));
     start();
-    EXPECT_EQ(s->sxIni, 1);
-    EXPECT_EQ(s->dsIni, 1);
+    EXPECT_EQ(s->zodiacBase, 1);
+    EXPECT_EQ(s->segmentBase, 1);
 }
 
 TEST_F(SessionTest, RetentionDaysOutsideTheMenuRangeAreNotTaken)
@@ -200,17 +200,17 @@ TEST_F(SessionTest, NextIssueAndDefaultRangeFollowTheHistory)
     putRaw(QStringLiteral("GsZl"), QStringLiteral("568"));
     start();
     addDraws({ 161212083 });
-    EXPECT_EQ(s->text1, QStringLiteral("20161212084"));
-    EXPECT_EQ(s->text4, QStringLiteral("20161212084"));
+    EXPECT_EQ(s->nextIssueText, QStringLiteral("20161212084"));
+    EXPECT_EQ(s->verificationIssueText, QStringLiteral("20161212084"));
     EXPECT_EQ(s->lastDrawQqh, 161212084);
     addDraws({ 161212084 });
-    EXPECT_EQ(s->text1, QStringLiteral("20161213001"));
+    EXPECT_EQ(s->nextIssueText, QStringLiteral("20161213001"));
 
     // A game change takes effect for the next history change only.
-    s->mnuKL10Clicked(0);
+    s->setGame(544);
     EXPECT_EQ(s->lotteryCode, 544);
     EXPECT_EQ(stored(QStringLiteral("GsZl")), QStringLiteral("544"));
-    EXPECT_EQ(s->text1, QStringLiteral("20161213001"));
+    EXPECT_EQ(s->nextIssueText, QStringLiteral("20161213001"));
 }
 
 TEST_F(SessionTest, HistoryWithOneDrawGivesTheDefaultRange)
@@ -221,9 +221,9 @@ TEST_F(SessionTest, HistoryWithOneDrawGivesTheDefaultRange)
     EXPECT_EQ(s->snapshot().recordCount(), 1);
     EXPECT_EQ(s->rangeStart(), QStringLiteral("20161212006"));
     EXPECT_EQ(s->rangeEnd(), QStringLiteral("20161212005"));
-    EXPECT_EQ(s->text1, QStringLiteral("20161212006"));
+    EXPECT_EQ(s->nextIssueText, QStringLiteral("20161212006"));
     expectPatternOf(161212005, 0);
-    EXPECT_EQ(s->text2[1], QString::number(valueOf(161212005, 1, 0)));
+    EXPECT_EQ(s->patternTexts[1], QString::number(valueOf(161212005, 1, 0)));
 }
 
 TEST_F(SessionTest, ReferenceDrawOfTheLookBackCount)
@@ -232,14 +232,14 @@ TEST_F(SessionTest, ReferenceDrawOfTheLookBackCount)
     addDraws({ 161212001, 161212002, 161212003, 161212004 });
     expectPatternOf(161212004, 0); // 上期: the last draw
 
-    s->option1Clicked(2); // 前 N 期 with N = 2
-    EXPECT_FALSE(s->bolSq);
+    s->setPreviousIssue(false); // 前 N 期 with N = 2
+    EXPECT_FALSE(s->previousIssue);
     EXPECT_EQ(stored(QStringLiteral("bolSq")), QStringLiteral("False"));
     expectPatternOf(161212003, 0);
     // Range start: first draw + N.
     EXPECT_EQ(s->rangeStart(), QStringLiteral("20161212003"));
 
-    ASSERT_FALSE(s->maskEdBox2LostFocus(QStringLiteral("1")).has_value());
+    ASSERT_FALSE(s->setLookBackText(QStringLiteral("1")).has_value());
     expectPatternOf(161212004, 0);
     EXPECT_EQ(s->rangeStart(), QStringLiteral("20161212002"));
 
@@ -247,12 +247,12 @@ TEST_F(SessionTest, ReferenceDrawOfTheLookBackCount)
     s->patternRefresh();
     expectPatternOf(161212004, 0);
 
-    ASSERT_FALSE(s->maskEdBox2LostFocus(QStringLiteral("4")).has_value());
+    ASSERT_FALSE(s->setLookBackText(QStringLiteral("4")).has_value());
     expectPatternOf(161212001, 0);
     EXPECT_EQ(stored(QStringLiteral("intPreQi")), QStringLiteral("4"));
 
     // A count reaching before the first draw leaves the pattern as it was.
-    ASSERT_FALSE(s->maskEdBox2LostFocus(QStringLiteral("9")).has_value());
+    ASSERT_FALSE(s->setLookBackText(QStringLiteral("9")).has_value());
     expectPatternOf(161212001, 0);
 }
 
@@ -260,36 +260,36 @@ TEST_F(SessionTest, ZodiacKindShowsNamesAndGroupModeKeepsTheDisplay)
 {
     start();
     addDraws({ 161212001, 161212002 });
-    s->option3Clicked(1);
+    s->setSearchKind(1);
     EXPECT_EQ(stored(QStringLiteral("intLei")), QStringLiteral("1"));
     expectPatternOf(161212002, 1);
     for (int k = 1; k <= kPositions; ++k)
-        EXPECT_EQ(s->text2[k], ZodiacTables::nameOfValue(valueOf(161212002, k, 1), s->sxIni)) << k;
-    const auto shown = s->text2;
-    s->option2Clicked(5);
-    EXPECT_TRUE(s->bolZuxuan);
-    EXPECT_EQ(s->text2, shown);
-    s->option3Clicked(0);
-    EXPECT_EQ(s->text2[1], QString::number(valueOf(161212002, 1, 0)));
+        EXPECT_EQ(s->patternTexts[k], ZodiacTables::nameOfValue(valueOf(161212002, k, 1), s->zodiacBase)) << k;
+    const auto shown = s->patternTexts;
+    s->setGroupMode(true);
+    EXPECT_TRUE(s->groupMode);
+    EXPECT_EQ(s->patternTexts, shown);
+    s->setSearchKind(0);
+    EXPECT_EQ(s->patternTexts[1], QString::number(valueOf(161212002, 1, 0)));
 }
 
 TEST_F(SessionTest, TabsAndManualMode)
 {
     start();
     addDraws({ 161212001, 161212002 });
-    s->text22[1] = QStringLiteral("7");
-    s->text22[0] = QStringLiteral("15"); // position 8
-    s->text22[2] = QStringLiteral("x");
+    s->manualPatternTexts[1] = QStringLiteral("7");
+    s->manualPatternTexts[0] = QStringLiteral("15"); // position 8
+    s->manualPatternTexts[2] = QStringLiteral("x");
     const int before2 = s->pattern[2];
     s->selectTab(Session::TabManual);
     EXPECT_TRUE(s->manualMode);
     EXPECT_EQ(s->pattern[1], 7);
     EXPECT_EQ(s->pattern[8], 15);
     EXPECT_EQ(s->pattern[2], before2); // not a number: unchanged
-    s->manualBoxLostFocus(2, QStringLiteral("-3"));
+    s->setManualPatternText(2, QStringLiteral("-3"));
     EXPECT_EQ(s->pattern[2], -3);
     // 2^32 + 1 must not wrap round to the number 1.
-    s->manualBoxLostFocus(2, QStringLiteral("4294967297"));
+    s->setManualPatternText(2, QStringLiteral("4294967297"));
     EXPECT_EQ(s->pattern[2], std::numeric_limits<int>::max());
 
     s->selectTab(Session::TabVerify);
@@ -310,20 +310,20 @@ TEST_F(SessionTest, VerificationRefreshAndCheck4)
     putRaw(QStringLiteral("GsZl"), QStringLiteral("568"));
     start();
     addDraws({ 161211083, 161211084, 161212001, 161212002, 161212003, 161212004, 161212005 });
-    s->text4 = QStringLiteral("20161212004");
+    s->verificationIssueText = QStringLiteral("20161212004");
     s->selectTab(Session::TabVerify);
     EXPECT_EQ(s->rangeEnd(), QStringLiteral("20161212005")); // Check4 off: the last draw
     expectPatternOf(161212003, 0);
-    EXPECT_EQ(s->text2[11], QString::number(valueOf(161212003, 1, 0)));
+    EXPECT_EQ(s->patternTexts[11], QString::number(valueOf(161212003, 1, 0)));
 
     // N-back mode with N = 3: two draws before the predecessor.
-    s->maskEdBox2LostFocus(QStringLiteral("3"));
-    s->option1Clicked(2);
+    s->setLookBackText(QStringLiteral("3"));
+    s->setPreviousIssue(false);
     expectPatternOf(161212001, 0);
 
     // Over the day boundary.
-    s->option1Clicked(3);
-    s->text4 = QStringLiteral("20161212001");
+    s->setPreviousIssue(true);
+    s->verificationIssueText = QStringLiteral("20161212001");
     s->verificationRefresh();
     expectPatternOf(161211084, 0);
 
@@ -334,14 +334,14 @@ TEST_F(SessionTest, VerificationRefreshAndCheck4)
 
     // Predecessor not stored: Check4 still shows the computed number, and a
     // refresh leaves pattern and boxes as they were.
-    s->text4 = QStringLiteral("20170101001");
+    s->verificationIssueText = QStringLiteral("20170101001");
     s->setOnlyBeforeVerification(true);
     EXPECT_EQ(s->rangeEnd(), QStringLiteral("20161231084"));
     const auto pattern = s->pattern;
-    const auto boxes = s->text2;
+    const auto boxes = s->patternTexts;
     s->verificationRefresh();
     EXPECT_EQ(s->pattern, pattern);
-    EXPECT_EQ(s->text2, boxes);
+    EXPECT_EQ(s->patternTexts, boxes);
     EXPECT_EQ(s->rangeEnd(), QStringLiteral("20161231084"));
     // Only the verification page's searches end before the issue.
     s->selectTab(Session::TabHistory);
@@ -351,23 +351,23 @@ TEST_F(SessionTest, VerificationRefreshAndCheck4)
 TEST_F(SessionTest, LookBackAndCombinationBoxesRefuseBadValues)
 {
     start();
-    auto r = s->maskEdBox2LostFocus(QStringLiteral("0"));
+    auto r = s->setLookBackText(QStringLiteral("0"));
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(r->title, QStringLiteral("输入有误"));
-    EXPECT_EQ(s->maskEdBox2, QStringLiteral("2"));
+    EXPECT_EQ(s->lookBackText, QStringLiteral("2"));
     EXPECT_EQ(s->lookBack, 2);
-    EXPECT_TRUE(s->maskEdBox2LostFocus(QStringLiteral("_")).has_value());
-    EXPECT_EQ(s->maskEdBox2, QStringLiteral("2"));
-    EXPECT_FALSE(s->maskEdBox2LostFocus(QStringLiteral("5")).has_value());
+    EXPECT_TRUE(s->setLookBackText(QStringLiteral("_")).has_value());
+    EXPECT_EQ(s->lookBackText, QStringLiteral("2"));
+    EXPECT_FALSE(s->setLookBackText(QStringLiteral("5")).has_value());
     EXPECT_EQ(s->lookBack, 5);
 
-    s->combo1LostFocus(QStringLiteral("abc"));
-    EXPECT_EQ(s->zhWSetup, 2);
-    EXPECT_EQ(s->combo1, QStringLiteral("2"));
-    s->combo1LostFocus(QStringLiteral("7"));
-    EXPECT_EQ(s->zhWSetup, 2);
-    s->combo1LostFocus(QStringLiteral("4"));
-    EXPECT_EQ(s->zhWSetup, 4);
+    s->setCombinationSizeText(QStringLiteral("abc"));
+    EXPECT_EQ(s->combinationSize, 2);
+    EXPECT_EQ(s->combinationSizeText, QStringLiteral("2"));
+    s->setCombinationSizeText(QStringLiteral("7"));
+    EXPECT_EQ(s->combinationSize, 2);
+    s->setCombinationSizeText(QStringLiteral("4"));
+    EXPECT_EQ(s->combinationSize, 4);
     EXPECT_EQ(stored(QStringLiteral("intZhWSetup")), QStringLiteral("4"));
 }
 
@@ -395,20 +395,20 @@ TEST_F(SessionTest, ZodiacMenusRecomputeOnlyOnTheBaseChoice)
     const auto byOrder = s->zodiac().numbers();
     for (int k = 0; k < 12; ++k)
         EXPECT_EQ(byOrder[k], 1 + k);
-    s->mnuSxsetupClicked(1); // by age: not applied yet
+    s->setZodiacNumbersByOrder(false); // by age: not applied yet
     EXPECT_EQ(s->zodiac().numbers(), byOrder);
     EXPECT_EQ(stored(QStringLiteral("SxSetup")), QStringLiteral("False"));
-    s->mnuSxcsClicked(1);
+    s->setZodiacBase(1);
     ZodiacTables expected;
     expected.fillNumbersByAge(s->zodiac().currentZodiacYear(), 1);
     EXPECT_EQ(s->zodiac().numbers(), expected.numbers());
-    s->mnuSxsetupClicked(0);
+    s->setZodiacNumbersByOrder(true);
     EXPECT_TRUE(s->mnuSxsetupChecked(0));
-    s->mnuSxcsClicked(0);
+    s->setZodiacBase(0);
     for (int k = 0; k < 12; ++k)
         EXPECT_EQ(s->zodiac().numbers()[k], k);
     EXPECT_EQ(stored(QStringLiteral("SxIni")), QStringLiteral("0"));
-    s->mnuDscsClicked(0);
+    s->setSegmentBase(0);
     EXPECT_TRUE(s->mnuDscsChecked(0));
     EXPECT_FALSE(s->mnuDscsChecked(1));
     EXPECT_EQ(stored(QStringLiteral("DsIni")), QStringLiteral("0"));
@@ -431,14 +431,14 @@ TEST_F(SessionTest, KindChangeOnTheVerificationTabKeepsTheVerificationPattern)
     putRaw(QStringLiteral("GsZl"), QStringLiteral("568"));
     start();
     addDraws({ 161212001, 161212002, 161212003 });
-    s->text22[1] = QStringLiteral("19");
-    s->text4 = QStringLiteral("20161212003");
+    s->manualPatternTexts[1] = QStringLiteral("19");
+    s->verificationIssueText = QStringLiteral("20161212003");
     s->selectTab(Session::TabVerify);
     expectPatternOf(161212002, 0);
     // A new search kind re-reads the verification draw, not the manual boxes.
-    s->option3Clicked(1);
+    s->setSearchKind(1);
     expectPatternOf(161212002, 1);
-    EXPECT_EQ(s->text2[11], ZodiacTables::nameOfValue(valueOf(161212002, 1, 1), s->sxIni));
+    EXPECT_EQ(s->patternTexts[11], ZodiacTables::nameOfValue(valueOf(161212002, 1, 1), s->zodiacBase));
     EXPECT_FALSE(s->manualMode);
 }
 
@@ -458,7 +458,7 @@ TEST_F(SessionTest, StoredValuesOutsideTheGroupsSelectNothing)
     addDraws({ 161212001 }); // a pattern refresh with no such kind changes nothing
     for (int k = 1; k <= kPositions; ++k)
         EXPECT_EQ(s->pattern[k], 0);
-    s->option3Clicked(2);
+    s->setSearchKind(2);
     EXPECT_EQ(stored(QStringLiteral("intLei")), QStringLiteral("2"));
     expectPatternOf(161212001, 2);
 }

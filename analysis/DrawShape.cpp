@@ -43,15 +43,27 @@ int sumZone(int sum)
 constexpr std::uint32_t kBigNumbers = 0xFFC00u; // 11..20
 constexpr std::uint32_t kOddNumbers = 0x55555u; // 1, 3, ..., 19
 
+// For k = 0..4 the numbers 1..20 whose binary form has bit k.
+constexpr std::array<std::uint32_t, 5> kNumbersWithBit = [] {
+    std::array<std::uint32_t, 5> masks {};
+    for (int n = 1; n <= kNumbers; ++n)
+        for (std::size_t k = 0; k < masks.size(); ++k)
+            if ((n >> k) & 1)
+                masks[k] |= 1u << (n - 1);
+    return masks;
+}();
+
 // The column of a set of eight numbers for a draw-level kind other than
 // `repeat`; the draws and the enumeration of all sets both go through it.
 int setColumn(int kind, std::uint32_t set)
 {
     switch (static_cast<ShapeKind>(kind)) {
     case ShapeKind::DrawSum: {
+        // The sum of the numbers bit by bit of their binary form: 2^k times
+        // how many of them have bit k (no loop over the numbers).
         int sum = 0;
-        for (std::uint32_t rest = set; rest != 0; rest &= rest - 1)
-            sum += std::countr_zero(rest) + 1;
+        for (std::size_t k = 0; k < kNumbersWithBit.size(); ++k)
+            sum += std::popcount(set & kNumbersWithBit[k]) << k;
         return sumZone(sum);
     }
     case ShapeKind::Span:

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <bit>
+#include <cstdint>
 
 namespace corvinel {
 
@@ -31,12 +32,21 @@ const std::array<ShapeKindInfo, kTrendKindCount - kFirstShapeKind>& shapeKinds()
 // their mean 84.
 constexpr std::array<int, 7> kSumZoneStarts = { 36, 71, 78, 84, 90, 97, 133 };
 
+// The zone of every sum 0..132 (-1 below 36), looked up once per draw.
+constexpr std::array<std::int8_t, 133> kSumZone = [] {
+    std::array<std::int8_t, 133> zone {};
+    for (int sum = 0; sum < static_cast<int>(zone.size()); ++sum) {
+        zone[static_cast<std::size_t>(sum)] = -1;
+        for (std::size_t z = 0; z + 1 < kSumZoneStarts.size(); ++z)
+            if (sum >= kSumZoneStarts[z] && sum < kSumZoneStarts[z + 1])
+                zone[static_cast<std::size_t>(sum)] = static_cast<std::int8_t>(z);
+    }
+    return zone;
+}();
+
 int sumZone(int sum)
 {
-    for (int z = 0; z + 1 < static_cast<int>(kSumZoneStarts.size()); ++z)
-        if (sum < kSumZoneStarts[z + 1])
-            return sum >= kSumZoneStarts[z] ? z : -1;
-    return -1;
+    return sum >= 0 && sum < static_cast<int>(kSumZone.size()) ? kSumZone[static_cast<std::size_t>(sum)] : -1;
 }
 
 // Number n is bit n - 1.

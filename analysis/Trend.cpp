@@ -1,6 +1,7 @@
 #include "analysis/Trend.h"
 
 #include "analysis/ChanceModel.h"
+#include "analysis/DrawShape.h"
 #include "core/Kinds.h"
 #include "core/ZodiacTables.h"
 
@@ -99,6 +100,8 @@ QString fixed(double v, int decimals)
 
 QStringList trendColumns(int kind, int segmentBase)
 {
+    if (isShapeKind(kind))
+        return shapeColumns(kind);
     QStringList out;
     if (kind == kindIndex(Kind::Zodiac)) {
         for (const QString& n : ZodiacTables::names())
@@ -145,8 +148,18 @@ TrendResult computeTrend(std::span<const DrawNumbers> draws, const TrendOptions&
         result.error = QStringLiteral("the position must be 1..8 (got %1)").arg(options.position);
         return result;
     }
-    if (options.kind < 0 || options.kind >= kKindCount) {
+    if (options.kind < 0 || options.kind >= kTrendKindCount) {
         result.error = QStringLiteral("unknown kind %1").arg(options.kind);
+        return result;
+    }
+    const TrendScope scope = trendScope(options.kind);
+    if (scope == TrendScope::WholeDrawOnly && options.position != 0) {
+        result.error = QStringLiteral("%1 is a value of the whole draw and takes no position")
+                           .arg(QLatin1String(shapeKindInfo(options.kind).name));
+        return result;
+    }
+    if (scope == TrendScope::PositionOnly && options.position == 0) {
+        result.error = QStringLiteral("%1 needs a position 1..8").arg(QLatin1String(shapeKindInfo(options.kind).name));
         return result;
     }
     if (draws.empty()) {
@@ -172,17 +185,27 @@ TrendResult computeTrend(std::span<const DrawNumbers> draws, const TrendOptions&
     t.hits.assign(static_cast<std::size_t>(cols), 0);
     t.maxOmission.assign(static_cast<std::size_t>(cols), 0);
     t.maxRun.assign(static_cast<std::size_t>(cols), 0);
-    ColumnMap map(options.kind);
+    const bool shape = isShapeKind(options.kind);
+    // A shape kind's draw hits at most one column; an attribute kind's
+    // numbers hit theirs through the number -> column table.
+    ColumnMap map(shape ? kindIndex(Kind::Number) : options.kind);
     const int firstPos = options.position == 0 ? 0 : options.position - 1;
     const int endPos = options.position == 0 ? kPositions : options.position;
 
     for (std::int64_t i = 0; i < total; ++i) {
         const DrawNumbers& d = draws[static_cast<std::size_t>(i)];
-        const std::vector<int>& columnOf = map.forIssue(d.sqqh);
-        for (int p = firstPos; p < endPos; ++p) {
-            const int n = d.numbers[p];
-            if (n >= 1 && n <= 20)
-                lastHit[columnOf[n]] = i;
+        if (shape) {
+            const DrawNumbers* previous = i > 0 ? &draws[static_cast<std::size_t>(i - 1)] : nullptr;
+            const int c = shapeColumn(options.kind, d, previous, options.position);
+            if (c >= 0)
+                lastHit[c] = i;
+        } else {
+            const std::vector<int>& columnOf = map.forIssue(d.sqqh);
+            for (int p = firstPos; p < endPos; ++p) {
+                const int n = d.numbers[p];
+                if (n >= 1 && n <= 20)
+                    lastHit[columnOf[n]] = i;
+            }
         }
         if (i < firstRow)
             continue;
@@ -202,17 +225,27 @@ TrendResult computeTrend(std::span<const DrawNumbers> draws, const TrendOptions&
         }
     }
 
-    // Chance rows for the value counts of the last row's zodiac year.
+    // Chance rows: a shape kind's exact distribution, or the value counts of
+    // the last row's zodiac year.
     t.chanceZodiacYear = ChanceModel::drawYear(draws.back().sqqh);
-    const ChanceModel::Counts counts = columnModel(options.kind).counts(t.chanceZodiacYear);
-    for (int c = 0; c < cols; ++c)
-        t.valueCount.push_back(counts[firstValue(options.kind) + c]);
+    ShapeChance shapeOdds;
+    if (shape) {
+        shapeOdds = shapeChance(options.kind);
+        t.valueCount = shapeOdds.withValue;
+        t.chanceOutcomes = shapeOdds.outcomes;
+    } else {
+        const ChanceModel::Counts counts = columnModel(options.kind).counts(t.chanceZodiacYear);
+        for (int c = 0; c < cols; ++c)
+            t.valueCount.push_back(counts[firstValue(options.kind) + c]);
+    }
     const double allDraws = binomial(20, kPositions);
     for (int c = 0; c < cols; ++c) {
         t.current.push_back(t.cell(rows - 1, c));
         t.meanOmission.push_back(static_cast<double>(rows - t.hits[c]) / (t.hits[c] + 1));
         const int m = t.valueCount[c];
-        const double p = options.position == 0 ? 1.0 - binomial(20 - m, kPositions) / allDraws : m / 20.0;
+        double p = options.position == 0 ? 1.0 - binomial(20 - m, kPositions) / allDraws : m / 20.0;
+        if (shape)
+            p = shapeOdds.probability(c);
         t.chance.push_back(p);
         t.expectedHits.push_back(rows * p);
         t.chanceCurrentOrLonger.push_back(std::pow(1.0 - p, t.current.back()));

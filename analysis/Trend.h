@@ -13,7 +13,9 @@
 namespace corvinel {
 
 // What the trend chart shows: the last `last` stored draws, one kind, and
-// either the whole draw (position 0) or the number at one position 1..8.
+// either the whole draw (position 0) or the number at one position 1..8. The
+// kinds are the six attribute kinds (0..5) and the shape kinds after them
+// (ShapeKind, 6..16); each shape kind takes either no position or one.
 struct TrendOptions
 {
     int last = 50;
@@ -48,8 +50,12 @@ struct TrendTable
     // and (1 - p)^k for the current omission k, the chance of an absence at
     // least that long. Draws are independent: none of these says a value is
     // more likely next time.
+    // For a shape kind m counts the equally likely outcomes with the value
+    // among `chanceOutcomes` of them (see shapeChance), and p = m / outcomes;
+    // `chanceOutcomes` is 0 for the attribute kinds.
     int chanceZodiacYear = 0;
     std::vector<int> valueCount;
+    std::int64_t chanceOutcomes = 0;
     std::vector<double> chance; // 随机出现率
     std::vector<double> expectedHits; // 随机期望次数
     std::vector<double> chanceCurrentOrLonger; // 随机遗漏≥k概率
@@ -69,17 +75,19 @@ struct TrendResult
 
 // The trend of `draws` (stored issue number and numbers in draw order, in
 // issue order) in one pass. Fails with a reason when `last` is below 1, the
-// position is outside 0..8, the kind outside 0..5 or there is no draw. When
-// fewer draws than `last` exist, every draw is a row. Numbers outside 1..20
-// (stored as 0 by loadDrawNumbers) hit no value.
+// position is outside 0..8, the kind outside 0..16, a shape kind is given a
+// scope it does not take (see trendScope) or there is no draw. When fewer
+// draws than `last` exist, every draw is a row. Numbers outside 1..20 (stored
+// as 0 by loadDrawNumbers) hit no value; a draw-level shape kind needs all
+// eight (see shapeColumn).
 TrendResult computeTrend(std::span<const DrawNumbers> draws, const TrendOptions& options);
 
 // Column labels of a kind: 1..20, the twelve sign names 鼠..猪, head 0..2,
-// tail 0..9, digit sum 1..10, segment base..base+4.
+// tail 0..9, digit sum 1..10, segment base..base+4; a shape kind's columns.
 QStringList trendColumns(int kind, int segmentBase);
 
-// Column of each number 1..20 (index 0 unused, -1) for a kind; zodiac in the
-// given zodiac year, as the draw encoder codes it.
+// Column of each number 1..20 (index 0 unused, -1) for an attribute kind;
+// zodiac in the given zodiac year, as the draw encoder codes it.
 std::vector<int> trendColumnOfNumber(int kind, int zodiacYear);
 
 // The caption of the summary and chance rows, in the order the grid shows them.

@@ -3,6 +3,7 @@
 #include "app/BusyCursor.h"
 #include "app/Dialogs.h"
 #include "session/Session.h"
+#include "analysis/DrawShape.h"
 #include "core/Kinds.h"
 #include "export/WorkbookExport.h"
 
@@ -11,9 +12,11 @@
 #include <QColor>
 #include <QComboBox>
 #include <QDir>
+#include <QFont>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QStandardItemModel>
 #include <QTableView>
 
 namespace corvinel {
@@ -88,9 +91,20 @@ QVariant TrendModel::data(const QModelIndex& index, int role) const
 
 QVariant TrendModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section >= columnCount())
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return {};
-    return m_grid.header.value(section);
+    if (role == Qt::DisplayRole)
+        return m_grid.header.value(section);
+    // The column's chance of a hit, with the exact count of outcomes where
+    // the kind has one.
+    if (role == Qt::ToolTipRole && section > 0) {
+        const auto c = static_cast<std::size_t>(section - 1);
+        QString tip = tr("随机出现率 %1").arg(trendProbabilityText(m_table.chance[c]));
+        if (m_table.chanceOutcomes > 0)
+            tip += QStringLiteral("（%1/%2）").arg(m_table.valueCount[c]).arg(m_table.chanceOutcomes);
+        return tip;
+    }
+    return {};
 }
 
 // ---- TrendWindow ----
@@ -117,6 +131,20 @@ TrendWindow::TrendWindow(Session& session, Dialogs& dialogs, QWidget* parentWind
     m_kind = named(new QComboBox(this), "cboTrendKind");
     for (int k = 0; k < kKindCount; ++k)
         m_kind->addItem(tr(kKindCaptions[k]), k);
+    // The shape kinds in two groups, each under a caption that cannot be chosen.
+    for (const bool twoSided : { false, true }) {
+        m_kind->addItem(twoSided ? tr("两面") : tr("整期形态"), -1);
+        auto* items = qobject_cast<QStandardItemModel*>(m_kind->model());
+        if (QStandardItem* caption = items ? items->item(m_kind->count() - 1) : nullptr) {
+            caption->setFlags(caption->flags() & ~(Qt::ItemIsSelectable | Qt::ItemIsEnabled));
+            QFont bold = caption->font();
+            bold.setBold(true);
+            caption->setFont(bold);
+        }
+        for (int k = kFirstShapeKind; k < kTrendKindCount; ++k)
+            if (shapeKindInfo(k).twoSided == twoSided)
+                m_kind->addItem(QStringLiteral("  ") + tr(shapeKindInfo(k).caption), k);
+    }
     choices->addWidget(m_kind);
     choices->addWidget(new QLabel(tr("范围"), this));
     m_scope = named(new QComboBox(this), "cboTrendScope");
@@ -146,8 +174,12 @@ TrendWindow::TrendWindow(Session& session, Dialogs& dialogs, QWidget* parentWind
     m_status = named(new QLabel(this), "lblTrendStatus");
     column->addWidget(m_status);
 
-    for (QComboBox* box : { m_last, m_kind, m_scope })
+    for (QComboBox* box : { m_last, m_scope })
         connect(box, &QComboBox::currentIndexChanged, this, &TrendWindow::refresh);
+    connect(m_kind, &QComboBox::currentIndexChanged, this, [this] {
+        fitScope();
+        refresh();
+    });
     Session& s = m_session;
     connect(&s, &Session::historyChanged, this, [this] {
         m_source.invalidate();
@@ -161,6 +193,24 @@ TrendWindow::TrendWindow(Session& session, Dialogs& dialogs, QWidget* parentWind
 
     resize(980, 640);
     refresh();
+}
+
+void TrendWindow::fitScope()
+{
+    const TrendScope scope = trendScope(m_kind->currentData().toInt());
+    const QSignalBlocker quiet(m_scope);
+    if (auto* items = qobject_cast<QStandardItemModel*>(m_scope->model())) {
+        if (QStandardItem* whole = items->item(0)) {
+            const Qt::ItemFlags choosable = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+            whole->setFlags(scope == TrendScope::PositionOnly ? whole->flags() & ~choosable
+                                                              : whole->flags() | choosable);
+        }
+    }
+    if (scope == TrendScope::WholeDrawOnly)
+        m_scope->setCurrentIndex(0);
+    else if (scope == TrendScope::PositionOnly && m_scope->currentIndex() == 0)
+        m_scope->setCurrentIndex(1);
+    m_scope->setEnabled(scope != TrendScope::WholeDrawOnly);
 }
 
 void TrendWindow::refresh()

@@ -41,8 +41,9 @@ private:
 };
 
 // The window of the trend chart (走势图), opened from the main window. It
-// shows the last N draws (30, 50, 100 or 200) for a kind and a scope (the
-// whole draw or one position), follows every change of the history, and
+// shows the last N draws (30, 50, 100 or 200) for a kind (an attribute kind, or
+// a shape kind under 整期形态 or 两面) and a scope (the whole draw or one
+// position, as the kind allows), follows every change of the history, and
 // writes "Zoushi.xlsx" into the data folder on a double click on the grid.
 class TrendWindow : public QWidget
 {
@@ -69,6 +70,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The scope choice the kind allows: fixed to 整期 for a value of the whole
+    // draw, a position for a position's 两面.
+    void fitScope();
+
     Session& m_session;
     Dialogs& m_dialogs;
     TrendSource m_source;

@@ -1,3 +1,4 @@
+#include "analysis/DrawShape.h"
 #include "cli/CliContext.h"
 #include "core/IssueNumber.h"
 #include "core/Kinds.h"
@@ -16,6 +17,10 @@ namespace corvinel {
 namespace {
 
 constexpr const char* kUsage = "trend takes --last N, --kind K, --position P and --format text|tsv|json";
+constexpr const char* kKindHelp
+    = "number (default), zodiac, head, tail, sum or segment (or 0..5); the whole draw's drawsum, span, big, odd, "
+      "repeat, consecutive or dragontiger (no --position); one position's bigsmall, oddeven, tailbig or "
+      "digitsumparity (--position required)";
 
 // A whole number option; out-of-range values are left to the engine, which
 // refuses them with its reason.
@@ -91,12 +96,15 @@ int runTrend(CliContext& ctx, const ParsedArgs& args)
     // Without --position the scope is the whole draw; given, it must name 1..8.
     if (args.has("--position") && (*position < 1 || *position > kPositions))
         return ctx.refuse(QStringLiteral("the position must be 1..8 (got %1)").arg(*position));
+    // The attribute kinds as every command names them, then the shape kinds;
+    // whether a kind takes --position is the engine's rule (refused, exit 1).
     int kind = 0;
     if (const std::optional<QString> k = args.value("--kind")) {
-        const auto parsed = kindOf(*k);
+        std::optional<int> parsed = kindOf(*k);
         if (!parsed)
-            return ctx.usage(
-                QStringLiteral("unknown kind %1 (number, zodiac, head, tail, sum, segment or 0..5)").arg(*k));
+            parsed = shapeKindOf(*k);
+        if (!parsed)
+            return ctx.usage(QStringLiteral("unknown kind %1 (%2)").arg(*k, QString::fromUtf8(kKindHelp)));
         kind = *parsed;
     }
 
@@ -150,11 +158,15 @@ const CommandDecl& trendCommand()
         "counted over the whole history). Below: hits, current, longest and mean omission, longest run of hits, "
         "and what chance alone gives (the chance of a hit, the expected hits, the chance of an absence at least as "
         "long as the current one). Each draw is independent: a long absence does not make a value due. Text and "
-        "tsv show hits by the value, json by 0.",
+        "tsv show hits by the value, json by 0. The shape kinds chart one value per draw: of the whole draw "
+        "(drawsum: the sum in six zones, span, big: how many are 11..20, odd, repeat: how many were in the "
+        "previous draw, consecutive: pairs n, n+1, dragontiger: the 1st number against the 8th) or of the number "
+        "at --position (bigsmall, oddeven, tailbig, digitsumparity); their chance row is each column's exact "
+        "chance.",
         {
             { "--last", "N", "the number of draws shown (default 50)", kUsage },
-            { "--kind", "K", "number (default), zodiac, head, tail, sum or segment (or 0..5)", kUsage },
-            { "--position", "P", "one position 1..8 instead of the whole draw", kUsage },
+            { "--kind", "K", kKindHelp, kUsage },
+            { "--position", "P", "one position 1..8 instead of the whole draw (as the kind allows)", kUsage },
             { "--format", "FORMAT", "text (aligned columns, the default), tsv (tab-separated) or json", kUsage },
         },
         runTrend,

@@ -2,9 +2,12 @@
 // engine (one pass, N = 200) for the number kind and for the zodiac kind, in
 // whole-draw and position scope, best of five; the baseline is the same table
 // computed naively (each cell's omission by walking back from it), run in the
-// same process, with the ratio. Then the load from the database: the issue
+// same process, with the ratio. Then every shape kind (和值 ... 龙虎) over the
+// last 100,000 and all 300,000 draws, the repeat kind beside its naive table.
+// Then the load from the database: the issue
 // numbers and the eight number columns against the full snapshot of every
 // draw's own values, with the ratio. Target: engine at most 50 ms.
+#include "analysis/DrawShape.h"
 #include "analysis/Trend.h"
 #include "store/DrawEncoder.h"
 #include "store/DrawNumbers.h"
@@ -85,6 +88,70 @@ std::vector<int> naiveNumberCells(const std::vector<DrawNumbers>& h, int last, i
         }
     }
     return cells;
+}
+
+// Repeat kind, naive: each draw's count of numbers also in the draw before by
+// comparing every pair, then every cell walks back to its last hit.
+std::vector<int> naiveRepeatCells(const std::vector<DrawNumbers>& h, int last)
+{
+    const int total = static_cast<int>(h.size());
+    const int rows = std::min(last, total);
+    std::vector<int> repeats(h.size(), -1);
+    for (int i = 1; i < total; ++i) {
+        int same = 0;
+        for (int a = 0; a < 8; ++a)
+            for (int b = 0; b < 8; ++b)
+                same += h[i].numbers[a] == h[i - 1].numbers[b];
+        repeats[i] = same;
+    }
+    std::vector<int> cells;
+    for (int i = total - rows; i < total; ++i) {
+        for (int v = 0; v <= 8; ++v) {
+            int j = i;
+            while (j >= 0 && repeats[j] != v)
+                --j;
+            cells.push_back(i - j);
+        }
+    }
+    return cells;
+}
+
+// Every shape kind over the last `last` of `history`, position 3 where the
+// kind needs one, best of five; the repeat kind beside its naive table.
+bool shapeFigures(const std::vector<DrawNumbers>& history, int last)
+{
+    bool within = true;
+    std::printf("shape kinds: %zu draws, N = %d, best of 5\n", history.size(), last);
+    for (int kind = kFirstShapeKind; kind < kTrendKindCount; ++kind) {
+        TrendOptions o;
+        o.last = last;
+        o.kind = kind;
+        o.position = trendScope(kind) == TrendScope::PositionOnly ? 3 : 0;
+        double best = 1e18;
+        TrendResult r;
+        for (int run = 0; run < 5; ++run) {
+            const auto t0 = Clock::now();
+            r = computeTrend(history, o);
+            best = std::min(best, msSince(t0));
+        }
+        if (!r.ok) {
+            std::printf("  %s failed: %s\n", shapeKindInfo(kind).name, qPrintable(r.error));
+            return false;
+        }
+        std::printf("  %-15s %-10s engine %7.2f ms", shapeKindInfo(kind).name,
+                    o.position == 0 ? "whole draw" : "position 3", best);
+        if (kind == shapeIndex(ShapeKind::Repeat)) {
+            const auto t0 = Clock::now();
+            const std::vector<int> naive = naiveRepeatCells(history, last);
+            const double naiveMs = msSince(t0);
+            std::printf("   naive walk-back %7.2f ms (naive/engine x%.2f)%s", naiveMs, naiveMs / best,
+                        naive == r.table.cells ? "" : "   CELLS DIFFER");
+            within = within && naive == r.table.cells;
+        }
+        std::printf("\n");
+        within = within && best <= 50.0;
+    }
+    return within;
 }
 
 bool writeHistory(HistoryStore& store, const std::vector<DrawNumbers>& history)
@@ -176,6 +243,10 @@ int main()
             std::printf("\n");
             within = within && best <= 50.0;
         }
+    }
+    for (const int count : { 100000, draws }) {
+        const std::vector<DrawNumbers> part(history.end() - count, history.end());
+        within = shapeFigures(part, last) && within;
     }
     bool loadOk = true;
     loadFigures(history, &loadOk);

@@ -3,6 +3,7 @@
 // deletion, and the workbook on a double click.
 
 #include "support/HistoryTestSupport.h"
+#include "analysis/DrawShape.h"
 #include "analysis/Trend.h"
 #include "app/TrendWindow.h"
 #include "app/frmMain.h"
@@ -123,6 +124,27 @@ private slots:
         const TrendResult expected = computeTrend(numbers, TrendOptions { 30, 1, 2, 1 });
         QVERIFY(expected.ok);
         QCOMPARE(w->model()->table().cells, expected.table.cells);
+
+        // The shape kinds: a whole-draw value fixes the scope to 整期, a
+        // position's 两面 moves it off 整期; the header's tool tip gives each
+        // column's chance.
+        const int sums = w->kindChoice()->findData(shapeIndex(ShapeKind::DrawSum));
+        QVERIFY(sums > kKindCount);
+        QCOMPARE(w->kindChoice()->itemText(sums - 1), QStringLiteral("整期形态"));
+        w->kindChoice()->setCurrentIndex(sums);
+        QCOMPARE(w->scopeChoice()->currentIndex(), 0);
+        QVERIFY(!w->scopeChoice()->isEnabled());
+        QCOMPARE(w->model()->columnCount(), 7);
+        QCOMPARE(w->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("36-70"));
+        QVERIFY(w->model()->headerData(1, Qt::Horizontal, Qt::ToolTipRole).toString().contains("/125970"));
+        w->kindChoice()->setCurrentIndex(w->kindChoice()->findData(shapeIndex(ShapeKind::BigSmall)));
+        QVERIFY(w->scopeChoice()->isEnabled());
+        QCOMPARE(w->model()->table().options.position, 1);
+        QCOMPARE(w->model()->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString(),
+                 QStringLiteral("随机出现率 0.5000（10/20）"));
+        const TrendResult big = computeTrend(numbers, TrendOptions { 30, shapeIndex(ShapeKind::BigSmall), 1, 1 });
+        QVERIFY(big.ok);
+        QCOMPARE(w->model()->table().cells, big.table.cells);
 
         // A double click writes the workbook into the data folder.
         const QString path = QDir(m_dir->path()).filePath(QStringLiteral("Zoushi.xlsx"));

@@ -3,6 +3,7 @@
 
 #include "support/CliRunner.h"
 #include "support/HistoryTestSupport.h"
+#include "analysis/DrawShape.h"
 #include "analysis/Trend.h"
 #include "store/DrawNumbers.h"
 
@@ -65,6 +66,8 @@ TEST_F(TrendCli, JsonMatchesTheEngine)
         { { "--last", "120", "--kind", "zodiac" }, { 120, 1, 0, 1 } },
         { { "--last", "30", "--kind", "tail", "--position", "3" }, { 30, 3, 3, 1 } },
         { { "--last", "1000", "--kind", "5", "--position", "8" }, { 1000, 5, 8, 1 } },
+        { { "--last", "60", "--kind", "repeat" }, { 60, shapeIndex(ShapeKind::Repeat), 0, 1 } },
+        { { "--kind", "digitsumparity", "--position", "2" }, { 50, shapeIndex(ShapeKind::DigitSumParity), 2, 1 } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -117,6 +120,9 @@ TEST_F(TrendCli, JsonMatchesTheEngine)
     const CliRun tsv = cli({ "trend", "--last", "2", "--format", "tsv" });
     ASSERT_EQ(tsv.code, 0);
     EXPECT_EQ(tsv.out.split('\n', Qt::SkipEmptyParts).first().split('\t').size(), 21);
+    const CliRun sums = cli({ "trend", "--last", "2", "--kind", "drawsum", "--format", "tsv" });
+    ASSERT_EQ(sums.code, 0) << sums.err.toStdString();
+    EXPECT_EQ(sums.out.split('\n').first(), "期号\t36-70\t71-77\t78-83\t84-89\t90-96\t97-132");
 }
 
 TEST_F(TrendCli, RefusesWithAReason)
@@ -135,7 +141,22 @@ TEST_F(TrendCli, RefusesWithAReason)
     EXPECT_EQ(cli({ "trend", "--last", "many" }).code, 2);
     EXPECT_EQ(cli({ "trend", "--kind", "colour" }).code, 2);
     EXPECT_EQ(cli({ "trend", "--format", "xml" }).code, 2);
+    // The shape kinds: a value of the whole draw takes no position, a
+    // position's 两面 needs one.
+    for (const char* kind : { "drawsum", "span", "big", "odd", "repeat", "consecutive", "dragontiger" }) {
+        EXPECT_EQ(cli({ "trend", "--kind", kind }).code, 0) << kind;
+        const CliRun r = cli({ "trend", "--kind", kind, "--position", "3" });
+        EXPECT_EQ(r.code, 1) << kind;
+        EXPECT_TRUE(r.err.contains("no position")) << r.err.toStdString();
+    }
+    for (const char* kind : { "bigsmall", "oddeven", "tailbig", "digitsumparity" }) {
+        EXPECT_EQ(cli({ "trend", "--kind", kind, "--position", "8" }).code, 0) << kind;
+        const CliRun r = cli({ "trend", "--kind", kind });
+        EXPECT_EQ(r.code, 1) << kind;
+        EXPECT_TRUE(r.err.contains("needs a position")) << r.err.toStdString();
+    }
     const CliRun help = cli({ "trend", "--help" });
     EXPECT_EQ(help.code, 0);
     EXPECT_TRUE(help.out.contains("--position"));
+    EXPECT_TRUE(help.out.contains("dragontiger"));
 }

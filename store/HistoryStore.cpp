@@ -163,6 +163,25 @@ HistorySnapshot HistoryStore::edgeSnapshot(int lastRows)
     return HistorySnapshot(std::move(rows));
 }
 
+std::optional<bool> HistoryStore::containsIssue(std::int64_t sqqh, QString* error)
+{
+    Statement& exists = m_db.cached("SELECT 1 FROM lishi WHERE SQQH = ?1");
+    if (!exists.isValid()) {
+        *error = m_db.lastError();
+        return std::nullopt;
+    }
+    exists.bind(1, sqqh);
+    const int rc = exists.step();
+    exists.reset();
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc != SQLITE_DONE) {
+        *error = m_db.lastError();
+        return std::nullopt;
+    }
+    return false;
+}
+
 std::int64_t HistoryStore::rowCount()
 {
     if (!m_db.isOpen())

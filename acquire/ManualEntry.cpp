@@ -1,14 +1,12 @@
 #include "acquire/ManualEntry.h"
 
+#include "store/HistoryMaintenance.h"
 #include "store/HistorySnapshot.h"
 #include "store/HistoryStore.h"
 #include "core/IssueNumber.h"
-#include "store/SqliteDb.h"
 #include "core/ZodiacTables.h"
 
 #include <QDate>
-
-#include <sqlite3.h>
 
 namespace corvinel::manual_entry {
 
@@ -111,34 +109,17 @@ StoreOutcome storeDraw(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& 
     if (!store.isOpen())
         return failed(sqqh, QStringLiteral("历史数据库没有打开，号码未保存。"));
 
-    SqliteDb& db = store.db();
-    {
-        Statement& exists = db.cached("SELECT 1 FROM lishi WHERE SQQH = ?1");
-        if (!exists.isValid())
-            return failed(sqqh, QStringLiteral("号码未保存：%1").arg(db.lastError()));
-        exists.bind(1, sqqh);
-        const int rc = exists.step();
-        exists.reset();
-        if (rc == SQLITE_ROW)
-            return failed(sqqh, QStringLiteral("第 %1 期已在历史号码中，号码未保存。").arg(issue::displayForm(sqqh)));
-        if (rc != SQLITE_DONE)
-            return failed(sqqh, QStringLiteral("号码未保存：%1").arg(db.lastError()));
-    }
+    QString error;
+    const std::optional<bool> stored = store.containsIssue(sqqh, &error);
+    if (!stored)
+        return failed(sqqh, QStringLiteral("号码未保存：%1").arg(error));
+    if (*stored)
+        return failed(sqqh, QStringLiteral("第 %1 期已在历史号码中，号码未保存。").arg(issue::displayForm(sqqh)));
 
-    Transaction tx(db);
-    if (!tx.isActive())
-        return failed(sqqh, QStringLiteral("号码未保存：%1").arg(db.lastError()));
-    EncoderRollback rollback(encoder, tables);
-
-    encoder.beginAppend(current, bases);
-    const DrawRow row = encoder.encode(sqqh, numbers, bases, false);
-    RowWriter writer(db);
-    if (!writer.insert(row))
-        return failed(sqqh, QStringLiteral("号码未保存：%1").arg(writer.lastError()));
-    if (!tx.commit())
-        return failed(sqqh, QStringLiteral("号码未保存：%1").arg(db.lastError()));
-    rollback.dismiss();
-    store.markChanged();
+    const MaintenanceOutcome written = HistoryMaintenance(store, encoder, tables)
+                                           .appendDraws({ PlainDraw { sqqh, numbers } }, current, bases);
+    if (!written.ok)
+        return failed(sqqh, QStringLiteral("号码未保存：%1").arg(written.error));
     return StoreOutcome { true, sqqh, {} };
 }
 

@@ -2,7 +2,6 @@
 
 #include "store/HistorySnapshot.h"
 #include "store/HistoryStore.h"
-#include "store/Schema.h"
 #include "core/IssueNumber.h"
 #include "acquire/UpdateUrl.h"
 #include "core/ZodiacTables.h"
@@ -184,37 +183,16 @@ UpdateResult applyUpdate(HistoryStore& store, DrawEncoder& encoder, ZodiacTables
         }
     }
 
-    // A failed write must leave the run-long encoder state (and the zodiac
-    // year it sets) as it was.
-    EncoderRollback rollback(encoder, tables);
-    if (plan.clearHistory)
-        encoder.clearLists(); // the first draw after the deletion has no predecessor
-    else
-        encoder.beginAppend(history, bases);
-
-    SqliteDb& db = store.db();
-    {
-        Transaction tx(db);
-        bool ok = tx.isActive();
-        // Emptied at once, not row by row through the copy's delete trigger.
-        if (ok && plan.clearHistory)
-            ok = db.exec(schema::clearHistorySql().c_str());
-        RowWriter writer(db);
-        for (const NewDraw& d : sel.draws) {
-            if (!ok)
-                break;
-            ok = writer.insert(encoder.encode(d.sqqh, d.numbers, bases, false));
-        }
-        if (ok)
-            ok = tx.commit();
-        if (!ok) {
-            result.dbError = db.lastError().isEmpty() ? QStringLiteral("数据库写入失败") : db.lastError();
-            tx.rollback();
-            return result;
-        }
+    std::vector<PlainDraw> draws;
+    draws.reserve(sel.draws.size());
+    for (const NewDraw& d : sel.draws)
+        draws.push_back({ d.sqqh, d.numbers });
+    const MaintenanceOutcome written
+        = HistoryMaintenance(store, encoder, tables).appendDraws(draws, history, bases, plan.clearHistory);
+    if (!written.ok) {
+        result.dbError = written.error.isEmpty() ? QStringLiteral("数据库写入失败") : written.error;
+        return result;
     }
-    rollback.dismiss();
-    store.markChanged();
 
     result.committed = true;
     result.clearedHistory = plan.clearHistory;

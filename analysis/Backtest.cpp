@@ -1,6 +1,7 @@
 #include "analysis/Backtest.h"
 
 #include "analysis/ChanceModel.h"
+#include "analysis/Distributions.h"
 #include "analysis/SearchRules.h"
 #include "core/IssueNumber.h"
 #include "store/HistoryStore.h"
@@ -176,6 +177,71 @@ Word atLeast(int n, const std::vector<const BitSet*>& sets, std::size_t w)
     return greater | equal;
 }
 
+// The refusals judged before the history is read: the search's own, the
+// result position, K, and the three typed issue numbers (what they parse to).
+struct Bounds
+{
+    std::int64_t from = 0; // first verified draw
+    std::int64_t to = 0; // last verified draw
+    std::int64_t searchStart = 0; // start of every step's search range
+};
+
+std::optional<Bounds> refusal(const BacktestOptions& opt, QString* message)
+{
+    const SearchOptions& o = opt.search;
+    if (!rules::validate(o, message))
+        return std::nullopt;
+    if (o.resultPosition < 1 || o.resultPosition > kPositions) {
+        *message = QStringLiteral("结果统计位须为第1位到第8位。");
+        return std::nullopt;
+    }
+    if (opt.top < 1) {
+        *message = QStringLiteral("前K结果的K须为不小于1的整数，而不是%1。").arg(opt.top);
+        return std::nullopt;
+    }
+    const auto from = issue::lastNineAsNumber(opt.from);
+    const auto to = issue::lastNineAsNumber(opt.to);
+    if (!from || !to) {
+        *message = QStringLiteral("验证起止期号“%1”不是有效的期号（后九位须为整数）。").arg(!from ? opt.from : opt.to);
+        return std::nullopt;
+    }
+    if (*from > *to) {
+        *message = QStringLiteral("起始期号%1在结束期号%2之后。").arg(opt.from, opt.to);
+        return std::nullopt;
+    }
+    const auto searchStart = issue::lastNineAsNumber(o.rangeFrom);
+    if (!searchStart) {
+        *message
+            = QStringLiteral("检索起止期数“%1”不是有效的期号（后九位须为整数），请改正后再检索。").arg(o.rangeFrom);
+        return std::nullopt;
+    }
+    return Bounds { *from, *to, *searchStart };
+}
+
+// Where the batch lies in the history (record indices in SQQH order).
+struct StepIndex
+{
+    int firstStep = 0; // the verified draws: stored, in FROM..TO, with a draw before them
+    int lastStep = -1;
+    int lowIdx = 0; // the first record of every step's search range
+};
+
+StepIndex stepIndex(const std::vector<std::int64_t>& sqqh, const Bounds& b)
+{
+    StepIndex x;
+    x.firstStep
+        = std::max<int>(1, static_cast<int>(std::lower_bound(sqqh.begin(), sqqh.end(), b.from) - sqqh.begin()));
+    x.lastStep = static_cast<int>(std::upper_bound(sqqh.begin(), sqqh.end(), b.to) - sqqh.begin()) - 1;
+    x.lowIdx = static_cast<int>(std::lower_bound(sqqh.begin(), sqqh.end(), b.searchStart) - sqqh.begin());
+    return x;
+}
+
+// The list column a free-position search matches, by search.
+int matchedList(const BacktestOptions& opt)
+{
+    return opt.combination ? rules::combinationListIndex(opt.search.kind) : rules::followListIndex(opt.search.kind);
+}
+
 // Everything the steps read, built once from the mirror.
 struct Prepared
 {
@@ -184,6 +250,7 @@ struct Prepared
     const std::vector<std::int64_t>* sqqh = nullptr;
     std::array<const std::vector<std::int32_t>*, kPositions + 1> ownSearch {};
     std::array<const std::vector<std::int32_t>*, kPositions + 1> ownResult {};
+    int shift = 0; // records between a verified draw and its reference draw
 
     // Free position: one set per token id, empty when no record holds it;
     // records whose occurrence tokens do not run 1..m for some value.
@@ -192,13 +259,408 @@ struct Prepared
     // Fixed position: records whose lagged value at p is v, made on demand.
     std::map<std::pair<int, int>, BitSet> lagged;
 
-    // Tally: for each reported value, the bit planes of how often it stands
-    // at the tally positions of a record.
+    // Tally positions and, for each reported value, the bit planes of how
+    // often it stands at them in a record.
+    int firstTally = 0;
+    int lastTally = 0;
     ValueRange reported {};
+    int valueCount = 0;
     std::vector<std::array<BitSet, 4>> planes;
     std::vector<std::array<bool, 4>> planeUsed;
     int usedPlanes = 0;
+
+    int trials() const { return lastTally - firstTally + 1; }
+
+    const BitSet* tokenSet(int id) const
+    {
+        const BitSet& s = tokens[static_cast<std::size_t>(id)];
+        return s.empty() ? nullptr : &s;
+    }
+
+    const BitSet* laggedSet(int p, int v)
+    {
+        auto [it, fresh] = lagged.try_emplace({ p, v });
+        if (fresh) {
+            it->second.assign(static_cast<std::size_t>(words), 0);
+            const auto& own = *ownSearch[p];
+            for (int r = 0; r < records; ++r)
+                if ((r >= shift ? own[static_cast<std::size_t>(r - shift)] : 0) == v)
+                    setBit(it->second, r);
+        }
+        return &it->second;
+    }
 };
+
+// The bit planes of the reported values at the tally positions.
+void buildPlanes(Prepared& h)
+{
+    h.planes.resize(static_cast<std::size_t>(h.valueCount));
+    h.planeUsed.resize(static_cast<std::size_t>(h.valueCount));
+    for (int r = 0; r < h.records; ++r) {
+        std::array<int, 21> mult {}; // by value - low; at most 20 reported values
+        for (int p = h.firstTally; p <= h.lastTally; ++p) {
+            const int v = (*h.ownResult[p])[r];
+            if (h.reported.contains(v))
+                ++mult[static_cast<std::size_t>(v - h.reported.low)];
+        }
+        for (int v = 0; v < h.valueCount; ++v) {
+            for (int b = 0; b < 4; ++b) {
+                if (!(mult[static_cast<std::size_t>(v)] >> b & 1))
+                    continue;
+                auto& plane = h.planes[static_cast<std::size_t>(v)][static_cast<std::size_t>(b)];
+                if (plane.empty()) {
+                    plane.assign(static_cast<std::size_t>(h.words), 0);
+                    h.planeUsed[static_cast<std::size_t>(v)][static_cast<std::size_t>(b)] = true;
+                    ++h.usedPlanes;
+                }
+                setBit(plane, r);
+            }
+        }
+    }
+}
+
+// Free position: the tokens of the list each record is matched on (the list
+// of the record N - 1 places earlier in N-back mode; for the combination
+// search its working copy).
+void buildTokens(Prepared& h, const TextColumn& lists, const TokenScanner& scanner, const BacktestOptions& opt)
+{
+    h.tokens.resize(kTokenIds);
+    const int listShift = !opt.search.previousIssue ? opt.search.lookBack - 1 : 0;
+    for (int r = listShift; r < h.records; ++r) {
+        std::string_view text = lists[static_cast<std::size_t>(r - listShift)];
+        if (opt.combination)
+            text = rules::workingCopy(text);
+        std::array<std::uint8_t, 32> counts {}; // occurrence numbers present, per value
+        scanner.scan(text, [&](int id) {
+            auto& set = h.tokens[static_cast<std::size_t>(id)];
+            if (set.empty())
+                set.assign(static_cast<std::size_t>(h.words), 0);
+            setBit(set, r);
+            counts[static_cast<std::size_t>(id % 32)] |= static_cast<std::uint8_t>(1u << (id / 32));
+        });
+        // The combination search counts on a value's tokens running 1..m;
+        // records where they do not are matched one by one.
+        if (opt.combination) {
+            for (std::uint8_t c : counts) {
+                if ((c & (c + 1)) != 0) {
+                    h.irregular.push_back(r);
+                    break;
+                }
+            }
+        }
+    }
+}
+
+// The matched records of a run of steps whose searches mark the same records,
+// brought up to the draw before the latest of them: their number and the
+// counts of the reported values at their tally positions.
+struct Tally
+{
+    int hi = -1; // the tally covers lowIdx..hi
+    std::int64_t matched = 0;
+    std::vector<int> counts;
+};
+
+// The step query and its tally: what one step's search marks (the records
+// that hold all of its sets for the follow-pattern search, at least `need`
+// of them for the combination search, and for irregular token lists the
+// combinations one by one), counted over the search range.
+class StepSearch
+{
+public:
+    StepSearch(Prepared& h, const BacktestOptions& opt, const TokenScanner& scanner, ValueRange valid, int lowIdx)
+        : m_h(h)
+        , m_opt(opt)
+        , m_scanner(scanner)
+        , m_valid(valid)
+        , m_lowIdx(lowIdx)
+        , m_combos(rules::combinations(opt.search.combinationSize))
+        , m_matched(static_cast<std::size_t>(h.words), 0)
+    {
+    }
+
+    // Sets up the search whose pattern is the reference record `ref`; false
+    // when it cannot mark any record.
+    bool setUp(int ref);
+    // The tally of the search set up last, over lowIdx..hi.
+    const Tally& tallyThrough(int hi);
+
+private:
+    bool setUpFollow();
+    bool setUpCombination();
+    bool exactCombination(int r) const;
+    void markRange(std::size_t w0, std::size_t w1, int lo, int hi);
+    void addRange(int lo, int hi, Tally& t);
+
+    Prepared& m_h;
+    const BacktestOptions& m_opt;
+    const TokenScanner& m_scanner;
+    ValueRange m_valid;
+    int m_lowIdx;
+    std::vector<std::vector<int>> m_combos;
+    BitSet m_matched;
+
+    std::vector<const BitSet*> m_sets;
+    int m_need = 0;
+    std::array<int, kPositions + 1> m_pattern {};
+    std::array<int, 21> m_times {}; // free combination: how often each valid value is in the pattern
+
+    // Steps whose searches mark the same records share one tally, brought
+    // forward from the last such step: a pattern that comes back costs only
+    // the draws since.
+    std::unordered_map<std::string, Tally> m_tallies;
+    std::string m_key;
+};
+
+bool StepSearch::setUp(int ref)
+{
+    for (int p = 1; p <= kPositions; ++p)
+        m_pattern[p] = (*m_h.ownSearch[p])[static_cast<std::size_t>(ref)];
+    m_sets.clear();
+    m_times.fill(0);
+    if (!(m_opt.combination ? setUpCombination() : setUpFollow()))
+        return false;
+    std::sort(m_sets.begin(), m_sets.end());
+    if (!m_opt.combination)
+        m_sets.erase(std::unique(m_sets.begin(), m_sets.end()), m_sets.end());
+    return true;
+}
+
+bool StepSearch::setUpFollow()
+{
+    const SearchOptions& o = m_opt.search;
+    std::array<int, 21> counter {};
+    for (int p = 1; p <= kPositions; ++p) {
+        if (!o.positions[p])
+            continue;
+        const int v = m_pattern[p];
+        const BitSet* s = nullptr;
+        if (!o.freePosition)
+            s = m_h.laggedSet(p, v);
+        else if (m_valid.contains(v))
+            s = m_h.tokenSet(m_scanner.id(o.kind == 0 ? 1 : ++counter[static_cast<std::size_t>(v)], v));
+        if (!s)
+            return false; // a statement that cannot run or a token no record holds
+        m_sets.push_back(s);
+    }
+    m_need = static_cast<int>(m_sets.size());
+    return true;
+}
+
+bool StepSearch::setUpCombination()
+{
+    if (m_combos.empty())
+        return false;
+    m_need = m_opt.search.combinationSize;
+    if (!m_opt.search.freePosition) {
+        for (int p = 1; p <= kPositions; ++p)
+            m_sets.push_back(m_h.laggedSet(p, m_pattern[p]));
+        return true;
+    }
+    // A record holds a combination's tokens when it holds every value at
+    // least as often as the combination does: at least `need` of the tokens
+    // (c, v), c = 1..(times v is in the pattern).
+    for (int p = 1; p <= kPositions; ++p)
+        if (m_valid.contains(m_pattern[p]))
+            ++m_times[static_cast<std::size_t>(m_pattern[p])];
+    for (int v = 0; v <= 20; ++v)
+        for (int c = 1; c <= m_times[static_cast<std::size_t>(v)]; ++c)
+            if (const BitSet* s = m_h.tokenSet(m_scanner.id(c, v)))
+                m_sets.push_back(s);
+    return true;
+}
+
+const Tally& StepSearch::tallyThrough(int hi)
+{
+    m_key.assign(reinterpret_cast<const char*>(m_sets.data()), m_sets.size() * sizeof(const BitSet*));
+    m_key.append(reinterpret_cast<const char*>(m_times.data()), sizeof(m_times));
+    m_key.push_back(static_cast<char>(m_need));
+    auto [entry, fresh] = m_tallies.try_emplace(m_key);
+    Tally& tally = entry->second;
+    if (fresh) {
+        tally.hi = m_lowIdx - 1;
+        tally.counts.assign(static_cast<std::size_t>(m_h.valueCount), 0);
+    }
+    if (hi > tally.hi) {
+        addRange(tally.hi + 1, hi, tally);
+        tally.hi = hi;
+    }
+    return tally;
+}
+
+bool StepSearch::exactCombination(int r) const
+{
+    for (const auto& c : m_combos) {
+        bool all = true;
+        for (int p : c) {
+            const int v = m_pattern[p];
+            int n = 0; // the token carries how often v is in the combination
+            for (int q : c)
+                n += m_pattern[q] == v ? 1 : 0;
+            if (!m_valid.contains(v) || !testBit(m_h.tokens[static_cast<std::size_t>(m_scanner.id(n, v))], r)) {
+                all = false;
+                break;
+            }
+        }
+        if (all)
+            return true;
+    }
+    return false;
+}
+
+// Leaves in m_matched[w0..w1] the marked records of lo..hi.
+void StepSearch::markRange(std::size_t w0, std::size_t w1, int lo, int hi)
+{
+    for (std::size_t w = w0; w <= w1; ++w) {
+        Word m = ~Word { 0 };
+        if (!m_opt.combination) {
+            for (const BitSet* s : m_sets)
+                m &= (*s)[w];
+        } else {
+            m = atLeast(m_need, m_sets, w);
+        }
+        m_matched[w] = m;
+    }
+    if (m_opt.combination && m_opt.search.freePosition) {
+        for (auto it = std::lower_bound(m_h.irregular.begin(), m_h.irregular.end(), lo);
+             it != m_h.irregular.end() && *it <= hi; ++it) {
+            const Word bit = Word { 1 } << (*it & 63);
+            Word& word = m_matched[static_cast<std::size_t>(*it >> 6)];
+            word = exactCombination(*it) ? (word | bit) : (word & ~bit);
+        }
+    }
+    m_matched[w0] &= ~Word { 0 } << (lo & 63);
+    if ((hi & 63) != 63)
+        m_matched[w1] &= (Word { 1 } << ((hi & 63) + 1)) - 1;
+}
+
+// Adds the marked records in lo..hi to a tally.
+void StepSearch::addRange(int lo, int hi, Tally& t)
+{
+    const auto w0 = static_cast<std::size_t>(lo >> 6);
+    const auto w1 = static_cast<std::size_t>(hi >> 6);
+    const std::size_t span = w1 - w0 + 1;
+    markRange(w0, w1, lo, hi);
+    const std::int64_t m = countBits(m_matched.data() + w0, nullptr, span);
+    t.matched += m;
+    // Record by record when few matched (a visit costs a few word
+    // operations), else by the bit planes of the reported values.
+    if (m * m_h.trials() * 4 <= static_cast<std::int64_t>(span) * m_h.usedPlanes) {
+        for (std::size_t w = w0; w <= w1; ++w) {
+            for (Word bits = m_matched[w]; bits != 0; bits &= bits - 1) {
+                const auto r = static_cast<std::size_t>(w * 64 + static_cast<std::size_t>(std::countr_zero(bits)));
+                for (int p = m_h.firstTally; p <= m_h.lastTally; ++p) {
+                    const int v = (*m_h.ownResult[p])[r];
+                    if (m_h.reported.contains(v))
+                        ++t.counts[static_cast<std::size_t>(v - m_h.reported.low)];
+                }
+            }
+        }
+        return;
+    }
+    for (int v = 0; v < m_h.valueCount; ++v) {
+        for (int b = 0; b < 4; ++b) {
+            if (!m_h.planeUsed[static_cast<std::size_t>(v)][static_cast<std::size_t>(b)])
+                continue;
+            const BitSet& plane = m_h.planes[static_cast<std::size_t>(v)][static_cast<std::size_t>(b)];
+            const std::int64_t n = countBits(m_matched.data() + w0, plane.data() + w0, span);
+            t.counts[static_cast<std::size_t>(v)] += static_cast<int>(n << b);
+        }
+    }
+}
+
+// q(v) of the result kind; only the zodiac kind's depends on the draw's year,
+// so the counts are made once per year.
+class ChanceTable
+{
+public:
+    explicit ChanceTable(const SearchOptions& o)
+        : m_model(ChanceModel::forResult(o))
+    {
+    }
+
+    double of(int value, std::int64_t issue)
+    {
+        const int year = m_model.dependsOnYear() ? ChanceModel::drawYear(issue) : 0;
+        auto it = m_byYear.find(year);
+        if (it == m_byYear.end())
+            it = m_byYear.emplace(year, m_model.counts(year)).first;
+        const int n = value >= 0 && value < static_cast<int>(it->second.size())
+            ? it->second[static_cast<std::size_t>(value)]
+            : 0;
+        return static_cast<double>(n) / ChanceModel::kNumbers;
+    }
+
+private:
+    ChanceModel m_model;
+    std::map<int, ChanceModel::Counts> m_byYear;
+};
+
+// The scoring of a step with matched records: the ranking (count descending,
+// then value ascending), its first K rows with a count above 0, the hits
+// among the draw's values and the chance of the top values.
+void score(BacktestStep& step, const Tally& tally, const Prepared& h, int top, ChanceTable& chance)
+{
+    std::vector<TallyEntry> ranking;
+    ranking.reserve(static_cast<std::size_t>(h.valueCount));
+    for (int v = 0; v < h.valueCount; ++v)
+        ranking.push_back({ h.reported.low + v, tally.counts[static_cast<std::size_t>(v)] });
+    ranking = FollowTally::ranked(std::move(ranking));
+    for (const TallyEntry& e : ranking) {
+        if (static_cast<int>(step.top.size()) >= top || e.count <= 0)
+            break;
+        step.top.push_back(e);
+    }
+    step.state = StepState::Scored;
+    for (int v : step.actual)
+        for (const TallyEntry& e : step.top)
+            if (e.value == v) {
+                ++step.hits;
+                break;
+            }
+    for (const TallyEntry& e : step.top)
+        step.chance += chance.of(e.value, step.sqqh);
+}
+
+// One verified draw, record i: the search over lowIdx..i - 1 with the
+// pattern of the reference draw, scored against what record i held.
+BacktestStep verify(int i, int lowIdx, const Prepared& h, StepSearch& search, ChanceTable& chance, int top)
+{
+    BacktestStep step;
+    step.sqqh = (*h.sqqh)[static_cast<std::size_t>(i)];
+    for (int p = h.firstTally; p <= h.lastTally; ++p)
+        step.actual.push_back((*h.ownResult[p])[static_cast<std::size_t>(i)]);
+    const int hi = i - 1; // the search range ends with the draw before t
+    const int ref = i - h.shift; // the reference draw of the verification tab
+    if (lowIdx > hi) {
+        step.state = StepState::EmptyRange;
+        return step;
+    }
+    if (ref < 0) {
+        step.state = StepState::NoReference;
+        return step;
+    }
+    if (!search.setUp(ref)) {
+        step.state = StepState::NoMatch;
+        return step;
+    }
+    const Tally& tally = search.tallyThrough(hi);
+    step.matched = static_cast<int>(tally.matched);
+    if (tally.matched == 0) {
+        step.state = StepState::NoMatch;
+        return step;
+    }
+    score(step, tally, h, top, chance);
+    return step;
+}
+
+BacktestResult cancelled(BacktestResult out)
+{
+    out.cancelled = true;
+    out.message = QStringLiteral("批量验证已取消。");
+    out.steps.clear();
+    return out;
+}
 
 } // namespace
 
@@ -212,17 +674,6 @@ Backtest::~Backtest() = default;
 double Backtest::normalUpperTail(double z)
 {
     return 0.5 * std::erfc(z / std::sqrt(2.0));
-}
-
-std::pair<double, double> Backtest::wilson(std::int64_t hits, std::int64_t trials, double z)
-{
-    const auto n = static_cast<double>(trials);
-    const double p = static_cast<double>(hits) / n;
-    const double z2 = z * z;
-    const double denominator = 1 + z2 / n;
-    const double centre = (p + z2 / (2 * n)) / denominator;
-    const double half = z * std::sqrt(p * (1 - p) / n + z2 / (4 * n * n)) / denominator;
-    return { std::max(0.0, centre - half), std::min(1.0, centre + half) };
 }
 
 BacktestSummary Backtest::summarize(const std::vector<BacktestStep>& steps, int trialsPerStep)
@@ -241,9 +692,9 @@ BacktestSummary Backtest::summarize(const std::vector<BacktestStep>& steps, int 
     if (s.trials > 0) {
         s.hitRate = static_cast<double>(s.hits) / static_cast<double>(s.trials);
         s.chanceRate = s.expectedHits / static_cast<double>(s.trials);
-        const auto [low, high] = wilson(s.hits, s.trials);
-        s.ciLow = low;
-        s.ciHigh = high;
+        const stats::Interval ci = stats::wilsonInterval(s.hits, s.trials);
+        s.ciLow = ci.low;
+        s.ciHigh = ci.high;
     }
     if (s.variance > 0) {
         s.z = (static_cast<double>(s.hits) - s.expectedHits) / std::sqrt(s.variance);
@@ -252,402 +703,79 @@ BacktestSummary Backtest::summarize(const std::vector<BacktestStep>& steps, int 
     return s;
 }
 
-BacktestResult Backtest::run(const BacktestOptions& opt, const Progress& progress)
+bool Backtest::loadHistory(const BacktestOptions& opt, QString* message)
 {
-    BacktestResult out;
-    const SearchOptions& o = opt.search;
-    if (!rules::validate(o, &out.message))
-        return out;
-    if (o.resultPosition < 1 || o.resultPosition > kPositions) {
-        out.message = QStringLiteral("结果统计位须为第1位到第8位。");
-        return out;
-    }
-    if (opt.top < 1) {
-        out.message = QStringLiteral("前K结果的K须为不小于1的整数，而不是%1。").arg(opt.top);
-        return out;
-    }
-    const auto from = issue::lastNineAsNumber(opt.from);
-    const auto to = issue::lastNineAsNumber(opt.to);
-    if (!from || !to) {
-        out.message
-            = QStringLiteral("验证起止期号“%1”不是有效的期号（后九位须为整数）。").arg(!from ? opt.from : opt.to);
-        return out;
-    }
-    if (*from > *to) {
-        out.message = QStringLiteral("起始期号%1在结束期号%2之后。").arg(opt.from, opt.to);
-        return out;
-    }
-    const auto searchStart = issue::lastNineAsNumber(o.rangeFrom);
-    if (!searchStart) {
-        out.message
-            = QStringLiteral("检索起止期数“%1”不是有效的期号（后九位须为整数），请改正后再检索。").arg(o.rangeFrom);
-        return out;
-    }
-
     // The columns the steps read: the result kind's own values, the search
     // kind's own values (the pattern, and the lagged values of fixed
     // position) and, in free position, the list the search matches.
-    const bool nBack = !o.previousIssue;
-    const int listIndex = opt.combination ? rules::combinationListIndex(o.kind) : rules::followListIndex(o.kind);
+    const SearchOptions& o = opt.search;
     std::vector<std::string> ints, texts;
     for (int p = 1; p <= kPositions; ++p) {
         ints.push_back(schema::valueColumn(p, o.resultKind));
         ints.push_back(schema::valueColumn(p, o.kind));
     }
     if (o.freePosition)
-        texts.push_back(schema::listColumn(listIndex, false));
+        texts.push_back(schema::listColumn(matchedList(opt), false));
     if (!m_store.isOpen()) {
-        out.message = QStringLiteral("历史数据库没有打开。");
-        return out;
+        *message = QStringLiteral("历史数据库没有打开。");
+        return false;
     }
     if (m_mirror.isLoaded() && m_version != m_store.dataVersion())
         m_mirror.clear();
-    if (!m_mirror.ensure(m_store.db(), ints, texts, &out.message)) {
+    if (!m_mirror.ensure(m_store.db(), ints, texts, message)) {
         m_mirror.clear();
-        return out;
+        return false;
     }
     m_version = m_store.dataVersion();
+    return true;
+}
 
-    Prepared h;
-    h.records = m_mirror.rowCount();
-    h.words = wordCount(h.records);
-    h.sqqh = &m_mirror.sqqh();
-    const auto& sqqh = *h.sqqh;
-    for (int p = 1; p <= kPositions; ++p) {
-        h.ownSearch[p] = &m_mirror.ints(schema::valueColumn(p, o.kind));
-        h.ownResult[p] = &m_mirror.ints(schema::valueColumn(p, o.resultKind));
-    }
-
-    // The verified draws: stored, in FROM..TO, with a draw before them.
-    const int firstStep
-        = std::max<int>(1, static_cast<int>(std::lower_bound(sqqh.begin(), sqqh.end(), *from) - sqqh.begin()));
-    const int lastStep = static_cast<int>(std::upper_bound(sqqh.begin(), sqqh.end(), *to) - sqqh.begin()) - 1;
-    if (firstStep > lastStep) {
+BacktestResult Backtest::run(const BacktestOptions& opt, const Progress& progress)
+{
+    BacktestResult out;
+    const std::optional<Bounds> bounds = refusal(opt, &out.message);
+    if (!bounds || !loadHistory(opt, &out.message))
+        return out;
+    const StepIndex index = stepIndex(m_mirror.sqqh(), *bounds);
+    if (index.firstStep > index.lastStep) {
         out.message
             = QStringLiteral("%1到%2之间没有可验证的期（须为已存储、且前面还有一期的期号）。").arg(opt.from, opt.to);
         return out;
     }
-    const int lowIdx = static_cast<int>(std::lower_bound(sqqh.begin(), sqqh.end(), *searchStart) - sqqh.begin());
-    const int shift = rules::lagShift(o);
 
-    // Tally positions and the reported values.
-    const int firstTally = o.group ? 1 : o.resultPosition;
-    const int lastTally = o.resultPosition;
-    out.trialsPerStep = lastTally - firstTally + 1;
-    h.reported = FollowTally::reportedRange(o.resultKind, o.zodiacBase, o.segmentBase);
-    const int valueCount = h.reported.high - h.reported.low + 1;
-    h.planes.resize(static_cast<std::size_t>(valueCount));
-    h.planeUsed.resize(static_cast<std::size_t>(valueCount));
-    for (int r = 0; r < h.records; ++r) {
-        std::array<int, 21> mult {}; // by value - low; at most 20 reported values
-        for (int p = firstTally; p <= lastTally; ++p) {
-            const int v = (*h.ownResult[p])[r];
-            if (h.reported.contains(v))
-                ++mult[static_cast<std::size_t>(v - h.reported.low)];
-        }
-        for (int v = 0; v < valueCount; ++v) {
-            for (int b = 0; b < 4; ++b) {
-                if (!(mult[static_cast<std::size_t>(v)] >> b & 1))
-                    continue;
-                auto& plane = h.planes[static_cast<std::size_t>(v)][static_cast<std::size_t>(b)];
-                if (plane.empty()) {
-                    plane.assign(static_cast<std::size_t>(h.words), 0);
-                    h.planeUsed[static_cast<std::size_t>(v)][static_cast<std::size_t>(b)] = true;
-                    ++h.usedPlanes;
-                }
-                setBit(plane, r);
-            }
-        }
+    const SearchOptions& o = opt.search;
+    Prepared h;
+    h.records = m_mirror.rowCount();
+    h.words = wordCount(h.records);
+    h.sqqh = &m_mirror.sqqh();
+    h.shift = rules::lagShift(o);
+    for (int p = 1; p <= kPositions; ++p) {
+        h.ownSearch[p] = &m_mirror.ints(schema::valueColumn(p, o.kind));
+        h.ownResult[p] = &m_mirror.ints(schema::valueColumn(p, o.resultKind));
     }
-
-    // Free position: the tokens of the list each record is matched on (the
-    // list of the record N - 1 places earlier in N-back mode; for the
-    // combination search its working copy).
+    h.firstTally = o.group ? 1 : o.resultPosition;
+    h.lastTally = o.resultPosition;
+    h.reported = FollowTally::reportedRange(o.resultKind, o.zodiacBase, o.segmentBase);
+    h.valueCount = h.reported.high - h.reported.low + 1;
+    out.trialsPerStep = h.trials();
+    buildPlanes(h);
     const ValueRange valid = counterRange(o.kind, o.zodiacBase, o.segmentBase);
     const TokenScanner scanner(o.kind, !opt.combination && o.kind == 0, valid);
-    if (o.freePosition) {
-        h.tokens.resize(kTokenIds);
-        const auto& lists = m_mirror.texts(schema::listColumn(listIndex, false));
-        const int listShift = nBack ? o.lookBack - 1 : 0;
-        for (int r = listShift; r < h.records; ++r) {
-            std::string_view text = lists[static_cast<std::size_t>(r - listShift)];
-            if (opt.combination)
-                text = rules::workingCopy(text);
-            std::array<std::uint8_t, 32> counts {}; // occurrence numbers present, per value
-            scanner.scan(text, [&](int id) {
-                auto& set = h.tokens[static_cast<std::size_t>(id)];
-                if (set.empty())
-                    set.assign(static_cast<std::size_t>(h.words), 0);
-                setBit(set, r);
-                counts[static_cast<std::size_t>(id % 32)] |= static_cast<std::uint8_t>(1u << (id / 32));
-            });
-            // The combination search counts on a value's tokens running 1..m;
-            // records where they do not are matched one by one.
-            if (opt.combination) {
-                for (std::uint8_t c : counts) {
-                    if ((c & (c + 1)) != 0) {
-                        h.irregular.push_back(r);
-                        break;
-                    }
-                }
-            }
-        }
-    }
-    auto tokenSet = [&](int id) -> const BitSet* {
-        const BitSet& s = h.tokens[static_cast<std::size_t>(id)];
-        return s.empty() ? nullptr : &s;
-    };
-    auto laggedSet = [&](int p, int v) -> const BitSet* {
-        auto [it, fresh] = h.lagged.try_emplace({ p, v });
-        if (fresh) {
-            it->second.assign(static_cast<std::size_t>(h.words), 0);
-            const auto& own = *h.ownSearch[p];
-            for (int r = 0; r < h.records; ++r)
-                if ((r >= shift ? own[static_cast<std::size_t>(r - shift)] : 0) == v)
-                    setBit(it->second, r);
-        }
-        return &it->second;
-    };
+    if (o.freePosition)
+        buildTokens(h, m_mirror.texts(schema::listColumn(matchedList(opt), false)), scanner, opt);
 
-    // q(v) of the result kind; only the zodiac kind's depends on the draw's year.
-    const ChanceModel chance = ChanceModel::forResult(o);
-    std::map<int, ChanceModel::Counts> countsByYear;
-    auto chanceOf = [&](int value, std::int64_t issue) {
-        const int year = chance.dependsOnYear() ? ChanceModel::drawYear(issue) : 0;
-        auto it = countsByYear.find(year);
-        if (it == countsByYear.end())
-            it = countsByYear.emplace(year, chance.counts(year)).first;
-        const int n = value >= 0 && value < static_cast<int>(it->second.size())
-            ? it->second[static_cast<std::size_t>(value)]
-            : 0;
-        return static_cast<double>(n) / ChanceModel::kNumbers;
-    };
-
-    const auto combos = rules::combinations(o.combinationSize);
-    const int total = lastStep - firstStep + 1;
+    StepSearch search(h, opt, scanner, valid, index.lowIdx);
+    ChanceTable chance(o);
+    const int total = index.lastStep - index.firstStep + 1;
     out.steps.reserve(static_cast<std::size_t>(total));
-    BitSet matched(static_cast<std::size_t>(h.words), 0);
-
-    // What one step's search marks: the records that hold all of `sets`
-    // (follow-pattern search) or at least `need` of them (combination
-    // search), and for irregular token lists the combinations one by one.
-    std::vector<const BitSet*> sets;
-    int need = 0;
-    std::array<int, kPositions + 1> pattern {};
-    std::array<int, 21> times {}; // free combination: how often each valid value is in the pattern
-
-    auto exactCombination = [&](int r) {
-        for (const auto& c : combos) {
-            bool all = true;
-            for (int p : c) {
-                const int v = pattern[p];
-                int n = 0; // the token carries how often v is in the combination
-                for (int q : c)
-                    n += pattern[q] == v ? 1 : 0;
-                if (!valid.contains(v) || !testBit(h.tokens[static_cast<std::size_t>(scanner.id(n, v))], r)) {
-                    all = false;
-                    break;
-                }
-            }
-            if (all)
-                return true;
-        }
-        return false;
-    };
-
-    // Adds the marked records in lo..hi to a tally: their number and the
-    // counts of the reported values at their tally positions.
-    struct Tally
-    {
-        int hi = -1; // the tally covers lowIdx..hi
-        std::int64_t matched = 0;
-        std::vector<int> counts;
-    };
-    auto addRange = [&](int lo, int hi, Tally& t) {
-        const auto w0 = static_cast<std::size_t>(lo >> 6);
-        const auto w1 = static_cast<std::size_t>(hi >> 6);
-        const std::size_t span = w1 - w0 + 1;
-        for (std::size_t w = w0; w <= w1; ++w) {
-            Word m = ~Word { 0 };
-            if (!opt.combination) {
-                for (const BitSet* s : sets)
-                    m &= (*s)[w];
-            } else {
-                m = atLeast(need, sets, w);
-            }
-            matched[w] = m;
-        }
-        if (opt.combination && o.freePosition) {
-            for (auto it = std::lower_bound(h.irregular.begin(), h.irregular.end(), lo);
-                 it != h.irregular.end() && *it <= hi; ++it) {
-                const Word bit = Word { 1 } << (*it & 63);
-                Word& word = matched[static_cast<std::size_t>(*it >> 6)];
-                word = exactCombination(*it) ? (word | bit) : (word & ~bit);
-            }
-        }
-        matched[w0] &= ~Word { 0 } << (lo & 63);
-        if ((hi & 63) != 63)
-            matched[w1] &= (Word { 1 } << ((hi & 63) + 1)) - 1;
-        const std::int64_t m = countBits(matched.data() + w0, nullptr, span);
-        t.matched += m;
-        // Record by record when few matched (a visit costs a few word
-        // operations), else by the bit planes of the reported values.
-        if (m * out.trialsPerStep * 4 <= static_cast<std::int64_t>(span) * h.usedPlanes) {
-            for (std::size_t w = w0; w <= w1; ++w) {
-                for (Word bits = matched[w]; bits != 0; bits &= bits - 1) {
-                    const auto r = static_cast<std::size_t>(w * 64 + static_cast<std::size_t>(std::countr_zero(bits)));
-                    for (int p = firstTally; p <= lastTally; ++p) {
-                        const int v = (*h.ownResult[p])[r];
-                        if (h.reported.contains(v))
-                            ++t.counts[static_cast<std::size_t>(v - h.reported.low)];
-                    }
-                }
-            }
-            return;
-        }
-        for (int v = 0; v < valueCount; ++v) {
-            for (int b = 0; b < 4; ++b) {
-                if (!h.planeUsed[static_cast<std::size_t>(v)][static_cast<std::size_t>(b)])
-                    continue;
-                const BitSet& plane = h.planes[static_cast<std::size_t>(v)][static_cast<std::size_t>(b)];
-                const std::int64_t n = countBits(matched.data() + w0, plane.data() + w0, span);
-                t.counts[static_cast<std::size_t>(v)] += static_cast<int>(n << b);
-            }
-        }
-    };
-
-    // Steps whose searches mark the same records share one tally, brought
-    // forward from the last such step: a pattern that comes back costs only
-    // the draws since.
-    std::unordered_map<std::string, Tally> tallies;
-    std::string key;
-
-    for (int i = firstStep; i <= lastStep; ++i) {
-        const int done = i - firstStep;
-        if (progress && done % 256 == 0 && !progress(done, total)) {
-            out.cancelled = true;
-            out.message = QStringLiteral("批量验证已取消。");
-            out.steps.clear();
-            return out;
-        }
-        BacktestStep step;
-        step.sqqh = sqqh[static_cast<std::size_t>(i)];
-        for (int p = firstTally; p <= lastTally; ++p)
-            step.actual.push_back((*h.ownResult[p])[static_cast<std::size_t>(i)]);
-
-        const int hi = i - 1; // the search range ends with the draw before t
-        const int ref = i - shift; // the reference draw of the verification tab
-        if (lowIdx > hi) {
-            step.state = StepState::EmptyRange;
-            out.steps.push_back(std::move(step));
-            continue;
-        }
-        if (ref < 0) {
-            step.state = StepState::NoReference;
-            out.steps.push_back(std::move(step));
-            continue;
-        }
-        for (int p = 1; p <= kPositions; ++p)
-            pattern[p] = (*h.ownSearch[p])[static_cast<std::size_t>(ref)];
-
-        bool none = false;
-        sets.clear();
-        times.fill(0);
-        if (!opt.combination) {
-            std::array<int, 21> counter {};
-            for (int p = 1; p <= kPositions && !none; ++p) {
-                if (!o.positions[p])
-                    continue;
-                const int v = pattern[p];
-                const BitSet* s = nullptr;
-                if (!o.freePosition) {
-                    s = laggedSet(p, v);
-                } else if (valid.contains(v)) {
-                    s = tokenSet(scanner.id(o.kind == 0 ? 1 : ++counter[static_cast<std::size_t>(v)], v));
-                }
-                if (!s)
-                    none = true; // a statement that cannot run or a token no record holds
-                else
-                    sets.push_back(s);
-            }
-            need = static_cast<int>(sets.size());
-        } else if (combos.empty()) {
-            none = true;
-        } else {
-            need = o.combinationSize;
-            if (!o.freePosition) {
-                for (int p = 1; p <= kPositions; ++p)
-                    sets.push_back(laggedSet(p, pattern[p]));
-            } else {
-                // A record holds a combination's tokens when it holds every
-                // value at least as often as the combination does: at least
-                // `need` of the tokens (c, v), c = 1..(times v is in the pattern).
-                for (int p = 1; p <= kPositions; ++p)
-                    if (valid.contains(pattern[p]))
-                        ++times[static_cast<std::size_t>(pattern[p])];
-                for (int v = 0; v <= 20; ++v)
-                    for (int c = 1; c <= times[static_cast<std::size_t>(v)]; ++c)
-                        if (const BitSet* s = tokenSet(scanner.id(c, v)))
-                            sets.push_back(s);
-            }
-        }
-        if (none) {
-            step.state = StepState::NoMatch;
-            out.steps.push_back(std::move(step));
-            continue;
-        }
-        std::sort(sets.begin(), sets.end());
-        if (!opt.combination)
-            sets.erase(std::unique(sets.begin(), sets.end()), sets.end());
-        key.assign(reinterpret_cast<const char*>(sets.data()), sets.size() * sizeof(const BitSet*));
-        key.append(reinterpret_cast<const char*>(times.data()), sizeof(times));
-        key.push_back(static_cast<char>(need));
-        auto [entry, fresh] = tallies.try_emplace(key);
-        Tally& tally = entry->second;
-        if (fresh) {
-            tally.hi = lowIdx - 1;
-            tally.counts.assign(static_cast<std::size_t>(valueCount), 0);
-        }
-        if (hi > tally.hi) {
-            addRange(tally.hi + 1, hi, tally);
-            tally.hi = hi;
-        }
-        step.matched = static_cast<int>(tally.matched);
-        if (tally.matched == 0) {
-            step.state = StepState::NoMatch;
-            out.steps.push_back(std::move(step));
-            continue;
-        }
-
-        // The ranking: count descending, then value ascending; its first K
-        // rows with a count above 0.
-        std::vector<TallyEntry> ranking;
-        ranking.reserve(static_cast<std::size_t>(valueCount));
-        for (int v = 0; v < valueCount; ++v)
-            ranking.push_back({ h.reported.low + v, tally.counts[static_cast<std::size_t>(v)] });
-        ranking = FollowTally::ranked(std::move(ranking));
-        for (const TallyEntry& e : ranking) {
-            if (static_cast<int>(step.top.size()) >= opt.top || e.count <= 0)
-                break;
-            step.top.push_back(e);
-        }
-        step.state = StepState::Scored;
-        for (int v : step.actual)
-            for (const TallyEntry& e : step.top)
-                if (e.value == v) {
-                    ++step.hits;
-                    break;
-                }
-        for (const TallyEntry& e : step.top)
-            step.chance += chanceOf(e.value, step.sqqh);
-        out.steps.push_back(std::move(step));
+    for (int i = index.firstStep; i <= index.lastStep; ++i) {
+        const int done = i - index.firstStep;
+        if (progress && done % 256 == 0 && !progress(done, total))
+            return cancelled(std::move(out));
+        out.steps.push_back(verify(i, index.lowIdx, h, search, chance, opt.top));
     }
-    if (progress && !progress(total, total)) {
-        out.cancelled = true;
-        out.message = QStringLiteral("批量验证已取消。");
-        out.steps.clear();
-        return out;
-    }
+    if (progress && !progress(total, total))
+        return cancelled(std::move(out));
     out.summary = summarize(out.steps, out.trialsPerStep);
     out.ok = true;
     return out;

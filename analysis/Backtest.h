@@ -68,7 +68,7 @@ struct BacktestSummary
     std::optional<double> chanceRate; // expectedHits / trials
     std::optional<double> z; // (hits - expected) / sqrt(variance)
     std::optional<double> pValue; // one-sided, normal upper tail of z
-    std::optional<double> ciLow; // Wilson 95 % interval of the hit rate
+    std::optional<double> ciLow; // Wilson 95 % interval of the hit rate (stats::wilsonInterval)
     std::optional<double> ciHigh;
 };
 
@@ -110,10 +110,11 @@ public:
 
     // One-sided p value of z from the normal upper tail.
     static double normalUpperTail(double z);
-    // Wilson score interval of hits / trials for the normal quantile z.
-    static std::pair<double, double> wilson(std::int64_t hits, std::int64_t trials, double z = 1.959964);
-
 private:
+    // Reads the columns the batch needs into the mirror (again after the
+    // history changed); false with the reason in `message`.
+    bool loadHistory(const BacktestOptions& options, QString* message);
+
     HistoryStore& m_store;
     HistoryMirror m_mirror;
     std::uint64_t m_version = 0;

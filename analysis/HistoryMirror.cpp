@@ -1,7 +1,7 @@
 #include "analysis/HistoryMirror.h"
 
+#include "store/ColumnScan.h"
 #include "store/Schema.h"
-#include "store/SqliteDb.h"
 
 #include <algorithm>
 #include <numeric>
@@ -67,29 +67,17 @@ bool HistoryMirror::load(SqliteDb& db, const char* table, bool inKeyOrder, const
     // The copy's rowid is SQQH, so its plain scan is in SQQH order; lishi is
     // read straight through in table order (no index lookups) and put in
     // SQQH order afterwards, which it normally already is.
-    std::string sql = "SELECT SQQH";
-    for (const auto& c : ints)
-        sql += ", \"" + c + '"';
-    for (const auto& c : texts)
-        sql += ", \"" + c + '"';
-    sql += " FROM ";
-    sql += table;
-    if (inKeyOrder)
-        sql += " ORDER BY SQQH";
-    Statement st = db.prepare(sql);
-    if (!st.isValid()) {
-        *error = db.lastError();
+    ColumnScan scan(db, table, inKeyOrder, ints, texts);
+    if (!scan.isValid()) {
+        *error = scan.lastError();
         return false;
     }
     // Room for every row up front: growing 100,000-row columns step by step
     // copies them over and over. The count comes from lishi's small SQQH
     // index (the copy is kept row for row in step with lishi).
     std::size_t expected = m_loaded ? m_sqqh->size() : 0;
-    if (!m_loaded) {
-        Statement count = db.prepare("SELECT COUNT(*) FROM lishi");
-        if (count.isValid() && count.step() == Statement::kRow)
-            expected = static_cast<std::size_t>(std::max<std::int64_t>(0, count.columnInt64(0)));
-    }
+    if (!m_loaded)
+        expected = static_cast<std::size_t>(std::max<std::int64_t>(0, ColumnScan::historyRows(db)));
     std::vector<std::int64_t> keys;
     std::vector<IntColumn> intValues(ints.size());
     std::vector<TextColumn> textValues(texts.size());
@@ -98,17 +86,17 @@ bool HistoryMirror::load(SqliteDb& db, const char* table, bool inKeyOrder, const
         v.reserve(expected);
     for (auto& v : textValues)
         v.reserve(expected, expected * 40);
-    int rc;
-    while ((rc = st.step()) == Statement::kRow) {
-        keys.push_back(st.columnInt64(0));
-        int col = 1;
+    while (scan.next()) {
+        keys.push_back(scan.key());
+        int col = 0;
         for (auto& v : intValues)
-            v.push_back(st.columnInt(col++));
+            v.push_back(scan.intAt(col++));
+        col = 0;
         for (auto& v : textValues)
-            v.push_back(st.columnUtf8(col++));
+            v.push_back(scan.textAt(col++));
     }
-    if (rc != Statement::kDone) {
-        *error = db.lastError();
+    if (scan.failed()) {
+        *error = scan.lastError();
         return false;
     }
     if (!std::is_sorted(keys.begin(), keys.end())) {

@@ -2,7 +2,6 @@
 
 #include "analysis/SearchRules.h"
 #include "store/LishiRewrite.h"
-#include "store/SqliteDb.h"
 
 namespace corvinel {
 
@@ -62,24 +61,11 @@ bool writeSearchBack(SqliteDb& db, const PendingWrite& w, std::int64_t* changedR
         return t.workingCopy ? rules::workingCopy(v) : v;
     };
 
-    Transaction tx(db);
-    if (!tx.isActive()) {
-        *error = db.lastError();
-        return false;
-    }
-    if (!rewriteLishi(db, rewrite, changedRows, historyChanged, error))
-        return false;
     std::vector<std::pair<int, int>> carcu;
     carcu.reserve(w.carcu.size());
     for (const TallyEntry& e : w.carcu)
         carcu.emplace_back(e.value, e.count);
-    if (!replaceCarcu(db, carcu, error))
-        return false;
-    if (!tx.commit()) {
-        *error = db.lastError();
-        return false;
-    }
-    return true;
+    return writeSearchResults(db, rewrite, carcu, changedRows, historyChanged, error);
 }
 
 } // namespace corvinel

@@ -118,6 +118,38 @@ MaintenanceOutcome HistoryMaintenance::writeAll(const std::vector<PlainDraw>& dr
     return o;
 }
 
+MaintenanceOutcome HistoryMaintenance::appendDraws(const std::vector<PlainDraw>& draws,
+                                                   const HistorySnapshot& current, const EncoderBases& bases,
+                                                   bool clearFirst)
+{
+    // A failed write must leave the run-long encoder state (and the zodiac
+    // year it sets) as it was.
+    EncoderRollback guard(m_encoder, m_tables);
+    if (clearFirst)
+        m_encoder.clearLists(); // the first draw after the deletion has no predecessor
+    else
+        m_encoder.beginAppend(current, bases);
+    SqliteDb& db = m_store.db();
+    Transaction t(db);
+    if (!t.isActive())
+        return failure(db.lastError());
+    // Emptied at once, not row by row through the copy's delete trigger.
+    if (clearFirst && !db.exec(schema::clearHistorySql().c_str()))
+        return failure(db.lastError());
+    RowWriter writer(db);
+    for (const PlainDraw& d : draws)
+        if (!writer.insert(m_encoder.encode(d.sqqh, d.numbers, bases, false)))
+            return failure(writer.lastError());
+    if (!t.commit())
+        return failure(db.lastError());
+    guard.dismiss();
+    m_store.markChanged();
+    MaintenanceOutcome o;
+    o.ok = true;
+    o.written = static_cast<int>(draws.size());
+    return o;
+}
+
 MaintenanceOutcome HistoryMaintenance::deleteAll()
 {
     SqliteDb& db = m_store.db();

@@ -65,6 +65,14 @@ public:
     MaintenanceOutcome rebuild(const std::vector<PlainDraw>& draws, const EncoderBases& bases,
                                const ProgressFn& progress = {});
 
+    // Appends `draws` (in issue order, each after the last row of `current`,
+    // the history as it is) in one transaction: the manual entry, the CLI's
+    // add and the online update. With `clearFirst` every row is deleted first
+    // and the first draw has no predecessor. On failure `error` holds the
+    // database's own text (may be empty); the callers word the message.
+    MaintenanceOutcome appendDraws(const std::vector<PlainDraw>& draws, const HistorySnapshot& current,
+                                   const EncoderBases& bases, bool clearFirst = false);
+
     // Delrec: deletes every row of lishi.
     MaintenanceOutcome deleteAll();
 

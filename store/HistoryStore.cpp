@@ -207,6 +207,25 @@ HistorySnapshot HistoryStore::snapshot()
         readSnapshotRows(m_db, packedSelect() + " ORDER BY SQQH", static_cast<std::size_t>(rowCount())));
 }
 
+std::optional<bool> HistoryStore::containsIssue(std::int64_t sqqh, QString* error)
+{
+    Statement& exists = m_db.cached("SELECT 1 FROM lishi WHERE SQQH = ?1");
+    if (!exists.isValid()) {
+        *error = m_db.lastError();
+        return std::nullopt;
+    }
+    exists.bind(1, sqqh);
+    const int rc = exists.step();
+    exists.reset();
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc != SQLITE_DONE) {
+        *error = m_db.lastError();
+        return std::nullopt;
+    }
+    return false;
+}
+
 std::int64_t HistoryStore::rowCount()
 {
     if (!m_db.isOpen())

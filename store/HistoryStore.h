@@ -76,6 +76,9 @@ public:
     std::int64_t rowCount();
     // Count and last draw from the SQQH index: a few page reads at any size.
     HistorySummary summary();
+    // Whether lishi holds the draw `sqqh` (an SQQH index lookup); nullopt
+    // with the database's text in `error` when the query fails.
+    std::optional<bool> containsIssue(std::int64_t sqqh, QString* error);
 
     // Repair and compaction: integrity check, VACUUM INTO the copy, atomic
     // replace of the main file, reopen. Any failing step keeps the existing

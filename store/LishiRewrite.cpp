@@ -111,4 +111,23 @@ bool replaceCarcu(SqliteDb& db, const std::vector<std::pair<int, int>>& rows, QS
     return true;
 }
 
+bool writeSearchResults(SqliteDb& db, const LishiRewrite& rewrite, const std::vector<std::pair<int, int>>& carcu,
+                        std::int64_t* changedRows, bool* unknownRecord, QString* error)
+{
+    Transaction tx(db);
+    if (!tx.isActive()) {
+        *error = db.lastError();
+        return false;
+    }
+    if (!rewriteLishi(db, rewrite, changedRows, unknownRecord, error))
+        return false;
+    if (!replaceCarcu(db, carcu, error))
+        return false;
+    if (!tx.commit()) {
+        *error = db.lastError();
+        return false;
+    }
+    return true;
+}
+
 } // namespace corvinel

@@ -43,4 +43,9 @@ bool rewriteLishi(SqliteDb& db, const LishiRewrite& rewrite, std::int64_t* chang
 // transaction.
 bool replaceCarcu(SqliteDb& db, const std::vector<std::pair<int, int>>& rows, QString* error);
 
+// A search's write-back in one transaction: rewriteLishi, then replaceCarcu;
+// either both are stored or neither.
+bool writeSearchResults(SqliteDb& db, const LishiRewrite& rewrite, const std::vector<std::pair<int, int>>& carcu,
+                        std::int64_t* changedRows, bool* unknownRecord, QString* error);
+
 } // namespace corvinel

@@ -4,6 +4,7 @@
 // summary figures; and that the database stays exactly as it was.
 #include "support/AnalysisTestSupport.h"
 #include "analysis/Backtest.h"
+#include "analysis/Distributions.h"
 #include "analysis/LiteralSearch.h"
 #include "analysis/SearchEngine.h"
 #include "analysis/SearchRules.h"
@@ -525,14 +526,14 @@ TEST(Backtest, SummaryFigures)
     // Wilson bounds: closed forms at 0 and n hits, and in general the two
     // roots of (h/n - p)^2 = z^2 p (1 - p) / n.
     const double z = 1.959964;
-    auto [l0, h0] = Backtest::wilson(0, 10);
+    auto [l0, h0] = stats::wilsonInterval(0, 10);
     EXPECT_NEAR(l0, 0, 1e-12);
     EXPECT_NEAR(h0, z * z / (10 + z * z), 1e-12);
-    auto [ln, hn] = Backtest::wilson(10, 10);
+    auto [ln, hn] = stats::wilsonInterval(10, 10);
     EXPECT_NEAR(ln, 10 / (10 + z * z), 1e-12);
     EXPECT_NEAR(hn, 1, 1e-12);
     for (auto [hits, n] : { std::pair { 61, 200 }, std::pair { 1, 3 }, std::pair { 500, 1000 } }) {
-        const auto [lo, hi] = Backtest::wilson(hits, n);
+        const auto [lo, hi] = stats::wilsonInterval(hits, n);
         const double ph = static_cast<double>(hits) / n;
         for (double p : { lo, hi })
             EXPECT_NEAR((ph - p) * (ph - p), z * z * p * (1 - p) / n, 1e-12) << hits << "/" << n;
@@ -563,7 +564,7 @@ TEST(Backtest, SummaryFigures)
     EXPECT_DOUBLE_EQ(s.variance, 0.875);
     EXPECT_NEAR(*s.z, 1.5 / std::sqrt(0.875), 1e-12);
     EXPECT_NEAR(*s.pValue, 0.5 * std::erfc(*s.z / std::sqrt(2.0)), 1e-15);
-    const auto [lo, hi] = Backtest::wilson(3, 4);
+    const auto [lo, hi] = stats::wilsonInterval(3, 4);
     EXPECT_DOUBLE_EQ(*s.ciLow, lo);
     EXPECT_DOUBLE_EQ(*s.ciHigh, hi);
 

@@ -35,13 +35,14 @@ public:
     // Parses the global options; on failure returns false with `error`.
     static bool parse(const QStringList& args, CliOptions* options, QString* error);
     // --data-dir and --game.
-    static const std::vector<OptionDecl>& globalOptions();
+    static const std::vector<CommandOption>& globalOptions();
 
     explicit CliContext(CliOptions options);
 
-    // Builds the session and runs its start-up sequence; false (with a
-    // message on stderr) when the data folder cannot be used.
-    bool start();
+    // Builds the session and runs its start-up sequence, which with
+    // `edgesOnly` reads only the first and the last stored draws; false (with
+    // a message on stderr) when the data folder cannot be used.
+    bool start(bool edgesOnly);
 
     Session& session() { return *m_session; }
     QTextStream& out() { return m_out; }

@@ -38,7 +38,10 @@ const CommandDecl& infoCommand()
         "Shows where the data lives (data folder and database), the game and its draws per day, how many draws are\n"
         "stored, and the issue numbers of the last stored draw and of the next draw.",
         {},
-        runInfo
+        runInfo,
+        nullptr,
+        // The counts come from the index: the first and last draws suffice.
+        [](const ParsedArgs&) { return true; },
     };
     return command;
 }

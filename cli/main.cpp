@@ -85,8 +85,13 @@ int main(int argc, char* argv[])
         corvinel::printCommandHelp(out, *command);
         return corvinel::kExitOk;
     }
+    // A value an option refuses is a usage error before the data is opened.
+    if (!args.refusedValue.isEmpty()) {
+        err << "corvinel-cli: " << args.refusedValue << '\n';
+        return corvinel::kExitUsage;
+    }
     corvinel::CliContext ctx(options);
-    if (!ctx.start())
+    if (!ctx.start(command->edgesOnly && command->edgesOnly(args)))
         return corvinel::kExitRefused;
     return command->run(ctx, args);
 }

@@ -31,8 +31,8 @@ const ParsedArgs::Given* ParsedArgs::last(const OptionDecl& option) const
     return nullptr;
 }
 
-bool parseArgs(const std::vector<CommandOption>& options, const QStringList& args, bool stopAtArgument,
-               ParsedArgs* out, QString* error)
+bool parseArgs(const std::vector<CommandOption>& options, const QStringList& args, bool stopAtArgument, ParsedArgs* out,
+               QString* error)
 {
     for (int i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];

@@ -111,8 +111,8 @@ private:
 // missing value or a value given to a flag. Then every given value is read by
 // its option, in the order given; the first one refused leaves its message
 // in `refusedValue` (the parse itself succeeds, so that --help still wins).
-bool parseArgs(const std::vector<CommandOption>& options, const QStringList& args, bool stopAtArgument,
-               ParsedArgs* out, QString* error);
+bool parseArgs(const std::vector<CommandOption>& options, const QStringList& args, bool stopAtArgument, ParsedArgs* out,
+               QString* error);
 
 // The value of a --kind option: number, zodiac, head, tail, sum, segment or
 // its index 0..5.

@@ -7,7 +7,6 @@
 #include "session/SessionBacktest.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
 
@@ -30,8 +29,7 @@ std::optional<int> topValue(const OptionDecl&, const QString& text, QString* err
 
 // The options of backtest beyond those that shape the search. Its range is
 // the draws to verify, not the range of a search: its own --from and --to.
-const Option<QString> kStepsFrom { "--from", "ISSUE", "the first draw to verify, as shown (e.g. 2025091501)",
-                                   anyText };
+const Option<QString> kStepsFrom { "--from", "ISSUE", "the first draw to verify, as shown (e.g. 2025091501)", anyText };
 const Option<QString> kStepsTo { "--to", "ISSUE", "the last draw to verify", anyText };
 const Option<int> kTop { "--top", "K", "how many of the top values of each ranking count as picked (1 or more)",
                          topValue };
@@ -174,12 +172,13 @@ int runBacktest(CliContext& ctx, const ParsedArgs& args)
 std::vector<CommandOption> backtestOptions()
 {
     std::vector<CommandOption> o = searchShapeOptions();
-    o.insert(o.begin(),
-             { { &kStepsFrom },
-               { &kStepsTo },
-               { &kTop },
-               { &kCombo },
-               { &search_option::kSize, "with --combo: how many positions of the pattern each combination takes (1..6)" } });
+    o.insert(
+        o.begin(),
+        { { &kStepsFrom },
+          { &kStepsTo },
+          { &kTop },
+          { &kCombo },
+          { &search_option::kSize, "with --combo: how many positions of the pattern each combination takes (1..6)" } });
     o.push_back({ &kTextOrJsonFormatOption });
     return o;
 }

@@ -3,7 +3,6 @@
 #include "cli/Output.h"
 #include "cli/SearchOptionSet.h"
 #include "analysis/SearchRules.h"
-#include "core/IssueNumber.h"
 #include "core/Kinds.h"
 #include "session/SearchSetup.h"
 #include "session/SessionSearch.h"
@@ -12,11 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-
-#include <array>
-#include <optional>
 
 namespace corvinel {
 

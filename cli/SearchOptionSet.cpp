@@ -91,12 +91,10 @@ std::optional<int> resultPositionValue(const OptionDecl&, const QString& text, Q
 const Option<int> kKind { "--kind", "K",
                           "what the pattern compares: number, zodiac, head, tail, sum or segment (or 0..5)",
                           kindValue };
-const Option<int> kSize { "--size", "N", "how many positions of the pattern each combination takes (1..6)",
-                          sizeValue };
+const Option<int> kSize { "--size", "N", "how many positions of the pattern each combination takes (1..6)", sizeValue };
 const Option<Positions> kPositionList {
     "--positions", "LIST",
-    "the positions of the pattern that must match, e.g. 1,3,8 (none: every draw in the range matches)",
-    positionsValue
+    "the positions of the pattern that must match, e.g. 1,3,8 (none: every draw in the range matches)", positionsValue
 };
 const OptionDecl kFixed { "--fixed", nullptr, "a value must be at that very position of a draw" };
 const OptionDecl kFree { "--free", nullptr, "a value may be anywhere in the draw" };
@@ -104,8 +102,8 @@ const OptionDecl kPrevious { "--prev", nullptr, "compare each draw with the draw
 const Option<int> kBack { "--back", "N", "compare each draw with the draw N (1..9) issues before it", backValue };
 const Option<TypedPattern> kPattern { "--pattern", "V1,...,V8",
                                       "typed values for positions 1..8 instead of the last draw's", patternValue };
-const Option<QString> kVerify { "--verify", "ISSUE", "take the pattern from the draw before ISSUE, to check a past draw",
-                                anyText };
+const Option<QString> kVerify { "--verify", "ISSUE",
+                                "take the pattern from the draw before ISSUE, to check a past draw", anyText };
 const OptionDecl kOnlyBefore { "--only-before", nullptr, "with --verify: search only the draws before ISSUE" };
 const Option<int> kResultKind { "--result-kind", "K",
                                 "what the ranking counts: number, zodiac, head, tail, sum or segment (or 0..5)",
@@ -181,10 +179,9 @@ std::vector<CommandOption> searchCommandOptions(bool combo)
 {
     using namespace search_option;
     std::vector<CommandOption> o = {
-        { &kKind },        { &kPositionList },  { &kFixed },     { &kFree },   { &kPrevious },
-        { &kBack },        { &kPattern },    { &kVerify },    { &kOnlyBefore },
-        { &kResultKind },  { &kResultPosition }, { &kGroup }, { &kDirect }, { &kFrom },
-        { &kTo },
+        { &kKind },           { &kPositionList }, { &kFixed },  { &kFree },       { &kPrevious },
+        { &kBack },           { &kPattern },      { &kVerify }, { &kOnlyBefore }, { &kResultKind },
+        { &kResultPosition }, { &kGroup },        { &kDirect }, { &kFrom },       { &kTo },
     };
     if (combo)
         o.insert(o.begin() + 1, { &kSize });
@@ -194,8 +191,8 @@ std::vector<CommandOption> searchCommandOptions(bool combo)
 std::vector<CommandOption> searchShapeOptions()
 {
     using namespace search_option;
-    return { { &kKind },       { &kPositionList },       { &kFixed }, { &kFree },   { &kPrevious },
-             { &kBack },       { &kResultKind },      { &kResultPosition }, { &kGroup }, { &kDirect } };
+    return { { &kKind }, { &kPositionList }, { &kFixed },          { &kFree },  { &kPrevious },
+             { &kBack }, { &kResultKind },   { &kResultPosition }, { &kGroup }, { &kDirect } };
 }
 
 } // namespace corvinel

@@ -69,9 +69,9 @@ bool takes(Command command, Choice c)
 
 const char* optionName(Choice c)
 {
-    static const char* names[] = { "--kind", "--result-kind", "--positions", "--fixed",     "--free",   "--prev",
-                                   "--back", "--result-pos",  "--group",     "--direct",    "--size",   "--from",
-                                   "--to",   "--pattern",     "--verify",    "--only-before" };
+    static const char* names[]
+        = { "--kind",  "--result-kind", "--positions", "--fixed", "--free", "--prev",    "--back",   "--result-pos",
+            "--group", "--direct",      "--size",      "--from",  "--to",   "--pattern", "--verify", "--only-before" };
     return names[static_cast<int>(c)];
 }
 

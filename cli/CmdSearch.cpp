@@ -227,7 +227,9 @@ const CommandDecl& searchCommand()
         searchCommandDecl(false),
         runSearch,
         [](const QString& arg) {
-            if (arg == QLatin1String("--size") || arg.startsWith(QLatin1String("--size=")))
+            // combo's option, named where search meets it.
+            const QLatin1String size(search_option::kSize.name);
+            if (arg == size || arg.startsWith(size + u'='))
                 return QStringLiteral("--size belongs to combo");
             return QStringLiteral("unknown option %1").arg(arg);
         },

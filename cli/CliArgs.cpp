@@ -6,21 +6,32 @@
 
 namespace corvinel {
 
-bool ParsedArgs::has(const char* name) const
+namespace {
+
+// "--help" is known to every command; its help line closes every list.
+const OptionDecl kHelpOption { "--help", nullptr, "show this help and do nothing else" };
+
+} // namespace
+
+std::optional<QString> anyText(const OptionDecl&, const QString& text, QString*)
 {
-    return std::any_of(options.begin(), options.end(),
-                       [name](const Given& g) { return g.name == QLatin1String(name); });
+    return text;
 }
 
-std::optional<QString> ParsedArgs::value(const char* name) const
+bool ParsedArgs::has(const OptionDecl& option) const
+{
+    return last(option) != nullptr;
+}
+
+const ParsedArgs::Given* ParsedArgs::last(const OptionDecl& option) const
 {
     for (auto it = options.rbegin(); it != options.rend(); ++it)
-        if (it->name == QLatin1String(name))
-            return it->value;
-    return std::nullopt;
+        if (it->is(option))
+            return &*it;
+    return nullptr;
 }
 
-bool parseArgs(const std::vector<OptionDecl>& options, const QStringList& args, bool stopAtArgument, ParsedArgs* out,
+bool parseArgs(const std::vector<CommandOption>& options, const QStringList& args, bool stopAtArgument, ParsedArgs* out,
                QString* error)
 {
     for (int i = 0; i < args.size(); ++i) {
@@ -28,65 +39,76 @@ bool parseArgs(const std::vector<OptionDecl>& options, const QStringList& args, 
         if (!arg.startsWith(QLatin1String("--"))) {
             if (stopAtArgument) {
                 out->positional = args.mid(i);
-                return true;
+                break;
             }
             out->positional << arg;
             continue;
         }
         const qsizetype eq = arg.indexOf(u'=');
         const QString name = eq < 0 ? arg : arg.left(eq);
-        if (name == QLatin1String("--help") && eq < 0) {
+        if (name == QLatin1String(kHelpOption.name) && eq < 0) {
             out->help = true;
             continue;
         }
-        const auto declared = std::find_if(options.begin(), options.end(),
-                                           [&name](const OptionDecl& o) { return name == QLatin1String(o.name); });
+        const auto declared = std::find_if(options.begin(), options.end(), [&name](const CommandOption& o) {
+            return name == QLatin1String(o.option->name);
+        });
         if (declared == options.end()) {
             out->unknownOption = arg;
             *error = QStringLiteral("unknown option %1").arg(arg);
             return false;
         }
-        ParsedArgs::Given given { name, QString() };
-        if (!declared->valueName) {
+        ParsedArgs::Given given { declared->option, QString(), {} };
+        if (!declared->option->valueName) {
             if (eq >= 0) {
                 *error = QStringLiteral("%1 takes no value").arg(name);
                 return false;
             }
         } else if (eq >= 0) {
-            given.value = arg.mid(eq + 1);
+            given.text = arg.mid(eq + 1);
         } else if (i + 1 < args.size()) {
-            given.value = args[++i];
+            given.text = args[++i];
         } else {
-            *error = declared->missingValue ? QString::fromUtf8(declared->missingValue)
-                                            : QStringLiteral("%1 needs a value").arg(name);
+            const char* missing = declared->missingValueText();
+            *error = missing ? QString::fromUtf8(missing) : QStringLiteral("%1 needs a value").arg(name);
             return false;
         }
         out->options.push_back(std::move(given));
     }
+    // The values, read once the whole line is known to be well formed: an
+    // unknown option anywhere is reported before a refused value.
+    for (ParsedArgs::Given& given : out->options) {
+        if (!given.option->convert)
+            continue;
+        QString refused;
+        given.value = given.option->convert(*given.option, given.text, &refused);
+        if (!given.value.has_value() && out->refusedValue.isEmpty())
+            out->refusedValue = refused;
+    }
     return true;
 }
 
-void printOptions(QTextStream& out, const std::vector<OptionDecl>& options)
+void printOptions(QTextStream& out, const std::vector<CommandOption>& options)
 {
-    auto left = [](const OptionDecl& o) {
-        QString s = QString::fromLatin1(o.name);
-        if (o.valueName)
-            s += u' ' + QString::fromLatin1(o.valueName);
+    auto left = [](const CommandOption& o) {
+        QString s = QString::fromLatin1(o.option->name);
+        if (o.option->valueName)
+            s += u' ' + QString::fromLatin1(o.option->valueName);
         return s;
     };
     int width = 0;
-    for (const OptionDecl& o : options)
+    for (const CommandOption& o : options)
         width = std::max(width, static_cast<int>(left(o).size()));
-    for (const OptionDecl& o : options)
-        out << "  " << left(o).leftJustified(width) << "  " << QString::fromUtf8(o.help) << '\n';
+    for (const CommandOption& o : options)
+        out << "  " << left(o).leftJustified(width) << "  " << QString::fromUtf8(o.helpText()) << '\n';
 }
 
 void printCommandHelp(QTextStream& out, const CommandDecl& command)
 {
     out << "usage: corvinel-cli [--data-dir DIR] [--game CODE] " << command.synopsis << "\n\n"
         << QString::fromUtf8(command.description) << '\n';
-    std::vector<OptionDecl> options = command.options;
-    options.push_back({ "--help", nullptr, "show this help and do nothing else" });
+    std::vector<CommandOption> options = command.options;
+    options.push_back({ &kHelpOption });
     out << "\noptions:\n";
     printOptions(out, options);
     out.flush();

@@ -7,13 +7,39 @@
 
 namespace corvinel {
 
-const std::vector<OptionDecl>& CliContext::globalOptions()
+namespace {
+
+std::optional<QString> folderValue(const OptionDecl&, const QString& text, QString* error)
 {
-    static const std::vector<OptionDecl> options = {
-        { "--data-dir", "DIR", "the data folder to use instead of the per-user one (created when missing)" },
-        { "--game", "CODE",
-          "the game for this run only: 544 Guangdong, 568 Tianjin, 556 Hunan or 566 (97 draws a day)" },
-    };
+    if (text.isEmpty()) {
+        *error = QStringLiteral("--data-dir needs a folder");
+        return std::nullopt;
+    }
+    return text;
+}
+
+std::optional<int> gameValue(const OptionDecl&, const QString& text, QString* error)
+{
+    const auto v = issue::wholeNumber(text);
+    if (!v || (*v != issue::kGuangdong && *v != issue::kHunan && *v != issue::kCode566 && *v != issue::kTianjin)) {
+        *error = QStringLiteral("--game must be 544, 556, 566 or 568, not \"%1\"").arg(text);
+        return std::nullopt;
+    }
+    return static_cast<int>(*v);
+}
+
+const Option<QString> kDataDir { "--data-dir", "DIR",
+                                 "the data folder to use instead of the per-user one (created when missing)",
+                                 folderValue };
+const Option<int> kGame { "--game", "CODE",
+                          "the game for this run only: 544 Guangdong, 568 Tianjin, 556 Hunan or 566 (97 draws a day)",
+                          gameValue };
+
+} // namespace
+
+const std::vector<CommandOption>& CliContext::globalOptions()
+{
+    static const std::vector<CommandOption> options = { { &kDataDir }, { &kGame } };
     return options;
 }
 
@@ -22,25 +48,13 @@ bool CliContext::parse(const QStringList& args, CliOptions* options, QString* er
     ParsedArgs parsed;
     if (!parseArgs(globalOptions(), args, true, &parsed, error))
         return false;
-    options->help = options->help || parsed.help;
-    for (const ParsedArgs::Given& given : parsed.options) {
-        if (given.name == QLatin1String("--data-dir")) {
-            options->dataDir = given.value;
-            if (options->dataDir.isEmpty()) {
-                *error = QStringLiteral("--data-dir needs a folder");
-                return false;
-            }
-        } else {
-            const QString& code = given.value;
-            const auto v = issue::wholeNumber(code);
-            if (!v
-                || (*v != issue::kGuangdong && *v != issue::kHunan && *v != issue::kCode566 && *v != issue::kTianjin)) {
-                *error = QStringLiteral("--game must be 544, 556, 566 or 568, not \"%1\"").arg(code);
-                return false;
-            }
-            options->game = static_cast<int>(*v);
-        }
+    if (!parsed.refusedValue.isEmpty()) {
+        *error = parsed.refusedValue;
+        return false;
     }
+    options->help = options->help || parsed.help;
+    options->dataDir = parsed.get(kDataDir).value_or(QString());
+    options->game = parsed.get(kGame);
     if (!parsed.positional.isEmpty()) {
         options->command = parsed.positional.first();
         options->arguments = parsed.positional.mid(1);

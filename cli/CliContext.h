@@ -35,12 +35,13 @@ public:
     // Parses the global options; on failure returns false with `error`.
     static bool parse(const QStringList& args, CliOptions* options, QString* error);
     // --data-dir and --game.
-    static const std::vector<OptionDecl>& globalOptions();
+    static const std::vector<CommandOption>& globalOptions();
 
     explicit CliContext(CliOptions options);
 
-    // Builds the session and runs its start-up sequence; false (with a
-    // message on stderr) when the data folder cannot be used.
+    // Builds the session and runs its start-up sequence (the history's rows
+    // are read only when the command asks for them); false (with a message on
+    // stderr) when the data folder cannot be used.
     bool start();
 
     Session& session() { return *m_session; }

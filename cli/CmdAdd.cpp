@@ -4,6 +4,15 @@
 
 namespace corvinel {
 
+namespace {
+
+const Option<QString> kIssue { "--issue", "ISSUE",
+                               "the draw's issue number as shown (e.g. 20161212001) instead of the next one; an empty "
+                               "history needs it",
+                               anyText, "--issue needs the issue number, e.g. --issue 20161212001" };
+
+} // namespace
+
 // add [--issue ISSUE] N1 ... N8: stores the next draw under the next draw issue
 // number (Text1), as the manual entry boxes do; --issue stands for a number
 // typed into Text1 (display form, e.g. 20161212001), which an empty history
@@ -12,7 +21,7 @@ namespace corvinel {
 int runAdd(CliContext& ctx, const ParsedArgs& parsed)
 {
     const QStringList& args = parsed.positional;
-    const std::optional<QString> issueText = parsed.value("--issue");
+    const std::optional<QString> issueText = parsed.get(kIssue);
     if (args.size() != kPositions)
         return ctx.usage(
             QStringLiteral("add takes the eight numbers of the draw: add [--issue ISSUE] N1 N2 N3 N4 N5 N6 N7 N8"));
@@ -60,9 +69,7 @@ const CommandDecl& addCommand()
         "Stores the eight numbers as the newest draw, under the next draw's issue number (as the manual entry\n"
         "does), then shows the issue number of the draw after it. Refused unless the numbers are eight\n"
         "different numbers from 01 to 20.",
-        { { "--issue", "ISSUE",
-            "the draw's issue number as shown (e.g. 20161212001) instead of the next one; an empty history needs it",
-            "--issue needs the issue number, e.g. --issue 20161212001" } },
+        { { &kIssue } },
         runAdd
     };
     return command;

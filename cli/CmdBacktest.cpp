@@ -1,30 +1,39 @@
 #include "cli/CliContext.h"
-#include "cli/SearchSetupArgs.h"
+#include "cli/Output.h"
+#include "cli/SearchOptionSet.h"
+#include "analysis/ResultTable.h"
 #include "core/IssueNumber.h"
 #include "session/Session.h"
 #include "session/SessionBacktest.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
 
+#include <algorithm>
 #include <cmath>
 
 namespace corvinel {
 
 namespace {
 
-// The options of backtest beyond those that set up the search.
-const char* const kOwnOptions[] = { "--combo", "--size", "--from", "--to", "--top", "--format" };
-
-bool ownOption(const QString& name)
+std::optional<int> topValue(const OptionDecl&, const QString& text, QString* error)
 {
-    for (const char* o : kOwnOptions)
-        if (name == QLatin1String(o))
-            return true;
-    return false;
+    const auto k = issue::wholeNumber(text);
+    if (!k) {
+        *error = QStringLiteral("--top takes a whole number, not \"%1\"").arg(text);
+        return std::nullopt;
+    }
+    return static_cast<int>(std::clamp<std::int64_t>(*k, -1, 1000000));
 }
+
+// The options of backtest beyond those that shape the search. Its range is
+// the draws to verify, not the range of a search: its own --from and --to.
+const Option<QString> kStepsFrom { "--from", "ISSUE", "the first draw to verify, as shown (e.g. 2025091501)", anyText };
+const Option<QString> kStepsTo { "--to", "ISSUE", "the last draw to verify", anyText };
+const Option<int> kTop { "--top", "K", "how many of the top values of each ranking count as picked (1 or more)",
+                         topValue };
+const OptionDecl kCombo { "--combo", nullptr, "verify the combination search instead of the follow-pattern search" };
 
 QJsonValue number(const std::optional<double>& v)
 {
@@ -108,93 +117,69 @@ void printText(QTextStream& out, const BacktestResult& r, const SearchOptions& o
         << fixed(s.ciLow, 3) << ".." << fixed(s.ciHigh, 3) << '\n';
     out << "A hit rate near the chance rate is what random draws give; the test says whether the top " << top
         << " values did better than picking them at random, not what the next draw holds.\n\n";
-    out << "issue\tmatched\ttop\tactual\thits\tchance\n";
+    ResultTable table;
+    table.header = QStringList { "issue", "matched", "top", "actual", "hits", "chance" };
     for (const BacktestStep& step : r.steps) {
-        out << issue::displayForm(step.sqqh) << '\t' << step.matched << '\t' << topTexts(step, o).join(u' ') << '\t'
-            << texts(step.actual, o).join(u' ') << '\t';
-        if (step.scored())
-            out << step.hits << '\t' << QString::number(step.chance, 'f', 3);
-        else
-            out << '-' << '\t' << stateText(step.state);
-        out << '\n';
+        table.cells.push_back(issue::displayForm(step.sqqh));
+        table.cells.push_back(QString::number(step.matched));
+        table.cells.push_back(topTexts(step, o).join(u' '));
+        table.cells.push_back(texts(step.actual, o).join(u' '));
+        table.cells.push_back(step.scored() ? QString::number(step.hits) : QStringLiteral("-"));
+        table.cells.push_back(step.scored() ? QString::number(step.chance, 'f', 3) : stateText(step.state));
     }
+    writeTsv(out, table);
 }
 
 int runBacktest(CliContext& ctx, const ParsedArgs& args)
 {
-    // The search options go to the search's own reading; the rest are read here.
-    ParsedArgs searchArgs;
-    searchArgs.positional = args.positional;
-    bool combo = false;
-    std::optional<QString> from, to, size;
-    std::optional<QString> top;
-    QString format = QStringLiteral("text");
-    for (const ParsedArgs::Given& g : args.options) {
-        if (!ownOption(g.name)) {
-            searchArgs.options.push_back(g);
-            continue;
-        }
-        if (g.name == QLatin1String("--combo"))
-            combo = true;
-        else if (g.name == QLatin1String("--size"))
-            size = g.value;
-        else if (g.name == QLatin1String("--from"))
-            from = g.value;
-        else if (g.name == QLatin1String("--to"))
-            to = g.value;
-        else if (g.name == QLatin1String("--top"))
-            top = g.value;
-        else if (g.name == QLatin1String("--format"))
-            format = g.value;
-    }
-    if (format != QLatin1String("text") && format != QLatin1String("json"))
-        return ctx.usage(QStringLiteral("unknown format %1 (text or json)").arg(format));
-    if (size && !combo)
+    if (args.has(search_option::kSize) && !args.has(kCombo))
         return ctx.usage(QStringLiteral("--size belongs to --combo"));
+    const std::optional<QString> from = args.get(kStepsFrom);
+    const std::optional<QString> to = args.get(kStepsTo);
+    const std::optional<int> top = args.get(kTop);
     if (!from || !to || !top)
         return ctx.usage(QStringLiteral("backtest needs --from ISSUE, --to ISSUE and --top K"));
-    const auto k = issue::wholeNumber(*top);
-    if (!k)
-        return ctx.usage(QStringLiteral("--top takes a whole number, not \"%1\"").arg(*top));
-    if (size)
-        searchArgs.options.push_back({ QStringLiteral("--size"), *size });
+    if (!args.positional.isEmpty())
+        return ctx.usage(QStringLiteral("unknown option %1").arg(args.positional.first()));
 
-    QString error;
     Session& s = ctx.session();
-    const auto search = searchSetupFrom(s, searchArgs, &error);
-    if (!search)
-        return ctx.usage(error);
+    // The search of every step: the pattern from the draw before it, the
+    // range up to it; the steps set both.
+    const SearchRead read = readSearchOptions(args, SearchChoices::of(s));
+    if (!read.ok())
+        return ctx.usage(read.error);
     BacktestOptions options;
-    options.search = *search;
+    options.search = searchOptions(s, read.choices, read.source);
     options.search.zodiacNumbers = s.zodiac().numbers();
-    options.combination = combo;
+    options.combination = args.has(kCombo);
     options.from = *from;
     options.to = *to;
-    options.top = static_cast<int>(std::clamp<std::int64_t>(*k, -1, 1000000));
+    options.top = *top;
 
     SessionBacktest batch(s);
     const BacktestResult r = batch.run(options);
     if (!r.ok)
         return ctx.refuse(r.message);
     QTextStream& out = ctx.out();
-    if (format == QLatin1String("json"))
-        out << QString::fromUtf8(QJsonDocument(json(r, options.search)).toJson(QJsonDocument::Compact)) << '\n';
+    if (args.get(kTextOrJsonFormatOption).value_or(OutputFormat::Text) == OutputFormat::Json)
+        writeJson(out, json(r, options.search));
     else
         printText(out, r, options.search, options.top);
     out.flush();
     return kExitOk;
 }
 
-std::vector<OptionDecl> backtestOptions()
+std::vector<CommandOption> backtestOptions()
 {
-    std::vector<OptionDecl> o = searchSetupOptions();
-    o.insert(o.begin(),
-             { { "--from", "ISSUE", "the first draw to verify, as shown (e.g. 2025091501)" },
-               { "--to", "ISSUE", "the last draw to verify" },
-               { "--top", "K", "how many of the top values of each ranking count as picked (1 or more)" },
-               { "--combo", nullptr, "verify the combination search instead of the follow-pattern search" },
-               { "--size", "N", "with --combo: how many positions of the pattern each combination takes (1..6)" } });
-    o.push_back({ "--format", "FORMAT", "text (the default) or json" });
+    std::vector<CommandOption> o = searchShapeOptions();
+    o.insert(
+        o.begin(),
+        { { &kStepsFrom },
+          { &kStepsTo },
+          { &kTop },
+          { &kCombo },
+          { &search_option::kSize, "with --combo: how many positions of the pattern each combination takes (1..6)" } });
+    o.push_back({ &kTextOrJsonFormatOption });
     return o;
 }
 

@@ -7,6 +7,8 @@ namespace corvinel {
 
 namespace {
 
+const OptionDecl kYes { "--yes", nullptr, "confirms that every draw is to be deleted" };
+
 // `compactWhat` opens the warning when the change went through but the
 // compaction after it failed.
 int finish(CliContext& ctx, const HistoryChange& out, const char* compactWhat)
@@ -43,7 +45,7 @@ int runDeleteLast(CliContext& ctx, const ParsedArgs& parsed)
     }
     // Deleting every draw is what clear does; it asks for the same --yes.
     const int stored = ctx.session().snapshot().recordCount();
-    if (stored > 0 && n >= stored && !parsed.has("--yes"))
+    if (stored > 0 && n >= stored && !parsed.has(kYes))
         return ctx.refuse(
             QStringLiteral("删除最后%1期将删除全部%2期历史号码；确要全部删除请加 --yes。").arg(n).arg(stored));
     HistoryChanges changes(ctx.session());
@@ -72,7 +74,7 @@ int runDeleteAfter(CliContext& ctx, const ParsedArgs& parsed)
 // clear --yes: deletes every draw (mnuClear answered with OK).
 int runClear(CliContext& ctx, const ParsedArgs& args)
 {
-    if (!args.has("--yes") || !args.positional.isEmpty())
+    if (!args.has(kYes) || !args.positional.isEmpty())
         return ctx.refuse(QStringLiteral("clear deletes every draw; confirm with: clear --yes"));
     const HistoryChange out = HistoryChanges(ctx.session()).clear();
     if (!out.ok)
@@ -91,7 +93,7 @@ const CommandDecl& deleteLastCommand()
         "Deletes the newest N draws (1 when N is not given). For more than one draw the draws to keep are written\n"
         "to the backup file \"lsbf.txt\" and the history is rebuilt from it; then the database is compacted.\n"
         "A failure leaves the history as it was. Deleting every stored draw needs --yes, as clear does.",
-        { { "--yes", nullptr, "confirms that every draw is to be deleted when N covers them all" } },
+        { { &kYes, "confirms that every draw is to be deleted when N covers them all" } },
         runDeleteLast
     };
     return command;
@@ -117,7 +119,7 @@ const CommandDecl& clearCommand()
                                        "clear --yes",
                                        "deletes every stored draw (asks for --yes)",
                                        "Deletes every stored draw. Nothing happens without --yes.",
-                                       { { "--yes", nullptr, "confirms that every draw is to be deleted" } },
+                                       { { &kYes } },
                                        runClear };
     return command;
 }

@@ -1,9 +1,7 @@
 #include "cli/CliContext.h"
+#include "cli/Output.h"
+#include "analysis/ResultTable.h"
 #include "session/HistoryGrid.h"
-
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 namespace corvinel {
 
@@ -18,50 +16,20 @@ int runHistory(CliContext& ctx, const ParsedArgs& args)
 {
     if (!args.positional.isEmpty())
         return ctx.usage(QString::fromLatin1(kOnlyFormat));
-    const QString format = args.value("--format").value_or(QStringLiteral("text"));
-    if (format != QLatin1String("text") && format != QLatin1String("tsv") && format != QLatin1String("json"))
-        return ctx.usage(QStringLiteral("unknown format %1 (text, tsv or json)").arg(format));
+    const OutputFormat format = args.get(kFormatOption).value_or(OutputFormat::Text);
 
     const HistorySnapshot& snap = ctx.session().snapshot();
-    const QStringList header = HistoryGrid::header();
-    const int rows = HistoryGrid::rowCount(snap);
+    ResultTable grid;
+    grid.header = HistoryGrid::header();
+    grid.lazyRows = HistoryGrid::rowCount(snap);
+    grid.lazyCell = [&snap](int row, int column) { return HistoryGrid::cell(snap, row, column); };
+    // Column 0 as wide as an issue number, the numbers right-aligned.
+    TextLayout layout;
+    layout.gap = QStringLiteral(" ");
+    layout.first = { TextLayout::Align::Left, 14, false };
+    layout.others = { TextLayout::Align::Right, 4, false };
     QTextStream& out = ctx.out();
-
-    if (format == QLatin1String("json")) {
-        QJsonArray rowArray;
-        for (int r = 0; r < rows; ++r) {
-            QJsonArray cells;
-            for (int c = 0; c < HistoryGrid::kColumns; ++c)
-                cells.append(HistoryGrid::cell(snap, r, c));
-            rowArray.append(cells);
-        }
-        QJsonObject o;
-        o.insert(QStringLiteral("header"), QJsonArray::fromStringList(header));
-        o.insert(QStringLiteral("rows"), rowArray);
-        out << QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)) << '\n';
-    } else if (format == QLatin1String("tsv")) {
-        out << header.join(QLatin1Char('\t')) << '\n';
-        for (int r = 0; r < rows; ++r) {
-            for (int c = 0; c < HistoryGrid::kColumns; ++c) {
-                if (c)
-                    out << '\t';
-                out << HistoryGrid::cell(snap, r, c);
-            }
-            out << '\n';
-        }
-    } else {
-        // Column 0 as wide as an issue number, the numbers right-aligned.
-        out << header[0].leftJustified(12);
-        for (int c = 1; c < HistoryGrid::kColumns; ++c)
-            out << ' ' << header[c];
-        out << '\n';
-        for (int r = 0; r < rows; ++r) {
-            out << HistoryGrid::cell(snap, r, 0).leftJustified(14);
-            for (int c = 1; c < HistoryGrid::kColumns; ++c)
-                out << ' ' << HistoryGrid::cell(snap, r, c).rightJustified(4);
-            out << '\n';
-        }
-    }
+    writeTable(out, format, grid, layout);
     out.flush();
     return kExitOk;
 }
@@ -73,7 +41,7 @@ const CommandDecl& historyCommand()
         "history [--format text|tsv|json]",
         "prints every stored draw, as the history grid shows them",
         "Prints the history grid: one line per stored draw, its issue number and its eight numbers.",
-        { { "--format", "FORMAT", "text (aligned columns, the default), tsv (tab-separated) or json", kOnlyFormat } },
+        { { &kFormatOption, "text (aligned columns, the default), tsv (tab-separated) or json", kOnlyFormat } },
         runHistory,
         [](const QString&) { return QString::fromLatin1(kOnlyFormat); }
     };

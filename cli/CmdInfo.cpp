@@ -38,7 +38,7 @@ const CommandDecl& infoCommand()
         "Shows where the data lives (data folder and database), the game and its draws per day, how many draws are\n"
         "stored, and the issue numbers of the last stored draw and of the next draw.",
         {},
-        runInfo
+        runInfo,
     };
     return command;
 }

@@ -55,7 +55,7 @@ const CommandDecl& settingsCommand()
         "With KEY: that setting. With KEY VALUE: checks VALUE and stores it (e.g. settings GsZl 544 picks the\n"
         "Guangdong game); a value the setting cannot take is refused.",
         {},
-        runSettings
+        runSettings,
     };
     return command;
 }

@@ -1,13 +1,14 @@
 #include "analysis/DrawShape.h"
 #include "cli/CliContext.h"
+#include "cli/Output.h"
 #include "core/IssueNumber.h"
 #include "core/Kinds.h"
 #include "session/TrendSource.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cmath>
 
 namespace corvinel {
@@ -24,18 +25,32 @@ constexpr const char* kKindHelp
 
 // A whole number option; out-of-range values are left to the engine, which
 // refuses them with its reason.
-std::optional<int> numberOption(const ParsedArgs& args, const char* name, int fallback, QString* error)
+std::optional<int> numberValue(const OptionDecl& self, const QString& text, QString* error)
 {
-    const std::optional<QString> text = args.value(name);
-    if (!text)
-        return fallback;
-    const auto v = issue::wholeNumber(*text);
+    const auto v = issue::wholeNumber(text);
     if (!v || *v < -1000000000 || *v > 1000000000) {
-        *error = QStringLiteral("%1 takes a whole number, not \"%2\"").arg(QLatin1String(name), *text);
+        *error = QStringLiteral("%1 takes a whole number, not \"%2\"").arg(QLatin1String(self.name), text);
         return std::nullopt;
     }
     return static_cast<int>(*v);
 }
+
+// The attribute kinds as every command names them, then the shape kinds;
+// whether a kind takes --position is the engine's rule (refused, exit 1).
+std::optional<int> kindValue(const OptionDecl&, const QString& text, QString* error)
+{
+    std::optional<int> k = kindOf(text);
+    if (!k)
+        k = shapeKindOf(text);
+    if (!k)
+        *error = QStringLiteral("unknown kind %1 (%2)").arg(text, QString::fromUtf8(kKindHelp));
+    return k;
+}
+
+const Option<int> kLast { "--last", "N", "the number of draws shown (default 50)", numberValue, kUsage };
+const Option<int> kKind { "--kind", "K", kKindHelp, kindValue, kUsage };
+const Option<int> kPosition { "--position", "P", "one position 1..8 instead of the whole draw (as the kind allows)",
+                              numberValue, kUsage };
 
 template<typename T, typename F> QJsonArray jsonArray(const std::vector<T>& values, F convert)
 {
@@ -83,64 +98,37 @@ int runTrend(CliContext& ctx, const ParsedArgs& args)
 {
     if (!args.positional.isEmpty())
         return ctx.usage(QString::fromLatin1(kUsage));
-    const QString format = args.value("--format").value_or(QStringLiteral("text"));
-    if (format != QLatin1String("text") && format != QLatin1String("tsv") && format != QLatin1String("json"))
-        return ctx.usage(QStringLiteral("unknown format %1 (text, tsv or json)").arg(format));
-    QString error;
-    const std::optional<int> last = numberOption(args, "--last", 50, &error);
-    if (!last)
-        return ctx.usage(error);
-    const std::optional<int> position = numberOption(args, "--position", 0, &error);
-    if (!position)
-        return ctx.usage(error);
+    const OutputFormat format = args.get(kFormatOption).value_or(OutputFormat::Text);
+    const int last = args.get(kLast).value_or(50);
+    const int position = args.get(kPosition).value_or(0);
     // Without --position the scope is the whole draw; given, it must name 1..8.
-    if (args.has("--position") && (*position < 1 || *position > kPositions))
-        return ctx.refuse(QStringLiteral("the position must be 1..8 (got %1)").arg(*position));
-    // The attribute kinds as every command names them, then the shape kinds;
-    // whether a kind takes --position is the engine's rule (refused, exit 1).
-    int kind = 0;
-    if (const std::optional<QString> k = args.value("--kind")) {
-        std::optional<int> parsed = kindOf(*k);
-        if (!parsed)
-            parsed = shapeKindOf(*k);
-        if (!parsed)
-            return ctx.usage(QStringLiteral("unknown kind %1 (%2)").arg(*k, QString::fromUtf8(kKindHelp)));
-        kind = *parsed;
-    }
+    if (args.has(kPosition) && (position < 1 || position > kPositions))
+        return ctx.refuse(QStringLiteral("the position must be 1..8 (got %1)").arg(position));
+    const int kind = args.get(kKind).value_or(0);
 
     TrendSource source(ctx.session());
-    const TrendResult result = source.compute(*last, kind, *position);
+    const TrendResult result = source.compute(last, kind, position);
     if (!result.ok)
         return ctx.refuse(result.error);
 
     QTextStream& out = ctx.out();
-    if (format == QLatin1String("json")) {
-        out << QString::fromUtf8(QJsonDocument(toJson(result.table)).toJson(QJsonDocument::Compact)) << '\n';
-    } else {
-        const ResultTable grid = trendGrid(result.table);
-        const bool tsv = format == QLatin1String("tsv");
-        // The text form: the first column as wide as its longest caption, the
-        // others right-aligned to the widest cell of the chart.
-        int width = 0;
-        for (const QString& c : grid.allCells())
-            width = std::max(width, static_cast<int>(c.size()));
-        auto line = [&](const QStringList& cells) {
-            for (int c = 0; c < cells.size(); ++c) {
-                if (tsv)
-                    out << (c ? "\t" : "") << cells[c];
-                else if (c == 0)
-                    out << cells[c].leftJustified(12);
-                else
-                    out << ' ' << cells[c].rightJustified(width);
-            }
-            out << '\n';
-        };
-        line(grid.header);
-        for (int r = 0; r < grid.rowCount(); ++r)
-            line(grid.row(r));
-        if (!tsv)
-            out << "Each draw is independent: a long absence does not make a value due.\n";
+    if (format == OutputFormat::Json) {
+        writeJson(out, toJson(result.table));
+        return kExitOk;
     }
+    const ResultTable grid = trendGrid(result.table);
+    // The text form: the first column as wide as its longest caption, the
+    // others right-aligned to the widest cell of the chart.
+    TextLayout layout;
+    layout.measure = TextLayout::Measure::Characters;
+    layout.gap = QStringLiteral(" ");
+    layout.first = { TextLayout::Align::Left, 12, false };
+    layout.others = { TextLayout::Align::Right, 0, false };
+    for (const QString& c : grid.allCells())
+        layout.others.width = std::max(layout.others.width, static_cast<int>(c.size()));
+    writeTable(out, format, grid, layout);
+    if (format == OutputFormat::Text)
+        out << "Each draw is independent: a long absence does not make a value due.\n";
     out.flush();
     return kExitOk;
 }
@@ -164,10 +152,10 @@ const CommandDecl& trendCommand()
         "at --position (bigsmall, oddeven, tailbig, digitsumparity); their chance row is each column's exact "
         "chance.",
         {
-            { "--last", "N", "the number of draws shown (default 50)", kUsage },
-            { "--kind", "K", kKindHelp, kUsage },
-            { "--position", "P", "one position 1..8 instead of the whole draw (as the kind allows)", kUsage },
-            { "--format", "FORMAT", "text (aligned columns, the default), tsv (tab-separated) or json", kUsage },
+            { &kLast },
+            { &kKind },
+            { &kPosition },
+            { &kFormatOption, "text (aligned columns, the default), tsv (tab-separated) or json", kUsage },
         },
         runTrend,
         [](const QString&) { return QString::fromLatin1(kUsage); },

@@ -5,10 +5,30 @@
 #include "acquire/UpdateUrl.h"
 #include "session/HistoryChanges.h"
 
+#include <QDate>
 #include <QDir>
 #include <QEventLoop>
 
 namespace corvinel {
+
+namespace {
+
+std::optional<QDate> dateValue(const OptionDecl&, const QString& text, QString* error)
+{
+    const QDate day = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    if (!day.isValid()) {
+        *error = QStringLiteral("--today: not a date YYYY-MM-DD: %1").arg(text);
+        return std::nullopt;
+    }
+    return day;
+}
+
+const Option<QString> kBase { "--base", "URL", "the results site for this run instead of the stored setting UpdateBase",
+                              anyText, "--base needs a URL" };
+const Option<QDate> kToday { "--today", "YYYY-MM-DD", "the date to take as today", dateValue,
+                             "--today needs a date YYYY-MM-DD" };
+
+} // namespace
 
 // update [--base URL] [--today YYYY-MM-DD]: the online update (Command21)
 // without its dialogs. --base overrides the stored UpdateBase for this run,
@@ -20,15 +40,10 @@ int runUpdate(CliContext& ctx, const ParsedArgs& args)
     if (!args.positional.isEmpty())
         return ctx.usage(QStringLiteral("update [--base URL] [--today YYYY-MM-DD]: unknown argument %1")
                              .arg(args.positional.first()));
-    const std::optional<QString> givenBase = args.value("--base");
+    const std::optional<QString> givenBase = args.get(kBase);
     QString base = givenBase.value_or(QString());
     const bool baseGiven = givenBase.has_value();
-    QDate today;
-    if (const auto text = args.value("--today")) {
-        today = QDate::fromString(*text, QStringLiteral("yyyy-MM-dd"));
-        if (!today.isValid())
-            return ctx.usage(QStringLiteral("--today: not a date YYYY-MM-DD: %1").arg(*text));
-    }
+    const QDate today = args.get(kToday).value_or(QDate());
 
     Session& s = ctx.session();
     if (!baseGiven)
@@ -98,9 +113,7 @@ const CommandDecl& updateCommand()
         "Loads the day pages of the results site for the days since the last stored draw (at most the retention\n"
         "days) and stores every new draw. Progress goes to stderr. Exit 1 when a day page could not be loaded:\n"
         "the draws of the days before it are kept.",
-        { { "--base", "URL", "the results site for this run instead of the stored setting UpdateBase",
-            "--base needs a URL" },
-          { "--today", "YYYY-MM-DD", "the date to take as today", "--today needs a date YYYY-MM-DD" } },
+        { { &kBase }, { &kToday } },
         runUpdate,
         [](const QString& arg) {
             return QStringLiteral("update [--base URL] [--today YYYY-MM-DD]: unknown argument %1").arg(arg);

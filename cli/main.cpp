@@ -85,6 +85,11 @@ int main(int argc, char* argv[])
         corvinel::printCommandHelp(out, *command);
         return corvinel::kExitOk;
     }
+    // A value an option refuses is a usage error before the data is opened.
+    if (!args.refusedValue.isEmpty()) {
+        err << "corvinel-cli: " << args.refusedValue << '\n';
+        return corvinel::kExitUsage;
+    }
     corvinel::CliContext ctx(options);
     if (!ctx.start())
         return corvinel::kExitRefused;

@@ -1,6 +1,6 @@
 // The CLI writes its big JSON tables as text by hand; a reader must get
 // exactly what QJsonDocument's compact form gives for the same values.
-#include "cli/JsonText.h"
+#include "cli/Output.h"
 
 #include "analysis/ResultTable.h"
 

@@ -66,6 +66,7 @@ QJsonObject toJson(const TrendTable& t)
     chance.insert(QStringLiteral("p"), jsonArray(t.chance, real));
     chance.insert(QStringLiteral("expected_hits"), jsonArray(t.expectedHits, real));
     chance.insert(QStringLiteral("p_current_or_longer"), jsonArray(t.chanceCurrentOrLonger, real));
+    chance.insert(QStringLiteral("q_current_or_longer"), jsonArray(t.absenceQ, real));
     QJsonObject o;
     o.insert(QStringLiteral("columns"), QJsonArray::fromStringList(t.columns));
     o.insert(QStringLiteral("rows"), rows);
@@ -130,8 +131,10 @@ int runTrend(CliContext& ctx, const ParsedArgs& args)
         line(grid.header);
         for (int r = 0; r < grid.rowCount(); ++r)
             line(grid.row(r));
-        if (!tsv)
+        if (!tsv) {
             out << "Each draw is independent: a long absence does not make a value due.\n";
+            out << trendAbsenceNote(result.table) << '\n';
+        }
     }
     out.flush();
     return kExitOk;

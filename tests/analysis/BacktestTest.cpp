@@ -584,7 +584,7 @@ TEST(Backtest, SummaryFigures)
     many[0].hits = 1;
     const BacktestSummary d = Backtest::summarize(many, 1);
     EXPECT_FALSE(d.pExact);
-    EXPECT_DOUBLE_EQ(d.variance, 400 * 0.15 * 0.85);
+    EXPECT_NEAR(d.variance, 400 * 0.15 * 0.85, 1e-9);
     EXPECT_NEAR(*d.pValue, 0.5 * std::erfc(*d.z / std::sqrt(2.0)), 1e-15);
     const auto [lo, hi] = Backtest::wilson(3, 4);
     EXPECT_DOUBLE_EQ(*s.ciLow, lo);

@@ -192,7 +192,10 @@ std::optional<double> exactDirectP(const std::vector<int>& c, const std::vector<
     }
     const std::int64_t t = tallied;
     const std::int64_t sMax = maxWeight * t * t;
-    if (t > 200 || static_cast<double>(t + 1) * static_cast<double>(sMax + 1) > 2e6)
+    // The work of the pass: values x states x counts per state.
+    const double work = static_cast<double>(c.size()) * static_cast<double>(t + 1) * static_cast<double>(sMax + 1)
+        * static_cast<double>(t + 1) / 6;
+    if (t > 200 || work > 3e6)
         return std::nullopt;
     const auto width = static_cast<std::size_t>(sMax + 1);
     // weight[n * width + s]: the sum over the ways to tally n values so far
@@ -208,7 +211,9 @@ std::optional<double> exactDirectP(const std::vector<int>& c, const std::vector<
         const std::int64_t w = lcm / c[i];
         std::vector<double> next(weight.size(), 0.0);
         for (std::int64_t n = 0; n <= t; ++n) {
-            for (std::int64_t s = 0; s <= sMax; ++s) {
+            // n tallied values reach at most maxWeight n².
+            const std::int64_t reach = std::min(sMax, maxWeight * n * n);
+            for (std::int64_t s = 0; s <= reach; ++s) {
                 const double here = weight[static_cast<std::size_t>(n) * width + static_cast<std::size_t>(s)];
                 if (here == 0)
                     continue;

@@ -399,7 +399,7 @@ ChanceFigures chanceFigures(const std::vector<TallyEntry>& ranking, const std::v
         return f;
     f.df = static_cast<int>(testedRows.size()) - 1;
     if (groupDraws)
-        f.chiSquareAdjusted = chi * (ChanceModel::kNumbers - tallyPositions) / (ChanceModel::kNumbers - 1.0);
+        f.chiSquareAdjusted = chi * (ChanceModel::kNumbers - 1.0) / (ChanceModel::kNumbers - tallyPositions);
     if (f.matched < ChanceFigures::kMinimumMatched || !couldReject)
         return f;
 

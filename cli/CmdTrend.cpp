@@ -132,8 +132,8 @@ int runTrend(CliContext& ctx, const ParsedArgs& args)
         for (int r = 0; r < grid.rowCount(); ++r)
             line(grid.row(r));
         if (!tsv) {
-            out << "Each draw is independent: a long absence does not make a value due.\n";
             out << trendAbsenceNote(result.table) << '\n';
+            out << "Each draw is independent: a long absence does not make a value due.\n";
         }
     }
     out.flush();

@@ -206,7 +206,7 @@ TEST(ChanceFigures, ZodiacExpectationUsesEachDrawsOwnYear)
     EXPECT_EQ(*f.df, 11);
     // Every E is at least 5.2: chi-square of X² × 19 / (20 − 8).
     EXPECT_EQ(f.method, ChanceMethod::ChiSquare);
-    EXPECT_DOUBLE_EQ(*f.pValue, stats::chiSquareUpperTail(chi * 12 / 19, 11));
+    EXPECT_DOUBLE_EQ(*f.pValue, stats::chiSquareUpperTail(chi * 19 / 12, 11));
     // Every value has E > 0: q is BH over all twelve p values.
     std::vector<double> ps;
     for (const ChanceRow& row : f.rows)

@@ -467,21 +467,16 @@ QString chanceVerdict(const ChanceFigures& f)
     } else if (!f.pValue) {
         s = QStringLiteral("样本太少，无法判断");
     } else {
-        QString test;
-        switch (f.method) {
-        case ChanceMethod::ChiSquare:
-            test = QStringLiteral("χ²=%1，自由度 %2，%3")
-                       .arg(QString::number(f.chiSquareAdjusted ? *f.chiSquareAdjusted : *f.chiSquare, 'f', 1))
-                       .arg(*f.df)
-                       .arg(pText(QStringLiteral("p"), *f.pValue));
-            break;
-        case ChanceMethod::Exact:
-            test = pText(QStringLiteral("精确 p"), *f.pValue);
-            break;
-        case ChanceMethod::MonteCarlo:
-            test = pText(QStringLiteral("蒙特卡罗 p"), *f.pValue);
-            break;
-        }
+        QString pName = QStringLiteral("p");
+        if (f.method == ChanceMethod::Exact)
+            pName = QStringLiteral("精确 p");
+        else if (f.method == ChanceMethod::MonteCarlo)
+            pName = QStringLiteral("蒙特卡罗 p");
+        const QString test
+            = QStringLiteral("χ²=%1，自由度 %2，%3")
+                  .arg(QString::number(f.chiSquareAdjusted ? *f.chiSquareAdjusted : *f.chiSquare, 'f', 1))
+                  .arg(*f.df)
+                  .arg(pText(pName, *f.pValue));
         if (*f.pValue < 0.05) {
             s = QStringLiteral("与随机有显著差异（%1），但随机数据中每 20 次检索约有 1 次如此").arg(test);
         } else {

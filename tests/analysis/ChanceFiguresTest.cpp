@@ -352,11 +352,11 @@ TEST(ChanceVerdict, TextsAndNumberFormats)
     f.pValue = 0.00002;
     f.rows[0].qValue = 0.0004;
     f.method = ChanceMethod::MonteCarlo;
-    EXPECT_EQ(chanceVerdict(f), "与随机有显著差异（蒙特卡罗 p<0.001）" + chance + "；q 值最小的是 猴（q<0.001）");
+    EXPECT_EQ(chanceVerdict(f), "与随机有显著差异（χ²=14.2，自由度 19，蒙特卡罗 p<0.001）" + chance + "；q 值最小的是 猴（q<0.001）");
     f.method = ChanceMethod::Exact;
     f.pValue = 0.88;
     f.rows[0].qValue = 0.9;
-    EXPECT_TRUE(chanceVerdict(f).startsWith("未发现与随机不同（样本 40 期；精确 p=0.88）"));
+    EXPECT_TRUE(chanceVerdict(f).startsWith("未发现与随机不同（样本 40 期；χ²=14.2，自由度 19，精确 p=0.88）"));
     f.pValue.reset(); // too few
     EXPECT_EQ(chanceVerdict(f), "样本太少，无法判断");
     EXPECT_EQ(formatPValue(0.0499), "0.0499"); // never reads as 0.050

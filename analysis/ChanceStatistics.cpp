@@ -263,15 +263,16 @@ double monteCarloP(double observedChi, const std::vector<int>& values, const std
             for (std::int64_t d = 0; d < y.draws; ++d) {
                 if (groupDraws) {
                     for (int i = 0; i < positions; ++i) {
-                        std::swap(numbers[static_cast<std::size_t>(i)],
-                                  numbers[static_cast<std::size_t>(i + below(20 - i))]);
+                        const int pick = i + below(static_cast<std::uint64_t>(20 - i));
+                        std::swap(numbers[static_cast<std::size_t>(i)], numbers[static_cast<std::size_t>(pick)]);
                         const int s = slot[static_cast<std::size_t>(
                             y.valueOfNumber[static_cast<std::size_t>(numbers[static_cast<std::size_t>(i)])])];
                         if (s >= 0)
                             ++counts[static_cast<std::size_t>(s)];
                     }
                 } else {
-                    const int s = slot[static_cast<std::size_t>(y.valueOfNumber[static_cast<std::size_t>(1 + below(20))])];
+                    const int number = 1 + below(20);
+                    const int s = slot[static_cast<std::size_t>(y.valueOfNumber[static_cast<std::size_t>(number)])];
                     if (s >= 0)
                         ++counts[static_cast<std::size_t>(s)];
                 }
@@ -411,6 +412,7 @@ ChanceFigures chanceFigures(const std::vector<TallyEntry>& ranking, const std::v
         std::optional<double> exact;
         if (!groupDraws && years.size() == 1) {
             std::vector<int> c;
+            c.reserve(testedValues.size());
             for (const int v : testedValues)
                 c.push_back(countOf(years.front().counts, v));
             exact = exactDirectP(c, testedCounts, f.tallied);

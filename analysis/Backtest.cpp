@@ -687,7 +687,8 @@ BacktestSummary Backtest::summarize(const std::vector<BacktestStep>& steps, int 
         s.trials += trialsPerStep;
         s.hits += step.hits;
         s.expectedHits += step.chance * trialsPerStep;
-        s.variance += trialsPerStep * step.chance * (1 - step.chance);
+        s.variance += trialsPerStep * step.chance * (1 - step.chance) * (ChanceModel::kNumbers - trialsPerStep)
+            / (ChanceModel::kNumbers - 1.0);
     }
     if (s.trials > 0) {
         s.hitRate = static_cast<double>(s.hits) / static_cast<double>(s.trials);
@@ -699,6 +700,27 @@ BacktestSummary Backtest::summarize(const std::vector<BacktestStep>& steps, int 
     if (s.variance > 0) {
         s.z = (static_cast<double>(s.hits) - s.expectedHits) / std::sqrt(s.variance);
         s.pValue = normalUpperTail(*s.z);
+    }
+    // Few expected hits or misses: the normal tail is too rough, and the
+    // exact law is a short convolution (a step's hits: P positions of one
+    // draw, m = 20 x chance of the 20 numbers among the top values).
+    const double misses = static_cast<double>(s.trials) - s.expectedHits;
+    if (s.trials > 0 && (s.expectedHits < 5 || misses < 5) && s.trials <= 4000) {
+        std::vector<double> law { 1.0 };
+        for (const BacktestStep& step : steps) {
+            if (!step.scored())
+                continue;
+            const int m = static_cast<int>(std::lround(step.chance * ChanceModel::kNumbers));
+            std::vector<double> one;
+            for (int k = 0; k <= trialsPerStep; ++k)
+                one.push_back(stats::hypergeometricPmf(k, ChanceModel::kNumbers, m, trialsPerStep));
+            law = stats::convolve(law, one);
+        }
+        double upper = 0;
+        for (auto k = static_cast<std::size_t>(s.hits); k < law.size(); ++k)
+            upper += law[k];
+        s.pValue = std::min(1.0, upper);
+        s.pExact = true;
     }
     return s;
 }

@@ -63,11 +63,18 @@ struct BacktestSummary
     std::int64_t trials = 0;
     std::int64_t hits = 0;
     double expectedHits = 0; // sum of chance x trials
-    double variance = 0; // sum of p(1 - p) over the trials
+    // Sum over the scored steps of P p (1 - p) (20 - P) / 19: a step's P
+    // positions are drawn without replacement, so its hits are
+    // hypergeometric (binomial for P = 1).
+    double variance = 0;
     std::optional<double> hitRate;
     std::optional<double> chanceRate; // expectedHits / trials
     std::optional<double> z; // (hits - expected) / sqrt(variance)
-    std::optional<double> pValue; // one-sided, normal upper tail of z
+    // One-sided: the normal upper tail of z, or with fewer than 5 expected
+    // hits or misses the exact P(hits >= h) of the sum of the steps'
+    // hypergeometric hits (pExact).
+    std::optional<double> pValue;
+    bool pExact = false;
     std::optional<double> ciLow; // Wilson 95 % interval of the hit rate (stats::wilsonInterval)
     std::optional<double> ciHigh;
 };

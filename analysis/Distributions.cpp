@@ -263,3 +263,145 @@ double chiSquareUpperTail(double x, double df)
 }
 
 } // namespace corvinel::stats
+
+namespace corvinel::stats {
+
+double hypergeometricPmf(int k, int population, int marked, int draws)
+{
+    if (k < 0 || k > marked || k > draws || draws - k > population - marked)
+        return 0;
+    const auto logChoose = [](int n, int r) {
+        return std::lgamma(n + 1.0) - std::lgamma(r + 1.0) - std::lgamma(n - r + 1.0);
+    };
+    return std::exp(logChoose(marked, k) + logChoose(population - marked, draws - k)
+                    - logChoose(population, draws));
+}
+
+namespace {
+
+// Drops the negligible ends of a distribution whose index 0 stands for the
+// count `offset`; returns the new offset.
+std::int64_t trimmed(std::vector<double>& pmf, std::int64_t offset)
+{
+    if (pmf.empty())
+        return offset;
+    const double floor = *std::max_element(pmf.begin(), pmf.end()) * 1e-300;
+    std::size_t lo = 0;
+    while (lo + 1 < pmf.size() && pmf[lo] < floor)
+        ++lo;
+    std::size_t hi = pmf.size();
+    while (hi > lo + 1 && pmf[hi - 1] < floor)
+        --hi;
+    pmf = std::vector<double>(pmf.begin() + static_cast<std::ptrdiff_t>(lo),
+                              pmf.begin() + static_cast<std::ptrdiff_t>(hi));
+    return offset + static_cast<std::int64_t>(lo);
+}
+
+// Convolution of two distributions that start at the counts oa and ob.
+std::vector<double> convolveFrom(const std::vector<double>& a, std::int64_t oa, const std::vector<double>& b,
+                                 std::int64_t ob, std::int64_t* offset)
+{
+    std::vector<double> c(a.size() + b.size() - 1, 0.0);
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] == 0)
+            continue;
+        for (std::size_t j = 0; j < b.size(); ++j)
+            c[i + j] += a[i] * b[j];
+    }
+    *offset = trimmed(c, oa + ob);
+    return c;
+}
+
+std::vector<double> placed(std::vector<double> pmf, std::int64_t offset)
+{
+    pmf.insert(pmf.begin(), static_cast<std::size_t>(offset), 0.0);
+    return pmf;
+}
+
+} // namespace
+
+std::vector<double> convolve(const std::vector<double>& a, const std::vector<double>& b)
+{
+    if (a.empty() || b.empty())
+        return {};
+    std::vector<double> ta = a, tb = b;
+    const std::int64_t oa = trimmed(ta, 0);
+    const std::int64_t ob = trimmed(tb, 0);
+    std::int64_t offset = 0;
+    std::vector<double> c = convolveFrom(ta, oa, tb, ob, &offset);
+    return placed(std::move(c), offset);
+}
+
+std::vector<double> convolutionPower(const std::vector<double>& pmf, std::int64_t n)
+{
+    std::vector<double> result { 1.0 };
+    std::int64_t resultOffset = 0;
+    std::vector<double> base = pmf;
+    std::int64_t baseOffset = trimmed(base, 0);
+    // Binary powering: the squares of the count, multiplied in for the bits
+    // of n.
+    while (n > 0) {
+        if (n & 1)
+            result = convolveFrom(result, resultOffset, base, baseOffset, &resultOffset);
+        n >>= 1;
+        if (n > 0)
+            base = convolveFrom(base, baseOffset, base, baseOffset, &baseOffset);
+    }
+    return placed(std::move(result), resultOffset);
+}
+
+double twoSidedP(const std::vector<double>& pmf, std::int64_t x)
+{
+    if (x < 0 || x >= static_cast<std::int64_t>(pmf.size()))
+        return 0;
+    const double bound = pmf[static_cast<std::size_t>(x)] * (1 + 1e-7);
+    double total = 0;
+    for (const double p : pmf)
+        if (p <= bound)
+            total += p;
+    return std::min(1.0, total);
+}
+
+double nonCentralChiSquareUpperTail(double x, double df, double lambda)
+{
+    if (lambda <= 0)
+        return chiSquareUpperTail(x, df);
+    // Sum outwards from the largest Poisson weight until the weights vanish.
+    const double half = lambda / 2;
+    const auto mode = static_cast<std::int64_t>(std::floor(half));
+    const auto weight = [&](std::int64_t j) {
+        return std::exp(-half + static_cast<double>(j) * std::log(half) - std::lgamma(static_cast<double>(j) + 1));
+    };
+    double total = 0;
+    for (std::int64_t j = mode; j >= 0; --j) {
+        const double w = weight(j);
+        total += w * chiSquareUpperTail(x, df + 2.0 * static_cast<double>(j));
+        if (w < 1e-17 && j < mode)
+            break;
+    }
+    for (std::int64_t j = mode + 1;; ++j) {
+        const double w = weight(j);
+        total += w * chiSquareUpperTail(x, df + 2.0 * static_cast<double>(j));
+        if (w < 1e-17)
+            break;
+    }
+    return std::min(1.0, total);
+}
+
+double chiSquareUpperQuantile(double upper, double df)
+{
+    double lo = 0;
+    double hi = df + 10;
+    while (chiSquareUpperTail(hi, df) > upper)
+        hi *= 2;
+    for (int i = 0; i < 200 && hi - lo > 1e-12 * hi; ++i) {
+        const double mid = (lo + hi) / 2;
+        if (chiSquareUpperTail(mid, df) > upper)
+            lo = mid;
+        else
+            hi = mid;
+    }
+    return (lo + hi) / 2;
+}
+
+} // namespace corvinel::stats

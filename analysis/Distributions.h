@@ -49,3 +49,31 @@ double chiSquareUpperTail(double x, double df);
 double gammaQ(double a, double x);
 
 } // namespace corvinel::stats
+
+namespace corvinel::stats {
+
+// P(K = k) for K the marked items among `draws` taken without replacement
+// from `population` items of which `marked` are marked (R's dhyper).
+double hypergeometricPmf(int k, int population, int marked, int draws);
+
+// The distribution of the sum of two independent counts given by their
+// probabilities (index = count). Entries below 1e-300 of the largest are
+// dropped from the ends (they cannot change a sum of the others).
+std::vector<double> convolve(const std::vector<double>& a, const std::vector<double>& b);
+// The sum of n independent copies of one count.
+std::vector<double> convolutionPower(const std::vector<double>& pmf, std::int64_t n);
+
+// Two-sided p value of the outcome x of a discrete distribution: the
+// probability of every outcome no more likely than x (relative tolerance
+// 1e-7), capped at 1; binomialTwoSidedP for any distribution.
+double twoSidedP(const std::vector<double>& pmf, std::int64_t x);
+
+// P(X > x) for the non-central chi-square distribution with df degrees of
+// freedom and non-centrality lambda (R's pchisq(x, df, ncp, lower.tail =
+// FALSE)): the Poisson mixture of central tails.
+double nonCentralChiSquareUpperTail(double x, double df, double lambda);
+// The x with chiSquareUpperTail(x, df) = upper (R's qchisq(upper, df,
+// lower.tail = FALSE)), 0 < upper < 1.
+double chiSquareUpperQuantile(double upper, double df);
+
+} // namespace corvinel::stats

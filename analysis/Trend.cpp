@@ -2,6 +2,7 @@
 
 #include "analysis/ChanceModel.h"
 #include "analysis/DrawShape.h"
+#include "analysis/Distributions.h"
 #include "core/Kinds.h"
 #include "core/ZodiacTables.h"
 
@@ -250,8 +251,29 @@ TrendResult computeTrend(std::span<const DrawNumbers> draws, const TrendOptions&
         t.expectedHits.push_back(rows * p);
         t.chanceCurrentOrLonger.push_back(std::pow(1.0 - p, t.current.back()));
     }
+    t.absenceQ = stats::benjaminiHochberg(t.chanceCurrentOrLonger);
     result.ok = true;
     return result;
+}
+
+QString trendAbsenceNote(const TrendTable& t)
+{
+    int low = 0;
+    QStringList marked;
+    for (int c = 0; c < t.columnCount(); ++c) {
+        if (t.chanceCurrentOrLonger[static_cast<std::size_t>(c)] <= 0.05)
+            ++low;
+        if (static_cast<std::size_t>(c) < t.absenceQ.size() && t.absenceQ[static_cast<std::size_t>(c)] < 0.05)
+            marked << t.columns[c];
+    }
+    QString s = QStringLiteral("遗漏概率≤0.05 的有 %1 个，纯随机时平均约 %2 个")
+                    .arg(low)
+                    .arg(QString::number(t.columnCount() * 0.05, 'f', t.columnCount() % 20 == 0 ? 0 : 2));
+    if (marked.isEmpty())
+        s += QStringLiteral("；按 Benjamini–Hochberg 校正后没有一个值的遗漏显著。");
+    else
+        s += QStringLiteral("；校正后 q<0.05（标 *）：%1。").arg(marked.join(QStringLiteral("、")));
+    return s;
 }
 
 QString trendProbabilityText(double p)
@@ -284,7 +306,10 @@ ResultTable trendGrid(const TrendTable& t)
     addRow(4, [&](int c) { return QString::number(t.maxRun[c]); });
     addRow(5, [&](int c) { return trendProbabilityText(t.chance[c]); });
     addRow(6, [&](int c) { return fixed(t.expectedHits[c], 2); });
-    addRow(7, [&](int c) { return trendProbabilityText(t.chanceCurrentOrLonger[c]); });
+    addRow(7, [&](int c) {
+        const bool marked = static_cast<std::size_t>(c) < t.absenceQ.size() && t.absenceQ[c] < 0.05;
+        return trendProbabilityText(t.chanceCurrentOrLonger[c]) + (marked ? QStringLiteral("*") : QString());
+    });
     return g;
 }
 

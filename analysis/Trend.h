@@ -59,6 +59,10 @@ struct TrendTable
     std::vector<double> chance; // 随机出现率
     std::vector<double> expectedHits; // 随机期望次数
     std::vector<double> chanceCurrentOrLonger; // 随机遗漏≥k概率
+    // Benjamini-Hochberg adjusted chanceCurrentOrLonger over the row: with
+    // twenty columns about one absence probability is at most 0.05 by chance
+    // alone, so only a q below 0.05 marks a column.
+    std::vector<double> absenceQ;
 
     int rowCount() const { return static_cast<int>(issues.size()); }
     int columnCount() const { return static_cast<int>(columns.size()); }
@@ -97,6 +101,11 @@ const QStringList& trendSummaryCaptions();
 // per draw ("20" + issue number, then the cells: the value's label for a hit,
 // the omission otherwise), then the summary and chance rows.
 ResultTable trendGrid(const TrendTable& table);
+
+// The note on the absence probabilities: how many are at most 0.05 beside
+// how many chance alone gives (columns x 0.05), and the columns whose q is
+// below 0.05 (marked "*" in the grid).
+QString trendAbsenceNote(const TrendTable& table);
 
 // Probability texts of the chance rows: four decimals, "<0.0001" for a
 // positive value below that (a long absence has a tiny but real chance).

@@ -113,7 +113,9 @@ QString BacktestWindow::summaryText(const BacktestSummary& s)
                        .arg(QString::number(s.expectedHits, 'f', 1));
     if (!s.pValue)
         return text + tr("：随机概率为0或1，无法检验");
-    text += tr("，p=%1").arg(QString::number(*s.pValue, 'f', *s.pValue < 0.01 ? 3 : 2));
+    text += tr("，%1p=%2")
+                .arg(s.pExact ? tr("精确 ") : QString())
+                .arg(QString::number(*s.pValue, 'f', *s.pValue < 0.01 ? 3 : 2));
     if (*s.pValue < 0.05)
         return text + tr("：命中显著多于随机（单侧检验，p<0.05）");
     return text + tr("：与随机无显著差异");

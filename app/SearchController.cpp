@@ -176,7 +176,12 @@ void SearchController::showResult(const SearchResult& result)
 
 void SearchController::showChance(const ChanceFigures& chance)
 {
-    m_results.chanceVerdict->setText(chanceVerdict(chance));
+    // Many searches in one session: some "significant" verdicts are chance.
+    QString verdict = chanceVerdict(chance);
+    const QString searches = searchCountNote(m_search->searchCount());
+    if (!searches.isEmpty())
+        verdict += QStringLiteral("。") + searches;
+    m_results.chanceVerdict->setText(verdict);
     m_results.chanceVerdict->setToolTip(chanceExplanation(chance));
     fill(m_results.chanceModel, m_results.chanceGrid, chanceTable(chance));
     const auto rows = std::make_shared<std::vector<ChanceRow>>(chance.rows);

@@ -229,7 +229,8 @@ void TrendWindow::refresh()
     }
     m_model->setTable(result.table);
     m_grid->resizeColumnToContents(0);
-    m_status->setText(tr("共 %1 期，显示最后 %2 期。").arg(m_source.drawCount()).arg(result.table.rowCount()));
+    m_status->setText(tr("共 %1 期，显示最后 %2 期。").arg(m_source.drawCount()).arg(result.table.rowCount())
+                      + trendAbsenceNote(result.table));
 }
 
 void TrendWindow::exportWorkbook()

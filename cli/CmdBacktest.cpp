@@ -74,6 +74,9 @@ QJsonObject json(const BacktestResult& r, const SearchOptions& o)
     summary.insert(QStringLiteral("chance_rate"), number(s.chanceRate));
     summary.insert(QStringLiteral("z"), number(s.z));
     summary.insert(QStringLiteral("p_value"), number(s.pValue));
+    summary.insert(QStringLiteral("p_method"), s.pValue ? QJsonValue(s.pExact ? QStringLiteral("exact")
+                                                                               : QStringLiteral("normal"))
+                                                        : QJsonValue(QJsonValue::Null));
     summary.insert(QStringLiteral("ci_low"), number(s.ciLow));
     summary.insert(QStringLiteral("ci_high"), number(s.ciHigh));
     QJsonArray steps;
@@ -113,7 +116,7 @@ void printText(QTextStream& out, const BacktestResult& r, const SearchOptions& o
     out << "steps " << s.steps << ", scored " << s.scoredSteps << ", trials " << s.trials << ", hits " << s.hits
         << " (hit rate " << fixed(s.hitRate, 3) << ")\n";
     out << "chance: expected hits " << QString::number(s.expectedHits, 'f', 1) << " (rate " << fixed(s.chanceRate, 3)
-        << "), z " << fixed(s.z, 2) << ", one-sided p " << fixed(s.pValue, 3) << ", 95% interval of the hit rate "
+        << "), z " << fixed(s.z, 2) << ", one-sided " << (s.pExact ? "exact " : "") << "p " << fixed(s.pValue, 3) << ", 95% interval of the hit rate "
         << fixed(s.ciLow, 3) << ".." << fixed(s.ciHigh, 3) << '\n';
     out << "A hit rate near the chance rate is what random draws give; the test says whether the top " << top
         << " values did better than picking them at random, not what the next draw holds.\n\n";

@@ -69,6 +69,13 @@ QJsonObject chanceJson(const ChanceFigures& f)
     c.insert(QStringLiteral("chi_square"), numberOrNull(f.chiSquare));
     c.insert(QStringLiteral("df"), f.df ? QJsonValue(*f.df) : QJsonValue(QJsonValue::Null));
     c.insert(QStringLiteral("p_value"), numberOrNull(f.pValue));
+    // How the whole-ranking p was found (none without one), the verdict, the
+    // group-mode statistic referred to chi-square and the smallest lift the
+    // test finds half the time.
+    c.insert(QStringLiteral("p_method"), f.pValue ? QJsonValue(chanceMethodKey(f.method)) : QJsonValue(QJsonValue::Null));
+    c.insert(QStringLiteral("verdict"), chanceVerdictKey(f.verdict));
+    c.insert(QStringLiteral("chi_square_adjusted"), numberOrNull(f.chiSquareAdjusted));
+    c.insert(QStringLiteral("detectable_lift"), numberOrNull(f.detectableLift));
     QJsonArray rows;
     for (const ChanceRow& r : f.rows) {
         QJsonObject row;

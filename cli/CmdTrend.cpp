@@ -86,6 +86,7 @@ QJsonObject toJson(const TrendTable& t)
     chance.insert(QStringLiteral("p"), jsonArray(t.chance, real));
     chance.insert(QStringLiteral("expected_hits"), jsonArray(t.expectedHits, real));
     chance.insert(QStringLiteral("p_current_or_longer"), jsonArray(t.chanceCurrentOrLonger, real));
+    chance.insert(QStringLiteral("q_current_or_longer"), jsonArray(t.absenceQ, real));
     QJsonObject o;
     o.insert(QStringLiteral("columns"), QJsonArray::fromStringList(t.columns));
     o.insert(QStringLiteral("rows"), rows);
@@ -127,8 +128,10 @@ int runTrend(CliContext& ctx, const ParsedArgs& args)
     for (const QString& c : grid.allCells())
         layout.others.width = std::max(layout.others.width, static_cast<int>(c.size()));
     writeTable(out, format, grid, layout);
-    if (format == OutputFormat::Text)
+    if (format == OutputFormat::Text) {
+        out << trendAbsenceNote(result.table) << '\n';
         out << "Each draw is independent: a long absence does not make a value due.\n";
+    }
     out.flush();
     return kExitOk;
 }

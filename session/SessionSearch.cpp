@@ -59,7 +59,10 @@ SearchResult SessionSearch::followPattern(const SearchOptions& options)
     if (const auto r = rules::searchRefusal(options, false, m_session.storedDraws()))
         return refused(*r);
     m_lastOptions = options;
-    return m_engine.followPattern(options);
+    SearchResult result = m_engine.followPattern(options);
+    if (result.ok)
+        ++m_searches;
+    return result;
 }
 
 SearchResult SessionSearch::combination(const SearchOptions& options)
@@ -68,7 +71,10 @@ SearchResult SessionSearch::combination(const SearchOptions& options)
     if (const auto r = rules::searchRefusal(options, true, m_session.storedDraws()))
         return refused(*r);
     m_lastOptions = options;
-    return m_engine.combination(options);
+    SearchResult result = m_engine.combination(options);
+    if (result.ok)
+        ++m_searches;
+    return result;
 }
 
 bool SessionSearch::writeBack(SearchResult& result, QString* error)

@@ -36,6 +36,10 @@ public:
     SearchResult followPattern(const SearchOptions& options);
     SearchResult combination(const SearchOptions& options);
 
+    // The searches Command1 and Command2 have run since this object was
+    // made (refused ones not counted).
+    int searchCount() const { return m_searches; }
+
     // The ranking of the last Command1 or Command2 beside chance.
     ChanceFigures chance(const SearchResult& result) const { return chanceFigures(result, m_lastOptions); }
 
@@ -52,6 +56,7 @@ private:
     Session& m_session;
     SearchEngine m_engine;
     SearchOptions m_lastOptions; // of the last Command1 or Command2
+    int m_searches = 0;
 };
 
 } // namespace corvinel

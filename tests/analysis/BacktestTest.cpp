@@ -543,7 +543,8 @@ TEST(Backtest, SummaryFigures)
 
     // Steps by hand: two scored steps of P = 2 with chance 0.25 and 0.5, one
     // unscored. Trials 4, expected 2 × 0.25 + 2 × 0.5 = 1.5, variance
-    // 2 × 0.1875 + 2 × 0.25 = 0.875.
+    // (2 × 0.1875 + 2 × 0.25) × 18 / 19 = 0.875 × 18 / 19 (two positions of
+    // one draw are drawn without replacement).
     std::vector<BacktestStep> steps(3);
     steps[0].state = StepState::Scored;
     steps[0].chance = 0.25;
@@ -561,9 +562,31 @@ TEST(Backtest, SummaryFigures)
     EXPECT_DOUBLE_EQ(*s.hitRate, 0.75);
     EXPECT_DOUBLE_EQ(s.expectedHits, 1.5);
     EXPECT_DOUBLE_EQ(*s.chanceRate, 0.375);
-    EXPECT_DOUBLE_EQ(s.variance, 0.875);
-    EXPECT_NEAR(*s.z, 1.5 / std::sqrt(0.875), 1e-12);
-    EXPECT_NEAR(*s.pValue, 0.5 * std::erfc(*s.z / std::sqrt(2.0)), 1e-15);
+    EXPECT_DOUBLE_EQ(s.variance, 0.875 * 18 / 19);
+    EXPECT_NEAR(*s.z, 1.5 / std::sqrt(0.875 * 18 / 19), 1e-12);
+    // 1.5 expected hits: the exact P(hits >= 3), from the two steps' laws
+    // (5 and 10 of 20 numbers, two drawn): P(h1 + h2 >= 3).
+    const double a[3] = { 105.0 / 190, 75.0 / 190, 10.0 / 190 };
+    const double b[3] = { 45.0 / 190, 100.0 / 190, 45.0 / 190 };
+    double upper = 0;
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            if (i + j >= 3)
+                upper += a[i] * b[j];
+    EXPECT_TRUE(s.pExact);
+    EXPECT_NEAR(*s.pValue, upper, 1e-12);
+    // Direct mode with many expected hits keeps the normal tail.
+    std::vector<BacktestStep> many(400);
+    for (BacktestStep& step : many) {
+        step.state = StepState::Scored;
+        step.chance = 0.15;
+        step.hits = 0;
+    }
+    many[0].hits = 1;
+    const BacktestSummary d = Backtest::summarize(many, 1);
+    EXPECT_FALSE(d.pExact);
+    EXPECT_NEAR(d.variance, 400 * 0.15 * 0.85, 1e-9);
+    EXPECT_NEAR(*d.pValue, 0.5 * std::erfc(*d.z / std::sqrt(2.0)), 1e-15);
     const auto [lo, hi] = stats::wilsonInterval(3, 4);
     EXPECT_DOUBLE_EQ(*s.ciLow, lo);
     EXPECT_DOUBLE_EQ(*s.ciHigh, hi);

@@ -7,12 +7,53 @@
 #include "analysis/Distributions.h"
 #include "analysis/SearchEngine.h"
 
+#include <bit>
 #include <map>
 
 using namespace corvinel;
 using namespace corvinel::testing;
 
 namespace {
+
+// The law of one draw's count of a value owning `owned` of the numbers 1..20
+// among its first `positions` numbers, by enumerating every set of positions
+// numbers (C(20, 8) = 125,970 for eight).
+std::vector<double> countInOneDraw(int owned, int positions)
+{
+    std::vector<double> pmf(static_cast<std::size_t>(positions + 1), 0.0);
+    double sets = 0;
+    for (std::uint32_t mask = 0; mask < (1u << 20); ++mask) {
+        if (std::popcount(mask) != positions)
+            continue;
+        ++pmf[static_cast<std::size_t>(std::popcount(mask & ((1u << owned) - 1)))];
+        ++sets;
+    }
+    for (double& p : pmf)
+        p /= sets;
+    return pmf;
+}
+
+// The two-sided p of a group-mode count: draws one by one added to the law,
+// then every outcome no more likely than the one seen.
+double groupModeP(std::int64_t count, int positions, const std::vector<std::pair<int, int>>& ownedAndDraws)
+{
+    std::vector<double> law { 1.0 };
+    for (const auto& [owned, draws] : ownedAndDraws) {
+        const std::vector<double> one = countInOneDraw(owned, positions);
+        for (int d = 0; d < draws; ++d) {
+            std::vector<double> next(law.size() + one.size() - 1, 0.0);
+            for (std::size_t i = 0; i < law.size(); ++i)
+                for (std::size_t j = 0; j < one.size(); ++j)
+                    next[i + j] += law[i] * one[j];
+            law = next;
+        }
+    }
+    double p = 0;
+    for (const double x : law)
+        if (x <= law[static_cast<std::size_t>(count)] * (1 + 1e-7))
+            p += x;
+    return std::min(1.0, p);
+}
 
 SearchOptions wholeRange()
 {
@@ -149,7 +190,11 @@ TEST(ChanceFigures, ZodiacExpectationUsesEachDrawsOwnYear)
         EXPECT_DOUBLE_EQ(*row.expectedPct, 100 * e / 104);
         EXPECT_DOUBLE_EQ(*row.lift, static_cast<double>(row.count) / e);
         EXPECT_DOUBLE_EQ(*row.rangePct, 100.0 * static_cast<double>(inRange[row.value]) / 104);
-        EXPECT_DOUBLE_EQ(*row.pValue, stats::binomialTwoSidedP(row.count, 104, e / 104));
+        // Group mode: the count is a sum over the draws of the value's
+        // numbers among eight positions drawn without replacement.
+        EXPECT_NEAR(*row.pValue, groupModeP(row.count, 8, { { in2015[row.value], 5 }, { in2016[row.value], 8 } }),
+                    1e-9)
+            << row.value;
         chi += (row.count - e) * (row.count - e) / e;
     }
     // 鼠 (value 1) owns two numbers in 2015 and one in 2016: 8 (5 * 2 + 8 * 1)
@@ -159,7 +204,9 @@ TEST(ChanceFigures, ZodiacExpectationUsesEachDrawsOwnYear)
     EXPECT_DOUBLE_EQ(rat->expected, 7.2);
     EXPECT_NEAR(*f.chiSquare, chi, 1e-9);
     EXPECT_EQ(*f.df, 11);
-    EXPECT_DOUBLE_EQ(*f.pValue, stats::chiSquareUpperTail(chi, 11));
+    // Every E is at least 5.2: chi-square of X² × 19 / (20 − 8).
+    EXPECT_EQ(f.method, ChanceMethod::ChiSquare);
+    EXPECT_DOUBLE_EQ(*f.pValue, stats::chiSquareUpperTail(chi * 19 / 12, 11));
     // Every value has E > 0: q is BH over all twelve p values.
     std::vector<double> ps;
     for (const ChanceRow& row : f.rows)
@@ -284,6 +331,7 @@ TEST(ChanceVerdict, TextsAndNumberFormats)
     f.chiSquare = 14.2;
     f.df = 19;
     f.pValue = 0.7719;
+    f.detectableLift = 2.345;
     ChanceRow a;
     a.text = "7";
     a.qValue = 0.31;
@@ -291,23 +339,37 @@ TEST(ChanceVerdict, TextsAndNumberFormats)
     b.text = "12";
     b.qValue = 0.2;
     f.rows = { a, b };
-    EXPECT_EQ(chanceVerdict(f), "与随机相比无显著差异（χ²=14.2，自由度 19，p=0.77）");
+    EXPECT_EQ(chanceVerdict(f), "未发现与随机不同（样本 40 期；χ²=14.2，自由度 19，p=0.77）：某个结果的出现率要达到随机的 "
+                                "2.3 倍，此样本量下的检验才有一半把握发现");
+    f.detectableLift.reset();
+    EXPECT_EQ(chanceVerdict(f), "未发现与随机不同（样本 40 期；χ²=14.2，自由度 19，p=0.77）：此样本量下，单个结果再偏离也难以发现");
+    const QString chance = QStringLiteral("，但随机数据中每 20 次检索约有 1 次如此");
     f.pValue = 0.0031;
-    EXPECT_EQ(chanceVerdict(f), "与随机有显著差异（p=0.003）");
+    EXPECT_EQ(chanceVerdict(f), "与随机有显著差异（χ²=14.2，自由度 19，p=0.003）" + chance);
     f.rows[0].text = "猴";
     f.rows[0].qValue = 0.0123;
-    EXPECT_EQ(chanceVerdict(f), "与随机有显著差异（p=0.003）；q 值最小的是 猴（q=0.012）");
+    EXPECT_EQ(chanceVerdict(f), "与随机有显著差异（χ²=14.2，自由度 19，p=0.003）" + chance + "；q 值最小的是 猴（q=0.012）");
     f.pValue = 0.00002;
     f.rows[0].qValue = 0.0004;
-    EXPECT_EQ(chanceVerdict(f), "与随机有显著差异（p<0.001）；q 值最小的是 猴（q<0.001）");
+    f.method = ChanceMethod::MonteCarlo;
+    EXPECT_EQ(chanceVerdict(f), "与随机有显著差异（χ²=14.2，自由度 19，蒙特卡罗 p<0.001）" + chance + "；q 值最小的是 猴（q<0.001）");
+    f.method = ChanceMethod::Exact;
+    f.pValue = 0.88;
+    f.rows[0].qValue = 0.9;
+    EXPECT_TRUE(chanceVerdict(f).startsWith("未发现与随机不同（样本 40 期；χ²=14.2，自由度 19，精确 p=0.88）"));
+    f.pValue.reset(); // too few
+    EXPECT_EQ(chanceVerdict(f), "样本太少，无法判断");
     EXPECT_EQ(formatPValue(0.0499), "0.0499"); // never reads as 0.050
     EXPECT_EQ(formatPValue(0.05), "0.050");
     EXPECT_EQ(formatPValue(1.0), "1.00");
     EXPECT_EQ(formatPValue(0.0734), "0.073");
-    f.group = false;
-    EXPECT_FALSE(chanceExplanation(f).contains("保守"));
+    // Group mode no longer claims to be conservative: it says how it counts.
     f.group = true;
-    EXPECT_TRUE(chanceExplanation(f).contains("组选模式下同一期的各位置不放回抽取，检验略偏保守。"));
+    f.tallyPositions = 8;
+    EXPECT_FALSE(chanceExplanation(f).contains("保守"));
+    EXPECT_TRUE(chanceExplanation(f).contains("19/(20−8)"));
+    EXPECT_EQ(searchCountNote(1), "");
+    EXPECT_EQ(searchCountNote(20), "本次已检索 20 次，纯随机时其中约 1.0 次也会显示显著差异");
 }
 
 TEST(ChanceVerdict, TableAndTipLeaveEmptyFiguresEmpty)
@@ -332,4 +394,157 @@ TEST(ChanceVerdict, TableAndTipLeaveEmptyFiguresEmpty)
     const QString tip = chanceTip(f.rows[0]);
     EXPECT_TRUE(tip.startsWith("7：出现 3 次，随机期望 1.00 次（10.00%）\n提升 3.00\n95% 区间 ")) << tip.toStdString();
     EXPECT_TRUE(tip.contains("p=0.0")) << tip.toStdString();
+}
+
+namespace {
+
+using CountLaw = std::map<std::vector<int>, double>;
+
+// The law of one matched draw's value counts, from every set of `positions`
+// of the numbers 1..20 (one number in direct mode).
+CountLaw oneDraw(const ChanceModel& model, int year, const std::vector<int>& values, int positions)
+{
+    CountLaw law;
+    double sets = 0;
+    for (std::uint32_t mask = 1; mask < (1u << 20); ++mask) {
+        if (std::popcount(mask) != positions)
+            continue;
+        std::vector<int> c(values.size(), 0);
+        for (int n = 1; n <= 20; ++n)
+            if (mask >> (n - 1) & 1)
+                for (std::size_t i = 0; i < values.size(); ++i)
+                    c[i] += model.valueOf(n, year) == values[i] ? 1 : 0;
+        law[c] += 1;
+        ++sets;
+    }
+    for (auto& [c, p] : law)
+        p /= sets;
+    return law;
+}
+
+// P(X² >= the observed one) under the law of the counts summed over the
+// draws, enumerated outcome by outcome.
+double enumeratedP(const ChanceModel& model, const std::vector<int>& years, const std::vector<int>& values,
+                   const std::vector<int>& observed, int positions)
+{
+    CountLaw total { { std::vector<int>(values.size(), 0), 1.0 } };
+    for (const int year : years) {
+        const CountLaw one = oneDraw(model, year, values, positions);
+        CountLaw next;
+        for (const auto& [a, pa] : total)
+            for (const auto& [b, pb] : one) {
+                std::vector<int> c = a;
+                for (std::size_t i = 0; i < c.size(); ++i)
+                    c[i] += b[i];
+                next[c] += pa * pb;
+            }
+        total = std::move(next);
+    }
+    std::vector<double> e(values.size(), 0.0);
+    for (const int year : years)
+        for (std::size_t i = 0; i < values.size(); ++i)
+            e[i] += positions * model.probability(values[i], year);
+    auto chi = [&](const std::vector<int>& c) {
+        double x = 0;
+        for (std::size_t i = 0; i < c.size(); ++i)
+            x += (c[i] - e[i]) * (c[i] - e[i]) / e[i];
+        return x;
+    };
+    const double bound = chi(observed) - 1e-9;
+    double p = 0;
+    for (const auto& [c, pc] : total)
+        if (chi(c) >= bound)
+            p += pc;
+    return p;
+}
+
+struct SmallCase
+{
+    int kind;
+    int positions;
+    bool group;
+    std::vector<std::int64_t> issues;
+};
+
+} // namespace
+
+TEST(ChanceFigures, SmallSamplesAgainstEnumeratedOutcomes)
+{
+    // Direct mode in one year (exact), across a Spring Festival and in group
+    // mode (Monte Carlo): random rankings against every outcome enumerated.
+    const std::vector<std::int64_t> oneYear(6, 161212001);
+    const std::vector<std::int64_t> acrossFestival = { 160207001, 160207002, 160209001, 160209002, 160209003 };
+    const std::vector<SmallCase> cases = {
+        { 2, 1, false, oneYear }, // head: 3 values, 9, 10 and 1 numbers
+        { 3, 1, false, std::vector<std::int64_t>(5, 161212001) }, // tail: 10 values
+        { 1, 1, false, std::vector<std::int64_t>(5, 161212001) }, // zodiac in one year
+        { 1, 1, false, acrossFestival },
+        { 2, 2, true, oneYear },
+        { 5, 3, true, std::vector<std::int64_t>(5, 161212001) }, // segment
+    };
+    std::mt19937 rng(17);
+    for (const SmallCase& sc : cases) {
+        const ChanceModel model(sc.kind, 1, 1);
+        const ValueRange range = FollowTally::reportedRange(sc.kind, 1, 1);
+        std::vector<int> years;
+        for (const std::int64_t i : sc.issues)
+            years.push_back(ChanceModel::drawYear(i));
+        for (int trial = 0; trial < 3; ++trial) {
+            // A ranking from random draws.
+            std::map<int, int> counts;
+            for (const int year : years) {
+                std::array<int, 20> n {};
+                std::iota(n.begin(), n.end(), 1);
+                std::shuffle(n.begin(), n.end(), rng);
+                for (int p = 0; p < sc.positions; ++p)
+                    ++counts[model.valueOf(n[static_cast<std::size_t>(p)], year)];
+            }
+            std::vector<TallyEntry> ranking;
+            std::vector<int> values, observed;
+            for (int v = range.low; v <= range.high; ++v) {
+                ranking.push_back({ v, counts[v] });
+                values.push_back(v);
+                observed.push_back(counts[v]);
+            }
+            RangeTally none;
+            const ChanceFigures f = chanceFigures(ranking, sc.issues, sc.positions, none, model, 1, sc.group);
+            ASSERT_TRUE(f.pValue) << sc.kind;
+            const double p = enumeratedP(model, years, values, observed, sc.positions);
+            const bool exact = !sc.group && sc.issues.front() / 100 == sc.issues.back() / 100;
+            EXPECT_EQ(f.method, exact ? ChanceMethod::Exact : ChanceMethod::MonteCarlo) << sc.kind;
+            // Monte Carlo: 10,000 runs, so within four standard errors.
+            EXPECT_NEAR(*f.pValue, p, exact ? 1e-9 : 4 * std::sqrt(p * (1 - p) / 10000) + 2e-4)
+                << sc.kind << " trial " << trial;
+            EXPECT_EQ(f.verdict, *f.pValue < 0.05 ? ChanceVerdict::Significant : ChanceVerdict::NotSignificant);
+            // The same ranking gives the same Monte Carlo p (fixed seed).
+            EXPECT_EQ(*chanceFigures(ranking, sc.issues, sc.positions, none, model, 1, sc.group).pValue, *f.pValue);
+        }
+    }
+}
+
+TEST(ChanceFigures, TooFewMatchedDrawsGiveNoVerdict)
+{
+    const ChanceModel numbers(0, 1, 1);
+    RangeTally none;
+    std::vector<TallyEntry> ranking;
+    for (int v = 1; v <= 20; ++v)
+        ranking.push_back({ v, v == 7 ? 4 : 0 });
+    // Four draws, all 7: striking, but below the minimum.
+    const ChanceFigures four = chanceFigures(ranking, std::vector<std::int64_t>(4, 161212001), 1, none, numbers, 1);
+    EXPECT_FALSE(four.pValue);
+    EXPECT_EQ(four.verdict, ChanceVerdict::TooFew);
+    EXPECT_TRUE(four.chiSquare && four.df); // the figures stay
+    EXPECT_TRUE(chanceVerdict(four).startsWith("样本太少，无法判断；q 值最小的是 7"));
+    ranking[6].count = 5;
+    const ChanceFigures five = chanceFigures(ranking, std::vector<std::int64_t>(5, 161212001), 1, none, numbers, 1);
+    ASSERT_TRUE(five.pValue);
+    EXPECT_EQ(five.method, ChanceMethod::Exact);
+    EXPECT_NEAR(*five.pValue, 20 * std::pow(0.05, 5), 1e-15); // all five the same number
+    EXPECT_EQ(five.verdict, ChanceVerdict::Significant);
+
+    // Head has 9, 10 and 1 numbers: five draws all head 2 do reach it.
+    const ChanceModel head(2, 1, 1);
+    const ChanceFigures h
+        = chanceFigures({ { 2, 5 }, { 0, 0 }, { 1, 0 } }, std::vector<std::int64_t>(5, 161212001), 1, none, head, 1);
+    EXPECT_TRUE(h.pValue);
 }

@@ -2,6 +2,7 @@
 // and on generated ones against a brute-force computation: omissions by
 // walking back from each cell, chance by enumerating all C(20, 8) draws.
 #include "support/HistoryTestSupport.h"
+#include "analysis/Distributions.h"
 #include "analysis/Trend.h"
 #include "store/DrawNumbers.h"
 
@@ -399,4 +400,34 @@ TEST(Trend, LoaderReadsTheNumbersInIssueOrder)
     SqliteDb closed;
     EXPECT_FALSE(loadDrawNumbers(closed, &loaded, &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(Trend, AbsenceNoteCountsAndMarksByAdjustedQ)
+{
+    // A history where number 20 never comes at position 1 in 300 draws: its
+    // absence probability there is 0.95^300, far below anything BH needs.
+    std::vector<PlainDraw> plain = makeDraws(300, QDate(2016, 3, 1), 10);
+    for (PlainDraw& d : plain)
+        for (int p = 1; p < 8; ++p)
+            if (d.numbers[0] == 20)
+                std::swap(d.numbers[0], d.numbers[p]);
+    const TrendTable t = trend(fromPlain(plain), 50, 0, 1);
+    ASSERT_EQ(t.absenceQ.size(), 20u);
+    const std::vector<double> q = stats::benjaminiHochberg(t.chanceCurrentOrLonger);
+    int low = 0;
+    QStringList marked;
+    for (int c = 0; c < 20; ++c) {
+        EXPECT_DOUBLE_EQ(t.absenceQ[c], q[c]);
+        low += t.chanceCurrentOrLonger[c] <= 0.05 ? 1 : 0;
+        if (q[c] < 0.05)
+            marked << t.columns[c];
+    }
+    EXPECT_TRUE(marked.contains("20"));
+    const QString note = trendAbsenceNote(t);
+    EXPECT_TRUE(note.startsWith(QStringLiteral("遗漏概率≤0.05 的有 %1 个，纯随机时平均约 1 个").arg(low)));
+    EXPECT_TRUE(note.contains(marked.join(QStringLiteral("、"))));
+    // The grid marks exactly those columns.
+    const ResultTable g = trendGrid(t);
+    for (int c = 0; c < 20; ++c)
+        EXPECT_EQ(g.cell(g.rowCount() - 1, c + 1).endsWith('*'), marked.contains(t.columns[c]));
 }

@@ -98,8 +98,14 @@ void ChanceWindowTest::verdictMarksTipsAndTable()
     auto* verdict = m_window->findChild<QLabel*>("lblChance");
     QVERIFY(verdict && verdict->isVisible());
     QCOMPARE(verdict->text(), chanceVerdict(f));
-    QVERIFY(verdict->text().startsWith(QStringLiteral("与随机")));
+    QVERIFY(verdict->text().startsWith(QStringLiteral("与随机"))
+            || verdict->text().startsWith(QStringLiteral("未发现与随机不同")));
     QVERIFY(verdict->toolTip().contains(QStringLiteral("随机期望")));
+    // A second search: the line counts the searches of this session.
+    QVERIFY(!verdict->text().contains(QStringLiteral("本次已检索")));
+    m_window->findChild<QPushButton*>("Command1")->click();
+    QCOMPARE(verdict->text(), chanceVerdict(f) + QStringLiteral("。") + searchCountNote(2));
+    QVERIFY(verdict->text().contains(QStringLiteral("本次已检索 2 次")));
 
     // The chart: a mark at each bar's expected count, on the bar's line.
     auto* view = m_window->findChild<QChartView*>("chartResult");

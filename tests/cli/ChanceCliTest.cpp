@@ -9,6 +9,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 
 using namespace corvinel;
@@ -111,10 +113,35 @@ TEST(ChanceCli, JsonFiguresAgreeWithARecomputationFromTheMatchedDraws)
         EXPECT_NEAR(row["expected_pct"].toDouble(), 100 * e / t, 1e-9);
         EXPECT_NEAR(row["lift"].toDouble(), observed[v] / e, 1e-9);
         EXPECT_NEAR(row["range_pct"].toDouble(), 100.0 * inRange[v] / (3.0 * rangeDraws), 1e-9);
-        const stats::Interval ci = stats::wilsonInterval(observed[v], 3 * m);
-        EXPECT_NEAR(row["ci_low_pct"].toDouble(), 100 * ci.low, 1e-9);
-        EXPECT_NEAR(row["ci_high_pct"].toDouble(), 100 * ci.high, 1e-9);
-        const double p = stats::binomialTwoSidedP(observed[v], 3 * m, e / t);
+        // Group mode, three positions of a draw drawn without replacement:
+        // the interval on the effective size 3m × 19 / 17, the p value from
+        // the law of the count summed draw by draw.
+        const double n = t * 19 / 17;
+        const double share = observed[v] / t;
+        const double z = stats::kWilsonZ;
+        const double centre = (share + z * z / (2 * n)) / (1 + z * z / n);
+        const double half = z * std::sqrt(share * (1 - share) / n + z * z / (4 * n * n)) / (1 + z * z / n);
+        EXPECT_NEAR(row["ci_low_pct"].toDouble(), 100 * std::max(0.0, centre - half), 1e-9);
+        EXPECT_NEAR(row["ci_high_pct"].toDouble(), 100 * std::min(1.0, centre + half), 1e-9);
+        std::vector<double> law { 1.0 };
+        for (const auto& r : matches) {
+            const bool before = r.toArray()[0].toString().left(8).toInt() <= 20160208;
+            const int owned = before ? kIn2015[v] : kIn2016[v];
+            std::vector<double> one(4, 0.0); // the value's numbers among three of 20
+            for (int a = 0; a < 20; ++a)
+                for (int b = a + 1; b < 20; ++b)
+                    for (int c = b + 1; c < 20; ++c)
+                        one[static_cast<std::size_t>((a < owned) + (b < owned) + (c < owned))] += 1.0 / 1140;
+            std::vector<double> next(law.size() + 3, 0.0);
+            for (std::size_t i = 0; i < law.size(); ++i)
+                for (std::size_t j = 0; j < 4; ++j)
+                    next[i + j] += law[i] * one[j];
+            law = next;
+        }
+        double p = 0;
+        for (const double x : law)
+            p += x <= law[static_cast<std::size_t>(observed[v])] * (1 + 1e-7) ? x : 0.0;
+        p = std::min(1.0, p);
         EXPECT_NEAR(row["p_value"].toDouble(), p, 1e-12 + 1e-9 * p);
         ps.push_back(p);
         chi += (observed[v] - e) * (observed[v] - e) / e;
@@ -124,7 +151,19 @@ TEST(ChanceCli, JsonFiguresAgreeWithARecomputationFromTheMatchedDraws)
         EXPECT_NEAR(rows[i].toObject()["q_value"].toDouble(), q[i], 1e-12 + 1e-9 * q[i]);
     EXPECT_NEAR(chance["chi_square"].toDouble(), chi, 1e-9);
     EXPECT_EQ(chance["df"].toInt(), 11);
-    EXPECT_NEAR(chance["p_value"].toDouble(), stats::chiSquareUpperTail(chi, 11), 1e-12);
+    EXPECT_NEAR(chance["chi_square_adjusted"].toDouble(), chi * 19 / 17, 1e-9);
+    double smallest = 1e300;
+    for (const auto& [v, e] : expected)
+        smallest = std::min(smallest, e);
+    if (smallest >= 5) {
+        EXPECT_EQ(chance["p_method"].toString(), "chi2");
+        EXPECT_NEAR(chance["p_value"].toDouble(), stats::chiSquareUpperTail(chi * 19 / 17, 11), 1e-12);
+    } else {
+        EXPECT_EQ(chance["p_method"].toString(), "monte_carlo");
+        EXPECT_GT(chance["p_value"].toDouble(), 0.0);
+    }
+    EXPECT_EQ(chance["verdict"].toString(),
+              chance["p_value"].toDouble() < 0.05 ? "significant" : "not_significant");
 }
 
 TEST(ChanceCli, ComboSummaryNullsAndTextSection)
@@ -150,8 +189,9 @@ TEST(ChanceCli, ComboSummaryNullsAndTextSection)
     EXPECT_EQ(summary["positions"].toArray(), QJsonArray());
     EXPECT_EQ(summary["size"].toInt(), 6);
     const QJsonObject chance = o["chance"].toObject();
-    for (const char* key : { "chi_square", "df", "p_value" })
+    for (const char* key : { "chi_square", "df", "p_value", "p_method", "chi_square_adjusted", "detectable_lift" })
         EXPECT_TRUE(chance[key].isNull()) << key;
+    EXPECT_EQ(chance["verdict"].toString(), "too_few");
     const QJsonArray rows = chance["rows"].toArray();
     ASSERT_EQ(rows.size(), 20);
     for (const auto& r : rows) {
@@ -170,5 +210,5 @@ TEST(ChanceCli, ComboSummaryNullsAndTextSection)
     ASSERT_GT(section, text.out.indexOf("ranking (base "));
     EXPECT_TRUE(text.out.indexOf("结果  出现次数  随机期望  提升  95%区间", section) > section);
     EXPECT_TRUE(text.out.contains("与随机")) << text.out.toStdString();
-    EXPECT_TRUE(text.out.contains("组选模式下同一期的各位置不放回抽取，检验略偏保守。"));
+    EXPECT_TRUE(text.out.contains("组选模式下同一期的 2 个位置不放回抽取"));
 }

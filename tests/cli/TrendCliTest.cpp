@@ -112,7 +112,8 @@ TEST_F(TrendCli, JsonMatchesTheEngine)
     const CliRun text = cli({ "trend", "--last", "5", "--kind", "head" });
     ASSERT_EQ(text.code, 0) << text.err.toStdString();
     const QStringList lines = text.out.split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 1 + 5 + 8 + 1);
+    ASSERT_EQ(lines.size(), 1 + 5 + 8 + 2);
+    EXPECT_TRUE(lines[lines.size() - 2].startsWith("遗漏概率≤0.05 的有 ")) << lines.back().toStdString();
     EXPECT_TRUE(lines[0].startsWith("期号"));
     EXPECT_TRUE(lines[1].startsWith("20" + QString::number(draws[draws.size() - 5].sqqh)));
     EXPECT_TRUE(lines[6].startsWith("出现次数"));

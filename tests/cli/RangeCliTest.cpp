@@ -29,7 +29,7 @@ TEST(RangeCli, RefusedExactlyWhenNoStoredDrawLiesInTheRange)
         history.append(block, start);
     }
     QTemporaryDir config;
-    const auto cli = [&](QStringList args) { return runCli(config.path(), history.dir.path(), args); };
+    const auto cli = [&](const QStringList& args) { return runCli(config.path(), history.dir.path(), args); };
 
     const std::int64_t low = issues.front() - 30;
     const std::int64_t span = issues.back() + 30 - low;

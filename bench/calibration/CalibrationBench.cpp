@@ -7,7 +7,9 @@
 // per-value p < 0.05, and a status: OVER when a 99.9 % interval lies above
 // the nominal rate, conservative when the interval of the 0.05 rate lies
 // below it, else ok. A calibrated program prints many lines, so the status
-// uses 99.9 % intervals: 95 % ones would show OVER by chance.
+// uses 99.9 % intervals: 95 % ones would show OVER by chance. A null-model
+// line that is OVER is rerun on five times as many fresh rankings, and only
+// the rerun's status counts.
 //
 // bench_calibration [--short] [--rankings N] [--only SET] [--seed N]. --short
 // runs fewer option sets and rankings (the CTest); --only runs the null-model
@@ -86,16 +88,22 @@ void printHeader()
                 "p<0.01 (95% CI)", "value p<0.05", "status");
 }
 
-void printLine(const std::string& set, const std::string& sample, const Rates& r)
+bool isOver(const Rates& r)
 {
     const auto over = [](std::int64_t x, std::int64_t n, double nominal) {
         return n > 0 && stats::wilsonInterval(x, n, kZ999).low > nominal;
     };
-    const bool isOver = over(r.below05, r.rankings, 0.05) || over(r.below01, r.rankings, 0.01)
+    return over(r.below05, r.rankings, 0.05) || over(r.below01, r.rankings, 0.01)
         || over(r.valuesBelow05, r.values, 0.05);
+}
+
+// `confirming`: the line is printed but its OVER waits for the rerun's line.
+void printLine(const std::string& set, const std::string& sample, const Rates& r, bool confirming = false)
+{
+    const bool over = isOver(r);
     const bool conservative = r.rankings > 0 && stats::wilsonInterval(r.below05, r.rankings, kZ999).high < 0.05;
-    const char* status = isOver ? "OVER" : conservative ? "conservative" : "ok";
-    g_over += isOver ? 1 : 0;
+    const char* status = over ? (confirming ? "OVER? (rerun below)" : "OVER") : conservative ? "conservative" : "ok";
+    g_over += over && !confirming ? 1 : 0;
     std::printf("%-34s %-7s %6lld %5.1f%%  %s  %s  %s  %s\n", set.c_str(), sample.c_str(),
                 static_cast<long long>(r.rankings), r.rankings ? 100.0 * r.tooFew / r.rankings : 0.0,
                 rateText(r.below05, r.rankings).toUtf8().constData(),
@@ -142,7 +150,8 @@ Rates modelRates(const ModelSet& set, int matched, int rankings, std::mt19937_64
         for (std::size_t d = 0; d < years.size(); ++d) {
             std::shuffle(numbers.begin(), numbers.end(), rng);
             for (int p = 0; p < set.positions; ++p)
-                ++counts[static_cast<std::size_t>(valueOf[d][static_cast<std::size_t>(numbers[static_cast<std::size_t>(p)])])];
+                ++counts[static_cast<std::size_t>(
+                    valueOf[d][static_cast<std::size_t>(numbers[static_cast<std::size_t>(p)])])];
         }
         std::vector<TallyEntry> ranking;
         for (int v = range.low; v <= range.high; ++v)
@@ -256,12 +265,24 @@ int main(int argc, char** argv)
                 sets.push_back({ "group P=" + std::to_string(p) + " " + kinds[k], k, p, true, false });
         sets.push_back({ "group P=4 zodiac across festival", 1, 4, true, true });
     }
-    const std::vector<int> sizes = shortRun ? std::vector<int> { 2, 3, 5, 8 }
-                                            : std::vector<int> { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 20, 50, 200 };
-    for (const ModelSet& set : sets)
-        if (set.name.find(only) != std::string::npos)
-            for (const int m : sizes)
-                printLine(set.name, "M=" + std::to_string(m), modelRates(set, m, rankings, rng));
+    const std::vector<int> sizes
+        = shortRun ? std::vector<int> { 2, 3, 5, 8 } : std::vector<int> { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 20, 50, 200 };
+    for (const ModelSet& set : sets) {
+        if (set.name.find(only) == std::string::npos)
+            continue;
+        for (const int m : sizes) {
+            const std::string sample = "M=" + std::to_string(m);
+            const Rates first = modelRates(set, m, rankings, rng);
+            // Hundreds of lines at 99.9 % give a calibrated program about
+            // one OVER line by chance in a full run. Such a line is rerun
+            // on fresh rankings, five times as many: a set that really
+            // rejects too often is OVER again, one that was unlucky is not.
+            const bool rerun = isOver(first);
+            printLine(set.name, sample, first, rerun);
+            if (rerun)
+                printLine(set.name, sample + " rerun", modelRates(set, m, 5 * rankings, rng));
+        }
+    }
     if (!only.empty())
         return g_over ? 1 : 0;
 

@@ -116,9 +116,12 @@ QString BacktestWindow::summaryText(const BacktestSummary& s)
     text += tr("，%1p=%2")
                 .arg(s.pExact ? tr("精确 ") : QString())
                 .arg(QString::number(*s.pValue, 'f', *s.pValue < 0.01 ? 3 : 2));
+    // The same plain words as a search's verdict: a test that finds nothing
+    // on a few hundred trials does not show the method is random, and one
+    // "significant" run in twenty is what chance alone gives.
     if (*s.pValue < 0.05)
-        return text + tr("：命中显著多于随机（单侧检验，p<0.05）");
-    return text + tr("：与随机无显著差异");
+        return text + tr("：命中显著多于随机（单侧检验，p<0.05），但随机数据中每 20 次验证约有 1 次如此");
+    return text + tr("：未发现命中多于随机（评分 %1 次）").arg(s.trials);
 }
 
 QString BacktestWindow::summaryLine() const

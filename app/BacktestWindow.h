@@ -26,7 +26,7 @@ public:
     BacktestWindow(const BacktestResult& result, const SearchOptions& search, int top, QString dataFolder,
                    QWidget* parent = nullptr);
 
-    // The summary line, e.g. "命中 61 次 / 200 次，随机期望 58.4 次，p=0.37：与随机无显著差异".
+    // The summary line, e.g. "命中 61 次 / 200 次，随机期望 58.4 次，p=0.37：未发现命中多于随机（评分 200 次）".
     static QString summaryText(const BacktestSummary& summary);
 
     GridModel* model() const { return m_model; }

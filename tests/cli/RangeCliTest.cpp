@@ -51,8 +51,9 @@ TEST(RangeCli, RefusedExactlyWhenNoStoredDrawLiesInTheRange)
                 args = QStringList { command, "--size", "2", "--from", from, "--to", to };
             const CliRun r = cli(args);
             EXPECT_EQ(r.code, stored ? 0 : 1) << command << " " << what.toStdString() << r.err.toStdString();
-            if (!stored)
+            if (!stored) {
                 EXPECT_TRUE(r.err.contains("没有已存的历史号码")) << r.err.toStdString();
+            }
         }
         const CliRun r = cli({ "backtest", "--positions", "1", "--prev", "--from", from, "--to", to, "--top", "3" });
         EXPECT_EQ(r.code, verifiable ? 0 : 1) << "backtest " << what.toStdString() << r.err.toStdString();

@@ -25,7 +25,7 @@ BacktestController::BacktestController(Session& session, Dialogs& dialogs, QWidg
     , m_parentWindow(parentWindow)
     , m_batch(std::make_unique<SessionBacktest>(session))
 {
-    QWidget* page = patterns.frame2[2];
+    QWidget* page = patterns.pages[Session::TabVerify].frame;
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(tr("批量验证 起"), page));
     m_from = new QLineEdit(page);

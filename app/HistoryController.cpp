@@ -114,14 +114,14 @@ bool HistoryController::confirmGame(const QString& file)
 {
     DrawLineResult lines;
     ImportOutcome read;
-    if (!readImportFile(file, m_session.lastDrawQqh, &lines, &read))
+    if (!readImportFile(file, m_session.lastDrawQqh(), &lines, &read))
         return true; // the import itself reports the file it cannot read
-    const auto mismatch = otherGameOfLines(lines, m_session.lotteryCode);
+    const auto mismatch = otherGameOfLines(lines, m_session.choices().lotteryCode);
     if (!mismatch)
         return true;
     // The menu index of a game (mnuKL10): 0 Guangdong, 1 Tianjin, 2 Hunan.
     const std::vector<int>& games = mismatch->menuCodes;
-    QString text = gameMismatchText(*mismatch, m_session.lotteryCode) + QLatin1Char('\n');
+    QString text = gameMismatchText(*mismatch, m_session.choices().lotteryCode) + QLatin1Char('\n');
     QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::Cancel;
     if (games.size() == 1) {
         text += tr("点击“是”切换到%1后读入，点击“取消”不读入。").arg(issue::gameName(games[0]));
@@ -253,16 +253,16 @@ void HistoryController::mnuEszhzd_Click()
 void HistoryController::mnuDlzd_Click()
 {
     // The issue of the selected history row, else the last stored draw.
-    QString def = m_session.lastDrawQqh > 0 ? issue::displayForm(m_session.lastDrawQqh - 1) : QStringLiteral("20");
+    QString def = m_session.lastDrawQqh() > 0 ? issue::displayForm(m_session.lastDrawQqh() - 1) : QStringLiteral("20");
     const QModelIndex selected = m_grid->selectionModel() ? m_grid->selectionModel()->currentIndex() : QModelIndex();
     if (selected.isValid() && selected.row() < m_session.snapshot().recordCount())
         def = issue::displayForm(m_session.snapshot().row(selected.row()).sqqh);
     const auto answer = m_dialogs.input(deleteTitle(), deleteAfterPrompt(), def);
     if (!answer || answer->trimmed().isEmpty())
         return;
-    const auto t = deleteAfterAnswer(*answer, m_session.lotteryCode);
+    const auto t = deleteAfterAnswer(*answer, m_session.choices().lotteryCode);
     if (!t || *t <= 0) {
-        const int length = 2 + 6 + issue::sequenceDigits(m_session.lotteryCode);
+        const int length = 2 + 6 + issue::sequenceDigits(m_session.choices().lotteryCode);
         m_dialogs.message(deleteTitle(),
                                     tr("“%1”不是期号。请输入以“20”开头的 %2 位期号，例如‘%3’。历史号码未改变。")
                                         .arg(answer->trimmed())

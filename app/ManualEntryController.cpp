@@ -88,7 +88,8 @@ void ManualEntryController::storeDraw()
     // The session empties the entry boxes once the draw is stored: that
     // emptying must not count as typing.
     m_locked = true;
-    const manual_entry::StoreOutcome outcome = HistoryChanges(s).enterDraw(texts);
+    const QString issueText = m_issueBox ? m_issueBox->text() : s.nextIssue();
+    const manual_entry::StoreOutcome outcome = HistoryChanges(s).enterDraw(issueText, texts);
     if (!outcome.ok) {
         m_locked = false;
         // The boxes keep what was typed; the box at fault gets the focus so
@@ -97,7 +98,7 @@ void ManualEntryController::storeDraw()
         m_dialogs.message(tr(manual_entry::kRefusalTitle), outcome.error, QMessageBox::Ok,
                                     QMessageBox::Warning);
         QLineEdit* fault = nullptr;
-        if (!manual_entry::storedIssue(s.nextIssueText))
+        if (!manual_entry::storedIssue(issueText))
             fault = m_issueBox;
         else if (!check.ok && check.box >= 1)
             fault = m_boxes[check.box];

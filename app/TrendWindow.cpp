@@ -186,8 +186,8 @@ TrendWindow::TrendWindow(Session& session, Dialogs& dialogs, QWidget* parentWind
         refresh();
     });
     // The segment labels follow the segment base setting.
-    connect(&s, &Session::stateChanged, this, [this] {
-        if (m_session.segmentBase != m_segmentBase)
+    connect(&s, &Session::choicesChanged, this, [this] {
+        if (m_session.choices().segmentBase != m_segmentBase)
             refresh();
     });
 
@@ -215,7 +215,7 @@ void TrendWindow::fitScope()
 
 void TrendWindow::refresh()
 {
-    m_segmentBase = m_session.segmentBase;
+    m_segmentBase = m_session.choices().segmentBase;
     TrendResult result;
     {
         BusyCursor busy;

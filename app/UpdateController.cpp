@@ -68,7 +68,7 @@ void UpdateController::Command21_Click()
     Dialogs& dialogs = m_dialogs;
 
     // Without a site there is nothing to ask about.
-    const QString base = m_session.updateBase.trimmed();
+    const QString base = m_session.choices().updateBase.trimmed();
     if (base.isEmpty()) {
         dialogs.message(resultTitle(), noBaseText(), QMessageBox::Ok, QMessageBox::Warning);
         return;
@@ -79,8 +79,8 @@ void UpdateController::Command21_Click()
         return;
     }
     // The plan first: the confirmation says what the retention rule deletes.
-    const update::UpdatePlan plan = update::planUpdate(m_session.store().snapshot(), m_session.lotteryCode,
-                                                       m_session.retentionDays, Clock::today());
+    const update::UpdatePlan plan = update::planUpdate(m_session.store().snapshot(), m_session.choices().lotteryCode,
+                                                       m_session.choices().retentionDays, Clock::today());
     QString question = confirmText();
     if (const QString warning = update::retentionWarning(plan); !warning.isEmpty())
         question += QStringLiteral("\n\n") + warning;

@@ -194,7 +194,7 @@ HistoryPanel buildHistoryPanel(QWidget* parent, QBoxLayout* column, const Sessio
         QStringLiteral("Label12"));
     column->addWidget(p.label12);
     p.text1 = box(QStringLiteral("Text1"), p.label12);
-    p.text1->setText(session.nextIssueText);
+    p.text1->setText(session.nextIssue());
 
     auto* entry = new QHBoxLayout;
     column->addLayout(entry);
@@ -243,7 +243,7 @@ PatternPanel buildPatternPanel(QWidget* parent, QBoxLayout* column, const Sessio
     tabRow->addWidget(p.tabStrip);
     tabRow->addStretch();
     p.text4 = box(QStringLiteral("Text4"), parent, 12);
-    p.text4->setText(session.verificationIssueText);
+    p.text4->setText(session.patterns().verificationIssue);
     p.check4 = named(new QCheckBox(QCoreApplication::translate("WindowPanels", "仅检索该期前"), parent),
                      QStringLiteral("Check4"));
     tabRow->addWidget(p.text4);
@@ -258,31 +258,28 @@ PatternPanel buildPatternPanel(QWidget* parent, QBoxLayout* column, const Sessio
         auto* f = named(new QFrame(pages), QStringLiteral("Frame2_%1").arg(t));
         f->setFrameShape(QFrame::StyledPanel);
         auto* g = new QGridLayout(f);
+        PatternPageWidgets& page = p.pages[static_cast<std::size_t>(t)];
         for (int k = 1; k <= kPositions; ++k) {
-            QCheckBox* check = nullptr;
-            QLineEdit* text = nullptr;
-            if (t == 0) {
-                check = p.check1[k] = named(new QCheckBox(positionCaption(k), f), QStringLiteral("Check1_%1").arg(k));
-                text = p.text2[k] = box(QStringLiteral("Text2_%1").arg(k), f, 3);
-            } else if (t == 1) {
-                const int e = Session::manualElementOfPosition(k);
-                check = p.check11[e] = named(new QCheckBox(positionCaption(k), f), QStringLiteral("Check11_%1").arg(e));
-                text = p.text22[e] = box(QStringLiteral("Text22_%1").arg(e), f, 3);
+            // The controls keep the element numbers of their original arrays.
+            const int element = t == Session::TabHistory ? k : (t == Session::TabManual ? k % 8 : 10 + k);
+            const QString tickName = t == Session::TabManual ? QStringLiteral("Check11_%1") : QStringLiteral("Check1_%1");
+            const QString boxName = t == Session::TabManual ? QStringLiteral("Text22_%1") : QStringLiteral("Text2_%1");
+            auto* check = named(new QCheckBox(positionCaption(k), f), tickName.arg(element));
+            QLineEdit* text = box(boxName.arg(element), f, 3);
+            if (t == Session::TabManual) {
                 // Typed keys are filtered by the window's event filter; the
                 // validator keeps pasted text to the same characters.
                 text->setValidator(
                     new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[-0-9]*")), text));
-            } else {
-                check = p.check1[10 + k]
-                    = named(new QCheckBox(positionCaption(k), f), QStringLiteral("Check1_%1").arg(10 + k));
-                text = p.text2[10 + k] = box(QStringLiteral("Text2_%1").arg(10 + k), f, 3);
             }
             text->setAlignment(Qt::AlignCenter);
             g->addWidget(check, 0, k - 1, Qt::AlignHCenter);
             g->addWidget(text, 1, k - 1, Qt::AlignHCenter);
+            page.ticks[static_cast<std::size_t>(k - 1)] = check;
+            page.values[static_cast<std::size_t>(k - 1)] = text;
         }
         pagesLayout->addWidget(f, 0, 0);
-        p.frame2[t] = f;
+        page.frame = f;
     }
     return p;
 }

@@ -68,17 +68,22 @@ struct HistoryPanel
     QPushButton* command4 = nullptr;
 };
 
+// One pattern page: position k's tick and value box at index k - 1.
+struct PatternPageWidgets
+{
+    QFrame* frame = nullptr; // Frame2(t)
+    std::array<QCheckBox*, 8> ticks {}; // Check1(k), Check11(k mod 8), Check1(10 + k)
+    std::array<QLineEdit*, 8> values {}; // Text2(k), Text22(k mod 8), Text2(10 + k)
+};
+
 // The tab strip with the three pattern pages and the verification issue.
 struct PatternPanel
 {
     QTabBar* tabStrip = nullptr;
-    QLineEdit* text4 = nullptr;
-    QCheckBox* check4 = nullptr;
-    std::array<QFrame*, 3> frame2 {};
-    std::array<QCheckBox*, 19> check1 {}; // 1..8, 11..18
-    std::array<QLineEdit*, 19> text2 {}; // 1..8, 11..18
-    std::array<QCheckBox*, 8> check11 {};
-    std::array<QLineEdit*, 8> text22 {};
+    QLineEdit* text4 = nullptr; // the verification issue
+    QCheckBox* check4 = nullptr; // "仅检索该期前"
+    // By Session::Tab: the reference draw's, the typed, the verification draw's.
+    std::array<PatternPageWidgets, 3> pages {};
 };
 
 // The option frames and the command row under the pattern pages.

@@ -40,6 +40,9 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <optional>
 
 namespace corvinel {
 
@@ -81,6 +84,17 @@ template<std::size_t N, typename Pred> void showRadios(const std::array<QRadioBu
     }
 }
 
+// A pattern box's value as typed: any whole number (one beyond int matches
+// no draw, as any other value outside 1..20), nothing for another text.
+std::optional<int> typedPatternValue(const QString& text)
+{
+    const auto v = issue::wholeNumber(text);
+    if (!v)
+        return std::nullopt;
+    return static_cast<int>(
+        std::clamp<std::int64_t>(*v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
 } // namespace
 
 frmMain::frmMain(std::unique_ptr<Session> session, QWidget* parent)
@@ -102,7 +116,10 @@ frmMain::frmMain(std::unique_ptr<Session> session, QWidget* parent)
     createControllers();
 
     refreshHistoryGrid();
-    refreshFromSession();
+    showChoices();
+    showPatterns();
+    showRange();
+    showNextIssue();
     placeOverlays();
 }
 
@@ -214,7 +231,11 @@ void frmMain::createControllers()
 void frmMain::connectControls()
 {
     Session* s = m_session.get();
-    connect(s, &Session::stateChanged, this, &frmMain::refreshFromSession);
+    // Each view follows what it shows.
+    connect(s, &Session::choicesChanged, this, &frmMain::showChoices);
+    connect(s, &Session::patternChanged, this, &frmMain::showPatterns);
+    connect(s, &Session::rangeChanged, this, &frmMain::showRange);
+    connect(s, &Session::nextIssueChanged, this, &frmMain::showNextIssue);
     connect(s, &Session::historyChanged, this, &frmMain::refreshHistoryGrid);
 
     connect(m_patterns.tabStrip, &QTabBar::currentChanged, s, &Session::selectTab);
@@ -237,9 +258,6 @@ void frmMain::connectControls()
     for (int i = 0; i < 2; ++i)
         connect(m_options.option6[i], &QRadioButton::clicked, s, [s, i] { s->setRedBallsOnly(i == 1); });
 
-    // Texts typed by the user go straight into the session's state.
-    connect(m_history.text1, &QLineEdit::textEdited, s, [s](const QString& t) { s->nextIssueText = t; });
-    connect(m_patterns.text4, &QLineEdit::textEdited, s, [s](const QString& t) { s->verificationIssueText = t; });
     // Enter or leaving the box: the verification page takes the issue typed.
     connect(m_patterns.text4, &QLineEdit::editingFinished, this, [this] {
         if (!m_session->verificationVisible())
@@ -247,6 +265,14 @@ void frmMain::connectControls()
         if (const auto refusal = m_session->setVerificationIssue(m_patterns.text4->text()))
             m_dialogs.message(refusal->title, refusal->text, QMessageBox::Ok, QMessageBox::Warning);
     });
+    // The searches take the verification issue as the box shows it, typed
+    // with or without Enter (these run before the search controller's).
+    for (QPushButton* button : { m_options.command1, m_options.command2 }) {
+        connect(button, &QPushButton::clicked, this, [this] {
+            if (m_session->verificationVisible())
+                m_session->typeVerificationIssue(m_patterns.text4->text());
+        });
+    }
     // A typed range is kept as typed; a box left empty brings back the
     // automatic range (the whole history, following its changes).
     for (int i = 0; i < 2; ++i) {
@@ -256,21 +282,19 @@ void frmMain::connectControls()
                 s->useAutomaticRange();
         });
     }
-    for (int k = 1; k <= 18; ++k) {
-        if (m_patterns.text2[k])
-            connect(m_patterns.text2[k], &QLineEdit::textEdited, s, [s, k](const QString& t) { s->patternTexts[k] = t; });
-        if (m_patterns.check1[k])
-            connect(m_patterns.check1[k], &QCheckBox::toggled, s, [s, k](bool on) { s->tickedPositions[k] = on; });
+    // The pages' values as typed: a box that holds no number keeps the
+    // value the page had (a zodiac name shown keeps its slot).
+    for (int t = 0; t < 3; ++t) {
+        const PatternPageWidgets& page = m_patterns.pages[static_cast<std::size_t>(t)];
+        for (int k = 1; k <= kPositions; ++k) {
+            const auto i = static_cast<std::size_t>(k - 1);
+            connect(page.values[i], &QLineEdit::textEdited, s,
+                    [s, t, k](const QString& text) { s->setPatternValue(t, k, typedPatternValue(text)); });
+            connect(page.ticks[i], &QCheckBox::toggled, s, [s, t, k](bool on) { s->setPositionTicked(t, k, on); });
+        }
     }
-    for (int e = 0; e < 8; ++e) {
-        connect(m_patterns.text22[e], &QLineEdit::textEdited, s, [s, e](const QString& t) { s->manualPatternTexts[e] = t; });
-        connect(m_patterns.check11[e], &QCheckBox::toggled, s, [s, e](bool on) { s->manualTickedPositions[e] = on; });
-        m_patterns.text22[e]->installEventFilter(this);
-    }
-    for (int k = 1; k <= kPositions; ++k)
-        connect(m_history.maskEdBox1[k], &QLineEdit::textEdited, s, [s, k](const QString& t) { s->entryTexts[k] = t; });
-    connect(m_options.maskEdBox2, &QLineEdit::textEdited, s, [s](const QString& t) { s->lookBackText = t; });
-    connect(m_options.combo1, &QComboBox::currentTextChanged, s, [s](const QString& t) { s->combinationSizeText = t; });
+    for (QLineEdit* box : m_patterns.pages[Session::TabManual].values)
+        box->installEventFilter(this);
     connect(m_options.combo1, &QComboBox::activated, this,
             [this] { m_session->setCombinationSizeText(m_options.combo1->currentText()); });
     m_options.maskEdBox2->installEventFilter(this);
@@ -330,8 +354,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress) {
         // The manual pattern boxes drop every key but backspace, "-" and digits.
         const QString text = static_cast<QKeyEvent*>(event)->text();
-        const bool manualBox
-            = std::find(m_patterns.text22.begin(), m_patterns.text22.end(), watched) != m_patterns.text22.end();
+        const auto& manualBoxes = m_patterns.pages[Session::TabManual].values;
+        const bool manualBox = std::find(manualBoxes.begin(), manualBoxes.end(), watched) != manualBoxes.end();
         if (manualBox && !text.isEmpty() && text[0].isPrint() && !Session::manualKeyAccepted(text[0]))
             return true;
         return false;
@@ -349,9 +373,11 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
                || (m_options.combo1->lineEdit() && watched == m_options.combo1->lineEdit())) {
         m_session->setCombinationSizeText(m_options.combo1->currentText());
     } else {
-        for (int e = 0; e < 8; ++e) {
-            if (watched == m_patterns.text22[e])
-                m_session->setManualPatternText(e, m_patterns.text22[e]->text());
+        const auto& manualBoxes = m_patterns.pages[Session::TabManual].values;
+        for (int k = 1; k <= kPositions; ++k) {
+            QLineEdit* box = manualBoxes[static_cast<std::size_t>(k - 1)];
+            if (watched == box)
+                m_session->setManualPatternText(k, box->text());
         }
     }
     return false;
@@ -375,48 +401,22 @@ void frmMain::placeOverlays()
     m_options.maskEdBox2->setGeometry(bx, (r->height() - bh) / 2, bw, bh);
 }
 
-void frmMain::refreshFromSession()
+void frmMain::showChoices()
 {
     const Session& s = *m_session;
     refreshStatusHistory();
-    if (m_patterns.tabStrip->currentIndex() != s.selectedTab) {
-        const QSignalBlocker block(m_patterns.tabStrip);
-        m_patterns.tabStrip->setCurrentIndex(s.selectedTab);
-    }
-    for (int t = 0; t < 3; ++t)
-        m_patterns.frame2[t]->setVisible(t == s.selectedTab);
-    m_patterns.text4->setVisible(s.verificationVisible());
-    m_patterns.check4->setVisible(s.verificationVisible());
-
     showRadios(m_options.option1, [&](int i) { return s.option1Selected(i); });
     showRadios(m_options.option2, [&](int i) { return s.option2Selected(i); });
     showRadios(m_options.option3, [&](int i) { return s.option3Selected(i); });
     showRadios(m_options.option4, [&](int i) { return s.option4Selected(i); });
     showRadios(m_options.option5, [&](int i) { return s.option5Selected(i); });
     showRadios(m_options.option6, [&](int i) { return s.option6Selected(i); });
-
-    showText(m_history.text1, s.nextIssueText);
-    showText(m_options.text3[0], s.rangeStart());
-    showText(m_options.text3[1], s.rangeEnd());
-    m_options.text3[1]->setReadOnly(s.rangeEndFollowsVerification());
-    showText(m_patterns.text4, s.verificationIssueText);
-    for (int k = 1; k <= 18; ++k) {
-        showText(m_patterns.text2[k], s.patternTexts[k]);
-        showCheck(m_patterns.check1[k], s.tickedPositions[k]);
-    }
-    for (int e = 0; e < 8; ++e) {
-        showText(m_patterns.text22[e], s.manualPatternTexts[e]);
-        showCheck(m_patterns.check11[e], s.manualTickedPositions[e]);
-    }
-    for (int k = 1; k <= kPositions; ++k)
-        showText(m_history.maskEdBox1[k], s.entryTexts[k]);
-    showText(m_options.maskEdBox2, s.lookBackText);
-    if (m_options.combo1->currentText() != s.combinationSizeText) {
+    showText(m_options.maskEdBox2, QString::number(s.choices().lookBack));
+    const QString size = QString::number(s.choices().combinationSize);
+    if (m_options.combo1->currentText() != size) {
         const QSignalBlocker block(m_options.combo1);
-        m_options.combo1->setEditText(s.combinationSizeText);
+        m_options.combo1->setEditText(size);
     }
-    showCheck(m_patterns.check4, s.onlyBeforeVerification());
-
     for (int i = 0; i < 2; ++i) {
         m_setupMenu.mnuSxcs[i]->setChecked(s.mnuSxcsChecked(i));
         m_setupMenu.mnuDscs[i]->setChecked(s.mnuDscsChecked(i));
@@ -424,6 +424,46 @@ void frmMain::refreshFromSession()
     }
     for (int i = 0; i < 3; ++i)
         m_setupMenu.mnuKL10[i]->setChecked(s.mnuKL10Checked(i));
+}
+
+void frmMain::showPatterns()
+{
+    const Session& s = *m_session;
+    const PatternPages& pages = s.patterns();
+    if (m_patterns.tabStrip->currentIndex() != pages.selectedTab) {
+        const QSignalBlocker block(m_patterns.tabStrip);
+        m_patterns.tabStrip->setCurrentIndex(pages.selectedTab);
+    }
+    m_patterns.text4->setVisible(s.verificationVisible());
+    m_patterns.check4->setVisible(s.verificationVisible());
+    showText(m_patterns.text4, pages.verificationIssue);
+    showCheck(m_patterns.check4, s.onlyBeforeVerification());
+    for (int t = 0; t < 3; ++t) {
+        const PatternPageWidgets& widgets = m_patterns.pages[static_cast<std::size_t>(t)];
+        const PatternPage& page = pages.page(t);
+        widgets.frame->setVisible(t == pages.selectedTab);
+        for (std::size_t i = 0; i < widgets.values.size(); ++i) {
+            const std::optional<int> v = page.values[i];
+            // The typed page shows numbers as typed; the draws' pages show
+            // zodiac names for the zodiac kind.
+            showText(widgets.values[i], !v ? QString() : (t == Session::TabManual ? QString::number(*v) : s.patternText(*v)));
+            showCheck(widgets.ticks[i], page.ticked[i]);
+        }
+    }
+}
+
+void frmMain::showRange()
+{
+    const Session& s = *m_session;
+    showText(m_options.text3[0], s.rangeStart());
+    showText(m_options.text3[1], s.rangeEnd());
+    m_options.text3[1]->setReadOnly(s.rangeEndFollowsVerification());
+}
+
+void frmMain::showNextIssue()
+{
+    showText(m_history.text1, m_session->nextIssue());
+    showText(m_patterns.text4, m_session->patterns().verificationIssue);
 }
 
 void frmMain::showStatus(const QString& text)
@@ -434,7 +474,7 @@ void frmMain::showStatus(const QString& text)
 void frmMain::refreshStatusHistory()
 {
     const HistorySnapshot& h = m_session->snapshot();
-    QString text = tr("%1　已存 %2 期").arg(issue::gameName(m_session->lotteryCode)).arg(h.recordCount());
+    QString text = tr("%1　已存 %2 期").arg(issue::gameName(m_session->choices().lotteryCode)).arg(h.recordCount());
     if (const SnapshotRow* last = h.last())
         text += tr("　最后一期 %1").arg(issue::displayForm(last->sqqh));
     m_statusHistory->setText(text);
@@ -460,7 +500,7 @@ void frmMain::askRetentionDays()
 {
     for (;;) {
         const auto answer = m_dialogs.input(Session::setDayTitle(), Session::setDayPrompt(),
-                                            QString::number(m_session->retentionDays));
+                                            QString::number(m_session->choices().retentionDays));
         if (m_session->mnuSetDayAnswer(answer) != Session::SetDayOutcome::Refused)
             return;
         const Refusal r = Session::setDayRefusal();
@@ -472,7 +512,7 @@ void frmMain::askUpdateBase()
 {
     for (;;) {
         const auto answer
-            = m_dialogs.input(Session::updateBaseTitle(), Session::updateBasePrompt(), m_session->updateBase);
+            = m_dialogs.input(Session::updateBaseTitle(), Session::updateBasePrompt(), m_session->choices().updateBase);
         if (!answer)
             return;
         const auto refusal = m_session->setUpdateBase(*answer);

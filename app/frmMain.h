@@ -51,9 +51,13 @@ public:
     QMenu* setupMenu() const { return m_setupMenu.menu; }
     BacktestController* backtest() const { return m_backtestController.get(); }
 
-    // Shows the session's state in the controls (texts, options, checks,
-    // menus, the visible tab page).
-    void refreshFromSession();
+    // Each shows one part of the session in its controls: the option groups,
+    // boxes and menus; the pattern pages (values, ticks, visible page,
+    // verification issue); the range boxes; the next issue number.
+    void showChoices();
+    void showPatterns();
+    void showRange();
+    void showNextIssue();
     // Refills the history grid from the session's snapshot.
     void refreshHistoryGrid();
     // 走势图: opens the trend window (or brings it forward); null before.

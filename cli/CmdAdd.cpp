@@ -37,15 +37,14 @@ int runAdd(CliContext& ctx, const ParsedArgs& parsed)
         return ctx.refuse(check.message);
 
     Session& s = ctx.session();
-    if (issueText)
-        s.nextIssueText = issueText->trimmed();
-    const auto sqqh = manual_entry::storedIssue(s.nextIssueText);
+    const QString typedIssue = issueText ? issueText->trimmed() : s.nextIssue();
+    const auto sqqh = manual_entry::storedIssue(typedIssue);
     if (!sqqh)
         return ctx.refuse(QStringLiteral("下一期期号“%1”不是有效的期号，请用 --issue 给出年月日和期序号，例如 "
                                          "--issue 20161212001。")
-                              .arg(s.nextIssueText));
+                              .arg(typedIssue));
     // The window's Text1 always holds an issue of the game; a typed one may not.
-    if (const auto bad = issue::issueRefusal(*sqqh, s.lotteryCode, s.drawsPerDay))
+    if (const auto bad = issue::issueRefusal(*sqqh, s.choices().lotteryCode, s.choices().drawsPerDay))
         return ctx.refuse(*bad);
     const manual_entry::StoreOutcome outcome = HistoryChanges(s).addDraw(*sqqh, numbers);
     if (!outcome.ok)
@@ -55,7 +54,7 @@ int runAdd(CliContext& ctx, const ParsedArgs& parsed)
     for (int n : numbers)
         shown += QStringLiteral(" %1").arg(n, 2, 10, QLatin1Char('0'));
     ctx.out() << "stored " << issue::displayForm(*sqqh) << ':' << shown << '\n';
-    ctx.out() << "next draw issue number: " << s.nextIssueText << '\n';
+    ctx.out() << "next draw issue number: " << s.nextIssue() << '\n';
     ctx.out().flush();
     return kExitOk;
 }

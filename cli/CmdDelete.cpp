@@ -62,12 +62,12 @@ int runDeleteAfter(CliContext& ctx, const ParsedArgs& parsed)
     if (args.size() != 1)
         return ctx.usage(QStringLiteral("delete-after takes one argument: ISSUE (display form)"));
     Session& s = ctx.session();
-    const auto t = deleteAfterAnswer(args[0], s.lotteryCode);
+    const auto t = deleteAfterAnswer(args[0], s.choices().lotteryCode);
     if (!t || *t <= 0)
         return ctx.refuse(QStringLiteral("\"%1\" is not an issue number in display form (\"20\" and %2 digits in all); "
                                          "nothing deleted")
                               .arg(args[0])
-                              .arg(2 + 6 + issue::sequenceDigits(s.lotteryCode)));
+                              .arg(2 + 6 + issue::sequenceDigits(s.choices().lotteryCode)));
     return finish(ctx, HistoryChanges(s).deleteDrawsAfter(*t), "the history was changed");
 }
 

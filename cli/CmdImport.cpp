@@ -17,9 +17,9 @@ int runImport(CliContext& ctx, const ParsedArgs& parsed)
     {
         DrawLineResult lines;
         ImportOutcome read;
-        if (readImportFile(args[0], s.lastDrawQqh, &lines, &read)) {
-            if (const auto m = otherGameOfLines(lines, s.lotteryCode))
-                return ctx.refuse(gameMismatchText(*m, s.lotteryCode)
+        if (readImportFile(args[0], s.lastDrawQqh(), &lines, &read)) {
+            if (const auto m = otherGameOfLines(lines, s.choices().lotteryCode))
+                return ctx.refuse(gameMismatchText(*m, s.choices().lotteryCode)
                                   + QStringLiteral("没有读入；如确是该彩种的历史号码，请加 --game %1。")
                                         .arg(m->lotteryCodes.front()));
         }

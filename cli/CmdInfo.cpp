@@ -13,14 +13,14 @@ int runInfo(CliContext& ctx, const ParsedArgs& parsed)
     QTextStream& out = ctx.out();
     out << "data folder: " << s.dataFolder() << '\n';
     out << "database: " << s.store().databasePath() << '\n';
-    out << "game: " << s.lotteryCode << ' ' << gameName(s.lotteryCode) << '\n';
-    out << "draws per day: " << s.drawsPerDay << '\n';
+    out << "game: " << s.choices().lotteryCode << ' ' << gameName(s.choices().lotteryCode) << '\n';
+    out << "draws per day: " << s.choices().drawsPerDay << '\n';
     // From the index: the session read only the first and last draws.
     const HistorySummary summary = s.store().summary();
     out << "draws stored: " << summary.count << '\n';
     if (summary.hasLast) {
         out << "last draw: " << issue::displayForm(summary.lastSqqh) << '\n';
-        out << "next draw: " << s.nextIssueText << '\n';
+        out << "next draw: " << s.nextIssue() << '\n';
     } else {
         out << "last draw: none\n";
         out << "next draw: none\n";

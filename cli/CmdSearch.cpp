@@ -108,7 +108,7 @@ int runSearchCommand(CliContext& ctx, const ParsedArgs& args, bool combo)
     const SearchOptions options = searchOptions(s, read.choices, read.source);
     // The verification page's pattern needs the draw before the issue.
     if (read.source.from == PatternSource::From::Verification) {
-        if (const auto r = rules::verificationRefusal(read.source.issue, s.lotteryCode, s.drawsPerDay, s.storedDraws(),
+        if (const auto r = rules::verificationRefusal(read.source.issue, s.choices().lotteryCode, s.choices().drawsPerDay, s.storedDraws(),
                                                       options.previousIssue, options.lookBack))
             return ctx.refuse(*r);
     }

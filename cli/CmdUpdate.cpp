@@ -47,7 +47,7 @@ int runUpdate(CliContext& ctx, const ParsedArgs& args)
 
     Session& s = ctx.session();
     if (!baseGiven)
-        base = s.updateBase;
+        base = s.choices().updateBase;
     if (base.trimmed().isEmpty())
         return ctx.refuse(QStringLiteral("no base address of the results site: pass --base URL or store one with "
                                          "'corvinel-cli settings UpdateBase URL'; nothing changed"));
@@ -58,7 +58,7 @@ int runUpdate(CliContext& ctx, const ParsedArgs& args)
         Clock::setToday(today);
 
     const update::UpdatePlan plan
-        = update::planUpdate(s.store().snapshot(), s.lotteryCode, s.retentionDays, Clock::today());
+        = update::planUpdate(s.store().snapshot(), s.choices().lotteryCode, s.choices().retentionDays, Clock::today());
     if (!plan.ok)
         return ctx.refuse(plan.error + QStringLiteral("; nothing changed"));
 

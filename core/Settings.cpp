@@ -71,9 +71,17 @@ std::optional<int> Settings::read(const IntKey& key) const
     return toInt16(*raw);
 }
 
-QString Settings::readText(const char* key, const QString& def) const
+std::optional<int> Settings::allowed(const IntKey& key) const
 {
-    return rawText(QString::fromLatin1(key)).value_or(def);
+    const auto v = read(key);
+    if (v && !key.allows(*v))
+        return std::nullopt;
+    return v;
+}
+
+QString Settings::readText(const TextKey& key, const QString& def) const
+{
+    return rawText(QString::fromLatin1(key.name)).value_or(def);
 }
 
 void Settings::write(const BoolKey& key, bool value)
@@ -86,9 +94,9 @@ void Settings::write(const IntKey& key, int value)
     writeRaw(QString::fromLatin1(key.name), QString::number(value));
 }
 
-void Settings::writeText(const char* key, const QString& value)
+void Settings::writeText(const TextKey& key, const QString& value)
 {
-    writeRaw(QString::fromLatin1(key), value);
+    writeRaw(QString::fromLatin1(key.name), value);
 }
 
 void Settings::writeRaw(const QString& key, const QString& text)
@@ -102,13 +110,26 @@ void Settings::sync()
     m_store->sync();
 }
 
+const char* Settings::nameOf(const AnyKey& key)
+{
+    return std::visit([](const auto* k) { return k->name; }, key);
+}
+
+std::optional<Settings::AnyKey> Settings::find(const QString& name)
+{
+    for (const AnyKey& key : kTable) {
+        if (name == QLatin1String(nameOf(key)))
+            return key;
+    }
+    return std::nullopt;
+}
+
 QStringList Settings::keyNames()
 {
-    return { QStringLiteral("bolZyw"),        QStringLiteral("bolSq"),       QStringLiteral("GsZl"),
-             QStringLiteral("intLei"),        QStringLiteral("bolZuxuan"),   QStringLiteral("intConsqSort"),
-             QStringLiteral("intXianshiLei"), QStringLiteral("DsIni"),       QStringLiteral("SxIni"),
-             QStringLiteral("SxSetup"),       QStringLiteral("bolZhpm"),     QStringLiteral("intPreQi"),
-             QStringLiteral("intZhWSetup"),   QStringLiteral("IniSerchDay"), QStringLiteral("UpdateBase") };
+    QStringList names;
+    for (const AnyKey& key : kTable)
+        names << QString::fromLatin1(nameOf(key));
+    return names;
 }
 
 } // namespace corvinel

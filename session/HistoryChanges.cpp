@@ -43,23 +43,17 @@ ImportOutcome HistoryChanges::importTextFile(const QString& path, const Progress
 {
     Session& s = m_session;
     HistoryMaintenance m = maintenance();
-    ImportOutcome out = corvinel::importTextFile(path, s.lastDrawQqh, s.snapshot(), m, s.bases(), progress);
-    if (out.ok) {
+    ImportOutcome out = corvinel::importTextFile(path, s.lastDrawQqh(), s.snapshot(), m, s.bases(), progress);
+    if (out.ok)
         s.reloadHistory();
-        s.nextIssueDisplay();
-        s.patternRefresh();
-    }
-    // Shown once more whatever the outcome: the pattern refresh moved the
-    // snapshot to the reference draw.
-    s.nextIssueDisplay();
-    s.notifyStateChanged();
+    else
+        s.nextIssueDisplay(); // shown again whatever the outcome
     return out;
 }
 
 void HistoryChanges::importDeclined()
 {
     m_session.nextIssueDisplay();
-    m_session.notifyStateChanged();
 }
 
 HistoryChange HistoryChanges::rebuildFromBackup(const ProgressFn& progress)
@@ -67,13 +61,10 @@ HistoryChange HistoryChanges::rebuildFromBackup(const ProgressFn& progress)
     Session& s = m_session;
     HistoryMaintenance m = maintenance();
     HistoryChange c = changeOf(corvinel::rebuildFromBackup(HistoryMaintenance::backupPath(s.dataFolder()),
-                                                           s.lastDrawQqh, m, s.bases(), progress));
+                                                           s.lastDrawQqh(), m, s.bases(), progress));
     if (!c.ok)
         return c;
     s.reloadHistory();
-    s.nextIssueDisplay();
-    s.patternRefresh();
-    s.notifyStateChanged();
     return c;
 }
 
@@ -83,13 +74,9 @@ HistoryChange HistoryChanges::deleteLastDraw()
     HistoryChange c = changeOf(maintenance().deleteLastRow());
     if (!c.ok)
         return c;
-    s.reloadHistory();
-    s.patternRefresh();
     if (c.deleted > 0 && !s.store().compact())
         c.compactError = s.store().lastError();
     s.reloadHistory();
-    s.nextIssueDisplay();
-    s.notifyStateChanged();
     return c;
 }
 
@@ -138,7 +125,6 @@ HistoryChange HistoryChanges::clear()
     if (!c.ok)
         return c;
     m_session.reloadHistory();
-    m_session.notifyStateChanged();
     return c;
 }
 
@@ -147,18 +133,13 @@ void HistoryChanges::afterDrawStored()
     Session& s = m_session;
     // The new draw in the snapshot, and the pattern of tab 1 follows it.
     s.reloadHistory();
-    s.patternRefresh();
-    for (QString& box : s.entryTexts)
-        box.clear();
-    s.nextIssueDisplay();
-    s.notifyStateChanged();
 }
 
-manual_entry::StoreOutcome HistoryChanges::enterDraw(const manual_entry::BoxTexts& boxes)
+manual_entry::StoreOutcome HistoryChanges::enterDraw(const QString& issueText, const manual_entry::BoxTexts& boxes)
 {
     Session& s = m_session;
     manual_entry::StoreOutcome out
-        = manual_entry::enter(s.store(), s.encoder(), s.zodiac(), s.snapshot(), s.bases(), s.nextIssueText, boxes);
+        = manual_entry::enter(s.store(), s.encoder(), s.zodiac(), s.snapshot(), s.bases(), issueText, boxes);
     if (out.ok)
         afterDrawStored();
     return out;
@@ -184,9 +165,6 @@ update::UpdateResult HistoryChanges::applyOnlineUpdate(const update::UpdatePlan&
         // The history grid, the default range, the search pattern, the next
         // draw issue number.
         s.reloadHistory();
-        s.patternRefresh();
-        s.nextIssueDisplay();
-        s.notifyStateChanged();
     }
     return result;
 }

@@ -36,9 +36,8 @@ struct HistoryChange
 };
 
 // Every change of the stored history, each as one use case: the store change,
-// then the refreshes of the session's state (history snapshot and grid, next
-// draw issue number, search pattern) in the order the change has always run
-// them, then one stateChanged(). Front ends ask, show progress (through
+// then Session::reloadHistory(), which refreshes the history copy, the next
+// draw issue number and the search pattern and tells the front ends. Front ends ask, show progress (through
 // `progress`, which may also cancel) and report the outcome; nothing else.
 class HistoryChanges
 {
@@ -64,9 +63,8 @@ public:
     // mnuClear: deletes every draw (no compaction, the next issue number stays).
     HistoryChange clear();
 
-    // The manual entry: Text1 and the eight entry boxes; on success the boxes
-    // (MaskEdBox1) are emptied.
-    manual_entry::StoreOutcome enterDraw(const manual_entry::BoxTexts& boxes);
+    // The manual entry: the issue typed (Text1) and the eight entry boxes.
+    manual_entry::StoreOutcome enterDraw(const QString& issueText, const manual_entry::BoxTexts& boxes);
     // A checked draw under stored issue `sqqh` (the command line's add).
     manual_entry::StoreOutcome addDraw(std::int64_t sqqh, const manual_entry::Numbers& numbers);
 

@@ -27,23 +27,19 @@ void takeDraw(const std::optional<SnapshotRow>& draw, int kind, std::array<int, 
 SearchChoices SearchChoices::of(const Session& s)
 {
     SearchChoices c;
-    for (int p = 1; p <= kPositions; ++p) {
-        const auto i = static_cast<std::size_t>(p);
-        if (s.manualMode)
-            c.positions[i] = s.manualTickedPositions[static_cast<std::size_t>(Session::manualElementOfPosition(p))];
-        else if (s.selectedTab == Session::TabHistory)
-            c.positions[i] = s.tickedPositions[i];
-        else
-            c.positions[i] = s.tickedPositions[10 + i];
-    }
-    c.kind = s.searchKind;
-    c.resultKind = s.resultKind;
-    c.freePosition = !s.option1Selected(0); // free unless "固定位" is selected
-    c.previousIssue = s.previousIssue;
-    c.lookBack = s.lookBack;
-    c.resultPosition = s.resultPosition;
-    c.group = s.groupMode;
-    c.combinationSize = s.combinationSize;
+    const PatternPages& pages = s.patterns();
+    const int tab = pages.manualMode ? Session::TabManual : pages.selectedTab;
+    for (int p = 1; p <= kPositions; ++p)
+        c.positions[static_cast<std::size_t>(p)] = pages.page(tab).ticked[static_cast<std::size_t>(p - 1)];
+    const SessionChoices& o = s.choices();
+    c.kind = o.searchKind;
+    c.resultKind = o.resultKind;
+    c.freePosition = o.freePosition;
+    c.previousIssue = o.previousIssue;
+    c.lookBack = o.lookBack;
+    c.resultPosition = o.resultPosition;
+    c.group = o.groupMode;
+    c.combinationSize = o.combinationSize;
     c.rangeFrom = s.rangeStart();
     c.rangeTo = s.rangeEnd();
     return c;
@@ -52,7 +48,7 @@ SearchChoices SearchChoices::of(const Session& s)
 SearchOptions searchOptions(const Session& s, const SearchChoices& c, const PatternSource& source)
 {
     using From = PatternSource::From;
-    std::array<int, 9> pattern = s.pattern;
+    std::array<int, 9> pattern = s.patterns().pattern;
     QString rangeTo = s.rangeEnd();
     if (source.from != From::Shown) {
         const StoredDraws& draws = s.storedDraws();
@@ -65,7 +61,7 @@ SearchOptions searchOptions(const Session& s, const SearchChoices& c, const Patt
                         std::clamp<std::int64_t>(*v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
             }
         } else if (source.from == From::Verification) {
-            const auto predecessor = issue::verificationPredecessor(source.issue, s.lotteryCode, s.drawsPerDay);
+            const auto predecessor = issue::verificationPredecessor(source.issue, s.choices().lotteryCode, s.choices().drawsPerDay);
             if (source.onlyBefore && predecessor)
                 rangeTo = issue::displayForm(*predecessor);
             // The reference draw is the predecessor's (N - 1 back from it in
@@ -92,8 +88,8 @@ SearchOptions searchOptions(const Session& s, const SearchChoices& c, const Patt
     o.resultPosition = c.resultPosition;
     o.group = c.group;
     o.combinationSize = c.combinationSize;
-    o.zodiacBase = s.zodiacBase;
-    o.segmentBase = s.segmentBase;
+    o.zodiacBase = s.choices().zodiacBase;
+    o.segmentBase = s.choices().segmentBase;
     o.zodiacNumbers = s.zodiac().numbers();
     return o;
 }

@@ -31,8 +31,14 @@ Session::Session(std::unique_ptr<Settings> settings, QString dataFolder, QObject
     : QObject(parent)
     , m_settings(settings ? std::move(settings) : std::make_unique<Settings>())
     , m_dataFolder(std::move(dataFolder))
-    , m_encoder(m_zodiac)
+    , m_choices(*m_settings)
+    , m_history(new SessionHistory(this))
 {
+    connect(m_history, &SessionHistory::writingChanged, this, &Session::writingChanged);
+    // The range shown follows whatever it is computed from.
+    connect(this, &Session::historyChanged, this, &Session::rangeChanged);
+    connect(this, &Session::choicesChanged, this, &Session::rangeChanged);
+    connect(this, &Session::patternChanged, this, &Session::rangeChanged);
 }
 
 namespace {
@@ -47,209 +53,148 @@ int patternValue(std::int64_t v)
 
 } // namespace
 
-Session::~Session()
-{
-    // The write ends while the session is whole; its completion is dropped
-    // (whoever asked for it may be gone).
-    m_writer.wait();
-}
-
-void Session::startBackgroundWrite(BackgroundWriter::Job job, WriteFinished finished)
-{
-    waitForWrites();
-    m_writeFinished = std::move(finished);
-    m_writer.start(m_store.databasePath(), std::move(job), [this](bool, const QString&) {
-        // On the writer's thread: tell this thread's event loop.
-        QMetaObject::invokeMethod(
-            this, [this] { emit writingChanged(false); }, Qt::QueuedConnection);
-    });
-    emit writingChanged(true);
-}
-
-void Session::waitForWrites()
-{
-    if (!m_writeFinished && !m_writer.isBusy())
-        return;
-    QString error;
-    const bool ok = m_writer.wait(&error);
-    if (WriteFinished finished = std::exchange(m_writeFinished, nullptr))
-        finished(ok, error);
-}
+Session::~Session() = default;
 
 void Session::startUp()
 {
-    // A setting that cannot be read leaves its variable as it is (zero or
+    // A setting that cannot be read leaves its choice as it is (zero or
     // false on a fresh session); each step goes on regardless.
-    auto readInto = [this](const auto& key, auto& var) {
-        if (const auto v = m_settings->read(key))
-            var = *v;
-    };
-
-    // Retention days are needed before the window is built. Only the days the
-    // menu can set are taken: a stored 0, a negative or an unreadable count
-    // would make the next online update delete every stored draw as too old.
-    retentionDays = Settings::IniSerchDay.def;
-    if (const auto v = m_settings->read(Settings::IniSerchDay); v && *v >= 2 && *v <= 16)
-        retentionDays = *v;
-    updateBase = m_settings->readText(Settings::UpdateBase);
-
-    readInto(Settings::bolZyw, freePosition);
-    readInto(Settings::bolSq, previousIssue);
-    if (m_gameOverride)
-        lotteryCode = *m_gameOverride;
-    else
-        readInto(Settings::GsZl, lotteryCode);
-    drawsPerDay = issue::drawsPerDay(lotteryCode);
-
-    readInto(Settings::intLei, searchKind);
-
-    if (!m_dataFolder.isEmpty() && m_store.open(m_dataFolder) && !m_rowsOnDemand)
-        m_history = m_store.snapshot();
+    m_choices.load(m_gameOverride);
+    m_history->open(m_dataFolder);
+    const SessionChoices& c = choices();
 
     // Selecting the stored options runs their click handling, as a click by
     // the user would: each of them writes its keys again.
-    setFreePosition(freePosition);
-    setPreviousIssue(previousIssue);
-
-    readInto(Settings::bolZuxuan, groupMode);
-    setGroupMode(groupMode);
-
-    readInto(Settings::intConsqSort, resultPosition);
-    if (resultPosition >= 1 && resultPosition <= kPositions)
-        setResultPosition(resultPosition);
-
-    readInto(Settings::intXianshiLei, resultKind);
-    if (validKind(resultKind)) {
-        resultKindLetter = QString::fromLatin1(kindLetter(resultKind).data(), 1);
-        setResultKind(resultKind);
-    }
-
-    // The bases offset the stored zodiac and segment values, which the encoder
-    // and the searches count in fixed-size tables: only the menus' 0 and 1
-    // fit, so any other stored number is treated as unreadable.
-    auto readBase = [this](const Settings::IntKey& key, int& var) {
-        if (const auto v = m_settings->read(key); v && (*v == 0 || *v == 1))
-            var = *v;
-    };
-    readBase(Settings::DsIni, segmentBase);
-    readBase(Settings::SxIni, zodiacBase);
-    readInto(Settings::SxSetup, zodiacNumbersByOrder);
-    readInto(Settings::bolZhpm, redBallsOnly);
-    setRedBallsOnly(redBallsOnly);
-
-    readInto(Settings::intPreQi, lookBack);
-    lookBackText = QString::number(lookBack);
-    readInto(Settings::intZhWSetup, combinationSize);
-    combinationSizeText = QString::number(combinationSize);
+    setFreePosition(c.freePosition);
+    setPreviousIssue(c.previousIssue);
+    setGroupMode(c.groupMode);
+    if (c.resultPosition >= 1 && c.resultPosition <= kPositions)
+        setResultPosition(c.resultPosition);
+    if (validKind(c.resultKind))
+        setResultKind(c.resultKind);
+    setRedBallsOnly(c.redBallsOnly);
 
     nextIssueDisplay();
-    m_zodiac.setCurrentZodiacYear(ZodiacTables::zodiacYearOfText(nextIssueText, Clock::today().year()));
+    zodiac().setCurrentZodiacYear(ZodiacTables::zodiacYearOfText(m_nextIssue, Clock::today().year()));
 
-    if (validKind(searchKind))
-        setSearchKind(searchKind);
+    if (validKind(c.searchKind))
+        setSearchKind(c.searchKind);
 
-    manualMode = selectedTab != TabHistory;
+    m_patterns.manualMode = m_patterns.selectedTab != TabHistory;
     patternRefresh();
 
     // Zodiac numbers always start in order; the by-age numbering takes effect
     // with the next choice of the zodiac base.
-    m_zodiac.fillNumbersByOrder(zodiacBase);
-    m_zodiac.fillYearGroups(m_zodiac.currentZodiacYear());
+    zodiac().fillNumbersByOrder(c.zodiacBase);
+    zodiac().fillYearGroups(zodiac().currentZodiacYear());
 
     m_started = true;
     // The copy read above is the history as it stands: the grid gets it
     // without reading the rows a second time.
     emit historyChanged();
-    emit stateChanged();
+    emit choicesChanged();
+    emit patternChanged();
 }
 
 bool Session::option1Selected(int i) const
 {
     switch (i) {
     case 0:
-        return !freePosition;
+        return !choices().freePosition;
     case 1:
-        return freePosition;
+        return choices().freePosition;
     case 2:
-        return !previousIssue;
+        return !choices().previousIssue;
     case 3:
-        return previousIssue;
+        return choices().previousIssue;
     default:
         return false;
     }
 }
 
+bool Session::option2Selected(int i) const
+{
+    return i == 5 ? choices().groupMode : (i == 4 && !choices().groupMode);
+}
+
+bool Session::option6Selected(int i) const
+{
+    return i == 1 ? choices().redBallsOnly : (i == 0 && !choices().redBallsOnly);
+}
+
+bool Session::mnuSxsetupChecked(int i) const
+{
+    return i == 0 ? choices().zodiacNumbersByOrder : (i == 1 && !choices().zodiacNumbersByOrder);
+}
+
 bool Session::mnuKL10Checked(int i) const
 {
-    return i >= 0 && i < static_cast<int>(kMenuGames.size()) && kMenuGames[i] == lotteryCode;
+    return i >= 0 && i < static_cast<int>(kMenuGames.size()) && kMenuGames[i] == choices().lotteryCode;
 }
 
 void Session::setFreePosition(bool free)
 {
-    freePosition = free;
+    m_choices.set(&SessionChoices::freePosition, free);
     positionModeChanged();
 }
 
 void Session::setPreviousIssue(bool previous)
 {
-    previousIssue = previous;
+    m_choices.set(&SessionChoices::previousIssue, previous);
     positionModeChanged();
 }
 
 void Session::positionModeChanged()
 {
     // Both keys are written on either choice, as the option group always did.
-    m_settings->write(Settings::bolZyw, freePosition);
-    m_settings->write(Settings::bolSq, previousIssue);
+    m_choices.rewrite(&SessionChoices::freePosition);
+    m_choices.rewrite(&SessionChoices::previousIssue);
     patternRefresh();
-    if (selectedTab == TabVerify)
+    if (m_patterns.selectedTab == TabVerify)
         verificationRefresh();
-    emit stateChanged();
+    emit choicesChanged();
+    emit patternChanged();
 }
 
 void Session::setGroupMode(bool group)
 {
-    groupMode = group;
-    m_settings->write(Settings::bolZuxuan, groupMode);
-    m_settings->write(Settings::bolSq, previousIssue);
+    m_choices.set(&SessionChoices::groupMode, group);
+    m_choices.rewrite(&SessionChoices::previousIssue);
     patternRefresh();
-    emit stateChanged();
+    emit choicesChanged();
+    emit patternChanged();
 }
 
 void Session::setSearchKind(int i)
 {
     if (!validKind(i))
         return;
-    searchKind = i;
+    m_choices.set(&SessionChoices::searchKind, i);
     patternRefresh();
-    m_settings->write(Settings::intLei, searchKind);
-    emit stateChanged();
+    emit choicesChanged();
+    emit patternChanged();
 }
 
 void Session::setResultKind(int i)
 {
     if (!validKind(i))
         return;
-    resultKind = i;
-    resultKindLetter = QString::fromLatin1(kindLetter(i).data(), 1);
-    m_settings->write(Settings::intXianshiLei, resultKind);
-    emit stateChanged();
+    m_choices.set(&SessionChoices::resultKind, i);
+    emit choicesChanged();
 }
 
 void Session::setResultPosition(int i)
 {
     if (i < 1 || i > kPositions)
         return;
-    resultPosition = i;
-    m_settings->write(Settings::intConsqSort, resultPosition);
-    emit stateChanged();
+    m_choices.set(&SessionChoices::resultPosition, i);
+    emit choicesChanged();
 }
 
 void Session::setRedBallsOnly(bool on)
 {
-    redBallsOnly = on;
-    m_settings->write(Settings::bolZhpm, redBallsOnly);
-    emit stateChanged();
+    m_choices.set(&SessionChoices::redBallsOnly, on);
+    emit choicesChanged();
 }
 
 std::optional<Refusal> Session::setLookBackText(const QString& text)
@@ -259,28 +204,23 @@ std::optional<Refusal> Session::setLookBackText(const QString& text)
     const auto v = issue::wholeNumber(digits);
     // A count of 0 (or an empty box) would make the reference draw the
     // draw after the last one; the box takes one digit, so 1..9 remain.
-    if (!v || *v < 1 || *v > 9) {
-        lookBackText = QString::number(lookBack);
-        emit stateChanged();
+    if (!v || !Settings::intPreQi.allows(static_cast<int>(std::clamp<std::int64_t>(*v, -1, 10)))) {
+        emit choicesChanged(); // the box shows the count kept
         return Refusal { QStringLiteral("输入有误"), QStringLiteral("前几期的期数只能是1到9中的自然数，请重新输入。") };
     }
-    lookBack = static_cast<int>(*v);
-    lookBackText = QString::number(lookBack);
-    m_settings->write(Settings::intPreQi, lookBack);
+    m_choices.set(&SessionChoices::lookBack, static_cast<int>(*v));
     patternRefresh();
-    emit stateChanged();
+    emit choicesChanged();
+    emit patternChanged();
     return std::nullopt;
 }
 
 void Session::setCombinationSizeText(const QString& text)
 {
     const auto v = issue::wholeNumber(text);
-    if (v && *v >= 1 && *v <= 6) {
-        combinationSize = static_cast<int>(*v);
-        m_settings->write(Settings::intZhWSetup, combinationSize);
-    }
-    combinationSizeText = QString::number(combinationSize);
-    emit stateChanged();
+    if (v && *v >= 1 && *v <= 6)
+        m_choices.set(&SessionChoices::combinationSize, static_cast<int>(*v));
+    emit choicesChanged();
 }
 
 bool Session::manualKeyAccepted(QChar c)
@@ -288,45 +228,58 @@ bool Session::manualKeyAccepted(QChar c)
     return c.unicode() == 8 || c == u'-' || (c >= u'0' && c <= u'9');
 }
 
-void Session::setManualPatternText(int element, const QString& text)
+void Session::setPatternValue(int tab, int position, std::optional<int> value)
 {
-    if (element < 0 || element > 7)
+    if (tab < TabHistory || tab > TabVerify || position < 1 || position > kPositions || !value)
         return;
-    manualPatternTexts[element] = text;
-    const int position = element == 0 ? 8 : element;
-    if (const auto v = issue::wholeNumber(text))
-        pattern[position] = patternValue(*v);
-    emit stateChanged();
+    m_patterns.page(tab).values[static_cast<std::size_t>(position - 1)] = value;
+}
+
+void Session::setPositionTicked(int tab, int position, bool ticked)
+{
+    if (tab < TabHistory || tab > TabVerify || position < 1 || position > kPositions)
+        return;
+    m_patterns.page(tab).ticked[static_cast<std::size_t>(position - 1)] = ticked;
+}
+
+void Session::setManualPatternText(int position, const QString& text)
+{
+    if (position < 1 || position > kPositions)
+        return;
+    if (const auto v = issue::wholeNumber(text)) {
+        m_patterns.page(TabManual).values[static_cast<std::size_t>(position - 1)] = patternValue(*v);
+        m_patterns.pattern[static_cast<std::size_t>(position)] = patternValue(*v);
+    }
+    emit patternChanged();
 }
 
 void Session::setSegmentBase(int i)
 {
     if (i != 0 && i != 1)
         return;
-    segmentBase = i;
-    m_settings->write(Settings::DsIni, segmentBase);
-    emit stateChanged();
+    m_choices.set(&SessionChoices::segmentBase, i);
+    emit choicesChanged();
 }
 
 void Session::setZodiacBase(int i)
 {
     if (i != 0 && i != 1)
         return;
-    zodiacBase = i;
-    m_settings->write(Settings::SxIni, zodiacBase);
-    if (zodiacNumbersByOrder)
-        m_zodiac.fillNumbersByOrder(zodiacBase);
+    m_choices.set(&SessionChoices::zodiacBase, i);
+    if (choices().zodiacNumbersByOrder)
+        zodiac().fillNumbersByOrder(i);
     else
-        m_zodiac.fillNumbersByAge(m_zodiac.currentZodiacYear(), zodiacBase);
-    emit stateChanged();
+        zodiac().fillNumbersByAge(zodiac().currentZodiacYear(), i);
+    emit choicesChanged();
+    // Zodiac names on the pages follow the base.
+    emit patternChanged();
 }
 
 void Session::setZodiacNumbersByOrder(bool byOrder)
 {
     // The numbers follow this choice at the next choice of the zodiac base.
-    zodiacNumbersByOrder = byOrder;
-    m_settings->write(Settings::SxSetup, zodiacNumbersByOrder);
-    emit stateChanged();
+    m_choices.set(&SessionChoices::zodiacNumbersByOrder, byOrder);
+    emit choicesChanged();
 }
 
 void Session::setGame(int code)
@@ -334,10 +287,8 @@ void Session::setGame(int code)
     if (std::find(kMenuGames.begin(), kMenuGames.end(), code) == kMenuGames.end())
         return;
     // The next issue keeps its number until the history changes.
-    lotteryCode = code;
-    drawsPerDay = issue::drawsPerDay(lotteryCode);
-    m_settings->write(Settings::GsZl, lotteryCode);
-    emit stateChanged();
+    m_choices.setGame(code);
+    emit choicesChanged();
 }
 
 QString Session::setDayPrompt()
@@ -362,11 +313,10 @@ Session::SetDayOutcome Session::mnuSetDayAnswer(const std::optional<QString>& an
     if (!answer || answer->isEmpty())
         return SetDayOutcome::Unchanged;
     const auto v = issue::wholeNumber(*answer);
-    if (!v || *v < 2 || *v > 16)
+    if (!v || *v < Settings::IniSerchDay.low || *v > Settings::IniSerchDay.high)
         return SetDayOutcome::Refused;
-    retentionDays = static_cast<int>(*v);
-    m_settings->write(Settings::IniSerchDay, retentionDays);
-    emit stateChanged();
+    m_choices.set(&SessionChoices::retentionDays, static_cast<int>(*v));
+    emit choicesChanged();
     return SetDayOutcome::Accepted;
 }
 
@@ -387,9 +337,8 @@ std::optional<Refusal> Session::setUpdateBase(const QString& address)
     if (!a.isEmpty() && !update::isUsableBase(a))
         return Refusal { QStringLiteral("输入有误"),
                          QStringLiteral("网址无效：请输入以 http:// 或 https:// 开头、不带查询或锚点的完整网址。") };
-    updateBase = a;
-    m_settings->writeText(Settings::UpdateBase, a);
-    emit stateChanged();
+    m_choices.setUpdateBase(a);
+    emit choicesChanged();
     return std::nullopt;
 }
 
@@ -397,99 +346,82 @@ void Session::selectTab(int tab)
 {
     if (tab < TabHistory || tab > TabVerify)
         return;
-    selectedTab = tab;
+    m_patterns.selectedTab = tab;
     if (tab == TabHistory) {
-        manualMode = false;
+        m_patterns.manualMode = false;
         // The values shown are taken, not re-read; a zodiac name keeps its slot.
-        patternFromBoxes(false);
+        patternFromPage(TabHistory);
     } else if (tab == TabManual) {
-        manualMode = true;
-        patternFromBoxes(true);
+        m_patterns.manualMode = true;
+        patternFromPage(TabManual);
     } else {
         verificationRefresh();
     }
-    emit stateChanged();
+    emit patternChanged();
 }
 
 QString Session::patternText(int value) const
 {
-    if (searchKind == kindIndex(Kind::Zodiac))
-        return ZodiacTables::nameOfValue(value, zodiacBase);
+    if (choices().searchKind == kindIndex(Kind::Zodiac))
+        return ZodiacTables::nameOfValue(value, choices().zodiacBase);
     return QString::number(value);
 }
 
-void Session::patternFromDraw(const SnapshotRow& draw, int firstBox)
+void Session::patternFromDraw(const SnapshotRow& draw, int tab)
 {
-    if (!validKind(searchKind))
+    if (!validKind(choices().searchKind))
         return;
+    PatternPage& page = m_patterns.page(tab);
     for (int k = 1; k <= kPositions; ++k) {
-        const int v = draw.value(k, searchKind);
-        pattern[k] = v;
-        const QString shown = patternText(v);
-        if (!shown.isEmpty())
-            patternTexts[firstBox + k - 1] = shown;
+        const int v = draw.value(k, choices().searchKind);
+        m_patterns.pattern[static_cast<std::size_t>(k)] = v;
+        page.values[static_cast<std::size_t>(k - 1)] = v;
     }
 }
 
 void Session::showReferenceDraw(const SnapshotRow& draw)
 {
-    if (!validKind(searchKind))
+    if (!validKind(choices().searchKind))
         return;
+    for (int k = 1; k <= kPositions; ++k)
+        m_patterns.page(TabHistory).values[static_cast<std::size_t>(k - 1)] = draw.value(k, choices().searchKind);
+}
+
+void Session::patternFromPage(int tab)
+{
+    const PatternPage& page = m_patterns.page(tab);
     for (int k = 1; k <= kPositions; ++k) {
-        const QString shown = patternText(draw.value(k, searchKind));
-        if (!shown.isEmpty())
-            patternTexts[k] = shown;
+        if (const auto v = page.values[static_cast<std::size_t>(k - 1)])
+            m_patterns.pattern[static_cast<std::size_t>(k)] = *v;
     }
-}
-
-void Session::patternFromBoxes(bool manualBoxes)
-{
-    for (int k = 1; k <= kPositions; ++k) {
-        const QString& box = manualBoxes ? manualPatternTexts[manualElementOfPosition(k)] : patternTexts[k];
-        if (const auto v = issue::wholeNumber(box))
-            pattern[k] = patternValue(*v);
-    }
-}
-
-const HistorySnapshot& Session::snapshot() const
-{
-    if (!m_history)
-        m_history = m_store.snapshot();
-    return *m_history;
-}
-
-const StoredDraws& Session::storedDraws() const
-{
-    if (m_history)
-        return *m_history;
-    return m_store.draws();
 }
 
 std::optional<std::int64_t> Session::verificationPredecessor() const
 {
-    return issue::verificationPredecessor(verificationIssueText, lotteryCode, drawsPerDay);
+    return issue::verificationPredecessor(m_patterns.verificationIssue, choices().lotteryCode, choices().drawsPerDay);
 }
 
 void Session::patternRefresh()
 {
-    const ReferenceDraw ref = findReferenceDraw(storedDraws(), std::nullopt, previousIssue, lookBack);
-    // Tab 1's boxes follow the reference draw while another tab is shown, so
+    const SessionChoices& c = choices();
+    const ReferenceDraw ref = findReferenceDraw(storedDraws(), std::nullopt, c.previousIssue, c.lookBack);
+    // Tab 1's page follows the reference draw while another tab is shown, so
     // that switching back (which takes the values shown) finds them current.
-    if (selectedTab != TabHistory && ref.row)
+    if (m_patterns.selectedTab != TabHistory && ref.row)
         showReferenceDraw(*ref.row);
-    if (selectedTab == TabVerify) {
+    if (m_patterns.selectedTab == TabVerify) {
         // The verification tab's pattern is the verification draw's, not the
-        // manual boxes'.
+        // typed page's.
         verificationRefresh();
         return;
     }
-    if (selectedTab != TabHistory) {
-        manualMode = true;
-        patternFromBoxes(true);
+    if (m_patterns.selectedTab != TabHistory) {
+        m_patterns.manualMode = true;
+        patternFromPage(TabManual);
         return;
     }
     if (ref.row)
-        patternFromDraw(*ref.row, 1);
+        patternFromDraw(*ref.row, TabHistory);
 }
 
 void Session::nextIssueDisplay()
@@ -499,10 +431,11 @@ void Session::nextIssueDisplay()
     if (!lastIssue)
         return;
     if (const auto last = draws.drawBack(*lastIssue, 0))
-        lastDrawQqh = last->qqh;
-    if (const auto next = issue::nextIssue(*lastIssue, lotteryCode, drawsPerDay))
-        nextIssueText = *next;
-    verificationIssueText = nextIssueText;
+        m_lastDrawQqh = last->qqh;
+    if (const auto next = issue::nextIssue(*lastIssue, choices().lotteryCode, choices().drawsPerDay))
+        m_nextIssue = *next;
+    m_patterns.verificationIssue = m_nextIssue;
+    emit nextIssueChanged();
 }
 
 void Session::verificationRefresh()
@@ -511,33 +444,46 @@ void Session::verificationRefresh()
     if (!predecessor)
         return;
     // A predecessor not stored (or too few draws before it) keeps the pattern.
-    const ReferenceDraw ref = findReferenceDraw(storedDraws(), *predecessor, previousIssue, lookBack);
+    const ReferenceDraw ref
+        = findReferenceDraw(storedDraws(), *predecessor, choices().previousIssue, choices().lookBack);
     if (ref.row)
-        patternFromDraw(*ref.row, 11);
+        patternFromDraw(*ref.row, TabVerify);
 }
 
 std::optional<Refusal> Session::setVerificationIssue(const QString& text)
 {
-    verificationIssueText = text.trimmed();
-    if (auto r = rules::verificationRefusal(verificationIssueText, lotteryCode, drawsPerDay, storedDraws(), previousIssue, lookBack)) {
-        emit stateChanged();
+    m_patterns.verificationIssue = text.trimmed();
+    const SessionChoices& c = choices();
+    if (auto r = rules::verificationRefusal(m_patterns.verificationIssue, c.lotteryCode, c.drawsPerDay,
+                                            storedDraws(), c.previousIssue, c.lookBack)) {
+        emit patternChanged();
         return Refusal { QStringLiteral("验证指定期"), *r };
     }
     verificationRefresh();
-    emit stateChanged();
+    emit patternChanged();
     return std::nullopt;
+}
+
+void Session::typeVerificationIssue(const QString& text)
+{
+    if (m_patterns.verificationIssue == text.trimmed())
+        return;
+    m_patterns.verificationIssue = text.trimmed();
+    emit rangeChanged();
 }
 
 std::optional<Refusal> Session::prepareSearch()
 {
-    if (selectedTab == TabVerify) {
-        if (auto r = rules::verificationRefusal(verificationIssueText, lotteryCode, drawsPerDay, storedDraws(), previousIssue, lookBack))
+    const SessionChoices& c = choices();
+    if (m_patterns.selectedTab == TabVerify) {
+        if (auto r = rules::verificationRefusal(m_patterns.verificationIssue, c.lotteryCode, c.drawsPerDay,
+                                                storedDraws(), c.previousIssue, c.lookBack))
             return Refusal { QStringLiteral("验证指定期"), *r };
         verificationRefresh();
     } else {
-        patternFromBoxes(selectedTab == TabManual);
+        patternFromPage(m_patterns.selectedTab == TabManual ? TabManual : TabHistory);
     }
-    emit stateChanged();
+    emit patternChanged();
     return std::nullopt;
 }
 
@@ -551,12 +497,12 @@ QString Session::automaticRangeStart(bool previousIssue, int back) const
 
 bool Session::rangeEndFollowsVerification() const
 {
-    return selectedTab == TabVerify && m_onlyBeforeVerification && verificationPredecessor().has_value();
+    return m_patterns.selectedTab == TabVerify && m_onlyBeforeVerification && verificationPredecessor().has_value();
 }
 
 QString Session::rangeStart() const
 {
-    return m_typedRange ? m_typedRange->first : automaticRangeStart(previousIssue, lookBack);
+    return m_typedRange ? m_typedRange->first : automaticRangeStart(choices().previousIssue, choices().lookBack);
 }
 
 QString Session::rangeEnd() const
@@ -575,10 +521,11 @@ void Session::typeRangeBox(int end, const QString& text)
         return;
     if (!m_typedRange) {
         const auto last = storedDraws().lastIssue();
-        m_typedRange.emplace(automaticRangeStart(previousIssue, lookBack), last ? issue::displayForm(*last) : QString());
+        m_typedRange.emplace(automaticRangeStart(choices().previousIssue, choices().lookBack),
+                             last ? issue::displayForm(*last) : QString());
     }
     (end == 0 ? m_typedRange->first : m_typedRange->second) = text;
-    emit stateChanged();
+    emit rangeChanged();
 }
 
 void Session::useAutomaticRange()
@@ -586,23 +533,22 @@ void Session::useAutomaticRange()
     if (!m_typedRange)
         return;
     m_typedRange.reset();
-    emit stateChanged();
+    emit rangeChanged();
 }
 
 void Session::setOnlyBeforeVerification(bool on)
 {
     m_onlyBeforeVerification = on;
-    emit stateChanged();
+    emit rangeChanged();
 }
 
 void Session::reloadHistory()
 {
-    waitForWrites();
-    if (m_rowsOnDemand)
-        m_history.reset();
-    else
-        m_history = m_store.snapshot();
+    m_history->reload();
+    nextIssueDisplay();
+    patternRefresh();
     emit historyChanged();
+    emit patternChanged();
 }
 
 } // namespace corvinel

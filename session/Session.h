@@ -1,18 +1,15 @@
 #pragma once
 
-#include "store/BackgroundWriter.h"
-#include "store/DrawEncoder.h"
-#include "store/HistorySnapshot.h"
-#include "store/HistoryStore.h"
 #include "core/Settings.h"
-#include "core/ZodiacTables.h"
+#include "session/PatternPages.h"
+#include "session/SessionChoices.h"
+#include "session/SessionHistory.h"
 
 #include <QObject>
 #include <QString>
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -26,37 +23,32 @@ struct Refusal
     QString text;
 };
 
-// The main window's whole state and every handler of the shell, without
-// widgets. The window (and the command-line front end) shows this state and
-// forwards the user's actions to the handlers below. Every change of the
-// stored history goes through HistoryChanges, which runs the refresh
-// procedures (reloadHistory(), nextIssueDisplay(), patternRefresh()) after it;
-// searches take their options from searchOptions() (SearchSetup.h).
+// What the user asks, without widgets: the small owner of three concerns.
+// - choices(): the persisted choices of the search and the settings menu
+//   (SessionChoices, read and written through the settings table);
+// - patterns(): the three pattern pages and the pattern in use (PatternPages);
+// - history(): the stored history with its store, zodiac tables, encoder and
+//   background writer (SessionHistory).
+// The window (and the command line) forwards the user's intents to the
+// methods below and shows what the specific signals say has changed. Every
+// change of the stored history goes through HistoryChanges, which runs the
+// refreshes after it; searches take their options from searchOptions()
+// (SearchSetup.h).
 //
-// Control arrays keep their element numbers: patternTexts[k] is Text2(k) (1..8 on the
-// first tab, 11..18 on the verification tab), manualPatternTexts[e] is Text22(e) (element
-// k is position k for k = 1..7, element 0 is position 8).
-//
-// Handlers run "continue on error": a step that cannot be carried out (empty
-// history, a box that holds no number) is skipped and the handler goes on; the
-// state it would have set keeps its previous value.
-//
-// State members are public so that front ends and features can read and set
-// them directly; who changes them outside a handler calls notifyStateChanged().
+// Intents run "continue on error": a step that cannot be carried out (empty
+// history, a value the page has none for) is skipped and the intent goes on;
+// the state it would have set keeps its previous value.
 class Session : public QObject
 {
     Q_OBJECT
 
 public:
-    // Tabs of TabStrip1.
-    enum Tab
-    {
-        TabHistory = 0,
-        TabManual = 1,
-        TabVerify = 2
-    };
+    using Tab = PatternPages::Tab;
+    static constexpr Tab TabHistory = PatternPages::TabHistory;
+    static constexpr Tab TabManual = PatternPages::TabManual;
+    static constexpr Tab TabVerify = PatternPages::TabVerify;
 
-    // Outcome of one answer to the mnuSetDay input box.
+    // Outcome of one answer to the retention-days input box.
     enum class SetDayOutcome
     {
         Accepted,
@@ -77,67 +69,37 @@ public:
     // issue number, zodiac tables, default range, search pattern, history.
     void startUp();
     // The history's rows are read when first asked for (snapshot()) instead
-    // of at start-up: for commands that show no rows. Until then every
-    // question about the stored draws goes to the database. Call before
-    // startUp().
-    void setHistoryRowsOnDemand(bool onDemand) { m_rowsOnDemand = onDemand; }
-    // Whether the rows are held (read at start-up or since asked for).
-    bool historyRowsLoaded() const { return m_history.has_value(); }
+    // of at start-up: for commands that show no rows. Call before startUp().
+    void setHistoryRowsOnDemand(bool onDemand) { m_history->setRowsOnDemand(onDemand); }
+    bool historyRowsLoaded() const { return m_history->rowsLoaded(); }
     bool isStarted() const { return m_started; }
 
-    // ---- Persisted settings, as read at start-up and changed by handlers ----
-    int lotteryCode = 0; // GsZl: 544 Guangdong, 568 Tianjin, 556 Hunan
-    int drawsPerDay = 0; // follows lotteryCode
-    bool freePosition = false; // true "自由位" (free positions), false "固定位"
-    bool previousIssue = false; // true "上期", false "前    期" (N back)
-    bool groupMode = false; // true "组选", false "直选"
-    bool redBallsOnly = false; // true "红球", false "红蓝"
-    bool zodiacNumbersByOrder = false; // SxSetup: true zodiac numbers by order, false by age
-    int searchKind = 0; // intLei, 0..5
-    int resultKind = 0; // intXianshiLei, 0..5
-    QString resultKindLetter; // kind letter of resultKind
-    int resultPosition = 0; // intConsqSort, result position 1..8
-    int segmentBase = 0; // segment base 0/1
-    int zodiacBase = 0; // zodiac base 0/1
-    int lookBack = 0; // intPreQi, the N of "前 N 期"
-    int combinationSize = 0; // intZhWSetup, combination size
-    int retentionDays = 0; // IniSerchDay, 2..16
-    QString updateBase; // UpdateBase, results site of the online update (empty: none set, the update refuses to run)
+    // ---- The three concerns ----
+    const SessionChoices& choices() const { return m_choices.values(); }
+    const PatternPages& patterns() const { return m_patterns; }
+    SessionHistory& history() { return *m_history; }
+    const SessionHistory& history() const { return *m_history; }
 
-    // ---- Search pattern and mode ----
-    std::array<int, 9> pattern {}; // slots 1..8 used
-    bool manualMode = false;
-    int selectedTab = TabHistory;
-    std::int64_t lastDrawQqh = 0; // QQH of the last stored draw, set by nextIssueDisplay()
-
-    // ---- Texts of the boxes ----
-    QString nextIssueText = QStringLiteral("2007001"); // next draw issue number
-    QString verificationIssueText = QStringLiteral("20161212001"); // verification issue number
-    std::array<QString, 19> patternTexts; // 1..8 pattern of tab 1, 11..18 pattern of tab 3
-    std::array<QString, 8> manualPatternTexts; // manual pattern boxes (element 0 = position 8)
-    std::array<QString, 9> entryTexts; // 1..8 manual entry of the latest draw
-    QString lookBackText; // look-back count as shown
-    QString combinationSizeText; // combination size as shown
-
-    // ---- Check boxes ----
-    std::array<bool, 19> tickedPositions {}; // 1..8 on tab 1, 11..18 on tab 3
-    std::array<bool, 8> manualTickedPositions {}; // manual tab, element 0 = position 8
+    // The next draw's issue number (display form), from the last stored draw.
+    const QString& nextIssue() const { return m_nextIssue; }
+    // QQH of the last stored draw (0 on an empty history).
+    std::int64_t lastDrawQqh() const { return m_lastDrawQqh; }
 
     // ---- Derived checks of the option groups and menus ----
     bool option1Selected(int i) const;
-    bool option2Selected(int i) const { return i == 5 ? groupMode : (i == 4 && !groupMode); }
-    bool option3Selected(int i) const { return i == searchKind; }
-    bool option4Selected(int i) const { return i == resultKind; }
-    bool option5Selected(int i) const { return i == resultPosition; }
-    bool option6Selected(int i) const { return i == 1 ? redBallsOnly : (i == 0 && !redBallsOnly); }
+    bool option2Selected(int i) const;
+    bool option3Selected(int i) const { return i == choices().searchKind; }
+    bool option4Selected(int i) const { return i == choices().resultKind; }
+    bool option5Selected(int i) const { return i == choices().resultPosition; }
+    bool option6Selected(int i) const;
     bool mnuKL10Checked(int i) const;
-    bool mnuSxcsChecked(int i) const { return i == zodiacBase; }
-    bool mnuDscsChecked(int i) const { return i == segmentBase; }
-    bool mnuSxsetupChecked(int i) const { return i == 0 ? zodiacNumbersByOrder : (i == 1 && !zodiacNumbersByOrder); }
-    // Text4 and Check4 are shown on the verification tab only.
-    bool verificationVisible() const { return selectedTab == TabVerify; }
+    bool mnuSxcsChecked(int i) const { return i == choices().zodiacBase; }
+    bool mnuDscsChecked(int i) const { return i == choices().segmentBase; }
+    bool mnuSxsetupChecked(int i) const;
+    // The verification issue and "仅检索该期前" are shown on the verification page only.
+    bool verificationVisible() const { return m_patterns.selectedTab == TabVerify; }
 
-    // ---- Handlers of the option groups and boxes ----
+    // ---- Choices ----
     // Each choice is written to the settings at once, as a click does.
     void setFreePosition(bool free); // "自由位", else "固定位"
     void setPreviousIssue(bool previous); // "上期", else "前 N 期"
@@ -152,13 +114,6 @@ public:
     // Combination size box left: a whole number 1..6 is taken and written;
     // anything else brings back the previous value.
     void setCombinationSizeText(const QString& text);
-    // Keys the manual pattern boxes accept: backspace, "-" and digits.
-    static bool manualKeyAccepted(QChar c);
-    // Manual pattern box `element` (Text22) left with `text`.
-    void setManualPatternText(int element, const QString& text);
-    static int manualElementOfPosition(int position) { return position % 8; }
-
-    // ---- Settings menu ----
     void setSegmentBase(int i);
     void setZodiacBase(int i);
     void setZodiacNumbersByOrder(bool byOrder);
@@ -177,24 +132,40 @@ public:
     static QString updateBasePrompt();
     static QString updateBaseTitle();
 
-    // ---- Tabs and refresh procedures ----
+    // ---- Pattern pages ----
     void selectTab(int tab);
+    // A value typed on a page (`position` 1..8; nothing: the box holds no
+    // number, which keeps the value the page had).
+    void setPatternValue(int tab, int position, std::optional<int> value);
+    void setPositionTicked(int tab, int position, bool ticked);
+    // Keys the typed page's boxes accept: backspace, "-" and digits.
+    static bool manualKeyAccepted(QChar c);
+    // A box of the typed page left with `text`: its number is taken into the
+    // pattern in use at once.
+    void setManualPatternText(int position, const QString& text);
     // Re-reads the search pattern from the reference draw (tab 1) or the
-    // manual boxes.
+    // typed page.
     void patternRefresh();
-    // Text1/Text4 from the last stored draw (QihaoXianshi).
+    // The next issue number (and the verification issue) from the last
+    // stored draw, shown again (nextIssueChanged()).
     void nextIssueDisplay();
     // Reference draw and pattern of the verification tab.
     void verificationRefresh();
-    // Text4 left or confirmed with Enter: the verification refresh for the
-    // issue typed. An issue whose previous draw is not stored is refused
-    // (the message names it) and the pattern stays as it was.
+    // The verification issue left or confirmed with Enter: the verification
+    // refresh for the issue typed. An issue whose previous draw is not stored
+    // is refused (the message names it) and the pattern stays as it was.
     std::optional<Refusal> setVerificationIssue(const QString& text);
+    // The verification issue as typed, taken without a refresh (a search
+    // right after it checks and refreshes, prepareSearch()).
+    void typeVerificationIssue(const QString& text);
     // Right before a search: the pattern of the page in use taken again from
-    // what that page shows (tab 1's boxes, the manual boxes, or the
-    // verification issue), so the boxes show exactly the pattern searched.
-    // Refused when the verification issue cannot give a pattern.
+    // that page (its values, or the verification issue), so the page shows
+    // exactly the pattern searched. Refused when the verification issue
+    // cannot give a pattern.
     std::optional<Refusal> prepareSearch();
+    // The text a value of the reference-draw or verification page shows: a
+    // zodiac name for the zodiac kind, else the number.
+    QString patternText(int value) const;
 
     // ---- Search range ----
     // The range the next search from the page in use reads. Automatic unless
@@ -222,82 +193,72 @@ public:
     bool onlyBeforeVerification() const { return m_onlyBeforeVerification; }
     void setOnlyBeforeVerification(bool on);
 
-    // Takes a fresh copy of the stored history (or, with rows on demand,
-    // drops the one held) and tells the front ends (AddHaoma).
+    // After a change of the stored history: takes a fresh copy of it (or,
+    // with rows on demand, drops the one held), then the next issue number
+    // and the search pattern follow it, and the front ends are told.
     void reloadHistory();
 
-    // ---- Owned objects ----
+    // ---- Owned objects, forwarded from history() ----
     Settings& settings() { return *m_settings; }
-    // Waits for a background write first: every database operation comes after it.
-    HistoryStore& store()
-    {
-        waitForWrites();
-        return m_store;
-    }
-    // The complete stored history (read now when rows are on demand and not
-    // yet read).
-    const HistorySnapshot& snapshot() const;
-    // Questions about what is stored, answered for the whole history: by the
-    // rows held when they are, otherwise by the database.
-    const StoredDraws& storedDraws() const;
-    DrawEncoder& encoder() { return m_encoder; }
-    ZodiacTables& zodiac() { return m_zodiac; }
-    const ZodiacTables& zodiac() const { return m_zodiac; }
+    HistoryStore& store() { return m_history->store(); }
+    const HistorySnapshot& snapshot() const { return m_history->snapshot(); }
+    const StoredDraws& storedDraws() const { return m_history->storedDraws(); }
+    DrawEncoder& encoder() { return m_history->encoder(); }
+    ZodiacTables& zodiac() { return m_history->zodiac(); }
+    const ZodiacTables& zodiac() const { return m_history->zodiac(); }
     QString dataFolder() const { return m_dataFolder; }
-    EncoderBases bases() const { return { zodiacBase, segmentBase }; }
+    EncoderBases bases() const { return { choices().zodiacBase, choices().segmentBase }; }
 
-    // For changes made outside the handlers.
-    void notifyStateChanged() { emit stateChanged(); }
-
-    // ---- Background writes (the search's write-back) ----
-    using WriteFinished = std::function<void(bool ok, const QString& error)>;
-    // Starts `job` on a connection of its own, off this thread, after any
-    // write still running. `finished` runs on this thread in the
-    // waitForWrites() after the job has ended.
-    void startBackgroundWrite(BackgroundWriter::Job job, WriteFinished finished);
-    // Waits for the running write and runs its completion. Every database
-    // operation calls it first (store() does), and so does closing.
-    void waitForWrites();
-    bool isWriting() const { return m_writer.isBusy(); }
+    using WriteFinished = SessionHistory::WriteFinished;
+    void startBackgroundWrite(BackgroundWriter::Job job, WriteFinished finished)
+    {
+        m_history->startBackgroundWrite(std::move(job), std::move(finished));
+    }
+    void waitForWrites() { m_history->waitForWrites(); }
+    bool isWriting() const { return m_history->isWriting(); }
 
 signals:
-    // Any text, option or check of the state changed.
-    void stateChanged();
-    // A fresh history snapshot was taken (after reloadHistory()).
+    // A choice of the option groups, boxes or menus changed.
+    void choicesChanged();
+    // The pattern pages changed: values, ticks, tab, verification issue.
+    void patternChanged();
+    // The range the next search uses may have changed (typed, automatic,
+    // "仅检索该期前"); also follows every historyChanged() and choicesChanged().
+    void rangeChanged();
+    // A fresh history copy was taken (after reloadHistory()), and the next
+    // issue and the pattern follow it.
     void historyChanged();
+    // The next issue number and the verification issue were set again from
+    // the last stored draw.
+    void nextIssueChanged();
     // A background write started (true) or ended (false; call waitForWrites()
     // to run its completion).
     void writingChanged(bool writing);
 
 private:
-    QString patternText(int value) const;
-    // The pattern from `draw`, each value also shown in Text2(firstBox + k - 1)
-    // unless it has no text.
-    void patternFromDraw(const SnapshotRow& draw, int firstBox);
-    // Text2(1..8) from `draw`, the pattern left as it is.
+    // The pattern from `draw` into `tab`'s page and the pattern in use.
+    void patternFromDraw(const SnapshotRow& draw, int tab);
+    // The reference-draw page shows `draw`, the pattern left as it is.
     void showReferenceDraw(const SnapshotRow& draw);
     // The predecessor of the verification issue typed, when it is one.
     std::optional<std::int64_t> verificationPredecessor() const;
-    // The pattern as the boxes show it (Text2(1..8), or the manual boxes); a
-    // box that holds no number leaves its slot as it was.
-    void patternFromBoxes(bool manualBoxes);
+    // The pattern in use from a page's values; a position the page has no
+    // value for keeps its slot.
+    void patternFromPage(int tab);
+    void positionModeChanged();
 
     std::unique_ptr<Settings> m_settings;
     QString m_dataFolder;
     std::optional<int> m_gameOverride;
     bool m_started = false;
-    void positionModeChanged();
 
-    bool m_rowsOnDemand = false;
-    // mutable: rows on demand are read by the first const reader.
-    mutable HistoryStore m_store;
-    mutable std::optional<HistorySnapshot> m_history;
+    ChoiceStore m_choices;
+    PatternPages m_patterns;
+    SessionHistory* m_history; // a child of this object
+    QString m_nextIssue = QStringLiteral("2007001");
+    std::int64_t m_lastDrawQqh = 0;
     std::optional<std::pair<QString, QString>> m_typedRange;
     bool m_onlyBeforeVerification = false;
-    ZodiacTables m_zodiac;
-    DrawEncoder m_encoder;
-    BackgroundWriter m_writer;
-    WriteFinished m_writeFinished;
 };
 
 } // namespace corvinel

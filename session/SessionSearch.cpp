@@ -48,9 +48,7 @@ SearchResult SessionSearch::combination()
 {
     if (const auto r = m_session.prepareSearch())
         return refused(r->text);
-    const SearchOptions o = optionsFrom(m_session);
-    m_session.freePosition = o.freePosition;
-    return combination(o);
+    return combination(optionsFrom(m_session));
 }
 
 SearchResult SessionSearch::followPattern(const SearchOptions& options)

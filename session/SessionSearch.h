@@ -27,8 +27,7 @@ public:
     // for a pattern, range or verification issue with which the search would
     // answer nothing useful (rules::searchRefusal, Session::prepareSearch).
     SearchResult followPattern();
-    // Command2. The position mode it reads is kept in the session's bolZyw
-    // without writing the setting.
+    // Command2.
     SearchResult combination();
     // The searches with options of their own (the command line); the
     // session's state is left as it is.

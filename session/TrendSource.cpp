@@ -33,7 +33,7 @@ TrendResult TrendSource::compute(int last, int kind, int position)
     o.last = last;
     o.kind = kind;
     o.position = position;
-    o.segmentBase = m_session.segmentBase;
+    o.segmentBase = m_session.choices().segmentBase;
     return computeTrend(m_draws, o);
 }
 

@@ -201,7 +201,7 @@ void WindowTest::boxEightStoresUnderTheShownIssue()
 void WindowTest::dayBoundaryIssueIsStoredWithoutCentury()
 {
     open(544, { { 16090983, { 1, 2, 3, 4, 5, 6, 7, 8 } }, { 16090984, { 9, 10, 11, 12, 13, 14, 15, 16 } } });
-    QCOMPARE(m_window->session().nextIssueText, QStringLiteral("2016091001"));
+    QCOMPARE(m_window->session().nextIssue(), QStringLiteral("2016091001"));
     typeDraw({ "05", "13", "20", "01", "09", "14", "18", "11" });
     QCOMPARE(rows(), 3);
     QCOMPARE(m_window->session().snapshot().last()->sqqh, 16091001);
@@ -253,7 +253,7 @@ void WindowTest::refusalsStoreNothingAndKeepTheBoxes()
         QCOMPARE(refusals(), expectedRefusals);
         QVERIFY(m_window->dialogs().shown().last().text.contains(QStringLiteral("第 %1 个号码框").arg(c.faultBox)));
         QCOMPARE(rows(), 3);
-        QCOMPARE(m_window->session().nextIssueText, QStringLiteral("20161212004"));
+        QCOMPARE(m_window->session().nextIssue(), QStringLiteral("20161212004"));
         for (int k = 1; k <= 8; ++k) {
             const QString typed = QString::fromLatin1(c.boxes[k - 1]);
             QCOMPARE(box(k)->displayText(), typed.leftJustified(2, u'_'));

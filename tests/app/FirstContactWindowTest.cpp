@@ -159,7 +159,6 @@ private slots:
         // Typed without Enter, 检索 still searches the issue in the box.
         text4->selectAll();
         QTest::keyClicks(text4, issue::displayForm(m_draws[200].sqqh));
-        session().verificationIssueText = text4->text();
         click(QStringLiteral("Command1"));
         QCOMPARE(text(QStringLiteral("Text2_11")), QString::number(m_draws[199].numbers[0]));
         QCOMPARE(matchedRows(), followCount(m_draws, 1, m_draws[199].numbers[0]));
@@ -196,13 +195,13 @@ private slots:
         click(QStringLiteral("cmdRdLst"));
         QVERIFY(dialogs().shown().last().text.contains(QStringLiteral("广东快乐十分")));
         QCOMPARE(session().snapshot().recordCount(), 0);
-        QCOMPARE(session().lotteryCode, issue::kHunan);
+        QCOMPARE(session().choices().lotteryCode, issue::kHunan);
 
         dialogs().queueMessageAnswer(QMessageBox::Ok);
         dialogs().queueFile(QDir(m_dir->path()).filePath(QStringLiteral("gd.txt")));
         dialogs().queueMessageAnswer(QMessageBox::Yes);
         click(QStringLiteral("cmdRdLst"));
-        QCOMPARE(session().lotteryCode, issue::kGuangdong);
+        QCOMPARE(session().choices().lotteryCode, issue::kGuangdong);
         QCOMPARE(session().snapshot().recordCount(), 120);
         QCOMPARE(session().snapshot().last()->sqqh, makeDraws(120, QDate(2025, 9, 1), 84, 2).back().sqqh);
         QVERIFY(statusHistory().contains(QStringLiteral("广东快乐十分")));

@@ -97,7 +97,7 @@ private slots:
         QCOMPARE(grid()->cell(0, 1), QString::number(draws[0].numbers[0]));
         QVERIFY(text1() != before);
         QCOMPARE(text1(), *issue::nextIssue(draws.back().sqqh, 556, 84));
-        QCOMPARE(m_window->session().lastDrawQqh, draws.back().sqqh + 1);
+        QCOMPARE(m_window->session().lastDrawQqh(), draws.back().sqqh + 1);
 
         // The result names the count and the skipped lines.
         QCOMPARE(lastShown().title, QStringLiteral("读入历史"));

@@ -263,7 +263,7 @@ private slots:
         QVERIFY(child<QAction>("mnuKL10_1")->isChecked());
         QVERIFY(!child<QAction>("mnuKL10_2")->isChecked());
         QVERIFY(child<QAction>("mnuDscs_0")->isChecked());
-        QCOMPARE(m_window->session().drawsPerDay, 84);
+        QCOMPARE(m_window->session().choices().drawsPerDay, 84);
     }
 
     void tabSwitchingAndManualMode()
@@ -277,19 +277,19 @@ private slots:
         QVERIFY(child<QFrame>("Frame2_1")->isVisible());
         QVERIFY(!child<QFrame>("Frame2_0")->isVisible());
         QVERIFY(!child<QFrame>("Frame2_2")->isVisible());
-        QVERIFY(m_window->session().manualMode);
-        QCOMPARE(m_window->session().pattern[8], 12); // Text22(0) is position 8
+        QVERIFY(m_window->session().patterns().manualMode);
+        QCOMPARE(m_window->session().patterns().pattern[8], 12); // Text22(0) is position 8
         QVERIFY(!child<QLineEdit>("Text4")->isVisible());
 
         tabs->setCurrentIndex(2);
         QVERIFY(child<QFrame>("Frame2_2")->isVisible());
         QVERIFY(child<QLineEdit>("Text4")->isVisible());
         QVERIFY(child<QCheckBox>("Check4")->isVisible());
-        QVERIFY(m_window->session().manualMode); // left as it was
+        QVERIFY(m_window->session().patterns().manualMode); // left as it was
 
         tabs->setCurrentIndex(0);
         QVERIFY(child<QFrame>("Frame2_0")->isVisible());
-        QVERIFY(!m_window->session().manualMode);
+        QVERIFY(!m_window->session().patterns().manualMode);
         QVERIFY(!child<QCheckBox>("Check4")->isVisible());
     }
 
@@ -303,7 +303,7 @@ private slots:
         QCOMPARE(box->text(), QStringLiteral("1-"));
         box->setText(QStringLiteral("14"));
         focusOut(box);
-        QCOMPARE(m_window->session().pattern[3], 14);
+        QCOMPARE(m_window->session().patterns().pattern[3], 14);
     }
 
     void rightClickOnTheHistoryGridOpensTheHistoryMenu()
@@ -351,7 +351,7 @@ private slots:
                  QStringLiteral("为了保证时效性和提高计算效率，软件只能统计16天以内的数据，请输入2到16中的自然数。"));
         QCOMPARE(shown[3].title, QStringLiteral("输入有误"));
         QCOMPARE(shown[4].kind, Dialogs::Shown::Input);
-        QCOMPARE(m_window->session().retentionDays, 2);
+        QCOMPARE(m_window->session().choices().retentionDays, 2);
         QCOMPARE(storedSetting("IniSerchDay"), QStringLiteral("2"));
 
         d.clearShown();
@@ -378,7 +378,7 @@ private slots:
         QCOMPARE(m_window->dialogs().shown().size(), 1);
         QCOMPARE(m_window->dialogs().shown()[0].title, QStringLiteral("输入有误"));
         QCOMPARE(box->text(), QStringLiteral("2"));
-        QCOMPARE(m_window->session().lookBack, 2);
+        QCOMPARE(m_window->session().choices().lookBack, 2);
         box->setText(QStringLiteral("3"));
         focusOut(box);
         QCOMPARE(m_window->dialogs().shown().size(), 1);

@@ -89,13 +89,18 @@ private slots:
         add(list, p.tabStrip, QStringLiteral("TabStrip1"));
         add(list, p.text4, QStringLiteral("Text4"));
         add(list, p.check4, QStringLiteral("Check4"));
-        addRange(list, p.frame2, QStringLiteral("Frame2_%1"), 0, 2);
-        addRange(list, p.check1, QStringLiteral("Check1_%1"), 1, 8);
-        addRange(list, p.check1, QStringLiteral("Check1_%1"), 11, 18);
-        addRange(list, p.text2, QStringLiteral("Text2_%1"), 1, 8);
-        addRange(list, p.text2, QStringLiteral("Text2_%1"), 11, 18);
-        addRange(list, p.check11, QStringLiteral("Check11_%1"), 0, 7);
-        addRange(list, p.text22, QStringLiteral("Text22_%1"), 0, 7);
+        // The pages are dense (position k at index k - 1); the controls keep
+        // their original element numbers.
+        for (int t = 0; t < 3; ++t) {
+            const PatternPageWidgets& page = p.pages[static_cast<std::size_t>(t)];
+            add(list, page.frame, QStringLiteral("Frame2_%1").arg(t));
+            for (int k = 1; k <= 8; ++k) {
+                const auto i = static_cast<std::size_t>(k - 1);
+                const int element = t == 0 ? k : (t == 1 ? k % 8 : 10 + k);
+                add(list, page.ticks[i], QString::fromLatin1(t == 1 ? "Check11_%1" : "Check1_%1").arg(element));
+                add(list, page.values[i], QString::fromLatin1(t == 1 ? "Text22_%1" : "Text2_%1").arg(element));
+            }
+        }
 
         addRange(list, o.option1, QStringLiteral("Option1_%1"), 0, 3);
         add(list, o.maskEdBox2, QStringLiteral("MaskEdBox2"));

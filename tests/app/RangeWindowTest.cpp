@@ -95,7 +95,7 @@ void RangeWindowTest::searchMatchesTheCli()
     const int shown = m_window->gridModel(2)->rowCount();
     QTemporaryDir config;
     const CliRun r = runCli(config.path(), data(),
-                            { "--game", QString::number(m_window->session().lotteryCode), "search", "--kind", "number",
+                            { "--game", QString::number(m_window->session().choices().lotteryCode), "search", "--kind", "number",
                               "--positions", "1", "--fixed", "--prev", "--result-kind", "number", "--result-pos",
                               "1", "--direct" });
     QCOMPARE(r.code, 0);

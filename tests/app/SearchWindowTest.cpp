@@ -163,8 +163,8 @@ void SearchWindowTest::manualTabFollowPattern()
         QTest::keyClicks(box, typed[k - 1]);
     }
     m_window->findChild<QTabBar*>("TabStrip1")->setCurrentIndex(1);
-    QVERIFY(m_window->session().manualMode);
-    QCOMPARE(m_window->session().pattern[3], 11);
+    QVERIFY(m_window->session().patterns().manualMode);
+    QCOMPARE(m_window->session().patterns().pattern[3], 11);
     tick("Check11_1");
     m_window->findChild<QRadioButton*>("Option1_0")->click(); // 固定位
     m_window->session().setLookBackText("3");
@@ -184,7 +184,7 @@ void SearchWindowTest::verificationTabCombination()
     // results, combinations of three positions.
     Session& s = m_window->session();
     const HistorySnapshot& snap = s.snapshot();
-    s.verificationIssueText = issue::displayForm(snap.row(snap.recordCount() - 10).sqqh);
+    s.typeVerificationIssue(issue::displayForm(snap.row(snap.recordCount() - 10).sqqh));
     m_window->findChild<QTabBar*>("TabStrip1")->setCurrentIndex(2);
     m_window->findChild<QRadioButton*>("Option4_1")->click();
     m_window->findChild<QRadioButton*>("Option3_5")->click();
@@ -197,7 +197,7 @@ void SearchWindowTest::verificationTabCombination()
     // The follow-pattern search on this tab takes the tab's own boxes.
     tick("Check1_12");
     tick("Check1_15");
-    QVERIFY(!m_window->session().tickedPositions[2]);
+    QVERIFY(!m_window->session().patterns().page(Session::TabHistory).ticked[1]);
     const SearchResult follow = expected(false);
     click("Command1");
     checkShown(follow);

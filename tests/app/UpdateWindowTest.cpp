@@ -157,7 +157,7 @@ private slots:
 
         // The window still answers while the page loads.
         m_window->findChild<QTabBar*>(QStringLiteral("TabStrip1"))->setCurrentIndex(1);
-        QTRY_COMPARE(m_window->session().selectedTab, 1);
+        QTRY_COMPARE(m_window->session().patterns().selectedTab, 1);
         m_window->findChild<QTabBar*>(QStringLiteral("TabStrip1"))->setCurrentIndex(0);
         QVERIFY(controller()->isRunning());
 

@@ -69,27 +69,25 @@ std::optional<QString> stored(Session& s, const char* key)
 struct Observed
 {
     int lookBack, zhWSetup, retentionDays;
-    QString maskEdBox2, combo1, updateBase;
+    QString updateBase;
     std::array<int, 9> pattern;
-    std::array<QString, 8> text22;
+    PatternPage typedPage;
     std::array<QString, 2> range;
     std::optional<QString> intPreQi, intZhWSetup, iniSerchDay, updateBaseStored;
 
     static Observed of(Session& s)
     {
-        return { s.lookBack,
-                 s.combinationSize,
-                 s.retentionDays,
-                 s.lookBackText,
-                 s.combinationSizeText,
-                 s.updateBase,
-                 s.pattern,
-                 s.manualPatternTexts,
+        return { s.choices().lookBack,
+                 s.choices().combinationSize,
+                 s.choices().retentionDays,
+                 s.choices().updateBase,
+                 s.patterns().pattern,
+                 s.patterns().page(Session::TabManual),
                  std::array<QString, 2> { s.rangeStart(), s.rangeEnd() },
                  stored(s, Settings::intPreQi.name),
                  stored(s, Settings::intZhWSetup.name),
                  stored(s, Settings::IniSerchDay.name),
-                 stored(s, Settings::UpdateBase) };
+                 stored(s, Settings::UpdateBase.name) };
     }
     bool operator==(const Observed&) const = default;
 };
@@ -110,14 +108,13 @@ Session& session()
 
 void resetSession(Session& s, size_t size)
 {
-    s.previousIssue = (size & 1) != 0;
-    s.lookBack = 2;
-    s.lookBackText = QStringLiteral("2");
-    s.combinationSize = 2;
-    s.combinationSizeText = QStringLiteral("2");
-    s.retentionDays = 6;
-    s.updateBase.clear();
-    s.manualPatternTexts.fill(QStringLiteral("3"));
+    s.setPreviousIssue((size & 1) != 0);
+    s.setLookBackText(QStringLiteral("2"));
+    s.setCombinationSizeText(QStringLiteral("2"));
+    s.mnuSetDayAnswer(QStringLiteral("6"));
+    s.setUpdateBase(QString());
+    for (int k = 1; k <= 8; ++k)
+        s.setPatternValue(Session::TabManual, k, 3);
     s.selectTab(Session::TabHistory);
 }
 
@@ -232,8 +229,8 @@ void checkSessionHandlers(const QString& text, size_t size)
         FUZZ_CHECK((day == Session::SetDayOutcome::Accepted) == rule.ok);
     }
     if (day == Session::SetDayOutcome::Accepted) {
-        FUZZ_CHECK(s.retentionDays >= 2 && s.retentionDays <= 16);
-        FUZZ_CHECK(stored(s, Settings::IniSerchDay.name) == QString::number(s.retentionDays));
+        FUZZ_CHECK(s.choices().retentionDays >= 2 && s.choices().retentionDays <= 16);
+        FUZZ_CHECK(stored(s, Settings::IniSerchDay.name) == QString::number(s.choices().retentionDays));
     } else {
         FUZZ_CHECK(Observed::of(s) == before);
     }
@@ -247,9 +244,8 @@ void checkSessionHandlers(const QString& text, size_t size)
     digits.remove(u'_');
     FUZZ_CHECK(!lookBack == checkSetting(QStringLiteral("intPreQi"), digits).ok);
     if (!lookBack) {
-        FUZZ_CHECK(s.lookBack >= 1 && s.lookBack <= 9);
-        FUZZ_CHECK(s.lookBackText == QString::number(s.lookBack));
-        FUZZ_CHECK(stored(s, Settings::intPreQi.name) == QString::number(s.lookBack));
+        FUZZ_CHECK(s.choices().lookBack >= 1 && s.choices().lookBack <= 9);
+        FUZZ_CHECK(stored(s, Settings::intPreQi.name) == QString::number(s.choices().lookBack));
     } else {
         FUZZ_CHECK(!lookBack->text.isEmpty());
         FUZZ_CHECK(Observed::of(s) == before);
@@ -260,42 +256,41 @@ void checkSessionHandlers(const QString& text, size_t size)
     before = Observed::of(s);
     s.setCombinationSizeText(text);
     const SettingCheck combo = checkSetting(QStringLiteral("intZhWSetup"), text);
-    FUZZ_CHECK(s.combinationSizeText == QString::number(s.combinationSize));
     if (combo.ok) {
-        FUZZ_CHECK(QString::number(s.combinationSize) == combo.text);
+        FUZZ_CHECK(QString::number(s.choices().combinationSize) == combo.text);
         FUZZ_CHECK(stored(s, Settings::intZhWSetup.name) == combo.text);
     } else {
         FUZZ_CHECK(Observed::of(s) == before);
     }
 
-    // A manual pattern box: the typed text is kept, a whole number becomes
-    // the position's pattern value.
+    // A typed pattern box: a whole number becomes the position's value on
+    // the page and in the pattern; any other text changes neither.
     resetSession(s, size);
-    const int element = static_cast<int>(size % 8);
-    const int position = element == 0 ? 8 : element;
+    const int position = static_cast<int>(size % 8) + 1;
     before = Observed::of(s);
-    s.setManualPatternText(element, text);
-    FUZZ_CHECK(s.manualPatternTexts[element] == text);
+    s.setManualPatternText(position, text);
     const std::optional<std::int64_t> whole = issue::wholeNumber(text);
+    FUZZ_CHECK(s.patterns().page(Session::TabManual).values[static_cast<std::size_t>(position - 1)]
+               == (whole ? std::optional<int>(s.patterns().pattern[position]) : before.typedPage.values[static_cast<std::size_t>(position - 1)]));
     for (int k = 1; k <= 8; ++k) {
         if (k != position || !whole)
-            FUZZ_CHECK(s.pattern[k] == before.pattern[k]);
+            FUZZ_CHECK(s.patterns().pattern[k] == before.pattern[k]);
     }
     if (whole && *whole >= std::numeric_limits<int>::min() && *whole <= std::numeric_limits<int>::max())
-        FUZZ_CHECK(s.pattern[position] == *whole);
+        FUZZ_CHECK(s.patterns().pattern[position] == *whole);
     s.selectTab(Session::TabManual);
-    FUZZ_CHECK(s.manualMode);
+    FUZZ_CHECK(s.patterns().manualMode);
     s.selectTab(Session::TabHistory);
 
     // Update address (not a number, but an answer of the same kind).
     resetSession(s, size);
     before = Observed::of(s);
     const std::optional<Refusal> address = s.setUpdateBase(text);
-    const SettingCheck rule = checkSetting(QString::fromLatin1(Settings::UpdateBase), text);
+    const SettingCheck rule = checkSetting(QString::fromLatin1(Settings::UpdateBase.name), text);
     FUZZ_CHECK(!address == rule.ok);
     if (!address) {
-        FUZZ_CHECK(s.updateBase == rule.text);
-        FUZZ_CHECK(stored(s, Settings::UpdateBase) == rule.text);
+        FUZZ_CHECK(s.choices().updateBase == rule.text);
+        FUZZ_CHECK(stored(s, Settings::UpdateBase.name) == rule.text);
     } else {
         FUZZ_CHECK(Observed::of(s) == before);
     }

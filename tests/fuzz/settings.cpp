@@ -67,7 +67,7 @@ void checkAccepted(const QString& key, const SettingCheck& c)
     const SettingCheck again = checkSetting(key, c.text);
     FUZZ_CHECK(again.ok);
     FUZZ_CHECK(again.text == c.text);
-    if (key == QLatin1String(Settings::UpdateBase)) {
+    if (key == QLatin1String(Settings::UpdateBase.name)) {
         FUZZ_CHECK(c.text == c.text.trimmed());
         FUZZ_CHECK(c.text.isEmpty() || c.text.startsWith(QLatin1String("http"), Qt::CaseInsensitive));
         return;
@@ -121,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const QStringList keys = Settings::keyNames();
     FUZZ_CHECK(keys.size() == static_cast<int>(std::size(kRanges)) + 1);
-    FUZZ_CHECK(keys.back() == QLatin1String(Settings::UpdateBase));
+    FUZZ_CHECK(keys.back() == QLatin1String(Settings::UpdateBase.name));
 
     const QString fuzzedText = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     {
@@ -132,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const std::optional<QString> raw = settings.rawText(key);
             if (raw)
                 checkRule(key, *raw);
-            if (key == QLatin1String(Settings::UpdateBase)) {
+            if (key == QLatin1String(Settings::UpdateBase.name)) {
                 FUZZ_CHECK(settings.readText(Settings::UpdateBase) == raw.value_or(QString()));
                 continue;
             }
@@ -174,10 +174,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     s.startUp();
     FUZZ_CHECK(s.isStarted());
     FUZZ_CHECK(s.store().isOpen());
-    FUZZ_CHECK(s.drawsPerDay == issue::drawsPerDay(s.lotteryCode));
-    FUZZ_CHECK(s.lookBackText == QString::number(s.lookBack));
-    FUZZ_CHECK(s.combinationSizeText == QString::number(s.combinationSize));
-    FUZZ_CHECK(s.nextIssueText.startsWith(QLatin1String("20")));
+    FUZZ_CHECK(s.choices().drawsPerDay == issue::drawsPerDay(s.choices().lotteryCode));
+    // A strict key's stored value outside its values is not taken.
+    FUZZ_CHECK(Settings::DsIni.allows(s.choices().segmentBase) || s.choices().segmentBase == 0);
+    FUZZ_CHECK(Settings::SxIni.allows(s.choices().zodiacBase) || s.choices().zodiacBase == 0);
+    FUZZ_CHECK(Settings::IniSerchDay.allows(s.choices().retentionDays));
+    FUZZ_CHECK(s.nextIssue().startsWith(QLatin1String("20")));
     FUZZ_CHECK(s.snapshot().rows().size() == 20);
     return 0;
 }

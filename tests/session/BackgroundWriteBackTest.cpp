@@ -78,10 +78,10 @@ TEST(BackgroundWriteBack, LeavesTheDatabaseOfTheWriteBackInThisThread)
     // Several searches in a row, each starting from the previous one's marks.
     for (int round = 0; round < 4; ++round) {
         for (Session* s : { sa.get(), sb.get() }) {
-            s->freePosition = round % 2 == 0; // fixed position on odd rounds
-            s->previousIssue = round < 2;
-            s->lookBack = 3;
-            s->combinationSize = 3;
+            s->setFreePosition(round % 2 == 0); // fixed position on odd rounds
+            s->setPreviousIssue(round < 2);
+            s->setLookBackText(QStringLiteral("3"));
+            s->setCombinationSizeText(QStringLiteral("3"));
         }
         const bool combination = round == 1 || round == 2;
         SearchResult ra = combination ? inThread.combination() : inThread.followPattern();
@@ -134,19 +134,18 @@ TEST(BackgroundWriteBack, EdgeStartUpSetsUpTheSameState)
         auto edge = f.session();
         edge->setHistoryRowsOnDemand(true);
         full->startUp();
-        full->previousIssue = previous;
         full->settings().write(Settings::bolSq, previous);
         full->settings().write(Settings::intPreQi, 9);
         full->settings().sync();
         full = f.session();
         full->startUp();
         edge->startUp();
-        EXPECT_EQ(edge->nextIssueText, full->nextIssueText);
-        EXPECT_EQ(edge->verificationIssueText, full->verificationIssueText);
+        EXPECT_EQ(edge->nextIssue(), full->nextIssue());
+        EXPECT_EQ(edge->patterns().verificationIssue, full->patterns().verificationIssue);
         EXPECT_EQ(edge->rangeStart(), full->rangeStart());
         EXPECT_EQ(edge->rangeEnd(), full->rangeEnd());
-        EXPECT_EQ(edge->lastDrawQqh, full->lastDrawQqh);
-        EXPECT_EQ(edge->pattern, full->pattern) << "previous " << previous;
+        EXPECT_EQ(edge->lastDrawQqh(), full->lastDrawQqh());
+        EXPECT_EQ(edge->patterns().pattern, full->patterns().pattern) << "previous " << previous;
         // Nothing above read the rows: every answer came from the database.
         EXPECT_FALSE(edge->historyRowsLoaded());
         const HistorySummary summary = edge->store().summary();

@@ -64,10 +64,10 @@ protected:
         ASSERT_EQ(s->snapshot().recordCount(), count);
         const PlainDraw& last = draws[static_cast<std::size_t>(count - 1)];
         EXPECT_EQ(s->snapshot().last()->sqqh, last.sqqh);
-        EXPECT_EQ(s->nextIssueText, QStringLiteral("20%1").arg(last.sqqh + 1)); // within one day: the next sequence
-        EXPECT_EQ(s->verificationIssueText, s->nextIssueText);
+        EXPECT_EQ(s->nextIssue(), QStringLiteral("20%1").arg(last.sqqh + 1)); // within one day: the next sequence
+        EXPECT_EQ(s->patterns().verificationIssue, s->nextIssue());
         for (int k = 1; k <= kPositions; ++k)
-            EXPECT_EQ(s->pattern[k], draws[static_cast<std::size_t>(reference)].numbers[k - 1]) << "position " << k;
+            EXPECT_EQ(s->patterns().pattern[k], draws[static_cast<std::size_t>(reference)].numbers[k - 1]) << "position " << k;
     }
 };
 
@@ -97,43 +97,40 @@ TEST_F(HistoryChangesTest, EachChangeRefreshesGridNextIssueAndPattern)
     EXPECT_EQ(c.deleted, 2);
     expectHistory(4, 3);
 
-    // The command line's add: the pattern follows the new draw, the entry
-    // boxes are empty.
-    s->entryTexts[3] = QStringLiteral("07");
+    // The command line's add: the pattern follows the new draw.
     manual_entry::StoreOutcome added = HistoryChanges(*s).addDraw(draws[4].sqqh, draws[4].numbers);
     ASSERT_TRUE(added.ok) << added.error.toStdString();
     expectHistory(5, 4);
-    EXPECT_TRUE(s->entryTexts[3].isEmpty());
 
     // The manual entry under Text1, which now shows draw 6's issue.
     manual_entry::BoxTexts boxes;
     for (int k = 0; k < kPositions; ++k)
         boxes[k] = QStringLiteral("%1").arg(draws[5].numbers[k], 2, 10, QLatin1Char('0'));
-    added = HistoryChanges(*s).enterDraw(boxes);
+    added = HistoryChanges(*s).enterDraw(s->nextIssue(), boxes);
     ASSERT_TRUE(added.ok) << added.error.toStdString();
     expectHistory(6, 5);
 
     // A refused entry changes nothing and refreshes nothing.
     before = historyChanges;
-    const QString next = s->nextIssueText;
+    const QString next = s->nextIssue();
     added = HistoryChanges(*s).addDraw(draws[2].sqqh, draws[2].numbers);
     EXPECT_FALSE(added.ok);
     EXPECT_EQ(historyChanges, before);
     expectHistory(6, 5);
-    EXPECT_EQ(s->nextIssueText, next);
+    EXPECT_EQ(s->nextIssue(), next);
 
     // Clearing reloads the grid but keeps the next issue number.
     c = HistoryChanges(*s).clear();
     ASSERT_TRUE(c.ok);
     EXPECT_EQ(s->snapshot().recordCount(), 0);
-    EXPECT_EQ(s->nextIssueText, next);
+    EXPECT_EQ(s->nextIssue(), next);
 }
 
 TEST_F(HistoryChangesTest, InLookBackModeThePatternFollowsTheDrawNMinusOneBack)
 {
     s->setPreviousIssue(false); // "前 N 期", N = 2 by default
-    ASSERT_FALSE(s->previousIssue);
-    ASSERT_EQ(s->lookBack, 2);
+    ASSERT_FALSE(s->choices().previousIssue);
+    ASSERT_EQ(s->choices().lookBack, 2);
     importAll();
     expectHistory(10, 8);
     ASSERT_TRUE(HistoryChanges(*s).deleteLastDraw().ok);
@@ -206,8 +203,8 @@ TEST_F(HistoryChangesTest, SearchOptionsFromEachPatternSource)
     EXPECT_FALSE(b.previousIssue);
     EXPECT_EQ(b.lookBack, 3);
     // The session itself is left as it was.
-    EXPECT_TRUE(s->previousIssue);
-    EXPECT_EQ(s->pattern, numbersOf(9));
+    EXPECT_TRUE(s->choices().previousIssue);
+    EXPECT_EQ(s->patterns().pattern, numbersOf(9));
 
     // Typed values, a number beyond int saturating.
     PatternSource typed;

@@ -75,6 +75,13 @@ protected:
         s->patternRefresh();
     }
 
+    // What a box of a draw's page shows for position k.
+    QString shown(int tab, int k) const
+    {
+        const auto v = s->patterns().page(tab).values[static_cast<std::size_t>(k - 1)];
+        return v ? s->patternText(*v) : QString();
+    }
+
     int valueOf(std::int64_t sqqh, int position, int kind)
     {
         for (const SnapshotRow& r : s->snapshot().rows()) {
@@ -88,7 +95,7 @@ protected:
     void expectPatternOf(std::int64_t sqqh, int kind)
     {
         for (int k = 1; k <= kPositions; ++k)
-            EXPECT_EQ(s->pattern[k], valueOf(sqqh, k, kind)) << "position " << k;
+            EXPECT_EQ(s->patterns().pattern[k], valueOf(sqqh, k, kind)) << "position " << k;
     }
 };
 
@@ -97,7 +104,7 @@ protected:
 TEST_F(SessionTest, FirstStartTakesEveryDefaultAndWritesTheSelectedOptions)
 {
     start();
-    EXPECT_EQ(s->lotteryCode, 556);
+    EXPECT_EQ(s->choices().lotteryCode, 556);
     EXPECT_TRUE(s->mnuKL10Checked(2));
     EXPECT_FALSE(s->mnuKL10Checked(0));
     EXPECT_TRUE(s->option1Selected(1)); // 自由位
@@ -107,21 +114,21 @@ TEST_F(SessionTest, FirstStartTakesEveryDefaultAndWritesTheSelectedOptions)
     EXPECT_TRUE(s->option4Selected(0));
     EXPECT_TRUE(s->option5Selected(1));
     EXPECT_TRUE(s->option6Selected(0)); // 红蓝
-    EXPECT_EQ(s->lookBackText, QStringLiteral("2"));
-    EXPECT_EQ(s->combinationSizeText, QStringLiteral("2"));
+    EXPECT_EQ(QString::number(s->choices().lookBack), QStringLiteral("2"));
+    EXPECT_EQ(QString::number(s->choices().combinationSize), QStringLiteral("2"));
     EXPECT_TRUE(s->mnuSxcsChecked(1));
     EXPECT_TRUE(s->mnuDscsChecked(1));
     EXPECT_TRUE(s->mnuSxsetupChecked(1));
-    EXPECT_EQ(s->retentionDays, 6);
-    EXPECT_EQ(s->resultKindLetter, QStringLiteral("A"));
+    EXPECT_EQ(s->choices().retentionDays, 6);
+    EXPECT_EQ(s->choices().resultKindLetter, QStringLiteral("A"));
     // Empty history: the default texts stay.
-    EXPECT_EQ(s->nextIssueText, QStringLiteral("2007001"));
+    EXPECT_EQ(s->nextIssue(), QStringLiteral("2007001"));
     // Empty history: the automatic range is empty (any search is refused).
     EXPECT_TRUE(s->rangeStart().isEmpty());
     EXPECT_TRUE(s->rangeEnd().isEmpty());
-    EXPECT_EQ(s->verificationIssueText, QStringLiteral("20161212001"));
-    EXPECT_TRUE(s->patternTexts[1].isEmpty());
-    EXPECT_FALSE(s->manualMode);
+    EXPECT_EQ(s->patterns().verificationIssue, QStringLiteral("20161212001"));
+    EXPECT_TRUE(shown(Session::TabHistory, 1).isEmpty());
+    EXPECT_FALSE(s->patterns().manualMode);
     // Selecting the stored options ran their handlers, which wrote them.
     EXPECT_EQ(stored(QStringLiteral("bolZyw")), QStringLiteral("True"));
     EXPECT_EQ(stored(QStringLiteral("bolSq")), QStringLiteral("True"));
@@ -137,14 +144,14 @@ TEST_F(SessionTest, UnreadableOrForeignStoredValues)
     putRaw(QStringLiteral("bolZyw"), QStringLiteral("maybe"));
     putRaw(QStringLiteral("intPreQi"), QStringLiteral("x"));
     start();
-    EXPECT_EQ(s->lotteryCode, 600);
+    EXPECT_EQ(s->choices().lotteryCode, 600);
     for (int i = 0; i < 3; ++i)
         EXPECT_FALSE(s->mnuKL10Checked(i));
-    EXPECT_EQ(s->drawsPerDay, 84);
+    EXPECT_EQ(s->choices().drawsPerDay, 84);
     // A failed read leaves false: "固定位" is selected and written.
     EXPECT_TRUE(s->option1Selected(0));
     EXPECT_EQ(stored(QStringLiteral("bolZyw")), QStringLiteral("False"));
-    EXPECT_EQ(s->lookBack, 0);
+    EXPECT_EQ(s->choices().lookBack, 0);
 }
 
 TEST_F(SessionTest, StoredBasesOutsideTheMenusAreUnreadable)
@@ -154,8 +161,8 @@ TEST_F(SessionTest, StoredBasesOutsideTheMenusAreUnreadable)
     putRaw(QStringLiteral("SxIni"), QStringLiteral("40"));
     putRaw(QStringLiteral("DsIni"), QStringLiteral("-30"));
     start();
-    EXPECT_EQ(s->zodiacBase, 0);
-    EXPECT_EQ(s->segmentBase, 0);
+    EXPECT_EQ(s->choices().zodiacBase, 0);
+    EXPECT_EQ(s->choices().segmentBase, 0);
     addDraws({ 161212001 });
     for (int p = 1; p <= kPositions; ++p) {
         EXPECT_TRUE(counterRange(1, 0, 0).contains(valueOf(161212001, p, 1))) << p;
@@ -165,8 +172,8 @@ TEST_F(SessionTest, StoredBasesOutsideTheMenusAreUnreadable)
     putRaw(QStringLiteral("SxIni"), QStringLiteral("1"));
     putRaw(QStringLiteral("DsIni"), QStringLiteral("1"));
     start();
-    EXPECT_EQ(s->zodiacBase, 1);
-    EXPECT_EQ(s->segmentBase, 1);
+    EXPECT_EQ(s->choices().zodiacBase, 1);
+    EXPECT_EQ(s->choices().segmentBase, 1);
 }
 
 TEST_F(SessionTest, RetentionDaysOutsideTheMenuRangeAreNotTaken)
@@ -175,12 +182,12 @@ TEST_F(SessionTest, RetentionDaysOutsideTheMenuRangeAreNotTaken)
     for (const char* text : { "0", "1", "-3", "17", "many", "" }) {
         putRaw(QStringLiteral("IniSerchDay"), QString::fromLatin1(text));
         start();
-        EXPECT_EQ(s->retentionDays, 6) << text;
+        EXPECT_EQ(s->choices().retentionDays, 6) << text;
     }
     for (const char* text : { "2", "16" }) {
         putRaw(QStringLiteral("IniSerchDay"), QString::fromLatin1(text));
         start();
-        EXPECT_EQ(s->retentionDays, QString::fromLatin1(text).toInt()) << text;
+        EXPECT_EQ(s->choices().retentionDays, QString::fromLatin1(text).toInt()) << text;
     }
 }
 
@@ -190,7 +197,7 @@ TEST_F(SessionTest, GameOverrideIsNotWritten)
     s = std::make_unique<Session>(std::make_unique<Settings>(ini()), data());
     s->setGameOverride(544);
     s->startUp();
-    EXPECT_EQ(s->lotteryCode, 544);
+    EXPECT_EQ(s->choices().lotteryCode, 544);
     EXPECT_TRUE(s->mnuKL10Checked(0));
     EXPECT_TRUE(stored(QStringLiteral("GsZl")).isEmpty());
 }
@@ -200,17 +207,17 @@ TEST_F(SessionTest, NextIssueAndDefaultRangeFollowTheHistory)
     putRaw(QStringLiteral("GsZl"), QStringLiteral("568"));
     start();
     addDraws({ 161212083 });
-    EXPECT_EQ(s->nextIssueText, QStringLiteral("20161212084"));
-    EXPECT_EQ(s->verificationIssueText, QStringLiteral("20161212084"));
-    EXPECT_EQ(s->lastDrawQqh, 161212084);
+    EXPECT_EQ(s->nextIssue(), QStringLiteral("20161212084"));
+    EXPECT_EQ(s->patterns().verificationIssue, QStringLiteral("20161212084"));
+    EXPECT_EQ(s->lastDrawQqh(), 161212084);
     addDraws({ 161212084 });
-    EXPECT_EQ(s->nextIssueText, QStringLiteral("20161213001"));
+    EXPECT_EQ(s->nextIssue(), QStringLiteral("20161213001"));
 
     // A game change takes effect for the next history change only.
     s->setGame(544);
-    EXPECT_EQ(s->lotteryCode, 544);
+    EXPECT_EQ(s->choices().lotteryCode, 544);
     EXPECT_EQ(stored(QStringLiteral("GsZl")), QStringLiteral("544"));
-    EXPECT_EQ(s->nextIssueText, QStringLiteral("20161213001"));
+    EXPECT_EQ(s->nextIssue(), QStringLiteral("20161213001"));
 }
 
 TEST_F(SessionTest, HistoryWithOneDrawGivesTheDefaultRange)
@@ -221,9 +228,9 @@ TEST_F(SessionTest, HistoryWithOneDrawGivesTheDefaultRange)
     EXPECT_EQ(s->snapshot().recordCount(), 1);
     EXPECT_EQ(s->rangeStart(), QStringLiteral("20161212006"));
     EXPECT_EQ(s->rangeEnd(), QStringLiteral("20161212005"));
-    EXPECT_EQ(s->nextIssueText, QStringLiteral("20161212006"));
+    EXPECT_EQ(s->nextIssue(), QStringLiteral("20161212006"));
     expectPatternOf(161212005, 0);
-    EXPECT_EQ(s->patternTexts[1], QString::number(valueOf(161212005, 1, 0)));
+    EXPECT_EQ(shown(Session::TabHistory, 1), QString::number(valueOf(161212005, 1, 0)));
 }
 
 TEST_F(SessionTest, ReferenceDrawOfTheLookBackCount)
@@ -233,7 +240,7 @@ TEST_F(SessionTest, ReferenceDrawOfTheLookBackCount)
     expectPatternOf(161212004, 0); // 上期: the last draw
 
     s->setPreviousIssue(false); // 前 N 期 with N = 2
-    EXPECT_FALSE(s->previousIssue);
+    EXPECT_FALSE(s->choices().previousIssue);
     EXPECT_EQ(stored(QStringLiteral("bolSq")), QStringLiteral("False"));
     expectPatternOf(161212003, 0);
     // Range start: first draw + N.
@@ -243,8 +250,11 @@ TEST_F(SessionTest, ReferenceDrawOfTheLookBackCount)
     expectPatternOf(161212004, 0);
     EXPECT_EQ(s->rangeStart(), QStringLiteral("20161212002"));
 
-    s->lookBack = 0; // only a stored value can give 0
-    s->patternRefresh();
+    // Only a stored count can give 0: the reference draw is the last one.
+    putRaw(QStringLiteral("intPreQi"), QStringLiteral("0"));
+    start();
+    EXPECT_EQ(s->choices().lookBack, 0);
+    EXPECT_FALSE(s->choices().previousIssue);
     expectPatternOf(161212004, 0);
 
     ASSERT_FALSE(s->setLookBackText(QStringLiteral("4")).has_value());
@@ -264,38 +274,38 @@ TEST_F(SessionTest, ZodiacKindShowsNamesAndGroupModeKeepsTheDisplay)
     EXPECT_EQ(stored(QStringLiteral("intLei")), QStringLiteral("1"));
     expectPatternOf(161212002, 1);
     for (int k = 1; k <= kPositions; ++k)
-        EXPECT_EQ(s->patternTexts[k], ZodiacTables::nameOfValue(valueOf(161212002, k, 1), s->zodiacBase)) << k;
-    const auto shown = s->patternTexts;
+        EXPECT_EQ(shown(Session::TabHistory, k), ZodiacTables::nameOfValue(valueOf(161212002, k, 1), s->choices().zodiacBase)) << k;
+    const auto pages = s->patterns().pages;
     s->setGroupMode(true);
-    EXPECT_TRUE(s->groupMode);
-    EXPECT_EQ(s->patternTexts, shown);
+    EXPECT_TRUE(s->choices().groupMode);
+    EXPECT_EQ(s->patterns().pages, pages);
     s->setSearchKind(0);
-    EXPECT_EQ(s->patternTexts[1], QString::number(valueOf(161212002, 1, 0)));
+    EXPECT_EQ(shown(Session::TabHistory, 1), QString::number(valueOf(161212002, 1, 0)));
 }
 
 TEST_F(SessionTest, TabsAndManualMode)
 {
     start();
     addDraws({ 161212001, 161212002 });
-    s->manualPatternTexts[1] = QStringLiteral("7");
-    s->manualPatternTexts[0] = QStringLiteral("15"); // position 8
-    s->manualPatternTexts[2] = QStringLiteral("x");
-    const int before2 = s->pattern[2];
+    s->setPatternValue(Session::TabManual, 1, 7);
+    s->setPatternValue(Session::TabManual, 8, 15);
+    s->setPatternValue(Session::TabManual, 2, std::nullopt); // a box that holds no number
+    const int before2 = s->patterns().pattern[2];
     s->selectTab(Session::TabManual);
-    EXPECT_TRUE(s->manualMode);
-    EXPECT_EQ(s->pattern[1], 7);
-    EXPECT_EQ(s->pattern[8], 15);
-    EXPECT_EQ(s->pattern[2], before2); // not a number: unchanged
+    EXPECT_TRUE(s->patterns().manualMode);
+    EXPECT_EQ(s->patterns().pattern[1], 7);
+    EXPECT_EQ(s->patterns().pattern[8], 15);
+    EXPECT_EQ(s->patterns().pattern[2], before2); // not a number: unchanged
     s->setManualPatternText(2, QStringLiteral("-3"));
-    EXPECT_EQ(s->pattern[2], -3);
+    EXPECT_EQ(s->patterns().pattern[2], -3);
     // 2^32 + 1 must not wrap round to the number 1.
     s->setManualPatternText(2, QStringLiteral("4294967297"));
-    EXPECT_EQ(s->pattern[2], std::numeric_limits<int>::max());
+    EXPECT_EQ(s->patterns().pattern[2], std::numeric_limits<int>::max());
 
     s->selectTab(Session::TabVerify);
-    EXPECT_TRUE(s->manualMode); // left as it was
+    EXPECT_TRUE(s->patterns().manualMode); // left as it was
     s->selectTab(Session::TabHistory);
-    EXPECT_FALSE(s->manualMode);
+    EXPECT_FALSE(s->patterns().manualMode);
     expectPatternOf(161212002, 0); // the values shown in Text2
 
     EXPECT_TRUE(Session::manualKeyAccepted(u'-'));
@@ -310,11 +320,11 @@ TEST_F(SessionTest, VerificationRefreshAndCheck4)
     putRaw(QStringLiteral("GsZl"), QStringLiteral("568"));
     start();
     addDraws({ 161211083, 161211084, 161212001, 161212002, 161212003, 161212004, 161212005 });
-    s->verificationIssueText = QStringLiteral("20161212004");
+    s->setVerificationIssue(QStringLiteral("20161212004"));
     s->selectTab(Session::TabVerify);
     EXPECT_EQ(s->rangeEnd(), QStringLiteral("20161212005")); // Check4 off: the last draw
     expectPatternOf(161212003, 0);
-    EXPECT_EQ(s->patternTexts[11], QString::number(valueOf(161212003, 1, 0)));
+    EXPECT_EQ(shown(Session::TabVerify, 1), QString::number(valueOf(161212003, 1, 0)));
 
     // N-back mode with N = 3: two draws before the predecessor.
     s->setLookBackText(QStringLiteral("3"));
@@ -323,7 +333,7 @@ TEST_F(SessionTest, VerificationRefreshAndCheck4)
 
     // Over the day boundary.
     s->setPreviousIssue(true);
-    s->verificationIssueText = QStringLiteral("20161212001");
+    s->setVerificationIssue(QStringLiteral("20161212001"));
     s->verificationRefresh();
     expectPatternOf(161211084, 0);
 
@@ -334,14 +344,14 @@ TEST_F(SessionTest, VerificationRefreshAndCheck4)
 
     // Predecessor not stored: Check4 still shows the computed number, and a
     // refresh leaves pattern and boxes as they were.
-    s->verificationIssueText = QStringLiteral("20170101001");
+    s->setVerificationIssue(QStringLiteral("20170101001"));
     s->setOnlyBeforeVerification(true);
     EXPECT_EQ(s->rangeEnd(), QStringLiteral("20161231084"));
-    const auto pattern = s->pattern;
-    const auto boxes = s->patternTexts;
+    const auto pattern = s->patterns().pattern;
+    const auto pages = s->patterns().pages;
     s->verificationRefresh();
-    EXPECT_EQ(s->pattern, pattern);
-    EXPECT_EQ(s->patternTexts, boxes);
+    EXPECT_EQ(s->patterns().pattern, pattern);
+    EXPECT_EQ(s->patterns().pages, pages);
     EXPECT_EQ(s->rangeEnd(), QStringLiteral("20161231084"));
     // Only the verification page's searches end before the issue.
     s->selectTab(Session::TabHistory);
@@ -354,20 +364,20 @@ TEST_F(SessionTest, LookBackAndCombinationBoxesRefuseBadValues)
     auto r = s->setLookBackText(QStringLiteral("0"));
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(r->title, QStringLiteral("输入有误"));
-    EXPECT_EQ(s->lookBackText, QStringLiteral("2"));
-    EXPECT_EQ(s->lookBack, 2);
+    EXPECT_EQ(QString::number(s->choices().lookBack), QStringLiteral("2"));
+    EXPECT_EQ(s->choices().lookBack, 2);
     EXPECT_TRUE(s->setLookBackText(QStringLiteral("_")).has_value());
-    EXPECT_EQ(s->lookBackText, QStringLiteral("2"));
+    EXPECT_EQ(QString::number(s->choices().lookBack), QStringLiteral("2"));
     EXPECT_FALSE(s->setLookBackText(QStringLiteral("5")).has_value());
-    EXPECT_EQ(s->lookBack, 5);
+    EXPECT_EQ(s->choices().lookBack, 5);
 
     s->setCombinationSizeText(QStringLiteral("abc"));
-    EXPECT_EQ(s->combinationSize, 2);
-    EXPECT_EQ(s->combinationSizeText, QStringLiteral("2"));
+    EXPECT_EQ(s->choices().combinationSize, 2);
+    EXPECT_EQ(QString::number(s->choices().combinationSize), QStringLiteral("2"));
     s->setCombinationSizeText(QStringLiteral("7"));
-    EXPECT_EQ(s->combinationSize, 2);
+    EXPECT_EQ(s->choices().combinationSize, 2);
     s->setCombinationSizeText(QStringLiteral("4"));
-    EXPECT_EQ(s->combinationSize, 4);
+    EXPECT_EQ(s->choices().combinationSize, 4);
     EXPECT_EQ(stored(QStringLiteral("intZhWSetup")), QStringLiteral("4"));
 }
 
@@ -379,14 +389,14 @@ TEST_F(SessionTest, RetentionDaysAnswers)
     EXPECT_EQ(s->mnuSetDayAnswer(QStringLiteral("17")), O::Refused);
     EXPECT_EQ(s->mnuSetDayAnswer(QStringLiteral("abc")), O::Refused);
     EXPECT_EQ(s->mnuSetDayAnswer(QStringLiteral("2.5")), O::Refused);
-    EXPECT_EQ(s->retentionDays, 6);
+    EXPECT_EQ(s->choices().retentionDays, 6);
     EXPECT_TRUE(stored(QStringLiteral("IniSerchDay")).isEmpty());
     EXPECT_EQ(s->mnuSetDayAnswer(QStringLiteral("")), O::Unchanged);
     EXPECT_EQ(s->mnuSetDayAnswer(std::nullopt), O::Unchanged);
     EXPECT_EQ(s->mnuSetDayAnswer(QStringLiteral("2")), O::Accepted);
     EXPECT_EQ(stored(QStringLiteral("IniSerchDay")), QStringLiteral("2"));
     EXPECT_EQ(s->mnuSetDayAnswer(QStringLiteral("16")), O::Accepted);
-    EXPECT_EQ(s->retentionDays, 16);
+    EXPECT_EQ(s->choices().retentionDays, 16);
 }
 
 TEST_F(SessionTest, ZodiacMenusRecomputeOnlyOnTheBaseChoice)
@@ -431,15 +441,15 @@ TEST_F(SessionTest, KindChangeOnTheVerificationTabKeepsTheVerificationPattern)
     putRaw(QStringLiteral("GsZl"), QStringLiteral("568"));
     start();
     addDraws({ 161212001, 161212002, 161212003 });
-    s->manualPatternTexts[1] = QStringLiteral("19");
-    s->verificationIssueText = QStringLiteral("20161212003");
+    s->setPatternValue(Session::TabManual, 1, 19);
+    s->setVerificationIssue(QStringLiteral("20161212003"));
     s->selectTab(Session::TabVerify);
     expectPatternOf(161212002, 0);
     // A new search kind re-reads the verification draw, not the manual boxes.
     s->setSearchKind(1);
     expectPatternOf(161212002, 1);
-    EXPECT_EQ(s->patternTexts[11], ZodiacTables::nameOfValue(valueOf(161212002, 1, 1), s->zodiacBase));
-    EXPECT_FALSE(s->manualMode);
+    EXPECT_EQ(shown(Session::TabVerify, 1), ZodiacTables::nameOfValue(valueOf(161212002, 1, 1), s->choices().zodiacBase));
+    EXPECT_FALSE(s->patterns().manualMode);
 }
 
 TEST_F(SessionTest, StoredValuesOutsideTheGroupsSelectNothing)
@@ -454,10 +464,10 @@ TEST_F(SessionTest, StoredValuesOutsideTheGroupsSelectNothing)
     }
     for (int i = 1; i <= 8; ++i)
         EXPECT_FALSE(s->option5Selected(i));
-    EXPECT_TRUE(s->resultKindLetter.isEmpty());
+    EXPECT_TRUE(s->choices().resultKindLetter.isEmpty());
     addDraws({ 161212001 }); // a pattern refresh with no such kind changes nothing
     for (int k = 1; k <= kPositions; ++k)
-        EXPECT_EQ(s->pattern[k], 0);
+        EXPECT_EQ(s->patterns().pattern[k], 0);
     s->setSearchKind(2);
     EXPECT_EQ(stored(QStringLiteral("intLei")), QStringLiteral("2"));
     expectPatternOf(161212001, 2);

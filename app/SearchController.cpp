@@ -55,6 +55,8 @@ void fill(GridModel* model, QTableView* view, const ResultTable& table)
         view->setColumnWidth(c, std::max(twipsToPixels(cells->widthsTwips[c]), content + 12));
     }
     view->setUpdatesEnabled(true);
+    // A new answer is read from its first row.
+    view->scrollToTop();
 }
 
 } // namespace
@@ -81,36 +83,9 @@ SearchController::SearchController(Session& session, Dialogs& dialogs, QWidget* 
         }
     });
 
-    QWidget* ranking = results.ranking;
-    // Above the ranking: how many draws matched and the percentage base.
-    {
-        const int at = results.row->indexOf(ranking);
-        auto* box = new QWidget(ranking->parentWidget());
-        box->setObjectName(QStringLiteral("rankingBox"));
-        auto* column = new QVBoxLayout(box);
-        column->setContentsMargins(0, 0, 0, 0);
-        m_matchCount = new QLabel(box);
-        m_matchCount->setObjectName(QStringLiteral("labelMatchCount"));
-        results.row->removeWidget(results.ranking);
-        column->addWidget(m_matchCount);
-        column->addWidget(results.ranking, 1);
-        results.row->insertWidget(at, box, 2);
-        ranking = box; // the chart goes beside it
-    }
-    auto* chart = new QChart;
-    chart->legend()->hide();
-    // Every pixel of height goes to the bars: up to twenty labels must fit.
-    chart->setMargins(QMargins(2, 2, 2, 2));
-    chart->layout()->setContentsMargins(0, 0, 0, 0);
-    chart->setBackgroundRoundness(0);
-    // Given to the constructor, the view owns the chart. (A view made without
-    // one makes its own, and setChart() would then release, not delete, it.)
-    m_chart = new QChartView(chart, ranking->parentWidget());
-    m_chart->setObjectName(QStringLiteral("chartResult"));
-    m_chart->setRenderHint(QPainter::Antialiasing);
-    m_chart->setMinimumWidth(220);
-    results.row->insertWidget(results.row->indexOf(ranking) + 1, m_chart, 2);
-    connect(results.chanceShown, &QCheckBox::toggled, results.chanceGrid, &QWidget::setVisible);
+    // The results on screen are of the history as it was: a change of the
+    // history (an import, an update, a deletion, a draw entered) clears them.
+    connect(&session, &Session::historyChanged, this, &SearchController::clearResults);
 }
 
 SearchController::~SearchController()
@@ -171,7 +146,25 @@ void SearchController::showResult(const SearchResult& result)
     m_chance = m_search->chance(result);
     showChance(m_chance);
     showChart(result);
-    m_matchCount->setText(tr("匹配 %1 期，基数 %2").arg(result.matchedIssues.size()).arg(result.base));
+    m_results.matchCount->setText(tr("匹配 %1 期，基数 %2").arg(result.matchedIssues.size()).arg(result.base));
+}
+
+void SearchController::clearResults()
+{
+    if (m_results.matchesModel->rowCount() == 0 && m_results.rankingModel->rowCount() == 0)
+        return;
+    const ResultTable none;
+    fill(m_results.matchesModel, m_results.matches, none);
+    m_results.rankingModel->setTable({ QString(), QString(), QString(), QString() }, {});
+    m_results.chanceModel->setProvider({}, 0, {});
+    m_results.chanceVerdict->clear();
+    QChart* chart = m_results.chart->chart();
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+    m_results.matchCount->setText(tr("历史号码已更改，请重新检索"));
 }
 
 void SearchController::showChance(const ChanceFigures& chance)
@@ -193,7 +186,7 @@ void SearchController::showChance(const ChanceFigures& chance)
 
 void SearchController::showChart(const SearchResult& result)
 {
-    QChart* chart = m_chart->chart();
+    QChart* chart = m_results.chart->chart();
     chart->removeAllSeries();
     // removeAxis() only hands the axis back to us; it is ours to delete.
     for (QAbstractAxis* axis : chart->axes()) {
@@ -243,7 +236,7 @@ void SearchController::showChart(const SearchResult& result)
     const auto tip = [this, n](bool shown, int bar) {
         const int r = n - 1 - bar;
         if (shown && r >= 0 && r < static_cast<int>(m_chance.rows.size()))
-            QToolTip::showText(QCursor::pos(), chanceTip(m_chance.rows[static_cast<std::size_t>(r)]), m_chart);
+            QToolTip::showText(QCursor::pos(), chanceTip(m_chance.rows[static_cast<std::size_t>(r)]), m_results.chart);
         else
             QToolTip::hideText();
     };

@@ -48,6 +48,9 @@ signals:
 private:
     void run(bool combination);
     void showResult(const SearchResult& result);
+    // The results of a history that has changed since: cleared, and the
+    // count line says why.
+    void clearResults();
     void showChart(const SearchResult& result);
     void showChance(const ChanceFigures& chance);
 
@@ -56,9 +59,7 @@ private:
     QWidget* m_parentWindow; // parent of the dialogs and windows it opens
     ResultPanel m_results;
     std::unique_ptr<SessionSearch> m_search;
-    QChartView* m_chart = nullptr;
     ChanceFigures m_chance; // of the ranking shown
-    QLabel* m_matchCount = nullptr; // "匹配 87 期，基数 87" above the ranking
 };
 
 } // namespace corvinel

@@ -7,6 +7,11 @@
 #include "session/Session.h"
 
 #include <QAction>
+#include <QChart>
+#include <QChartView>
+#include <QGraphicsLayout>
+#include <QLabel>
+#include <QSplitter>
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QComboBox>
@@ -169,7 +174,7 @@ void PromptLabel::layoutBox()
 int historyColumnWidth(const QTableView* view, int column)
 {
     const QFontMetrics fm = view->fontMetrics();
-    const int content = fm.horizontalAdvance(column == 0 ? QStringLiteral("20161212001") : QStringLiteral("20")) + 12;
+    const int content = fm.horizontalAdvance(column == 0 ? QStringLiteral("20161212001") : QStringLiteral("20")) + 8;
     return qMax(twipsToPixels(HistoryGrid::columnWidthTwips(column)), content);
 }
 
@@ -179,13 +184,11 @@ HistoryPanel buildHistoryPanel(QWidget* parent, QBoxLayout* column, const Sessio
     p.grid = gridView(QStringLiteral("MSFlexGrid1"), parent);
     p.grid->setToolTip(gridTip());
     {
-        int width = 2 * p.grid->frameWidth() + p.grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2;
+        int width = 2 * p.grid->frameWidth() + p.grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
         for (int c = 0; c < HistoryGrid::kColumns; ++c)
             width += historyColumnWidth(p.grid, c);
-        // Every column fits at the window's normal size; squeezed to its
-        // least (a 1024x768 screen) the grid gives up one number column's
-        // width and scrolls sideways.
-        p.grid->setMinimumWidth(width - historyColumnWidth(p.grid, 1));
+        // Every column (第8位 too) fits at any window width from 1024 on.
+        p.grid->setMinimumWidth(width);
     }
     column->addWidget(p.grid, 1);
 
@@ -428,29 +431,65 @@ OptionPanel buildOptionPanel(QWidget* parent, QBoxLayout* column, const Session&
 ResultPanel buildResultPanel(QWidget* parent, QBoxLayout* column)
 {
     ResultPanel p;
-    p.row = new QHBoxLayout;
-    column->addLayout(p.row, 1);
-    p.matches = gridView(QStringLiteral("MSFlexGrid2"), parent);
+    p.panes = named(new QSplitter(Qt::Vertical, parent), QStringLiteral("resultSplitter"));
+    p.panes->setChildrenCollapsible(false);
+    column->addWidget(p.panes, 1);
+
+    p.matches = gridView(QStringLiteral("MSFlexGrid2"), p.panes);
     p.matches->setToolTip(gridTip());
     // The last column (上期开奖) takes the room left, never cut off short.
     p.matches->horizontalHeader()->setStretchLastSection(true);
-    p.ranking = gridView(QStringLiteral("MSFlexGrid3"), parent);
-    p.row->addWidget(p.matches, 3);
-    p.row->addWidget(p.ranking, 2);
     p.matchesModel = attachModel(p.matches, 2);
-    p.rankingModel = attachModel(p.ranking, 3);
+    // A small screen still shows a few rows of each pane; the user drags
+    // the splitter for more.
+    p.matches->setMinimumHeight(3 * p.matches->verticalHeader()->defaultSectionSize());
+    p.panes->addWidget(p.matches);
 
+    p.rankingRow = named(new QSplitter(Qt::Horizontal, p.panes), QStringLiteral("rankingSplitter"));
+    p.rankingRow->setChildrenCollapsible(false);
+    auto* box = named(new QWidget(p.rankingRow), QStringLiteral("rankingBox"));
+    auto* boxColumn = new QVBoxLayout(box);
+    boxColumn->setContentsMargins(0, 0, 0, 0);
+    p.matchCount = named(new QLabel(box), QStringLiteral("labelMatchCount"));
+    p.matchCount->setWordWrap(true);
+    boxColumn->addWidget(p.matchCount);
+    p.ranking = gridView(QStringLiteral("MSFlexGrid3"), box);
+    p.ranking->setMinimumHeight(2 * p.ranking->verticalHeader()->defaultSectionSize());
+    boxColumn->addWidget(p.ranking, 1);
+    p.rankingModel = attachModel(p.ranking, 3);
     // Ranking grid column widths are fixed at start-up.
     const std::array<int, 4> rankWidths = { 480, 680, 800, 880 };
     p.rankingModel->setTable({ QString(), QString(), QString(), QString() }, {});
     for (int c = 0; c < 4; ++c)
         p.ranking->setColumnWidth(c, twipsToPixels(rankWidths[c]));
+    p.rankingRow->addWidget(box);
 
-    p.chanceGrid = gridView(QStringLiteral("gridChance"), parent);
+    auto* chart = new QChart;
+    chart->legend()->hide();
+    // Every pixel of height goes to the bars: up to twenty labels must fit.
+    chart->setMargins(QMargins(2, 2, 2, 2));
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    chart->setBackgroundRoundness(0);
+    // Given to the constructor, the view owns the chart.
+    p.chart = named(new QChartView(chart, p.rankingRow), QStringLiteral("chartResult"));
+    p.chart->setRenderHint(QPainter::Antialiasing);
+    p.chart->setMinimumWidth(220);
+    p.chart->setMinimumHeight(60);
+    p.rankingRow->addWidget(p.chart);
+    p.rankingRow->setStretchFactor(0, 1);
+    p.rankingRow->setStretchFactor(1, 2);
+    p.panes->addWidget(p.rankingRow);
+
+    p.chanceGrid = gridView(QStringLiteral("gridChance"), p.panes);
     p.chanceGrid->setToolTip(gridTip());
     p.chanceModel = attachModel(p.chanceGrid, 4);
-    p.row->addWidget(p.chanceGrid, 3);
+    p.panes->addWidget(p.chanceGrid);
     p.chanceGrid->hide();
+    // The ranking and its chart get the larger share: twenty rows to read.
+    p.panes->setStretchFactor(0, 2);
+    p.panes->setStretchFactor(1, 3);
+    p.panes->setStretchFactor(2, 2);
+
     auto* chanceRow = new QHBoxLayout;
     column->addLayout(chanceRow);
     p.chanceVerdict = named(new QLabel(parent), QStringLiteral("lblChance"));
@@ -459,6 +498,7 @@ ResultPanel buildResultPanel(QWidget* parent, QBoxLayout* column)
     p.chanceShown = named(new QCheckBox(QCoreApplication::translate("WindowPanels", "统计检验"), parent),
                           QStringLiteral("chkChance"));
     chanceRow->addWidget(p.chanceShown);
+    QObject::connect(p.chanceShown, &QCheckBox::toggled, p.chanceGrid, &QWidget::setVisible);
     return p;
 }
 

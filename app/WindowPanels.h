@@ -9,11 +9,13 @@ class QBoxLayout;
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QChartView;
 class QHBoxLayout;
 class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
+class QSplitter;
 class QTabBar;
 class QTableView;
 class QWidget;
@@ -104,14 +106,19 @@ struct OptionPanel
     QPushButton* cmdTrend = nullptr; // 走势图
 };
 
-// The matched draws and the ranking.
+// The matched draws and the ranking, each pane in a splitter the user can
+// drag: the matched draws over the whole width, then the ranking with its
+// count and chart, then the table "统计检验" (shown while chkChance is ticked).
 struct ResultPanel
 {
+    QSplitter* panes = nullptr; // resultSplitter, vertical
     QTableView* matches = nullptr; // MSFlexGrid2
     GridModel* matchesModel = nullptr;
+    QSplitter* rankingRow = nullptr; // rankingSplitter: the ranking box beside the chart
+    QLabel* matchCount = nullptr; // labelMatchCount: "匹配 87 期，基数 87" above the ranking
     QTableView* ranking = nullptr; // MSFlexGrid3
     GridModel* rankingModel = nullptr;
-    QHBoxLayout* row = nullptr; // holds both grids, and room for more beside them
+    QChartView* chart = nullptr; // chartResult: the ranking as bars with chance's marks
     // The ranking beside chance: the verdict under the grids, the table
     // "统计检验" at the end of the row (shown while chkChance is ticked).
     QLabel* chanceVerdict = nullptr; // lblChance

@@ -165,13 +165,14 @@ void frmMain::buildUi()
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setObjectName(QStringLiteral("mainSplitter"));
     splitter->setChildrenCollapsible(false);
+    splitter->setHandleWidth(4);
     setCentralWidget(splitter);
 
     // Left: the history grid and the ways new draws come in.
     auto* leftPane = new QWidget(splitter);
     leftPane->setObjectName(QStringLiteral("historyPane"));
     auto* left = new QVBoxLayout(leftPane);
-    left->setContentsMargins(4, 4, 0, 4);
+    left->setContentsMargins(2, 4, 0, 4);
     m_history = buildHistoryPanel(leftPane, left, *m_session);
 
     // Right: the pattern pages, the options and the result grids.

@@ -5,6 +5,7 @@
 #include "session/Session.h"
 
 #include <QAction>
+#include <QSplitter>
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QComboBox>
@@ -119,7 +120,8 @@ private slots:
         add(list, r.matchesModel, QStringLiteral("GridModel2"));
         add(list, r.ranking, QStringLiteral("MSFlexGrid3"));
         add(list, r.rankingModel, QStringLiteral("GridModel3"));
-        QVERIFY(r.row && r.row->indexOf(r.matches) >= 0 && r.row->indexOf(r.ranking) > r.row->indexOf(r.matches));
+        QVERIFY(r.panes && r.panes->indexOf(r.matches) == 0 && r.panes->indexOf(r.rankingRow) == 1
+                && r.panes->indexOf(r.chanceGrid) == 2);
 
         add(list, hm.menu, QStringLiteral("mnuLsgl"));
         add(list, hm.mnuDcls, QStringLiteral("mnuDcls"));

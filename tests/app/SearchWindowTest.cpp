@@ -6,6 +6,7 @@
 #include "analysis/LiteralSearch.h"
 #include "app/SearchController.h"
 #include "session/Session.h"
+#include "session/HistoryChanges.h"
 #include "session/SessionSearch.h"
 #include "core/Settings.h"
 #include "core/IssueNumber.h"
@@ -17,6 +18,9 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QFontMetrics>
+#include <QHeaderView>
+#include <QLabel>
+#include <QScrollBar>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -39,6 +43,8 @@ private slots:
     void manualTabFollowPattern();
     void verificationTabCombination();
     void refusedRangeShowsAMessageOnly();
+    void resultsReadAtBothScreenSizes_data();
+    void resultsReadAtBothScreenSizes();
 
 private:
     // The outcome the literal statements give for the window's current
@@ -217,6 +223,51 @@ void SearchWindowTest::refusedRangeShowsAMessageOnly()
     QCOMPARE(m_window->dialogs().shown().size(), 1);
     QCOMPARE(m_window->dialogs().shown().first().title, QStringLiteral("输入有误"));
     QCOMPARE(m_window->gridModel(2)->rowCount(), rowsBefore);
+}
+
+void SearchWindowTest::resultsReadAtBothScreenSizes_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::newRow("1024x768") << QSize(1000, 700);
+    QTest::newRow("1920x1080") << QSize(1900, 1000);
+}
+
+// Every column of the history and matched-draw grids is in view, a new search
+// shows its first rows, and a change of the history clears the old answer.
+void SearchWindowTest::resultsReadAtBothScreenSizes()
+{
+    QFETCH(QSize, screen);
+    m_window->resize(screen);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    click("Command1");
+    QCoreApplication::processEvents();
+    for (int which : { 1, 2 }) {
+        QTableView* grid = m_window->grid(which);
+        const int last = grid->model()->columnCount() - 1;
+        QVERIFY(last >= 8);
+        // A stretched last column needs at least its header's width.
+        int needed = grid->horizontalHeader()->stretchLastSection()
+            ? grid->horizontalHeader()->sectionSizeHint(last)
+            : grid->columnWidth(last);
+        for (int c = 0; c < last; ++c)
+            needed += grid->columnWidth(c);
+        QVERIFY2(needed <= grid->viewport()->width(),
+                 qPrintable(QStringLiteral("grid %1: columns need %2 px, %3 px shown")
+                                .arg(which)
+                                .arg(needed)
+                                .arg(grid->viewport()->width())));
+    }
+    QTableView* matches = m_window->grid(2);
+    matches->scrollToBottom();
+    click("Command1");
+    QCOMPARE(matches->verticalScrollBar()->value(), 0);
+
+    QVERIFY(HistoryChanges(m_window->session()).deleteLastDraw().ok);
+    QCOMPARE(m_window->gridModel(2)->rowCount(), 0);
+    QCOMPARE(m_window->gridModel(3)->rowCount(), 0);
+    QVERIFY(m_window->findChild<QLabel*>("labelMatchCount")->text().contains(QStringLiteral("历史号码已更改")));
+    m_window->hide();
 }
 
 QTEST_MAIN(SearchWindowTest)

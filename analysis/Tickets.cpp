@@ -357,25 +357,22 @@ struct CompiledBet
     std::uint32_t index = 0;
 };
 
+// The draws [from, to) against one ticket's bets, added to `out`.
 template<typename Wins>
-DrawTable::Outcome checkAll(const std::vector<CompiledBet>& bets, int draws, Wins wins)
+void checkRange(const std::vector<CompiledBet>& bets, int from, int to, Wins wins, DrawTable::Outcome* out)
 {
-    DrawTable::Outcome out;
-    for (int d = 0; d < draws; ++d) {
+    for (int d = from; d < to; ++d) {
         int n = 0;
         for (const CompiledBet& b : bets)
             n += wins(d, b) ? 1 : 0;
         if (n > 0) {
-            out.wins += n;
-            out.winningDraws.emplace_back(d, n);
+            out->wins += n;
+            out->winningDraws.emplace_back(d, n);
         }
     }
-    return out;
 }
 
-} // namespace
-
-DrawTable::Outcome DrawTable::check(const Ticket& ticket) const
+std::vector<CompiledBet> compile(const Ticket& ticket)
 {
     std::vector<CompiledBet> bets;
     bets.reserve(static_cast<std::size_t>(std::min<std::int64_t>(ticket.betCount(), 1 << 24)));
@@ -394,34 +391,71 @@ DrawTable::Outcome DrawTable::check(const Ticket& ticket) const
         bets.push_back(c);
         return true;
     });
+    return bets;
+}
+
+} // namespace
+
+DrawTable::Outcome DrawTable::check(const Ticket& ticket) const
+{
+    return check(std::vector<Ticket> { ticket }).front();
+}
+
+std::vector<DrawTable::Outcome> DrawTable::check(const std::vector<Ticket>& tickets) const
+{
+    std::vector<std::vector<CompiledBet>> compiled;
+    compiled.reserve(tickets.size());
+    for (const Ticket& t : tickets)
+        compiled.push_back(compile(t));
+    std::vector<Outcome> out(tickets.size());
     const Key* keys = m_keys.data();
-    const int n = size();
     auto bit = [](const std::array<std::uint64_t, 7>& words, std::uint32_t i) {
         return ((words[i >> 6] >> (i & 63)) & 1u) != 0;
     };
-    switch (ticket.play) {
-    case Play::PickOneNumber:
-        return checkAll(bets, n, [&](int d, const CompiledBet& b) { return (keys[d].first & b.numbers) != 0; });
-    case Play::PickOneRed: {
-        constexpr std::uint32_t red = (1u << 19) | (1u << 20);
-        return checkAll(bets, n, [&](int d, const CompiledBet&) { return (keys[d].first & red) != 0; });
+    // Block by block of draws, every ticket over the block while it is in
+    // the cache: many small tickets would otherwise read the whole table
+    // from memory once each.
+    constexpr int kBlock = 1024;
+    for (int from = 0; from < size(); from += kBlock) {
+        const int to = std::min(size(), from + kBlock);
+        for (std::size_t t = 0; t < tickets.size(); ++t) {
+            const std::vector<CompiledBet>& bets = compiled[t];
+            Outcome* o = &out[t];
+            switch (tickets[t].play) {
+            case Play::PickOneNumber:
+                checkRange(bets, from, to, [&](int d, const CompiledBet& b) { return (keys[d].first & b.numbers) != 0; }, o);
+                break;
+            case Play::PickOneRed: {
+                constexpr std::uint32_t red = (1u << 19) | (1u << 20);
+                checkRange(bets, from, to, [&](int d, const CompiledBet&) { return (keys[d].first & red) != 0; }, o);
+                break;
+            }
+            case Play::AnyTwo:
+            case Play::AnyThree:
+            case Play::AnyFour:
+            case Play::AnyFive:
+                checkRange(bets, from, to,
+                           [&](int d, const CompiledBet& b) { return (keys[d].numbers & b.numbers) == b.numbers; }, o);
+                break;
+            case Play::TwoAdjacentGroup:
+                checkRange(bets, from, to, [&](int d, const CompiledBet& b) { return bit(keys[d].pairs, b.index); }, o);
+                break;
+            case Play::TwoAdjacentDirect:
+                checkRange(bets, from, to,
+                           [&](int d, const CompiledBet& b) { return bit(keys[d].orderedPairs, b.index); }, o);
+                break;
+            case Play::FrontThreeGroup:
+                checkRange(bets, from, to, [&](int d, const CompiledBet& b) { return keys[d].firstThree == b.numbers; },
+                           o);
+                break;
+            case Play::FrontThreeDirect:
+                checkRange(bets, from, to,
+                           [&](int d, const CompiledBet& b) { return keys[d].firstThreeOrder == b.index; }, o);
+                break;
+            }
+        }
     }
-    case Play::AnyTwo:
-    case Play::AnyThree:
-    case Play::AnyFour:
-    case Play::AnyFive:
-        return checkAll(bets, n,
-                        [&](int d, const CompiledBet& b) { return (keys[d].numbers & b.numbers) == b.numbers; });
-    case Play::TwoAdjacentGroup:
-        return checkAll(bets, n, [&](int d, const CompiledBet& b) { return bit(keys[d].pairs, b.index); });
-    case Play::TwoAdjacentDirect:
-        return checkAll(bets, n, [&](int d, const CompiledBet& b) { return bit(keys[d].orderedPairs, b.index); });
-    case Play::FrontThreeGroup:
-        return checkAll(bets, n, [&](int d, const CompiledBet& b) { return keys[d].firstThree == b.numbers; });
-    case Play::FrontThreeDirect:
-        return checkAll(bets, n, [&](int d, const CompiledBet& b) { return keys[d].firstThreeOrder == b.index; });
-    }
-    return {};
+    return out;
 }
 
 TicketCheckResult checkTickets(const HistorySnapshot& history, const std::vector<Ticket>& tickets,
@@ -467,12 +501,14 @@ TicketCheckResult checkTickets(const HistorySnapshot& history, const std::vector
     const DrawTable table(draws);
     const auto drawCount = static_cast<std::int64_t>(draws.size());
     double expected = 0;
-    for (const Ticket& t : tickets) {
+    const std::vector<DrawTable::Outcome> outcomes = table.check(tickets);
+    for (std::size_t i = 0; i < tickets.size(); ++i) {
+        const Ticket& t = tickets[i];
+        const DrawTable::Outcome& o = outcomes[i];
         CheckedTicket c;
         c.ticket = t;
         c.bets = t.betCount();
         c.cost = kBetPrice * c.bets * drawCount;
-        const DrawTable::Outcome o = table.check(t);
         c.wins = o.wins;
         c.won = o.wins * prizes.of(t.play);
         for (const auto& [index, wins] : o.winningDraws)

@@ -331,6 +331,11 @@ DrawTable::DrawTable(const std::vector<std::array<int, 8>>& draws)
     m_keys.reserve(draws.size());
     for (const std::array<int, 8>& d : draws) {
         Key k;
+        // A damaged row (a number outside 01..20) wins nothing.
+        if (std::any_of(d.begin(), d.end(), [](int n) { return n < 1 || n > 20; })) {
+            m_keys.push_back(k);
+            continue;
+        }
         for (int n : d)
             k.numbers |= 1u << n;
         k.first = 1u << d[0];

@@ -494,7 +494,8 @@ TicketCheckResult checkTickets(const HistorySnapshot& history, const std::vector
         }
     }
     std::vector<std::array<int, 8>> draws;
-    draws.reserve(static_cast<std::size_t>(hi - lo + 1));
+    const int count = hi - lo + 1;
+    draws.reserve(static_cast<std::size_t>(count));
     for (int i = lo; i <= hi; ++i) {
         const SnapshotRow& row = history.row(i);
         std::array<int, 8> d {};

@@ -118,6 +118,7 @@ TicketDialog::TicketDialog(const Session& session, Dialogs& dialogs, QWidget* pa
     connect(m_play, &QComboBox::currentIndexChanged, this, &TicketDialog::ticketsEdited);
     connect(m_check, &QPushButton::clicked, this, [this] { check(); });
     ticketsEdited();
+    m_note->setText(currentPrizeTableNote(m_session, currentPrizeTable(m_session).table));
     resize(760, 640);
 }
 

@@ -45,7 +45,7 @@ protected:
     }
     QString ticketFile(const QString& text)
     {
-        const QString path = dir.filePath("tickets.txt");
+        QString path = dir.filePath("tickets.txt");
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(text.toUtf8());
@@ -165,12 +165,12 @@ TEST_F(OddsCli, BacktestInMoney)
     const QJsonObject o = json(r);
     std::int64_t bets = 0;
     std::int64_t wins = 0;
-    for (const QJsonValue& v : o.value("steps").toArray()) {
+    for (const auto& v : o.value("steps").toArray()) {
         const QJsonObject step = v.toObject();
         if (step.value("hits").isNull())
             continue;
         const int actual = step.value("actual").toArray().first().toString().toInt();
-        for (const QJsonValue& top : step.value("top").toArray()) {
+        for (const auto& top : step.value("top").toArray()) {
             const int value = top.toString().toInt();
             bets += value <= 18 ? 1 : 0;
             wins += value <= 18 && value == actual ? 1 : 0;

@@ -86,6 +86,18 @@ double relativeTailSum(std::int64_t x, std::int64_t n, double p, bool down)
 
 } // namespace
 
+std::int64_t binomial(int n, int k)
+{
+    if (k < 0 || k > n)
+        return 0;
+    k = std::min(k, n - k);
+    // r is C(n - k + i, i) after step i, so each division is exact.
+    std::int64_t r = 1;
+    for (int i = 1; i <= k; ++i)
+        r = r * (n - k + i) / i;
+    return r;
+}
+
 double logBinomialPmf(std::int64_t x, std::int64_t n, double p)
 {
     if (x < 0 || x > n)

@@ -7,6 +7,10 @@
 // matches the figure of the same name in R, the common reference for them.
 namespace corvinel::stats {
 
+// C(n, k), exact: the number of ways to choose k of n items (0 when k < 0 or
+// k > n). Exact for every result below 2^62 (n up to 62 at any k).
+std::int64_t binomial(int n, int k);
+
 // The normal quantile of a two-sided 95 % interval.
 inline constexpr double kWilsonZ = 1.959964;
 

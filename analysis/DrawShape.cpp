@@ -1,5 +1,7 @@
 #include "analysis/DrawShape.h"
 
+#include "analysis/Distributions.h"
+
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -123,16 +125,6 @@ bool validNumber(int n)
     return n >= 1 && n <= kNumbers;
 }
 
-double binomial(int n, int k)
-{
-    if (k < 0 || k > n)
-        return 0.0;
-    double r = 1.0;
-    for (int i = 1; i <= k; ++i)
-        r = r * (n - k + i) / i;
-    return r;
-}
-
 // Every set of eight of 1..20 once, in increasing bit order (the next larger
 // number with as many bits, Gosper's step).
 template<typename F> void forEachSet(F visit)
@@ -242,10 +234,10 @@ ShapeChance shapeChance(int kind)
     switch (static_cast<ShapeKind>(kind)) {
     case ShapeKind::Repeat:
         // Hypergeometric: k of the previous draw's eight, 8 - k of the other 12.
-        c.outcomes = static_cast<std::int64_t>(binomial(kNumbers, kPositions));
+        c.outcomes = stats::binomial(kNumbers, kPositions);
         for (int k = 0; k <= kPositions; ++k)
             c.withValue[static_cast<std::size_t>(k)]
-                = static_cast<int>(binomial(kPositions, k) * binomial(kNumbers - kPositions, kPositions - k));
+                = static_cast<int>(stats::binomial(kPositions, k) * stats::binomial(kNumbers - kPositions, kPositions - k));
         return c;
     case ShapeKind::DragonTiger:
         // The numbers at positions 1 and 8 are an ordered pair of different
@@ -278,7 +270,7 @@ ShapeChance shapeChance(int kind)
         });
         return all;
     }();
-    c.outcomes = static_cast<std::int64_t>(binomial(kNumbers, kPositions));
+    c.outcomes = stats::binomial(kNumbers, kPositions);
     c.withValue = counted[static_cast<std::size_t>(kind - kFirstShapeKind)];
     return c;
 }

@@ -30,17 +30,6 @@ int columnCountOf(int kind)
     }
 }
 
-// C(n, k) for the small numbers here (n <= 20).
-double binomial(int n, int k)
-{
-    if (k < 0 || k > n)
-        return 0.0;
-    double r = 1.0;
-    for (int i = 1; i <= k; ++i)
-        r = r * (n - k + i) / i;
-    return r;
-}
-
 // The value a kind's first column stands for, in the model's values with
 // zodiac and segment counted from 0 (the zodiac then gives the sign index).
 int firstValue(int kind)
@@ -239,12 +228,12 @@ TrendResult computeTrend(std::span<const DrawNumbers> draws, const TrendOptions&
         for (int c = 0; c < cols; ++c)
             t.valueCount.push_back(counts[firstValue(options.kind) + c]);
     }
-    const double allDraws = binomial(20, kPositions);
+    const auto allDraws = static_cast<double>(stats::binomial(20, kPositions));
     for (int c = 0; c < cols; ++c) {
         t.current.push_back(t.cell(rows - 1, c));
         t.meanOmission.push_back(static_cast<double>(rows - t.hits[c]) / (t.hits[c] + 1));
         const int m = t.valueCount[c];
-        double p = options.position == 0 ? 1.0 - binomial(20 - m, kPositions) / allDraws : m / 20.0;
+        double p = options.position == 0 ? 1.0 - static_cast<double>(stats::binomial(20 - m, kPositions)) / allDraws : m / 20.0;
         if (shape)
             p = shapeOdds.probability(c);
         t.chance.push_back(p);

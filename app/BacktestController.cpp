@@ -4,10 +4,13 @@
 #include "app/BusyCursor.h"
 #include "app/Dialogs.h"
 #include "app/WindowPanels.h"
+#include "analysis/BacktestMoney.h"
+#include "session/PrizeTables.h"
 #include "session/Session.h"
 #include "session/SessionBacktest.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -45,6 +48,11 @@ BacktestController::BacktestController(Session& session, Dialogs& dialogs, QWidg
     m_combination->setObjectName(QStringLiteral("chkBatchCombination"));
     m_combination->setToolTip(tr("验证组合检索（组合位数按“组合位数”），否则验证检索"));
     row->addWidget(m_combination);
+    m_play = new QComboBox(page);
+    m_play->setObjectName(QStringLiteral("cboBatchPlay"));
+    m_play->addItems({ tr("不计金额"), playName(Play::PickOneNumber) });
+    m_play->setToolTip(tr("选一数投：每期前K结果中 01–18 的每个号码按一注 2 元计，开奖第1位是它即中奖"));
+    row->addWidget(m_play);
     m_button = new QPushButton(tr("批量验证"), page);
     m_button->setObjectName(QStringLiteral("cmdBatchVerify"));
     m_button->setToolTip(tr("对范围内每一期按本页“仅检索该期前”的方式检索，统计前K结果的命中并与随机比较"));
@@ -77,6 +85,13 @@ void BacktestController::run()
     const BacktestOptions options
         = SessionBacktest::options(s, SearchChoices::of(s), m_combination->isChecked(), m_from->text().trimmed(),
                                    m_to->text().trimmed(), m_top->value());
+    const bool money = m_play->currentIndex() == 1;
+    if (money) {
+        if (const std::optional<QString> refusal = moneyPlayRefusal(options)) {
+            m_dialogs.message(tr("批量验证"), *refusal, QMessageBox::Ok, QMessageBox::Warning);
+            return;
+        }
+    }
     QProgressDialog progress(tr("批量验证……"), tr("取消"), 0, 1, m_parentWindow);
     progress.setObjectName(QStringLiteral("dlgBatchProgress"));
     progress.setWindowModality(Qt::WindowModal);
@@ -98,6 +113,8 @@ void BacktestController::run()
         return;
     }
     auto* w = new BacktestWindow(result, options.search, options.top, s.dataFolder(), m_parentWindow);
+    if (money)
+        w->showMoney(result, backtestMoney(result, currentPrizeTable(s).table));
     w->show();
     m_last = w;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -43,6 +44,8 @@ public:
     QLineEdit* toBox() const { return m_to; }
     QSpinBox* topBox() const { return m_top; }
     QCheckBox* combinationBox() const { return m_combination; }
+    // 计金额: none, or 选一数投 (each top value 01–18 a 2-yuan bet).
+    QComboBox* playBox() const { return m_play; }
     QPushButton* button() const { return m_button; }
 
 signals:
@@ -60,6 +63,7 @@ private:
     QLineEdit* m_to = nullptr;
     QSpinBox* m_top = nullptr;
     QCheckBox* m_combination = nullptr;
+    QComboBox* m_play = nullptr;
     QPushButton* m_button = nullptr;
     QPointer<BacktestWindow> m_last;
 };

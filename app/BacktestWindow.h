@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/Backtest.h"
+#include "analysis/BacktestMoney.h"
 
 #include <QWidget>
 
@@ -32,6 +33,11 @@ public:
     GridModel* model() const { return m_model; }
     QChartView* chartView() const { return m_chart; }
     QString summaryLine() const;
+    // A batch counted as 选一数投 bets: the money line under the summary and
+    // the cumulative stake and prizes on the chart (right axis, yuan).
+    void showMoney(const BacktestResult& result, const BacktestMoney& money);
+    QString moneyLine() const;
+
     // Writes the grid to Huice.xlsx (as a double click does); the message
     // says where it went or why it failed.
     bool exportGrid(QString* message);
@@ -46,6 +52,7 @@ private:
     QChartView* m_chart = nullptr;
     QLabel* m_summary = nullptr;
     QLabel* m_status = nullptr;
+    QLabel* m_money = nullptr;
     QTableView* m_grid = nullptr;
     GridModel* m_model = nullptr;
 };

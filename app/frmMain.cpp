@@ -6,6 +6,7 @@
 #include "app/HelpPages.h"
 #include "app/HistoryController.h"
 #include "app/ManualEntryController.h"
+#include "app/OddsController.h"
 #include "app/SearchController.h"
 #include "app/TrendWindow.h"
 #include "app/UpdateController.h"
@@ -227,6 +228,7 @@ void frmMain::createControllers()
     connect(m_backtestController.get(), &BacktestController::status, this, report);
     m_wheelFilter = std::make_unique<WheelFilter>(
         this, QList<QTableView*> { m_history.grid, m_results.matches, m_results.ranking });
+    m_oddsController = std::make_unique<OddsController>(s, m_dialogs, this, m_setupMenu.menu);
 }
 
 void frmMain::connectControls()

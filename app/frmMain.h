@@ -21,6 +21,7 @@ class ExportController;
 class GridModel;
 class HistoryController;
 class ManualEntryController;
+class OddsController;
 class SearchController;
 class TrendWindow;
 class UpdateController;
@@ -50,6 +51,8 @@ public:
     QMenu* historyMenu() const { return m_historyMenu.menu; }
     QMenu* setupMenu() const { return m_setupMenu.menu; }
     BacktestController* backtest() const { return m_backtestController.get(); }
+    // 玩法与概率 and 投注与兑奖 (items of the settings menu).
+    OddsController* odds() const { return m_oddsController.get(); }
 
     // Each shows one part of the session in its controls: the option groups,
     // boxes and menus; the pattern pages (values, ticks, visible page,
@@ -101,6 +104,7 @@ private:
     std::unique_ptr<SearchController> m_searchController;
     std::unique_ptr<BacktestController> m_backtestController;
     std::unique_ptr<WheelFilter> m_wheelFilter;
+    std::unique_ptr<OddsController> m_oddsController;
     QPointer<TrendWindow> m_trendWindow;
 };
 

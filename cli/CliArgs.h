@@ -152,5 +152,7 @@ const CommandDecl& comboCommand();
 const CommandDecl& compactCommand();
 const CommandDecl& trendCommand();
 const CommandDecl& backtestCommand();
+const CommandDecl& oddsCommand();
+const CommandDecl& ticketsCommand();
 
 } // namespace corvinel

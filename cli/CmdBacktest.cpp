@@ -1,9 +1,11 @@
 #include "cli/CliContext.h"
 #include "cli/Output.h"
 #include "cli/SearchOptionSet.h"
+#include "analysis/BacktestMoney.h"
 #include "analysis/ResultTable.h"
 #include "core/IssueNumber.h"
 #include "session/Session.h"
+#include "session/PrizeTables.h"
 #include "session/SessionBacktest.h"
 
 #include <QJsonArray>
@@ -33,6 +35,9 @@ const Option<QString> kStepsFrom { "--from", "ISSUE", "the first draw to verify,
 const Option<QString> kStepsTo { "--to", "ISSUE", "the last draw to verify", anyText };
 const Option<int> kTop { "--top", "K", "how many of the top values of each ranking count as picked (1 or more)",
                          topValue };
+const Option<QString> kPlay { "--play", "PLAY",
+                              "选一数投: count each top value 01-18 as a 2-yuan bet and add the money to the summary",
+                              anyText };
 const OptionDecl kCombo { "--combo", nullptr, "verify the combination search instead of the follow-pattern search" };
 
 QJsonValue number(const std::optional<double>& v)
@@ -61,10 +66,16 @@ QString fixed(const std::optional<double>& v, int decimals)
     return v ? QString::number(*v, 'f', decimals) : QStringLiteral("-");
 }
 
-QJsonObject json(const BacktestResult& r, const SearchOptions& o)
+QJsonObject json(const BacktestResult& r, const SearchOptions& o, const std::optional<BacktestMoney>& money)
 {
     const BacktestSummary& s = r.summary;
     QJsonObject summary;
+    if (money) {
+        summary.insert(QStringLiteral("staked"), static_cast<qint64>(money->staked));
+        summary.insert(QStringLiteral("won"), static_cast<qint64>(money->won));
+        summary.insert(QStringLiteral("return"), number(money->returnRate));
+        summary.insert(QStringLiteral("expected_return"), money->expectedReturn);
+    }
     summary.insert(QStringLiteral("steps"), s.steps);
     summary.insert(QStringLiteral("scored_steps"), s.scoredSteps);
     summary.insert(QStringLiteral("trials"), static_cast<qint64>(s.trials));
@@ -110,7 +121,8 @@ QString stateText(StepState state)
     }
 }
 
-void printText(QTextStream& out, const BacktestResult& r, const SearchOptions& o, int top)
+void printText(QTextStream& out, const BacktestResult& r, const SearchOptions& o, int top,
+               const std::optional<BacktestMoney>& money)
 {
     const BacktestSummary& s = r.summary;
     out << "steps " << s.steps << ", scored " << s.scoredSteps << ", trials " << s.trials << ", hits " << s.hits
@@ -119,7 +131,10 @@ void printText(QTextStream& out, const BacktestResult& r, const SearchOptions& o
         << "), z " << fixed(s.z, 2) << ", one-sided " << (s.pExact ? "exact " : "") << "p " << fixed(s.pValue, 3) << ", 95% interval of the hit rate "
         << fixed(s.ciLow, 3) << ".." << fixed(s.ciHigh, 3) << '\n';
     out << "A hit rate near the chance rate is what random draws give; the test says whether the top " << top
-        << " values did better than picking them at random, not what the next draw holds.\n\n";
+        << " values did better than picking them at random, not what the next draw holds.\n";
+    if (money)
+        out << moneyLine(*money) << '\n';
+    out << '\n';
     ResultTable table;
     table.header = QStringList { "issue", "matched", "top", "actual", "hits", "chance" };
     for (const BacktestStep& step : r.steps) {
@@ -158,16 +173,30 @@ int runBacktest(CliContext& ctx, const ParsedArgs& args)
     options.from = *from;
     options.to = *to;
     options.top = *top;
+    const std::optional<QString> play = args.get(kPlay);
+    if (play) {
+        if (playByName(*play) != Play::PickOneNumber)
+            return ctx.refuse(QStringLiteral("--play 只能是 选一数投，不是 %1。").arg(*play));
+        if (const std::optional<QString> refusal = moneyPlayRefusal(options))
+            return ctx.refuse(*refusal);
+    }
 
     SessionBacktest batch(s);
     const BacktestResult r = batch.run(options);
     if (!r.ok)
         return ctx.refuse(r.message);
+    std::optional<BacktestMoney> money;
+    if (play) {
+        const PrizeTableRead prizes = currentPrizeTable(s);
+        for (const QString& problem : prizes.problems)
+            ctx.err() << prizeTableFile(s) << ": " << problem << '\n';
+        money = backtestMoney(r, prizes.table);
+    }
     QTextStream& out = ctx.out();
     if (args.get(kTextOrJsonFormatOption).value_or(OutputFormat::Text) == OutputFormat::Json)
-        writeJson(out, json(r, options.search));
+        writeJson(out, json(r, options.search, money));
     else
-        printText(out, r, options.search, options.top);
+        printText(out, r, options.search, options.top, money);
     out.flush();
     return kExitOk;
 }
@@ -181,6 +210,7 @@ std::vector<CommandOption> backtestOptions()
           { &kStepsTo },
           { &kTop },
           { &kCombo },
+          { &kPlay },
           { &search_option::kSize, "with --combo: how many positions of the pattern each combination takes (1..6)" } });
     o.push_back({ &kTextOrJsonFormatOption });
     return o;
@@ -192,7 +222,7 @@ const CommandDecl& backtestCommand()
 {
     static const CommandDecl command {
         "backtest",
-        "backtest [SEARCH OPTIONS] [--combo --size N] --from ISSUE --to ISSUE --top K",
+        "backtest [SEARCH OPTIONS] [--combo --size N] [--play 选一数投] --from ISSUE --to ISSUE --top K",
         "checks a search on every stored draw of a range against chance (batch verification)",
         "Batch verification: for every stored draw from --from to --to that has a draw before it, runs the\n"
         "search as the verification tab does (the pattern from the draw before it, or N back; only the draws\n"
@@ -200,7 +230,10 @@ const CommandDecl& backtestCommand()
         "at the tally positions are among them. The summary sets the hits against chance (the expected hits\n"
         "if the K values had been picked at random), with z, a one-sided p value and the 95% interval of the\n"
         "hit rate. Steps with nothing to search or no matched draw are listed unscored. The database is only\n"
-        "read.",
+        "read. --play 选一数投 (result kind number, result position 1, direct mode, not --combo) also counts\n"
+        "money: every top value 01..18 of a scored step is a 2-yuan bet that wins the play's prize when the\n"
+        "draw's 1st number is that value; the summary adds the stake, the prizes and the return beside the\n"
+        "play's expected return.",
         backtestOptions(),
         runBacktest
     };

@@ -18,6 +18,7 @@
 #include "store/Schema.h"
 #include "store/SqliteDb.h"
 #include "core/ZodiacTables.h"
+#include "bench/support/RandomHistory.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -46,39 +47,6 @@ using Clock = std::chrono::steady_clock;
 double msSince(Clock::time_point t0)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
-
-bool buildHistory(const QString& folder, int draws)
-{
-    HistoryStore store;
-    if (!store.open(folder))
-        return false;
-    ZodiacTables tables;
-    DrawEncoder enc(tables);
-    const EncoderBases bases;
-    enc.beginAppend(store.snapshot(), bases);
-    std::mt19937 rng(static_cast<unsigned>(draws));
-    Transaction t(store.db());
-    RowWriter w(store.db());
-    QDate day(2013, 1, 1);
-    int seq = 1;
-    std::array<int, 20> all {};
-    for (int i = 0; i < 20; ++i)
-        all[i] = i + 1;
-    for (int i = 0; i < draws; ++i) {
-        std::shuffle(all.begin(), all.end(), rng);
-        std::array<int, 8> nums {};
-        std::copy_n(all.begin(), 8, nums.begin());
-        const std::int64_t sqqh
-            = (static_cast<std::int64_t>(day.year() % 100) * 10000 + day.month() * 100 + day.day()) * 1000 + seq;
-        if (!w.insert(enc.encode(sqqh, nums, bases, false)))
-            return false;
-        if (++seq > 84) {
-            seq = 1;
-            day = day.addDays(1);
-        }
-    }
-    return t.commit();
 }
 
 std::vector<std::int64_t> column(SqliteDb& db, const char* sql)
@@ -332,7 +300,8 @@ int main(int argc, char** argv)
             std::printf("history kept in %s\n", qPrintable(fastDir.path()));
         }
         auto t0 = Clock::now();
-        if (!buildHistory(fastDir.path(), draws)) {
+        std::mt19937 rng(static_cast<unsigned>(draws));
+        if (!bench::buildRandomHistory(fastDir.path(), draws, rng, QDate(2013, 1, 1))) {
             std::printf("cannot build the history\n");
             return 1;
         }

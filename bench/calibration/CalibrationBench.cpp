@@ -22,6 +22,7 @@
 #include "store/DrawEncoder.h"
 #include "store/HistoryStore.h"
 #include "store/SqliteDb.h"
+#include "bench/support/RandomHistory.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -165,35 +166,6 @@ Rates modelRates(const ModelSet& set, int matched, int rankings, std::mt19937_64
 }
 
 // Part 2: random histories through the searches and the batch verification.
-bool buildHistory(HistoryStore& store, int draws, std::uint64_t seed)
-{
-    ZodiacTables tables;
-    DrawEncoder enc(tables);
-    const EncoderBases bases;
-    enc.beginAppend(store.snapshot(), bases);
-    std::mt19937_64 rng(seed);
-    Transaction t(store.db());
-    RowWriter w(store.db());
-    QDate day(2015, 10, 1);
-    int seq = 1;
-    std::array<int, 20> all {};
-    std::iota(all.begin(), all.end(), 1);
-    for (int i = 0; i < draws; ++i) {
-        std::shuffle(all.begin(), all.end(), rng);
-        std::array<int, 8> nums {};
-        std::copy_n(all.begin(), 8, nums.begin());
-        const std::int64_t sqqh
-            = (static_cast<std::int64_t>(day.year() % 100) * 10000 + day.month() * 100 + day.day()) * 1000 + seq;
-        if (!w.insert(enc.encode(sqqh, nums, bases, false)))
-            return false;
-        if (++seq > 84) {
-            seq = 1;
-            day = day.addDays(1);
-        }
-    }
-    return t.commit();
-}
-
 std::string sizeBin(std::int64_t m)
 {
     if (m < 5)
@@ -292,7 +264,9 @@ int main(int argc, char** argv)
     const int windowDraws = 120;
     QTemporaryDir dir;
     HistoryStore store;
-    if (!dir.isValid() || !store.open(dir.path()) || !buildHistory(store, windows * windowDraws, 7)) {
+    std::mt19937_64 historyRng(7);
+    if (!dir.isValid() || !store.open(dir.path())
+        || !bench::appendRandomHistory(store, windows * windowDraws, historyRng, QDate(2015, 10, 1))) {
         std::printf("could not build the random history\n");
         return 2;
     }

@@ -36,13 +36,13 @@ int runOdds(CliContext& ctx, const ParsedArgs& args)
             plays.append(p);
         }
         QJsonObject doc;
-        doc.insert(QStringLiteral("game"), s.lotteryCode);
+        doc.insert(QStringLiteral("game"), s.choices().lotteryCode);
         doc.insert(QStringLiteral("plays"), plays);
         writeJson(out, doc);
         if (!note.isEmpty())
             ctx.err() << note << '\n';
     } else {
-        out << gameName(s.lotteryCode) << "，每注 " << kBetPrice << " 元\n";
+        out << gameName(s.choices().lotteryCode) << "，每注 " << kBetPrice << " 元\n";
         if (!note.isEmpty())
             out << note << '\n';
         TextLayout layout;

@@ -4,7 +4,7 @@ namespace corvinel {
 
 QString prizeTableFile(const Session& session)
 {
-    return prizeTablePath(session.dataFolder(), session.lotteryCode);
+    return prizeTablePath(session.dataFolder(), session.choices().lotteryCode);
 }
 
 PrizeTableRead currentPrizeTable(const Session& session)
@@ -19,7 +19,7 @@ bool saveCurrentPrizeTable(const Session& session, const PrizeTable& table, QStr
 
 QString currentPrizeTableNote(const Session& session, const PrizeTable& table)
 {
-    return prizeTableNote(session.lotteryCode, table);
+    return prizeTableNote(session.choices().lotteryCode, table);
 }
 
 } // namespace corvinel

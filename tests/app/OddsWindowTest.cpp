@@ -90,7 +90,7 @@ void OddsWindowTest::oddsTableAndPrizeEdit()
     QCOMPARE(t->item(0, 6)->text(), QStringLiteral("62.50 %"));
     // Until the game has its own table, another game than Guangdong is told
     // that these are Guangdong's prizes.
-    QCOMPARE(dialog->noteText().isEmpty(), m_window->session().lotteryCode == issue::kGuangdong);
+    QCOMPARE(dialog->noteText().isEmpty(), m_window->session().choices().lotteryCode == issue::kGuangdong);
 
     // 任选三 at 30 yuan: 30 x 14/285 per bet, half of it returned.
     t->item(5, OddsDialog::kPrizeColumn)->setText("30");
@@ -162,7 +162,6 @@ void OddsWindowTest::batchInMoney()
     s.setResultKind(0);
     s.setResultPosition(1);
     s.setGroupMode(false);
-    m_window->refreshFromSession();
     BacktestController* c = m_window->backtest();
     m_window->findChild<QTabBar*>("TabStrip1")->setCurrentIndex(2);
     m_window->findChild<QCheckBox*>("Check1_11")->setChecked(true);

@@ -1,5 +1,6 @@
 #include "core/DataFolder.h"
 #include "session/Session.h"
+#include "app/Translations.h"
 #include "app/frmMain.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    corvinel::installChineseTranslations(app);
     QCoreApplication::setOrganizationName(QStringLiteral("Corvinel"));
     QCoreApplication::setApplicationName(QStringLiteral("Corvinel"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Corvinel"));

@@ -22,7 +22,9 @@ for message in tree.getroot().iter("message"):
     translation = message.find("translation")
     if translation is None or source is None:
         continue
-    if translation.get("type") == "unfinished" and not (translation.text or "").strip():
+    if translation.get("type") == "unfinished":
+        # lupdate's guess from a like text elsewhere, or nothing: the
+        # Chinese source is the text to show.
         translation.text = source.text
         del translation.attrib["type"]
 with open(path, "wb") as f:

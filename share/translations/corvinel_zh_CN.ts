@@ -294,6 +294,10 @@
         <source>取消</source>
         <translation>取消</translation>
     </message>
+    <message>
+        <source>已取消：完成 %1/%2 步</source>
+        <translation>已取消：完成 %1/%2 步</translation>
+    </message>
 </context>
 <context>
     <name>corvinel::BacktestWindow</name>
@@ -401,6 +405,61 @@
         <source>已导出到 %1</source>
         <translation>已导出到 %1</translation>
     </message>
+    <message>
+        <source>匹配期数</source>
+        <translation>匹配期数</translation>
+    </message>
+</context>
+<context>
+    <name>corvinel::ChanceStatistics</name>
+    <message>
+        <source>没有匹配的开奖，无法与随机比较</source>
+        <translation>没有匹配的开奖，无法与随机比较</translation>
+    </message>
+    <message>
+        <source>可与随机比较的结果不足两个，不做整体检验</source>
+        <translation>可与随机比较的结果不足两个，不做整体检验</translation>
+    </message>
+    <message>
+        <source>样本太少，无法判断</source>
+        <translation>样本太少，无法判断</translation>
+    </message>
+    <message>
+        <source>精确 p</source>
+        <translation>精确 p</translation>
+    </message>
+    <message>
+        <source>蒙特卡罗 p</source>
+        <translation>蒙特卡罗 p</translation>
+    </message>
+    <message>
+        <source>χ²=%1，自由度 %2，%3</source>
+        <translation>χ²=%1，自由度 %2，%3</translation>
+    </message>
+    <message>
+        <source>与随机有显著差异（%1），但随机数据中每 20 次检索约有 1 次如此</source>
+        <translation>与随机有显著差异（%1），但随机数据中每 20 次检索约有 1 次如此</translation>
+    </message>
+    <message>
+        <source>未发现与随机不同（样本 %1 期；%2）</source>
+        <translation>未发现与随机不同（样本 %1 期；%2）</translation>
+    </message>
+    <message>
+        <source>：某个结果的出现率要达到随机的 %1 倍，此样本量下的检验才有一半把握发现</source>
+        <translation>：某个结果的出现率要达到随机的 %1 倍，此样本量下的检验才有一半把握发现</translation>
+    </message>
+    <message>
+        <source>：此样本量下，单个结果再偏离也难以发现</source>
+        <translation>：此样本量下，单个结果再偏离也难以发现</translation>
+    </message>
+    <message>
+        <source>；q 值最小的是 %1（%2）</source>
+        <translation>；q 值最小的是 %1（%2）</translation>
+    </message>
+    <message>
+        <source>本次已检索 %1 次，纯随机时其中约 %2 次也会显示显著差异</source>
+        <translation>本次已检索 %1 次，纯随机时其中约 %2 次也会显示显著差异</translation>
+    </message>
 </context>
 <context>
     <name>corvinel::ExportController</name>
@@ -433,6 +492,10 @@
     <message>
         <source>导出到EXCEL</source>
         <translation>导出到EXCEL</translation>
+    </message>
+    <message>
+        <source>%1：已写入 %2（文本的默认程序在终端中运行，已打开所在文件夹）</source>
+        <translation>%1：已写入 %2（文本的默认程序在终端中运行，已打开所在文件夹）</translation>
     </message>
 </context>
 <context>
@@ -560,10 +623,6 @@
         <translation>重建历史号码</translation>
     </message>
     <message>
-        <source>已删除 %1 期，剩余 %2 期</source>
-        <translation>已删除 %1 期，剩余 %2 期</translation>
-    </message>
-    <message>
         <source>正在重建历史号码……</source>
         <translation>正在重建历史号码……</translation>
     </message>
@@ -574,6 +633,44 @@
     <message>
         <source>清空历史号码</source>
         <translation>清空历史号码</translation>
+    </message>
+    <message>
+        <source>撤销删除(&amp;U)</source>
+        <translation>撤销删除(&amp;U)</translation>
+    </message>
+    <message>
+        <source>撤销删除</source>
+        <translation>撤销删除</translation>
+    </message>
+    <message>
+        <source>撤销删除 %1(&amp;U)</source>
+        <translation>撤销删除 %1(&amp;U)</translation>
+    </message>
+    <message>
+        <source>删除最后一期 %1？</source>
+        <translation>删除最后一期 %1？</translation>
+    </message>
+    <message>
+        <source>撤销删除失败，历史号码未改变。
+%1</source>
+        <translation>撤销删除失败，历史号码未改变。
+%1</translation>
+    </message>
+    <message>
+        <source>已撤销删除：恢复 %1，共 %2 期</source>
+        <translation>已撤销删除：恢复 %1，共 %2 期</translation>
+    </message>
+    <message>
+        <source>没有历史号码，无可删除。</source>
+        <translation>没有历史号码，无可删除。</translation>
+    </message>
+    <message>
+        <source>没有删除任何一期，剩余 %1 期</source>
+        <translation>没有删除任何一期，剩余 %1 期</translation>
+    </message>
+    <message>
+        <source>已删除 %1，剩余 %2 期，可撤销删除</source>
+        <translation>已删除 %1，剩余 %2 期，可撤销删除</translation>
     </message>
 </context>
 <context>
@@ -695,6 +792,17 @@
     </message>
 </context>
 <context>
+    <name>corvinel::UndoableDeletions</name>
+    <message>
+        <source>%1 期（%2–%3）</source>
+        <translation>%1 期（%2–%3）</translation>
+    </message>
+    <message>
+        <source>没有可以撤销的删除</source>
+        <translation>没有可以撤销的删除</translation>
+    </message>
+</context>
+<context>
     <name>corvinel::UpdateController</name>
     <message>
         <source>确实要在线更新最新历史号码吗？更新可能要花费一段时间，网络不通或者我方服务器更新不及时可能都造成更新失败！</source>
@@ -748,6 +856,107 @@
     <message>
         <source>找不到或无法打开帮助页面 %1，请检查程序是否完整安装。</source>
         <translation>找不到或无法打开帮助页面 %1，请检查程序是否完整安装。</translation>
+    </message>
+</context>
+<context>
+    <name>corvinel::history_text</name>
+    <message>
+        <source>没有历史号码，未写出文本文件。</source>
+        <translation>没有历史号码，未写出文本文件。</translation>
+    </message>
+    <message>
+        <source>历史列表不可读，未写出文本文件。</source>
+        <translation>历史列表不可读，未写出文本文件。</translation>
+    </message>
+    <message>
+        <source>无法写入 %1：%2</source>
+        <translation>无法写入 %1：%2</translation>
+    </message>
+    <message>
+        <source>无法保存 %1：%2</source>
+        <translation>无法保存 %1：%2</translation>
+    </message>
+</context>
+<context>
+    <name>corvinel::rules</name>
+    <message>
+        <source>检索起止期数“%1”不是有效的期号（后九位须为整数），请改正后再检索。</source>
+        <translation>检索起止期数“%1”不是有效的期号（后九位须为整数），请改正后再检索。</translation>
+    </message>
+    <message>
+        <source>搜索类型或结果类型无效。</source>
+        <translation>搜索类型或结果类型无效。</translation>
+    </message>
+    <message>
+        <source>前期数须为1到9之间的整数。</source>
+        <translation>前期数须为1到9之间的整数。</translation>
+    </message>
+    <message>
+        <source>%1第%2位的值%3超出%4的取值范围（%5到%6），请改正后再检索。</source>
+        <translation>%1第%2位的值%3超出%4的取值范围（%5到%6），请改正后再检索。</translation>
+    </message>
+    <message>
+        <source>组合检索用到检索号码的全部八位：</source>
+        <translation>组合检索用到检索号码的全部八位：</translation>
+    </message>
+    <message>
+        <source>组合位数%1无效，须为1到6之间的整数。</source>
+        <translation>组合位数%1无效，须为1到6之间的整数。</translation>
+    </message>
+    <message>
+        <source>还没有历史号码，请先读取历史号文本、在线更新或输入历史号码。</source>
+        <translation>还没有历史号码，请先读取历史号文本、在线更新或输入历史号码。</translation>
+    </message>
+    <message>
+        <source>检索起止期数的起始期%1在终止期%2之后，请改正后再检索。</source>
+        <translation>检索起止期数的起始期%1在终止期%2之后，请改正后再检索。</translation>
+    </message>
+    <message>
+        <source>检索起止期数%1～%2之间没有已存的历史号码（已存%3～%4），请改正后再检索。</source>
+        <translation>检索起止期数%1～%2之间没有已存的历史号码（已存%3～%4），请改正后再检索。</translation>
+    </message>
+    <message>
+        <source>验证期号“%1”不是有效的期号，请输入如%2的期号。</source>
+        <translation>验证期号“%1”不是有效的期号，请输入如%2的期号。</translation>
+    </message>
+    <message>
+        <source>验证期号%1的上一期%2之前不到%3期历史号码，取不到前%4期的检索号码。</source>
+        <translation>验证期号%1的上一期%2之前不到%3期历史号码，取不到前%4期的检索号码。</translation>
+    </message>
+    <message>
+        <source>验证期号%1的上一期%2不在历史号码中，取不到验证用的检索号码。</source>
+        <translation>验证期号%1的上一期%2不在历史号码中，取不到验证用的检索号码。</translation>
+    </message>
+</context>
+<context>
+    <name>corvinel::workbook</name>
+    <message>
+        <source>无法写入 %1：%2</source>
+        <translation>无法写入 %1：%2</translation>
+    </message>
+    <message>
+        <source>列表不可读</source>
+        <translation>列表不可读</translation>
+    </message>
+    <message>
+        <source>列表超出工作表的行数或列数上限</source>
+        <translation>列表超出工作表的行数或列数上限</translation>
+    </message>
+    <message>
+        <source>文件夹不存在</source>
+        <translation>文件夹不存在</translation>
+    </message>
+    <message>
+        <source>无法创建工作簿</source>
+        <translation>无法创建工作簿</translation>
+    </message>
+    <message>
+        <source>无法创建工作表</source>
+        <translation>无法创建工作表</translation>
+    </message>
+    <message>
+        <source>第 %1 行第 %2 列：%3</source>
+        <translation>第 %1 行第 %2 列：%3</translation>
     </message>
 </context>
 <context>

@@ -43,7 +43,7 @@ QString desktopEntryPath(const QString& id, const QStringList& applicationFolder
         // Each "-" may be a subfolder: try the id as it is, then with its
         // dashes turned into folders one by one from the left.
         for (;;) {
-            const QString candidate = QDir(folder).filePath(name);
+            QString candidate = QDir(folder).filePath(name);
             if (QFileInfo(candidate).isFile())
                 return candidate;
             const int dash = name.indexOf(QLatin1Char('-'));

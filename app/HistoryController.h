@@ -43,7 +43,8 @@ public:
 
     static QString importQuestion();
     static QString importQuestionTitle() { return QStringLiteral("读入历史"); }
-    static QString importFilter() { return QStringLiteral("Text(*.txt)"); }
+    // Named in Chinese like every text of the window.
+    static QString importFilter() { return QStringLiteral("文本文件(*.txt)"); }
     static QString deleteCountPrompt();
     static QString deleteAfterPrompt();
     static QString deleteTitle() { return QStringLiteral("删除期数"); }

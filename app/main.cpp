@@ -35,8 +35,8 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(QCoreApplication::translate("main", "Corvinel 快乐十分分析"));
     parser.addHelpOption();
     const QCommandLineOption dataDir(QStringLiteral("data-dir"),
-                                     QStringLiteral("Folder of the history database and the exports."),
-                                     QStringLiteral("DIR"));
+                                     QCoreApplication::translate("main", "历史数据库和导出文件所在的文件夹。"),
+                                     QCoreApplication::translate("main", "文件夹"));
     parser.addOption(dataDir);
     parser.process(app);
 

@@ -965,5 +965,13 @@
         <source>Corvinel 快乐十分分析</source>
         <translation>Corvinel 快乐十分分析</translation>
     </message>
+    <message>
+        <source>历史数据库和导出文件所在的文件夹。</source>
+        <translation>历史数据库和导出文件所在的文件夹。</translation>
+    </message>
+    <message>
+        <source>文件夹</source>
+        <translation>文件夹</translation>
+    </message>
 </context>
 </TS>

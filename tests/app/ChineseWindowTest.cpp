@@ -6,6 +6,7 @@
 #include "support/HistoryTestSupport.h"
 #include "app/BacktestController.h"
 #include "app/BacktestWindow.h"
+#include "app/HistoryController.h"
 #include "app/TrendWindow.h"
 #include "app/Translations.h"
 #include "app/frmMain.h"
@@ -15,6 +16,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -107,6 +110,13 @@ private slots:
         QCOMPARE(box.button(QMessageBox::Yes)->text().left(1), QStringLiteral("是"));
         QCOMPARE(box.button(QMessageBox::No)->text().left(1), QStringLiteral("否"));
         QVERIFY2(englishTexts(&box).isEmpty(), qPrintable(englishTexts(&box).join(u'\n')));
+
+        // The file dialog the import opens (Qt's own, never the desktop's).
+        QFileDialog files(nullptr, QStringLiteral("读取历史号文本"), QDir::tempPath(), HistoryController::importFilter());
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        files.show();
+        const QStringList fileDialogEnglish = englishTexts(&files);
+        QVERIFY2(fileDialogEnglish.isEmpty(), qPrintable(fileDialogEnglish.join(u'\n')));
 
         QLineEdit edit(QStringLiteral("05"));
         std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());

@@ -17,6 +17,8 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTimer>
@@ -256,7 +258,13 @@ void TrendWindow::fitColumns()
     int used = 0;
     for (int c = 0; c < columns; ++c)
         used += header->sectionSize(c);
-    const int spare = m_grid->viewport()->width() - used;
+    // The vertical scroll bar of a long chart may show only after this
+    // layout: its width is not spare room.
+    int available = m_grid->viewport()->width();
+    const int rowsHeight = m_model->rowCount() * m_grid->verticalHeader()->defaultSectionSize();
+    if (!m_grid->verticalScrollBar()->isVisible() && rowsHeight > m_grid->viewport()->height())
+        available -= m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_grid);
+    const int spare = available - used;
     if (spare <= columns)
         return;
     // The issue column keeps its width; the value columns share the rest.

@@ -482,14 +482,21 @@ QString chanceVerdict(const ChanceFigures& f)
                   .arg(*f.df)
                   .arg(pText(pName, *f.pValue));
         if (*f.pValue < 0.05) {
-            s = QCoreApplication::translate("corvinel::ChanceStatistics", "与随机有显著差异（%1），但随机数据中每 20 次检索约有 1 次如此").arg(test);
+            s = QCoreApplication::translate("corvinel::ChanceStatistics",
+                                            "与随机有显著差异（%1），但随机数据中每 20 次检索约有 1 次如此")
+                    .arg(test);
         } else {
-            s = QCoreApplication::translate("corvinel::ChanceStatistics", "未发现与随机不同（样本 %1 期；%2）").arg(f.matched).arg(test);
+            s = QCoreApplication::translate("corvinel::ChanceStatistics", "未发现与随机不同（样本 %1 期；%2）")
+                    .arg(f.matched)
+                    .arg(test);
             if (f.detectableLift)
-                s += QCoreApplication::translate("corvinel::ChanceStatistics", "：某个结果的出现率要达到随机的 %1 倍，此样本量下的检验才有一半把握发现")
+                s += QCoreApplication::translate(
+                         "corvinel::ChanceStatistics",
+                         "：某个结果的出现率要达到随机的 %1 倍，此样本量下的检验才有一半把握发现")
                          .arg(QString::number(*f.detectableLift, 'f', 1));
             else
-                s += QCoreApplication::translate("corvinel::ChanceStatistics", "：此样本量下，单个结果再偏离也难以发现");
+                s += QCoreApplication::translate("corvinel::ChanceStatistics",
+                                                 "：此样本量下，单个结果再偏离也难以发现");
         }
     }
     const ChanceRow* smallest = nullptr;
@@ -506,7 +513,8 @@ QString searchCountNote(int searches)
 {
     if (searches <= 1)
         return {};
-    return QCoreApplication::translate("corvinel::ChanceStatistics", "本次已检索 %1 次，纯随机时其中约 %2 次也会显示显著差异")
+    return QCoreApplication::translate("corvinel::ChanceStatistics",
+                                       "本次已检索 %1 次，纯随机时其中约 %2 次也会显示显著差异")
         .arg(searches)
         .arg(QString::number(searches * 0.05, 'f', searches * 0.05 >= 10 ? 0 : 1));
 }

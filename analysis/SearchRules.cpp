@@ -15,7 +15,9 @@ std::optional<RangeBounds> parseRange(const SearchOptions& o, QString* message)
     const auto high = issue::lastNineAsNumber(o.rangeTo);
     if (!low || !high) {
         const QString bad = !low ? o.rangeFrom : o.rangeTo;
-        *message = QCoreApplication::translate("corvinel::rules", "检索起止期数“%1”不是有效的期号（后九位须为整数），请改正后再检索。").arg(bad);
+        *message = QCoreApplication::translate("corvinel::rules",
+                                               "检索起止期数“%1”不是有效的期号（后九位须为整数），请改正后再检索。")
+                       .arg(bad);
         return std::nullopt;
     }
     return RangeBounds { *low, *high };
@@ -44,8 +46,10 @@ std::optional<QString> patternRefusal(const SearchOptions& o, bool combination)
             continue;
         if (range.contains(o.pattern[p]))
             continue;
-        return QCoreApplication::translate("corvinel::rules", "%1第%2位的值%3超出%4的取值范围（%5到%6），请改正后再检索。")
-            .arg(combination ? QCoreApplication::translate("corvinel::rules", "组合检索用到检索号码的全部八位：") : QString())
+        return QCoreApplication::translate("corvinel::rules",
+                                           "%1第%2位的值%3超出%4的取值范围（%5到%6），请改正后再检索。")
+            .arg(combination ? QCoreApplication::translate("corvinel::rules", "组合检索用到检索号码的全部八位：")
+                             : QString())
             .arg(p)
             .arg(o.pattern[p])
             .arg(QString::fromUtf8(kKindCaptions[o.kind]))
@@ -71,11 +75,14 @@ std::optional<QString> rangeRefusal(const SearchOptions& o, const StoredDraws& h
     const auto first = history.firstIssue();
     const auto last = history.lastIssue();
     if (!first || !last)
-        return QCoreApplication::translate("corvinel::rules", "还没有历史号码，请先读取历史号文本、在线更新或输入历史号码。");
+        return QCoreApplication::translate("corvinel::rules",
+                                           "还没有历史号码，请先读取历史号文本、在线更新或输入历史号码。");
     if (range->low > range->high)
-        return QCoreApplication::translate("corvinel::rules", "检索起止期数的起始期%1在终止期%2之后，请改正后再检索。").arg(o.rangeFrom, o.rangeTo);
+        return QCoreApplication::translate("corvinel::rules", "检索起止期数的起始期%1在终止期%2之后，请改正后再检索。")
+            .arg(o.rangeFrom, o.rangeTo);
     if (history.countBetween(range->low, range->high) == 0)
-        return QCoreApplication::translate("corvinel::rules", "检索起止期数%1～%2之间没有已存的历史号码（已存%3～%4），请改正后再检索。")
+        return QCoreApplication::translate("corvinel::rules",
+                                           "检索起止期数%1～%2之间没有已存的历史号码（已存%3～%4），请改正后再检索。")
             .arg(o.rangeFrom, o.rangeTo, issue::displayForm(*first), issue::displayForm(*last));
     return std::nullopt;
 }
@@ -108,7 +115,8 @@ std::optional<QString> verificationRefusal(const QString& text, int lotteryCode,
     case ReferenceDraw::Problem::None:
         return std::nullopt;
     case ReferenceDraw::Problem::TooFewBefore:
-        return QCoreApplication::translate("corvinel::rules", "验证期号%1的上一期%2之前不到%3期历史号码，取不到前%4期的检索号码。")
+        return QCoreApplication::translate("corvinel::rules",
+                                           "验证期号%1的上一期%2之前不到%3期历史号码，取不到前%4期的检索号码。")
             .arg(text.trimmed(), issue::displayForm(*predecessor))
             .arg(ref.back)
             .arg(lookBack);
@@ -116,7 +124,8 @@ std::optional<QString> verificationRefusal(const QString& text, int lotteryCode,
     case ReferenceDraw::Problem::AnchorNotStored:
         break;
     }
-    return QCoreApplication::translate("corvinel::rules", "验证期号%1的上一期%2不在历史号码中，取不到验证用的检索号码。")
+    return QCoreApplication::translate("corvinel::rules",
+                                       "验证期号%1的上一期%2不在历史号码中，取不到验证用的检索号码。")
         .arg(text.trimmed(), issue::displayForm(*predecessor));
 }
 

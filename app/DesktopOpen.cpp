@@ -77,8 +77,7 @@ bool runsInTerminal(const QByteArray& entry)
 bool textOpensInTerminal()
 {
     const QString id = defaultApplication(QStringLiteral("text/plain"));
-    const QString path
-        = desktopEntryPath(id, QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation));
+    const QString path = desktopEntryPath(id, QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation));
     if (path.isEmpty())
         return true; // nothing known to open it in a window
     QFile f(path);

@@ -287,7 +287,9 @@ void HistoryController::reportDeleted(const HistoryChange& change)
         emit status(tr("没有删除任何一期，剩余 %1 期").arg(m_session.snapshot().recordCount()));
         return;
     }
-    emit status(tr("已删除 %1，剩余 %2 期，可撤销删除").arg(m_deletions->deletedText()).arg(m_session.snapshot().recordCount()));
+    emit status(tr("已删除 %1，剩余 %2 期，可撤销删除")
+                    .arg(m_deletions->deletedText())
+                    .arg(m_session.snapshot().recordCount()));
 }
 
 void HistoryController::mnuEszhzd_Click()

@@ -118,8 +118,8 @@ QVariant TrendModel::headerData(int section, Qt::Orientation orientation, int ro
     // the kind has one.
     if (role == Qt::ToolTipRole && section > 0) {
         const auto c = static_cast<std::size_t>(section - 1);
-        QString tip = tr("%1：随机出现率 %2")
-                          .arg(m_grid.header.value(section), TrendWindow::percentText(m_table.chance[c]));
+        QString tip
+            = tr("%1：随机出现率 %2").arg(m_grid.header.value(section), TrendWindow::percentText(m_table.chance[c]));
         if (m_table.chanceOutcomes > 0)
             tip += QStringLiteral("（%1/%2）").arg(m_table.valueCount[c]).arg(m_table.chanceOutcomes);
         return tip;
@@ -244,8 +244,7 @@ void TrendWindow::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     fitColumns();
     if (m_sized)
-        m_session.settings().writeText(kSizeKey,
-                                       QStringLiteral("%1x%2").arg(width()).arg(height()));
+        m_session.settings().writeText(kSizeKey, QStringLiteral("%1x%2").arg(width()).arg(height()));
 }
 
 void TrendWindow::fitColumns()

@@ -20,7 +20,8 @@ namespace {
 
 QString failed(const QString& path, const QString& why)
 {
-    return QCoreApplication::translate("corvinel::workbook", "无法写入 %1：%2").arg(QDir::toNativeSeparators(path), why);
+    return QCoreApplication::translate("corvinel::workbook", "无法写入 %1：%2")
+        .arg(QDir::toNativeSeparators(path), why);
 }
 
 // Closes (and so frees) a workbook that was not closed on the normal path.
@@ -86,14 +87,17 @@ CellValue cellValue(const QString& text)
 ExportResult write(const QString& path, const CellSource& grid)
 {
     if (!grid.isValid())
-        return ExportResult::failure(path, failed(path, QCoreApplication::translate("corvinel::workbook", "列表不可读")));
+        return ExportResult::failure(path,
+                                     failed(path, QCoreApplication::translate("corvinel::workbook", "列表不可读")));
     if (grid.rows > static_cast<int>(LXW_ROW_MAX) || grid.columns > static_cast<int>(LXW_COL_MAX))
-        return ExportResult::failure(path, failed(path, QCoreApplication::translate("corvinel::workbook", "列表超出工作表的行数或列数上限")));
+        return ExportResult::failure(
+            path, failed(path, QCoreApplication::translate("corvinel::workbook", "列表超出工作表的行数或列数上限")));
 
     const QFileInfo target(path);
     const QDir folder = target.absoluteDir();
     if (!folder.exists())
-        return ExportResult::failure(path, failed(path, QCoreApplication::translate("corvinel::workbook", "文件夹不存在")));
+        return ExportResult::failure(path,
+                                     failed(path, QCoreApplication::translate("corvinel::workbook", "文件夹不存在")));
 
     // Reserve a unique name next to the target so that the final rename stays
     // within one file system and is atomic.
@@ -112,13 +116,15 @@ ExportResult write(const QString& path, const CellSource& grid)
     guard.wb = workbook_new_opt(tmpName.constData(), &options);
     if (!guard.wb) {
         discard();
-        return ExportResult::failure(path, failed(path, QCoreApplication::translate("corvinel::workbook", "无法创建工作簿")));
+        return ExportResult::failure(path,
+                                     failed(path, QCoreApplication::translate("corvinel::workbook", "无法创建工作簿")));
     }
     lxw_worksheet* sheet = workbook_add_worksheet(guard.wb, kSheetName);
     if (!sheet) {
         guard.close();
         discard();
-        return ExportResult::failure(path, failed(path, QCoreApplication::translate("corvinel::workbook", "无法创建工作表")));
+        return ExportResult::failure(path,
+                                     failed(path, QCoreApplication::translate("corvinel::workbook", "无法创建工作表")));
     }
 
     // One format per number format text, made when first needed (the
@@ -159,7 +165,11 @@ ExportResult write(const QString& path, const CellSource& grid)
                 discard();
                 return ExportResult::failure(
                     path,
-                    failed(path, QCoreApplication::translate("corvinel::workbook", "第 %1 行第 %2 列：%3").arg(r + 1).arg(c + 1).arg(lxw_strerror(e))));
+                    failed(path,
+                           QCoreApplication::translate("corvinel::workbook", "第 %1 行第 %2 列：%3")
+                               .arg(r + 1)
+                               .arg(c + 1)
+                               .arg(lxw_strerror(e))));
             }
         }
     }

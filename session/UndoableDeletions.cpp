@@ -57,10 +57,9 @@ template<typename Deletion> HistoryChange UndoableDeletions::run(int firstDelete
     const QString first = issue::displayForm(before.row(std::max(0, firstDeleted)).sqqh);
     const QString last = issue::displayForm(before.row(count - 1).sqqh);
     m_deleted = c.deleted;
-    m_deletedText = c.deleted == 1 ? last
-                                   : QCoreApplication::translate("corvinel::UndoableDeletions", "%1 期（%2–%3）")
-                                         .arg(c.deleted)
-                                         .arg(first, last);
+    m_deletedText = c.deleted == 1
+        ? last
+        : QCoreApplication::translate("corvinel::UndoableDeletions", "%1 期（%2–%3）").arg(c.deleted).arg(first, last);
     emit undoAvailable(true);
     return c;
 }
@@ -76,9 +75,8 @@ HistoryChange UndoableDeletions::deleteLastDraws(int n, const ProgressFn& progre
     if (n <= 0)
         return HistoryChanges(m_session).deleteLastDraws(n, progress); // changes nothing
     const auto count = static_cast<int>(m_session.store().summary().count);
-    return run(std::max(0, count - n), [this, n, &progress] {
-        return HistoryChanges(m_session).deleteLastDraws(n, progress);
-    });
+    return run(std::max(0, count - n),
+               [this, n, &progress] { return HistoryChanges(m_session).deleteLastDraws(n, progress); });
 }
 
 HistoryChange UndoableDeletions::deleteDrawsAfter(std::int64_t t, const ProgressFn& progress)
@@ -103,8 +101,8 @@ HistoryChange UndoableDeletions::undo()
     }
     Session& s = m_session;
     HistoryMaintenance maintenance(s.store(), s.encoder(), s.zodiac());
-    const MaintenanceOutcome out = deletion_undo::restore(deletion_undo::undoPath(s.dataFolder()),
-                                                          s.store().snapshot(), maintenance, s.bases());
+    const MaintenanceOutcome out
+        = deletion_undo::restore(deletion_undo::undoPath(s.dataFolder()), s.store().snapshot(), maintenance, s.bases());
     c.ok = out.ok;
     c.written = out.written;
     c.error = out.error;

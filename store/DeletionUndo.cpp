@@ -31,8 +31,8 @@ QString undoPath(const QString& dataFolder)
 
 bool writeUndoBackup(const QString& path, const HistorySnapshot& snapshot, QString* error)
 {
-    return HistoryMaintenance::writeFileAtomically(path, HistoryMaintenance::backupText(snapshot, snapshot.recordCount()),
-                                                   error);
+    return HistoryMaintenance::writeFileAtomically(
+        path, HistoryMaintenance::backupText(snapshot, snapshot.recordCount()), error);
 }
 
 MaintenanceOutcome restore(const QString& path, const HistorySnapshot& current, HistoryMaintenance& maintenance,

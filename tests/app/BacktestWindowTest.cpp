@@ -160,7 +160,8 @@ void BacktestWindowTest::defaultsAndOutcome()
         QVERIFY2(std::abs(mantissa - 1) < 1e-6 || std::abs(mantissa - 2) < 1e-6 || std::abs(mantissa - 5) < 1e-6,
                  qPrintable(QString::number(step)));
     }
-    for (const auto& [max, whole] : std::vector<std::pair<double, bool>> { { 0.47, false }, { 241, true }, { 3, true } }) {
+    for (const auto& [max, whole] :
+         std::vector<std::pair<double, bool>> { { 0.47, false }, { 241, true }, { 3, true } }) {
         const BacktestWindow::NiceAxis a = BacktestWindow::niceAxis(max, whole);
         QVERIFY(a.max >= max && a.max < max * 2.5 + 1);
         QVERIFY(a.ticks >= 2 && a.ticks <= 11);

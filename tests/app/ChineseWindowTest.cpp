@@ -102,7 +102,8 @@ private slots:
 
     void standardButtonsAndEditMenuAreChinese()
     {
-        QMessageBox box(QMessageBox::Question, QStringLiteral("删除最后历史"), QStringLiteral("删除最后一期 2016121201？"),
+        QMessageBox box(QMessageBox::Question, QStringLiteral("删除最后历史"),
+                        QStringLiteral("删除最后一期 2016121201？"),
                         QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Yes | QMessageBox::No);
         box.show();
         QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
@@ -112,7 +113,8 @@ private slots:
         QVERIFY2(englishTexts(&box).isEmpty(), qPrintable(englishTexts(&box).join(u'\n')));
 
         // The file dialog the import opens (Qt's own, never the desktop's).
-        QFileDialog files(nullptr, QStringLiteral("读取历史号文本"), QDir::tempPath(), HistoryController::importFilter());
+        QFileDialog files(nullptr, QStringLiteral("读取历史号文本"), QDir::tempPath(),
+                          HistoryController::importFilter());
         files.setOption(QFileDialog::DontUseNativeDialog);
         files.show();
         const QStringList fileDialogEnglish = englishTexts(&files);

@@ -463,7 +463,8 @@ void WindowTest::terminalDefaultForTextIsFound()
     write(user + QStringLiteral("/vim.desktop"), "[Desktop Entry]\nName=Vim\nExec=vim %F\nTerminal=false\n");
     write(system + QStringLiteral("/kde/kwrite.desktop"), "[Desktop Action x]\nTerminal=true\n[Desktop Entry]\n");
     const QStringList folders { user, system };
-    QCOMPARE(desktop_open::desktopEntryPath(QStringLiteral("vim.desktop"), folders), user + QStringLiteral("/vim.desktop"));
+    QCOMPARE(desktop_open::desktopEntryPath(QStringLiteral("vim.desktop"), folders),
+             user + QStringLiteral("/vim.desktop"));
     QCOMPARE(desktop_open::desktopEntryPath(QStringLiteral("vim.desktop"), { system }),
              system + QStringLiteral("/vim.desktop"));
     QCOMPARE(desktop_open::desktopEntryPath(QStringLiteral("kde-kwrite.desktop"), folders),

@@ -170,7 +170,8 @@ private slots:
             QCoreApplication::processEvents();
             QTableView* view = w->grid();
             TrendModel* model = w->model();
-            const QString where = QStringLiteral("%1 at %2x%3").arg(QLatin1String(when)).arg(w->width()).arg(w->height());
+            const QString where
+                = QStringLiteral("%1 at %2x%3").arg(QLatin1String(when)).arg(w->width()).arg(w->height());
             const QFontMetrics fm = view->fontMetrics();
             const QFontMetrics header = view->horizontalHeader()->fontMetrics();
             int total = 0;
@@ -214,7 +215,8 @@ private slots:
         m_window.reset();
         openWindow(0);
         m_window->openTrendWindow();
-        QCOMPARE(m_window->trendWindow()->size(), QSize(1920, 1080).boundedTo(m_window->trendWindow()->screen()->availableSize()));
+        QCOMPARE(m_window->trendWindow()->size(),
+                 QSize(1920, 1080).boundedTo(m_window->trendWindow()->screen()->availableSize()));
     }
 
     void opensFromTheMenuOnAnEmptyHistory()

@@ -211,7 +211,8 @@ TEST(Workbook, NumbersAreNumbersAndReadAsShown)
             EXPECT_EQ(sheet.cells.value(at), text) << row << "," << col;
             const bool isPercent = percent.match(text).hasMatch();
             const bool isNumber = !identifier.match(text).hasMatch() && (isPercent || number.match(text).hasMatch());
-            EXPECT_EQ(sheet.types.value(at), isNumber ? QStringLiteral("n") : QStringLiteral("s")) << text.toStdString();
+            EXPECT_EQ(sheet.types.value(at), isNumber ? QStringLiteral("n") : QStringLiteral("s"))
+                << text.toStdString();
             if (!isNumber)
                 continue;
             ++numbers;

@@ -52,8 +52,10 @@ QString readStringItem(QXmlStreamReader& xml)
 // The formats of the cell styles, by style index: builtin ids or <numFmt>s.
 QStringList styleFormats(const QByteArray& stylesXml)
 {
-    QMap<int, QString> codes = { { 0, QStringLiteral("General") }, { 1, QStringLiteral("0") },
-                                 { 2, QStringLiteral("0.00") },    { 9, QStringLiteral("0%") },
+    QMap<int, QString> codes = { { 0, QStringLiteral("General") },
+                                 { 1, QStringLiteral("0") },
+                                 { 2, QStringLiteral("0.00") },
+                                 { 9, QStringLiteral("0%") },
                                  { 10, QStringLiteral("0.00%") } };
     QStringList styles;
     QXmlStreamReader xml(stylesXml);

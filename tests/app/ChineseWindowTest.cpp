@@ -36,10 +36,10 @@ using namespace corvinel::testing;
 namespace {
 
 // English: a word of two or more Latin letters in a text without a single
-// CJK character. File names and the program's name are allowed.
+// CJK character. File names, paths and the program's name are allowed.
 bool plainEnglish(QString text)
 {
-    text.remove(QRegularExpression(QStringLiteral("[A-Za-z0-9_]+\\.(xlsx|txt)|Corvinel|&")));
+    text.remove(QRegularExpression(QStringLiteral("[A-Za-z0-9_]+\\.(xlsx|txt)|Corvinel|&|(/[\\w.-]+)+")));
     static const QRegularExpression cjk(QStringLiteral("[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
     static const QRegularExpression word(QStringLiteral("[A-Za-z]{2,}"));
     return !cjk.match(text).hasMatch() && word.match(text).hasMatch();

@@ -218,8 +218,9 @@ TEST(Workbook, NumbersAreNumbersAndReadAsShown)
             ++numbers;
             const double value = QString(text).remove(QLatin1Char('%')).toDouble() / (isPercent ? 100.0 : 1.0);
             EXPECT_NEAR(sheet.numbers.value(at), value, 1e-12) << text.toStdString();
-            if (isPercent)
+            if (isPercent) {
                 EXPECT_TRUE(sheet.formats.value(at).endsWith(QLatin1Char('%'))) << text.toStdString();
+            }
         }
     }
     EXPECT_GT(numbers, 60 * 4);

@@ -347,6 +347,9 @@ void TrendWindow::exportWorkbook()
 
 bool TrendWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    // The grid's own width is known only once it is laid out.
+    if (watched == m_grid->viewport() && event->type() == QEvent::Resize)
+        QTimer::singleShot(0, this, &TrendWindow::fitColumns);
     if (watched == m_grid->viewport() && event->type() == QEvent::MouseButtonDblClick
         && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
         exportWorkbook();

@@ -71,7 +71,7 @@ HistoryController::HistoryController(Session& session, Dialogs& dialogs, QWidget
     m_undoButton->setObjectName(QStringLiteral("cmdUndoDelete"));
     m_undoButton->hide();
     if (auto* window = qobject_cast<QMainWindow*>(parentWindow))
-        window->statusBar()->addWidget(m_undoButton);
+        window->statusBar()->addPermanentWidget(m_undoButton); // a message would hide a normal one
     connect(m_undoButton, &QPushButton::clicked, this, &HistoryController::undoDeletion);
     connect(m_deletions, &UndoableDeletions::undoAvailable, this, [this](bool available) {
         m_undoAction->setEnabled(available);

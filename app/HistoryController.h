@@ -54,7 +54,7 @@ public:
     static QString deleteLastQuestion(const QString& issue);
     static QString undoTitle() { return QStringLiteral("撤销删除"); }
 
-    // 撤销删除: the history menu's item and the status bar's button, enabled
+    // 撤销删除: the history menu's item and the status bar's button, shown
     // while the last deletion can be undone.
     QAction* undoAction() const { return m_undoAction; }
     QPushButton* undoButton() const { return m_undoButton; }

@@ -50,8 +50,9 @@ template<typename Deletion> HistoryChange UndoableDeletions::run(int firstDelete
     HistoryChange c = deletion();
     m_changing = false;
     if (!c.ok || c.deleted <= 0) {
-        if (c.ok)
-            forget();
+        // The undo backup now holds this history, not the one an earlier
+        // deletion removed draws from: that undo is gone too.
+        forget();
         return c;
     }
     const QString first = issue::displayForm(before.row(std::max(0, firstDeleted)).sqqh);

@@ -223,6 +223,7 @@ private slots:
             remove();
             QVERIFY(shownDraws().size() < draws.size());
             QVERIFY(undo->isEnabled());
+            QVERIFY(history->undoButton()->isVisible()); // beside the status message, not under it
             QVERIFY2(status.startsWith(QStringLiteral("已删除 ")), qPrintable(status));
             if (shownDraws().size() == draws.size() - 1)
                 QVERIFY2(status.contains(issue::displayForm(draws.back().sqqh)), qPrintable(status));
@@ -232,6 +233,7 @@ private slots:
             QCOMPARE(text1(), *issue::nextIssue(draws.back().sqqh, 556, 84));
             QVERIFY2(status.startsWith(QStringLiteral("已撤销删除")), qPrintable(status));
             QVERIFY(!undo->isEnabled());
+            QVERIFY(!history->undoButton()->isVisible());
         }
 
         // A change after the deletion ends the undo; the backup stays unused.

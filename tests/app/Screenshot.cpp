@@ -49,7 +49,7 @@ int main(int argc, char* argv[])
     }
     const qsizetype trendAt = args.indexOf(QStringLiteral("--trend"));
     if (trendAt >= 0 && trendAt + 1 < args.size()) {
-        const QString trendOut = args[trendAt + 1];
+        const QString& trendOut = args[trendAt + 1];
         QTimer::singleShot(300, [&w, trendOut] {
             w.openTrendWindow();
             QCoreApplication::processEvents();
@@ -59,7 +59,7 @@ int main(int argc, char* argv[])
     }
     const qsizetype batchAt = args.indexOf(QStringLiteral("--batch"));
     if (batchAt >= 0 && batchAt + 1 < args.size()) {
-        const QString batchOut = args[batchAt + 1];
+        const QString& batchOut = args[batchAt + 1];
         QTimer::singleShot(350, [&w, batchOut] {
             w.backtest()->button()->click();
             if (corvinel::BacktestWindow* b = w.backtest()->lastWindow()) {

@@ -3,6 +3,8 @@
 #include "analysis/Distributions.h"
 #include "analysis/SearchEngine.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -462,32 +464,39 @@ QString pText(const QString& name, double p)
 QString chanceVerdict(const ChanceFigures& f)
 {
     if (f.tallied <= 0)
-        return QStringLiteral("没有匹配的开奖，无法与随机比较");
+        return QCoreApplication::translate("corvinel::ChanceStatistics", "没有匹配的开奖，无法与随机比较");
     QString s;
     if (!f.df) {
-        s = QStringLiteral("可与随机比较的结果不足两个，不做整体检验");
+        s = QCoreApplication::translate("corvinel::ChanceStatistics", "可与随机比较的结果不足两个，不做整体检验");
     } else if (!f.pValue) {
-        s = QStringLiteral("样本太少，无法判断");
+        s = QCoreApplication::translate("corvinel::ChanceStatistics", "样本太少，无法判断");
     } else {
         QString pName = QStringLiteral("p");
         if (f.method == ChanceMethod::Exact)
-            pName = QStringLiteral("精确 p");
+            pName = QCoreApplication::translate("corvinel::ChanceStatistics", "精确 p");
         else if (f.method == ChanceMethod::MonteCarlo)
-            pName = QStringLiteral("蒙特卡罗 p");
+            pName = QCoreApplication::translate("corvinel::ChanceStatistics", "蒙特卡罗 p");
         const QString test
-            = QStringLiteral("χ²=%1，自由度 %2，%3")
+            = QCoreApplication::translate("corvinel::ChanceStatistics", "χ²=%1，自由度 %2，%3")
                   .arg(QString::number(f.chiSquareAdjusted ? *f.chiSquareAdjusted : *f.chiSquare, 'f', 1))
                   .arg(*f.df)
                   .arg(pText(pName, *f.pValue));
         if (*f.pValue < 0.05) {
-            s = QStringLiteral("与随机有显著差异（%1），但随机数据中每 20 次检索约有 1 次如此").arg(test);
+            s = QCoreApplication::translate("corvinel::ChanceStatistics",
+                                            "与随机有显著差异（%1），但随机数据中每 20 次检索约有 1 次如此")
+                    .arg(test);
         } else {
-            s = QStringLiteral("未发现与随机不同（样本 %1 期；%2）").arg(f.matched).arg(test);
+            s = QCoreApplication::translate("corvinel::ChanceStatistics", "未发现与随机不同（样本 %1 期；%2）")
+                    .arg(f.matched)
+                    .arg(test);
             if (f.detectableLift)
-                s += QStringLiteral("：某个结果的出现率要达到随机的 %1 倍，此样本量下的检验才有一半把握发现")
+                s += QCoreApplication::translate(
+                         "corvinel::ChanceStatistics",
+                         "：某个结果的出现率要达到随机的 %1 倍，此样本量下的检验才有一半把握发现")
                          .arg(QString::number(*f.detectableLift, 'f', 1));
             else
-                s += QStringLiteral("：此样本量下，单个结果再偏离也难以发现");
+                s += QCoreApplication::translate("corvinel::ChanceStatistics",
+                                                 "：此样本量下，单个结果再偏离也难以发现");
         }
     }
     const ChanceRow* smallest = nullptr;
@@ -495,7 +504,7 @@ QString chanceVerdict(const ChanceFigures& f)
         if (r.qValue && (!smallest || *r.qValue < *smallest->qValue))
             smallest = &r;
     if (smallest && *smallest->qValue < 0.05)
-        s += QStringLiteral("；q 值最小的是 %1（%2）")
+        s += QCoreApplication::translate("corvinel::ChanceStatistics", "；q 值最小的是 %1（%2）")
                  .arg(smallest->text, pText(QStringLiteral("q"), *smallest->qValue));
     return s;
 }
@@ -504,7 +513,8 @@ QString searchCountNote(int searches)
 {
     if (searches <= 1)
         return {};
-    return QStringLiteral("本次已检索 %1 次，纯随机时其中约 %2 次也会显示显著差异")
+    return QCoreApplication::translate("corvinel::ChanceStatistics",
+                                       "本次已检索 %1 次，纯随机时其中约 %2 次也会显示显著差异")
         .arg(searches)
         .arg(QString::number(searches * 0.05, 'f', searches * 0.05 >= 10 ? 0 : 1));
 }

@@ -3,6 +3,8 @@
 #include "core/IssueNumber.h"
 #include "analysis/ReferenceDraw.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace corvinel::rules {
@@ -13,7 +15,9 @@ std::optional<RangeBounds> parseRange(const SearchOptions& o, QString* message)
     const auto high = issue::lastNineAsNumber(o.rangeTo);
     if (!low || !high) {
         const QString bad = !low ? o.rangeFrom : o.rangeTo;
-        *message = QStringLiteral("检索起止期数“%1”不是有效的期号（后九位须为整数），请改正后再检索。").arg(bad);
+        *message = QCoreApplication::translate("corvinel::rules",
+                                               "检索起止期数“%1”不是有效的期号（后九位须为整数），请改正后再检索。")
+                       .arg(bad);
         return std::nullopt;
     }
     return RangeBounds { *low, *high };
@@ -22,11 +26,11 @@ std::optional<RangeBounds> parseRange(const SearchOptions& o, QString* message)
 bool validate(const SearchOptions& o, QString* message)
 {
     if (o.kind < 0 || o.kind >= kKindCount || o.resultKind < 0 || o.resultKind >= kKindCount) {
-        *message = QStringLiteral("搜索类型或结果类型无效。");
+        *message = QCoreApplication::translate("corvinel::rules", "搜索类型或结果类型无效。");
         return false;
     }
     if (!o.previousIssue && (o.lookBack < 1 || o.lookBack > 9)) {
-        *message = QStringLiteral("前期数须为1到9之间的整数。");
+        *message = QCoreApplication::translate("corvinel::rules", "前期数须为1到9之间的整数。");
         return false;
     }
     return true;
@@ -42,8 +46,10 @@ std::optional<QString> patternRefusal(const SearchOptions& o, bool combination)
             continue;
         if (range.contains(o.pattern[p]))
             continue;
-        return QStringLiteral("%1第%2位的值%3超出%4的取值范围（%5到%6），请改正后再检索。")
-            .arg(combination ? QStringLiteral("组合检索用到检索号码的全部八位：") : QString())
+        return QCoreApplication::translate("corvinel::rules",
+                                           "%1第%2位的值%3超出%4的取值范围（%5到%6），请改正后再检索。")
+            .arg(combination ? QCoreApplication::translate("corvinel::rules", "组合检索用到检索号码的全部八位：")
+                             : QString())
             .arg(p)
             .arg(o.pattern[p])
             .arg(QString::fromUtf8(kKindCaptions[o.kind]))
@@ -57,7 +63,7 @@ std::optional<QString> combinationSizeRefusal(int size)
 {
     if (size >= 1 && size <= 6)
         return std::nullopt;
-    return QStringLiteral("组合位数%1无效，须为1到6之间的整数。").arg(size);
+    return QCoreApplication::translate("corvinel::rules", "组合位数%1无效，须为1到6之间的整数。").arg(size);
 }
 
 std::optional<QString> rangeRefusal(const SearchOptions& o, const StoredDraws& history)
@@ -69,11 +75,14 @@ std::optional<QString> rangeRefusal(const SearchOptions& o, const StoredDraws& h
     const auto first = history.firstIssue();
     const auto last = history.lastIssue();
     if (!first || !last)
-        return QStringLiteral("还没有历史号码，请先读取历史号文本、在线更新或输入历史号码。");
+        return QCoreApplication::translate("corvinel::rules",
+                                           "还没有历史号码，请先读取历史号文本、在线更新或输入历史号码。");
     if (range->low > range->high)
-        return QStringLiteral("检索起止期数的起始期%1在终止期%2之后，请改正后再检索。").arg(o.rangeFrom, o.rangeTo);
+        return QCoreApplication::translate("corvinel::rules", "检索起止期数的起始期%1在终止期%2之后，请改正后再检索。")
+            .arg(o.rangeFrom, o.rangeTo);
     if (history.countBetween(range->low, range->high) == 0)
-        return QStringLiteral("检索起止期数%1～%2之间没有已存的历史号码（已存%3～%4），请改正后再检索。")
+        return QCoreApplication::translate("corvinel::rules",
+                                           "检索起止期数%1～%2之间没有已存的历史号码（已存%3～%4），请改正后再检索。")
             .arg(o.rangeFrom, o.rangeTo, issue::displayForm(*first), issue::displayForm(*last));
     return std::nullopt;
 }
@@ -98,7 +107,7 @@ std::optional<QString> verificationRefusal(const QString& text, int lotteryCode,
     const auto predecessor = issue::verificationPredecessor(text.trimmed(), lotteryCode, drawsPerDay);
     if (!predecessor || *predecessor <= 0) {
         const auto last = history.lastIssue();
-        return QStringLiteral("验证期号“%1”不是有效的期号，请输入如%2的期号。")
+        return QCoreApplication::translate("corvinel::rules", "验证期号“%1”不是有效的期号，请输入如%2的期号。")
             .arg(text, last ? issue::displayForm(*last) : QStringLiteral("20161212001"));
     }
     const ReferenceDraw ref = findReferenceDraw(history, *predecessor, previousIssue, lookBack);
@@ -106,7 +115,8 @@ std::optional<QString> verificationRefusal(const QString& text, int lotteryCode,
     case ReferenceDraw::Problem::None:
         return std::nullopt;
     case ReferenceDraw::Problem::TooFewBefore:
-        return QStringLiteral("验证期号%1的上一期%2之前不到%3期历史号码，取不到前%4期的检索号码。")
+        return QCoreApplication::translate("corvinel::rules",
+                                           "验证期号%1的上一期%2之前不到%3期历史号码，取不到前%4期的检索号码。")
             .arg(text.trimmed(), issue::displayForm(*predecessor))
             .arg(ref.back)
             .arg(lookBack);
@@ -114,7 +124,8 @@ std::optional<QString> verificationRefusal(const QString& text, int lotteryCode,
     case ReferenceDraw::Problem::AnchorNotStored:
         break;
     }
-    return QStringLiteral("验证期号%1的上一期%2不在历史号码中，取不到验证用的检索号码。")
+    return QCoreApplication::translate("corvinel::rules",
+                                       "验证期号%1的上一期%2不在历史号码中，取不到验证用的检索号码。")
         .arg(text.trimmed(), issue::displayForm(*predecessor));
 }
 

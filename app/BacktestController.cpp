@@ -79,6 +79,11 @@ void BacktestController::defaultRange()
     m_to->setText(to);
 }
 
+QString BacktestController::cancelledText(int done, int total)
+{
+    return tr("已取消：完成 %1/%2 步").arg(done).arg(total);
+}
+
 void BacktestController::run()
 {
     Session& s = m_session;
@@ -97,17 +102,23 @@ void BacktestController::run()
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(400);
     BacktestResult result;
+    int stepsDone = 0;
+    int stepsTotal = 0;
     {
         BusyCursor busy;
-        result = m_batch->run(options, [&progress](int done, int total) {
+        result = m_batch->run(options, [&progress, &stepsDone, &stepsTotal](int done, int total) {
             progress.setMaximum(total);
             progress.setValue(done);
+            stepsDone = done;
+            stepsTotal = total;
             return !progress.wasCanceled();
         });
     }
     progress.reset();
-    if (result.cancelled)
+    if (result.cancelled) {
+        emit status(cancelledText(stepsDone, stepsTotal));
         return;
+    }
     if (!result.ok) {
         m_dialogs.message(tr("批量验证"), result.message, QMessageBox::Ok, QMessageBox::Warning);
         return;

@@ -31,6 +31,8 @@ class BacktestController : public QObject
 public:
     static constexpr int kDefaultDraws = 200;
     static constexpr int kDefaultTop = 3;
+    // The status line after 取消: "已取消：完成 12/200 步".
+    static QString cancelledText(int done, int total);
 
     BacktestController(Session& session, Dialogs& dialogs, QWidget* parentWindow, const PatternPanel& patterns);
     ~BacktestController() override;

@@ -48,6 +48,23 @@ QString joined(const std::vector<int>& values, const SearchOptions& o)
 
 } // namespace
 
+BacktestWindow::NiceAxis BacktestWindow::niceAxis(double max, bool whole)
+{
+    // Steps of 1, 2 or 5 times a power of ten, about five of them.
+    const double raw = std::max(max, whole ? 1.0 : 0.01) / 5.0;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = power;
+    for (const double m : { 1.0, 2.0, 5.0, 10.0 }) {
+        step = m * power;
+        if (step >= raw)
+            break;
+    }
+    if (whole)
+        step = std::max(1.0, std::round(step));
+    const int intervals = std::max(1, static_cast<int>(std::ceil(max / step - 1e-9)));
+    return { step * intervals, step, intervals + 1 };
+}
+
 BacktestWindow::BacktestWindow(const BacktestResult& result, const SearchOptions& search, int top, QString dataFolder,
                                QWidget* parent)
     : QWidget(parent, Qt::Window)
@@ -62,7 +79,8 @@ BacktestWindow::BacktestWindow(const BacktestResult& result, const SearchOptions
     m_chart->setObjectName(QStringLiteral("chtBacktest"));
     m_chart->setMinimumHeight(240);
     buildChart(result);
-    layout->addWidget(m_chart, 2);
+    // The chart takes twice the grid's share: at least half the window.
+    layout->addWidget(m_chart, 4);
 
     m_summary = new QLabel(summaryText(result.summary), this);
     m_summary->setObjectName(QStringLiteral("lblBacktestSummary"));
@@ -75,7 +93,7 @@ BacktestWindow::BacktestWindow(const BacktestResult& result, const SearchOptions
     layout->addWidget(note);
 
     m_model = new GridModel(this);
-    const QStringList header = { tr("期号"), tr("前K结果"), tr("实际"), tr("命中"), tr("随机概率") };
+    const QStringList header = { tr("期号"), tr("前K结果"), tr("实际"), tr("命中"), tr("随机概率"), tr("匹配期数") };
     QList<QStringList> rows;
     rows.reserve(static_cast<qsizetype>(result.steps.size()));
     for (const BacktestStep& step : result.steps) {
@@ -85,7 +103,10 @@ BacktestWindow::BacktestWindow(const BacktestResult& result, const SearchOptions
         rows.append({ issue::displayForm(step.sqqh),
                       step.scored() ? joined(topValues, search) : unscoredText(step.state), joined(step.actual, search),
                       step.scored() ? QString::number(step.hits) : QStringLiteral("-"),
-                      step.scored() ? QString::number(step.chance, 'f', 3) : QString() });
+                      step.scored() ? QString::number(step.chance, 'f', 3) : QString(),
+                      step.state == StepState::NoReference || step.state == StepState::EmptyRange
+                          ? QString()
+                          : QString::number(step.matched) });
     }
     m_model->setTable(header, rows);
     m_grid = new QTableView(this);
@@ -95,7 +116,7 @@ BacktestWindow::BacktestWindow(const BacktestResult& result, const SearchOptions
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->viewport()->installEventFilter(this);
     m_grid->setToolTip(tr("双击导出到 Huice.xlsx"));
-    layout->addWidget(m_grid, 3);
+    layout->addWidget(m_grid, 2);
 
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("lblBacktestStatus"));
@@ -144,6 +165,13 @@ void BacktestWindow::buildChart(const BacktestResult& result)
     double hits = 0, expected = 0, variance = 0, trials = 0;
     int x = 0;
     double top = 0.05;
+    int scoredSteps = 0;
+    for (const BacktestStep& step : result.steps)
+        scoredSteps += step.scored() ? 1 : 0;
+    // A long run is drawn through at most about 600 points (every k-th step
+    // and the last): more than the chart has pixels across only makes the
+    // area's outline too dense to paint its fill.
+    const int every = std::max(1, (scoredSteps + 599) / 600);
     for (const BacktestStep& step : result.steps) {
         if (!step.scored())
             continue;
@@ -153,11 +181,13 @@ void BacktestWindow::buildChart(const BacktestResult& result)
         expected += step.chance * result.trialsPerStep;
         variance += result.trialsPerStep * step.chance * (1 - step.chance);
         const double band = 1.959964 * std::sqrt(variance) / trials;
+        top = std::max({ top, hits / trials, expected / trials + band });
+        if (x % every != 0 && x != scoredSteps && x != 1)
+            continue;
         hitRate->append(x, hits / trials);
         chanceRate->append(x, expected / trials);
         upper->append(x, std::min(1.0, expected / trials + band));
         lower->append(x, std::max(0.0, expected / trials - band));
-        top = std::max({ top, hits / trials, expected / trials + band });
     }
     auto* area = new QAreaSeries(upper, lower);
     // The area series does not own its bounding lines; the chart owns the
@@ -165,18 +195,25 @@ void BacktestWindow::buildChart(const BacktestResult& result)
     upper->setParent(area);
     lower->setParent(area);
     area->setName(tr("随机95%范围"));
-    area->setColor(QColor(160, 160, 160, 90));
-    area->setBorderColor(QColor(160, 160, 160, 90));
+    // A filled area with an outline of its own, so even a narrow band of a
+    // long run stays visible under the two lines.
+    area->setColor(QColor(120, 144, 196, 110));
+    area->setBorderColor(QColor(90, 110, 160));
     chart->addSeries(area);
     chart->addSeries(chanceRate);
     chart->addSeries(hitRate);
     auto* axisX = new QValueAxis;
     axisX->setTitleText(tr("已评分期数"));
     axisX->setLabelFormat(QStringLiteral("%d"));
-    axisX->setRange(0, std::max(1, x));
+    const NiceAxis xTicks = niceAxis(std::max(1, x), true);
+    axisX->setRange(0, xTicks.max);
+    axisX->setTickCount(xTicks.ticks);
     auto* axisY = new QValueAxis;
     axisY->setTitleText(tr("命中率"));
-    axisY->setRange(0, std::min(1.0, top * 1.1));
+    const NiceAxis yTicks = niceAxis(std::min(1.0, top * 1.1), false);
+    axisY->setRange(0, yTicks.max);
+    axisY->setTickCount(yTicks.ticks);
+    axisY->setLabelFormat(yTicks.step < 0.1 ? QStringLiteral("%.2f") : QStringLiteral("%.1f"));
     chart->addAxis(axisX, Qt::AlignBottom);
     chart->addAxis(axisY, Qt::AlignLeft);
     for (QAbstractSeries* s : { static_cast<QAbstractSeries*>(area), static_cast<QAbstractSeries*>(chanceRate),

@@ -16,7 +16,7 @@ class GridModel;
 // The outcome of a batch verification in a window of its own: the
 // cumulative hit rate against the chance rate with its 95 % band, the
 // summary in words, and the steps in a grid (期号, 前K结果, 实际, 命中,
-// 随机概率) that a double click exports to "Huice.xlsx" in the data folder.
+// 随机概率, 匹配期数) that a double click exports to "Huice.xlsx" in the data folder.
 class BacktestWindow : public QWidget
 {
     Q_OBJECT
@@ -26,6 +26,16 @@ public:
 
     BacktestWindow(const BacktestResult& result, const SearchOptions& search, int top, QString dataFolder,
                    QWidget* parent = nullptr);
+
+    // An axis from 0 to at least `max` with ticks on round values: steps of
+    // 1, 2 or 5 times a power of ten (whole numbers when `whole`).
+    struct NiceAxis
+    {
+        double max = 1;
+        double step = 1;
+        int ticks = 2;
+    };
+    static NiceAxis niceAxis(double max, bool whole);
 
     // The summary line, e.g. "命中 61 次 / 200 次，随机期望 58.4 次，p=0.37：未发现命中多于随机（评分 200 次）".
     static QString summaryText(const BacktestSummary& summary);

@@ -61,7 +61,9 @@ QString Dialogs::openFile(const QString& title, const QString& dir, const QStrin
     }
     if (m_automatic)
         return {};
-    return QFileDialog::getOpenFileName(m_parent, title, dir, filter);
+    // Qt's own dialog speaks the window's language; a desktop's native one
+    // follows the system's, which may not be Chinese.
+    return QFileDialog::getOpenFileName(m_parent, title, dir, filter, nullptr, QFileDialog::DontUseNativeDialog);
 }
 
 } // namespace corvinel

@@ -6,6 +6,7 @@
 #include "export/WorkbookExport.h"
 #include "app/WindowPanels.h"
 #include "app/Dialogs.h"
+#include "app/DesktopOpen.h"
 #include "session/Session.h"
 
 #include <QAction>
@@ -96,7 +97,8 @@ bool ExportController::openWithDesktop(const QString& path, Opened kind)
         return false;
     // The desktop's default application only: an editor named in the
     // environment may be a terminal program, which has no window to show in.
-    Q_UNUSED(kind);
+    if (kind == Opened::Folder)
+        return desktop_open::showInFolder(path);
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
@@ -116,9 +118,15 @@ void ExportController::report(const ExportResult& result, const QString& what, O
         return;
     }
     const QString where = QDir::toNativeSeparators(result.path);
+    // A terminal program would open the text where the user cannot see or
+    // leave it: the folder is shown instead.
+    if (kind == Opened::TextEditor && !openingDisabled() && desktop_open::textOpensInTerminal())
+        kind = Opened::Folder;
     const bool opened = m_opener && m_opener(result.path, kind);
     // With opening switched off, not opening is no failure worth a note.
-    if (opened || openingDisabled())
+    if (opened && kind == Opened::Folder)
+        emit status(tr("%1：已写入 %2（文本的默认程序在终端中运行，已打开所在文件夹）").arg(what, where));
+    else if (opened || openingDisabled())
         emit status(tr("%1：已写入 %2").arg(what, where));
     else
         emit status(tr("%1：已写入 %2（未能打开该文件）").arg(what, where));

@@ -20,7 +20,8 @@ struct HistoryPanel;
 struct ResultPanel;
 
 // Export of the history and the result grids:
-// - Command4 writes the history text file and opens it in the text editor;
+// - Command4 writes the history text file and opens it in the desktop's
+//   program for text, or, when that runs in a terminal, shows it in its folder;
 // - mnuDcls and a double click on MSFlexGrid1 write "lishi.xlsx", a double
 //   click on MSFlexGrid2 "Jiansuo.xlsx", on MSFlexGrid3 "Jieguo.xlsx", on the
 //   table "统计检验" (gridChance) "Jianyan.xlsx", each opened in the
@@ -39,7 +40,10 @@ public:
     enum class Opened
     {
         TextEditor,
-        Spreadsheet
+        Spreadsheet,
+        // The folder with the file selected: where the desktop's default
+        // program for text runs in a terminal.
+        Folder
     };
     // Returns whether a program was started on the file.
     using Opener = std::function<bool(const QString& path, Opened kind)>;

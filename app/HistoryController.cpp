@@ -8,11 +8,15 @@
 #include "session/HistoryChanges.h"
 #include "app/Dialogs.h"
 #include "session/Session.h"
+#include "session/UndoableDeletions.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QStatusBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QStringList>
@@ -55,6 +59,46 @@ HistoryController::HistoryController(Session& session, Dialogs& dialogs, QWidget
     connect(menu.mnuClear, &QAction::triggered, this, &HistoryController::mnuClear_Click);
     connect(menu.mnuDlzd, &QAction::triggered, this, &HistoryController::mnuDlzd_Click);
     connect(menu.mnuEszhzd, &QAction::triggered, this, &HistoryController::mnuEszhzd_Click);
+
+    // Every deletion can be undone once, until the history changes again:
+    // from the history menu and from a button beside the status message.
+    m_deletions = new UndoableDeletions(session, this);
+    m_undoAction = menu.menu->addAction(tr("撤销删除(&U)"));
+    m_undoAction->setObjectName(QStringLiteral("mnuUndoDelete"));
+    m_undoAction->setEnabled(false);
+    connect(m_undoAction, &QAction::triggered, this, &HistoryController::undoDeletion);
+    m_undoButton = new QPushButton(tr("撤销删除"), parentWindow);
+    m_undoButton->setObjectName(QStringLiteral("cmdUndoDelete"));
+    m_undoButton->hide();
+    if (auto* window = qobject_cast<QMainWindow*>(parentWindow))
+        window->statusBar()->addPermanentWidget(m_undoButton); // a message would hide a normal one
+    connect(m_undoButton, &QPushButton::clicked, this, &HistoryController::undoDeletion);
+    connect(m_deletions, &UndoableDeletions::undoAvailable, this, [this](bool available) {
+        m_undoAction->setEnabled(available);
+        m_undoAction->setText(available ? tr("撤销删除 %1(&U)").arg(m_deletions->deletedText()) : tr("撤销删除(&U)"));
+        m_undoButton->setVisible(available);
+    });
+}
+
+QString HistoryController::deleteLastQuestion(const QString& issue)
+{
+    return tr("删除最后一期 %1？").arg(issue);
+}
+
+void HistoryController::undoDeletion()
+{
+    const QString what = m_deletions->deletedText();
+    HistoryChange out;
+    {
+        BusyCursor busy;
+        out = m_deletions->undo();
+    }
+    if (!out.ok) {
+        m_dialogs.message(undoTitle(), tr("撤销删除失败，历史号码未改变。\n%1").arg(out.error), QMessageBox::Ok,
+                          QMessageBox::Warning);
+        return;
+    }
+    emit status(tr("已撤销删除：恢复 %1，共 %2 期").arg(what).arg(m_session.snapshot().recordCount()));
 }
 
 HistoryController::~HistoryController() = default;
@@ -197,9 +241,18 @@ void HistoryController::cmdRdLst_Click()
 
 void HistoryController::Command3_Click()
 {
+    const SnapshotRow* last = m_session.snapshot().last();
+    if (!last) {
+        emit status(tr("没有历史号码，无可删除。"));
+        return;
+    }
+    if (m_dialogs.message(tr("删除最后历史"), deleteLastQuestion(issue::displayForm(last->sqqh)),
+                          QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Question)
+        != QMessageBox::Ok)
+        return;
     {
         BusyCursor busy;
-        const HistoryChange out = HistoryChanges(m_session).deleteLastDraw();
+        const HistoryChange out = m_deletions->deleteLastDraw();
         if (!out.ok) {
             reportOutcome(out, tr("删除最后历史"), tr("删除最后一期"));
             return;
@@ -230,7 +283,13 @@ void HistoryController::reportDeletion(const HistoryChange& change)
 
 void HistoryController::reportDeleted(const HistoryChange& change)
 {
-    emit status(tr("已删除 %1 期，剩余 %2 期").arg(change.deleted).arg(m_session.snapshot().recordCount()));
+    if (change.deleted <= 0) {
+        emit status(tr("没有删除任何一期，剩余 %1 期").arg(m_session.snapshot().recordCount()));
+        return;
+    }
+    emit status(tr("已删除 %1，剩余 %2 期，可撤销删除")
+                    .arg(m_deletions->deletedText())
+                    .arg(m_session.snapshot().recordCount()));
 }
 
 void HistoryController::mnuEszhzd_Click()
@@ -244,7 +303,7 @@ void HistoryController::mnuEszhzd_Click()
     {
         BusyCursor busy;
         auto progress = progressFor(tr("正在重建历史号码……"));
-        out = HistoryChanges(m_session).deleteLastDraws(*n, progress);
+        out = m_deletions->deleteLastDraws(*n, progress);
         endProgress();
     }
     reportDeletion(out);
@@ -278,7 +337,7 @@ void HistoryController::mnuDlzd_Click()
     {
         BusyCursor busy;
         auto progress = progressFor(tr("正在重建历史号码……"));
-        out = HistoryChanges(m_session).deleteDrawsAfter(*t, progress);
+        out = m_deletions->deleteDrawsAfter(*t, progress);
         endProgress();
     }
     reportDeletion(out);
@@ -290,7 +349,7 @@ void HistoryController::mnuClear_Click()
                                     QMessageBox::Question)
         == QMessageBox::Cancel)
         return;
-    const HistoryChange out = HistoryChanges(m_session).clear();
+    const HistoryChange out = m_deletions->clear();
     if (reportOutcome(out, clearTitle(), tr("清空历史号码")))
         reportDeleted(out);
 }

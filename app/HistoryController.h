@@ -7,8 +7,10 @@
 #include <functional>
 #include <memory>
 
+class QAction;
 class QLineEdit;
 class QProgressDialog;
+class QPushButton;
 class QTableView;
 
 namespace corvinel {
@@ -19,6 +21,7 @@ class Session;
 struct HistoryMenu;
 struct HistoryPanel;
 struct HistoryChange;
+class UndoableDeletions;
 
 // The history commands of the main window: the text import (cmdRdLst), the
 // deletion of the last draw (Command3, mnuErase), of the last N draws
@@ -40,12 +43,21 @@ public:
 
     static QString importQuestion();
     static QString importQuestionTitle() { return QStringLiteral("读入历史"); }
-    static QString importFilter() { return QStringLiteral("Text(*.txt)"); }
+    // Named in Chinese like every text of the window.
+    static QString importFilter() { return QStringLiteral("文本文件(*.txt)"); }
     static QString deleteCountPrompt();
     static QString deleteAfterPrompt();
     static QString deleteTitle() { return QStringLiteral("删除期数"); }
     static QString clearTitle() { return QStringLiteral("确认清空"); }
     static QString clearQuestion() { return QStringLiteral("确定要清空所有的历史号码吗？"); }
+    // "删除最后一期 2025092884？"
+    static QString deleteLastQuestion(const QString& issue);
+    static QString undoTitle() { return QStringLiteral("撤销删除"); }
+
+    // 撤销删除: the history menu's item and the status bar's button, shown
+    // while the last deletion can be undone.
+    QAction* undoAction() const { return m_undoAction; }
+    QPushButton* undoButton() const { return m_undoButton; }
 
 public slots:
     void cmdRdLst_Click();
@@ -54,6 +66,7 @@ public slots:
     void mnuEszhzd_Click();
     void mnuDlzd_Click();
     void mnuClear_Click();
+    void undoDeletion();
 
 signals:
     // A line for the window's status bar (empty: clear it).
@@ -80,6 +93,9 @@ private:
     QLineEdit* m_firstEntryBox; // MaskEdBox1_1, focused after a deletion
     QTableView* m_grid; // MSFlexGrid1: its selected row is the default of 删除到选定期
     std::unique_ptr<QProgressDialog> m_progress;
+    UndoableDeletions* m_deletions = nullptr; // child of this controller
+    QAction* m_undoAction = nullptr;
+    QPushButton* m_undoButton = nullptr;
 };
 
 } // namespace corvinel

@@ -16,8 +16,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTimer>
 
 namespace corvinel {
 
@@ -69,7 +73,7 @@ QVariant TrendModel::data(const QModelIndex& index, int role) const
     const bool hit = drawRow && c > 0 && m_table.isHit(r, c - 1);
     switch (role) {
     case Qt::DisplayRole:
-        return m_grid.cell(r, c);
+        return displayText(r, c);
     case Qt::TextAlignmentRole:
         return c == 0 ? QVariant(Qt::AlignLeft | Qt::AlignVCenter) : QVariant(Qt::AlignCenter);
     case Qt::BackgroundRole:
@@ -89,6 +93,21 @@ QVariant TrendModel::data(const QModelIndex& index, int role) const
     }
 }
 
+QString TrendModel::displayText(int row, int column) const
+{
+    // The two chance rows read as percentages: four decimals of a
+    // probability do not fit a narrow column and are hard to compare.
+    const int summaryRow = row - drawRows();
+    if (column > 0 && (summaryRow == kChanceRow || summaryRow == kAbsenceChanceRow)) {
+        const auto c = static_cast<std::size_t>(column - 1);
+        if (summaryRow == kChanceRow)
+            return TrendWindow::percentText(m_table.chance[c]);
+        const bool marked = c < m_table.absenceQ.size() && m_table.absenceQ[c] < 0.05;
+        return TrendWindow::percentText(m_table.chanceCurrentOrLonger[c]) + (marked ? QStringLiteral("*") : QString());
+    }
+    return m_grid.cell(row, column);
+}
+
 QVariant TrendModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
@@ -99,7 +118,8 @@ QVariant TrendModel::headerData(int section, Qt::Orientation orientation, int ro
     // the kind has one.
     if (role == Qt::ToolTipRole && section > 0) {
         const auto c = static_cast<std::size_t>(section - 1);
-        QString tip = tr("随机出现率 %1").arg(trendProbabilityText(m_table.chance[c]));
+        QString tip
+            = tr("%1：随机出现率 %2").arg(m_grid.header.value(section), TrendWindow::percentText(m_table.chance[c]));
         if (m_table.chanceOutcomes > 0)
             tip += QStringLiteral("（%1/%2）").arg(m_table.valueCount[c]).arg(m_table.chanceOutcomes);
         return tip;
@@ -161,7 +181,7 @@ TrendWindow::TrendWindow(Session& session, Dialogs& dialogs, QWidget* parentWind
     m_grid->setToolTip(tr("双击导出到 Zoushi.xlsx"));
     m_grid->verticalHeader()->hide();
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 4);
-    m_grid->horizontalHeader()->setDefaultSectionSize(m_grid->fontMetrics().horizontalAdvance(QStringLiteral("00000")));
+    m_grid->horizontalHeader()->setMinimumSectionSize(m_grid->fontMetrics().horizontalAdvance(QStringLiteral("000")));
     m_grid->viewport()->installEventFilter(this);
     column->addWidget(m_grid, 1);
 
@@ -191,8 +211,72 @@ TrendWindow::TrendWindow(Session& session, Dialogs& dialogs, QWidget* parentWind
             refresh();
     });
 
-    resize(980, 640);
+    resize(initialSize());
+    m_sized = true;
     refresh();
+}
+
+QString TrendWindow::percentText(double p)
+{
+    if (p > 0.0 && p < 0.0001)
+        return QStringLiteral("<0.01%");
+    // Two decimals below 1 %, where one would round small chances to 0.
+    return QString::number(p * 100.0, 'f', p < 0.01 ? 2 : 1) + QLatin1Char('%');
+}
+
+QSize TrendWindow::initialSize() const
+{
+    const QStringList stored = m_session.settings().readText(Settings::txtTrendSize).split(QLatin1Char('x'));
+    QSize size;
+    if (stored.size() == 2)
+        size = QSize(stored[0].toInt(), stored[1].toInt());
+    QSize screen(1024, 768);
+    if (const QScreen* s = this->screen())
+        screen = s->availableSize();
+    // A size from another, larger screen is cut down to this one.
+    if (size.width() < 400 || size.height() < 300)
+        size = QSize(screen.width() * 4 / 5, screen.height() * 4 / 5);
+    return size.boundedTo(screen);
+}
+
+void TrendWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    fitColumns();
+    if (m_sized)
+        m_session.settings().writeText(Settings::txtTrendSize, QStringLiteral("%1x%2").arg(width()).arg(height()));
+}
+
+void TrendWindow::fitColumns()
+{
+    QHeaderView* header = m_grid->horizontalHeader();
+    const int columns = m_model->columnCount();
+    if (columns == 0)
+        return;
+    m_grid->resizeColumnsToContents();
+    int used = 0;
+    for (int c = 0; c < columns; ++c)
+        used += header->sectionSize(c);
+    // The vertical scroll bar of a long chart may show only after this
+    // layout: its width is not spare room.
+    int available = m_grid->viewport()->width();
+    const int rowsHeight = m_model->rowCount() * m_grid->verticalHeader()->defaultSectionSize();
+    if (!m_grid->verticalScrollBar()->isVisible() && rowsHeight > m_grid->viewport()->height())
+        available -= m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_grid);
+    const int spare = available - used;
+    if (spare <= columns)
+        return;
+    // The issue column keeps its width; the value columns share the rest.
+    const int share = spare / (columns - 1 > 0 ? columns - 1 : 1);
+    for (int c = columns > 1 ? 1 : 0; c < columns; ++c)
+        header->resizeSection(c, header->sectionSize(c) + share);
+}
+
+void TrendWindow::showNewest()
+{
+    m_grid->scrollToBottom();
+    // Before the first layout the view has no height to scroll in yet.
+    QTimer::singleShot(0, m_grid, &QTableView::scrollToBottom);
 }
 
 void TrendWindow::fitScope()
@@ -228,7 +312,8 @@ void TrendWindow::refresh()
         return;
     }
     m_model->setTable(result.table);
-    m_grid->resizeColumnToContents(0);
+    fitColumns();
+    showNewest();
     m_status->setText(tr("共 %1 期，显示最后 %2 期。").arg(m_source.drawCount()).arg(result.table.rowCount())
                       + trendAbsenceNote(result.table));
 }
@@ -262,6 +347,9 @@ void TrendWindow::exportWorkbook()
 
 bool TrendWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    // The grid's own width is known only once it is laid out.
+    if (watched == m_grid->viewport() && event->type() == QEvent::Resize)
+        QTimer::singleShot(0, this, &TrendWindow::fitColumns);
     if (watched == m_grid->viewport() && event->type() == QEvent::MouseButtonDblClick
         && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
         exportWorkbook();

@@ -29,6 +29,12 @@ public:
     const ResultTable& grid() const { return m_grid; }
     // Rows of the draws; the summary and chance rows follow them.
     int drawRows() const { return m_table.rowCount(); }
+    // The chance rows among the summary rows (counted from the first one).
+    static constexpr int kChanceRow = 5;
+    static constexpr int kAbsenceChanceRow = 7;
+    // The text a cell shows: the chance rows as percentages, the rest as
+    // the trend grid has it.
+    QString displayText(int row, int column) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -66,10 +72,24 @@ public:
     // Writes the chart into "Zoushi.xlsx".
     void exportWorkbook();
 
+    // The settings key of the window's size ("980x640"), written when the
+    // user resizes it and read when it opens.
+    // A chance as the grid shows it: a percentage, "<0.01%" below that.
+    static QString percentText(double p);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Sizes the columns to their contents and spreads what width is left
+    // over all of them, so the grid fills the window and no figure is cut.
+    void fitColumns();
+    // The newest draw with the summary rows under it in view.
+    void showNewest();
+    // The remembered size, or a share of the screen.
+    QSize initialSize() const;
+
     // The scope choice the kind allows: fixed to 整期 for a value of the whole
     // draw, a position for a position's 两面.
     void fitScope();
@@ -84,6 +104,7 @@ private:
     QTableView* m_grid = nullptr;
     QLabel* m_status = nullptr;
     int m_segmentBase = -1;
+    bool m_sized = false; // true once the opening size is set: later resizes are the user's
 };
 
 } // namespace corvinel

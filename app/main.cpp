@@ -1,5 +1,6 @@
 #include "core/DataFolder.h"
 #include "session/Session.h"
+#include "app/Translations.h"
 #include "app/frmMain.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    corvinel::installChineseTranslations(app);
     QCoreApplication::setOrganizationName(QStringLiteral("Corvinel"));
     QCoreApplication::setApplicationName(QStringLiteral("Corvinel"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Corvinel"));
@@ -33,8 +35,8 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(QCoreApplication::translate("main", "Corvinel 快乐十分分析"));
     parser.addHelpOption();
     const QCommandLineOption dataDir(QStringLiteral("data-dir"),
-                                     QStringLiteral("Folder of the history database and the exports."),
-                                     QStringLiteral("DIR"));
+                                     QCoreApplication::translate("main", "历史数据库和导出文件所在的文件夹。"),
+                                     QCoreApplication::translate("main", "文件夹"));
     parser.addOption(dataDir);
     parser.process(app);
 

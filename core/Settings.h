@@ -71,14 +71,16 @@ public:
     static constexpr IntKey intPreQi { "intPreQi", 2, 1, 9 };
     static constexpr IntKey intZhWSetup { "intZhWSetup", 2, 1, 6 };
     static constexpr IntKey IniSerchDay { "IniSerchDay", 6, 2, 16, {}, true };
+    // The trend window's size, "WxH".
+    static constexpr TextKey txtTrendSize { "txtTrendSize" };
     // Base address of the results site used by the online update.
     static constexpr TextKey UpdateBase { "UpdateBase" };
 
     // One row of the table of every setting, in file order.
     using AnyKey = std::variant<const BoolKey*, const IntKey*, const TextKey*>;
-    static constexpr std::array<AnyKey, 15> kTable = { &bolZyw,      &bolSq,   &GsZl,      &intLei,        &bolZuxuan,
-                                                       &intConsqSort, &intXianshiLei, &DsIni, &SxIni, &SxSetup,
-                                                       &bolZhpm,     &intPreQi, &intZhWSetup, &IniSerchDay, &UpdateBase };
+    static constexpr std::array<AnyKey, 16> kTable
+        = { &bolZyw,  &bolSq,    &GsZl,        &intLei,      &bolZuxuan,    &intConsqSort, &intXianshiLei, &DsIni,
+            &SxIni,   &SxSetup,  &bolZhpm,     &intPreQi,    &intZhWSetup, &IniSerchDay,  &txtTrendSize,  &UpdateBase };
     static const char* nameOf(const AnyKey& key);
     // The table's row of a key name.
     static std::optional<AnyKey> find(const QString& name);

@@ -1,5 +1,6 @@
 #include "export/HistoryTextExport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QSaveFile>
 
@@ -63,23 +64,30 @@ QByteArray render(const CellSource& grid)
 ExportResult write(const QString& folder, std::optional<std::int64_t> lastStoredIssue, const CellSource& grid)
 {
     if (!lastStoredIssue || grid.rows <= 1)
-        return ExportResult::empty(QStringLiteral("没有历史号码，未写出文本文件。"));
+        return ExportResult::empty(
+            QCoreApplication::translate("corvinel::history_text", "没有历史号码，未写出文本文件。"));
     if (!grid.isValid())
-        return ExportResult::failure({}, QStringLiteral("历史列表不可读，未写出文本文件。"));
+        return ExportResult::failure(
+            {}, QCoreApplication::translate("corvinel::history_text", "历史列表不可读，未写出文本文件。"));
 
     const QString path = QDir(folder).filePath(fileName(*lastStoredIssue));
     const QByteArray bytes = render(grid);
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return ExportResult::failure(path, QStringLiteral("无法写入 %1：%2").arg(path, file.errorString()));
+        return ExportResult::failure(
+            path,
+            QCoreApplication::translate("corvinel::history_text", "无法写入 %1：%2").arg(path, file.errorString()));
     if (file.write(bytes) != bytes.size()) {
         const QString why = file.errorString();
         file.cancelWriting();
-        return ExportResult::failure(path, QStringLiteral("无法写入 %1：%2").arg(path, why));
+        return ExportResult::failure(
+            path, QCoreApplication::translate("corvinel::history_text", "无法写入 %1：%2").arg(path, why));
     }
     if (!file.commit())
-        return ExportResult::failure(path, QStringLiteral("无法保存 %1：%2").arg(path, file.errorString()));
+        return ExportResult::failure(
+            path,
+            QCoreApplication::translate("corvinel::history_text", "无法保存 %1：%2").arg(path, file.errorString()));
     return ExportResult::success(path);
 }
 

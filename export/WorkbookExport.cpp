@@ -1,9 +1,11 @@
 #include "export/WorkbookExport.h"
 
+#include <QCoreApplication>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QTemporaryFile>
 
 #include <xlsxwriter.h>
@@ -18,7 +20,8 @@ namespace {
 
 QString failed(const QString& path, const QString& why)
 {
-    return QStringLiteral("无法写入 %1：%2").arg(QDir::toNativeSeparators(path), why);
+    return QCoreApplication::translate("corvinel::workbook", "无法写入 %1：%2")
+        .arg(QDir::toNativeSeparators(path), why);
 }
 
 // Closes (and so frees) a workbook that was not closed on the normal path.
@@ -40,17 +43,61 @@ struct WorkbookGuard
 
 } // namespace
 
+CellValue cellValue(const QString& text)
+{
+    CellValue v;
+    const bool percent = text.endsWith(QLatin1Char('%'));
+    const QString body = percent ? text.left(text.size() - 1) : text;
+    const int start = body.startsWith(QLatin1Char('-')) ? 1 : 0;
+    int digitsBefore = 0;
+    int digitsAfter = 0;
+    int dots = 0;
+    for (int i = start; i < body.size(); ++i) {
+        const QChar c = body[i];
+        if (c == QLatin1Char('.'))
+            ++dots;
+        else if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            ++(dots == 0 ? digitsBefore : digitsAfter);
+        else
+            return v;
+    }
+    if (digitsBefore == 0 || dots > 1 || (dots == 1 && digitsAfter == 0))
+        return v;
+    // Issue numbers and other identifiers: as text, every digit kept.
+    if (!percent && dots == 0 && digitsBefore >= 8)
+        return v;
+    bool ok = false;
+    const double number = body.toDouble(&ok);
+    if (!ok)
+        return v;
+    v.type = CellValue::Type::Number;
+    v.number = percent ? number / 100.0 : number;
+    QString integerPart = QStringLiteral("0");
+    // "05" keeps its zero: a format of as many digits as the text has.
+    if (!percent && dots == 0 && digitsBefore > 1 && body[start] == QLatin1Char('0'))
+        integerPart = QString(digitsBefore, QLatin1Char('0'));
+    const QString decimals = digitsAfter > 0 ? QStringLiteral(".") + QString(digitsAfter, QLatin1Char('0')) : QString();
+    if (percent)
+        v.format = QStringLiteral("0") + decimals + QStringLiteral("%");
+    else if (dots > 0 || integerPart.size() > 1)
+        v.format = integerPart + decimals;
+    return v;
+}
+
 ExportResult write(const QString& path, const CellSource& grid)
 {
     if (!grid.isValid())
-        return ExportResult::failure(path, failed(path, QStringLiteral("列表不可读")));
+        return ExportResult::failure(path,
+                                     failed(path, QCoreApplication::translate("corvinel::workbook", "列表不可读")));
     if (grid.rows > static_cast<int>(LXW_ROW_MAX) || grid.columns > static_cast<int>(LXW_COL_MAX))
-        return ExportResult::failure(path, failed(path, QStringLiteral("列表超出工作表的行数或列数上限")));
+        return ExportResult::failure(
+            path, failed(path, QCoreApplication::translate("corvinel::workbook", "列表超出工作表的行数或列数上限")));
 
     const QFileInfo target(path);
     const QDir folder = target.absoluteDir();
     if (!folder.exists())
-        return ExportResult::failure(path, failed(path, QStringLiteral("文件夹不存在")));
+        return ExportResult::failure(path,
+                                     failed(path, QCoreApplication::translate("corvinel::workbook", "文件夹不存在")));
 
     // Reserve a unique name next to the target so that the final rename stays
     // within one file system and is atomic.
@@ -69,14 +116,31 @@ ExportResult write(const QString& path, const CellSource& grid)
     guard.wb = workbook_new_opt(tmpName.constData(), &options);
     if (!guard.wb) {
         discard();
-        return ExportResult::failure(path, failed(path, QStringLiteral("无法创建工作簿")));
+        return ExportResult::failure(path,
+                                     failed(path, QCoreApplication::translate("corvinel::workbook", "无法创建工作簿")));
     }
     lxw_worksheet* sheet = workbook_add_worksheet(guard.wb, kSheetName);
     if (!sheet) {
         guard.close();
         discard();
-        return ExportResult::failure(path, failed(path, QStringLiteral("无法创建工作表")));
+        return ExportResult::failure(path,
+                                     failed(path, QCoreApplication::translate("corvinel::workbook", "无法创建工作表")));
     }
+
+    // One format per number format text, made when first needed (the
+    // workbook owns them).
+    QHash<QString, lxw_format*> formats;
+    auto formatFor = [&](const QString& code) -> lxw_format* {
+        if (code.isEmpty())
+            return nullptr;
+        auto it = formats.find(code);
+        if (it == formats.end()) {
+            lxw_format* f = workbook_add_format(guard.wb);
+            format_set_num_format(f, code.toUtf8().constData());
+            it = formats.insert(code, f);
+        }
+        return it.value();
+    };
 
     // Constant-memory mode flushes each row when the next one starts, so the
     // cells go out row by row, left to right.
@@ -86,15 +150,26 @@ ExportResult write(const QString& path, const CellSource& grid)
             const QString text = grid.text(r, c);
             if (text.isEmpty())
                 continue;
-            utf8 = text.toUtf8();
-            const lxw_error e = worksheet_write_string(sheet, static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c),
-                                                       utf8.constData(), nullptr);
+            const auto row = static_cast<lxw_row_t>(r);
+            const auto column = static_cast<lxw_col_t>(c);
+            const CellValue value = cellValue(text);
+            lxw_error e = LXW_NO_ERROR;
+            if (value.type == CellValue::Type::Number) {
+                e = worksheet_write_number(sheet, row, column, value.number, formatFor(value.format));
+            } else {
+                utf8 = text.toUtf8();
+                e = worksheet_write_string(sheet, row, column, utf8.constData(), nullptr);
+            }
             if (e != LXW_NO_ERROR) {
                 guard.close();
                 discard();
                 return ExportResult::failure(
                     path,
-                    failed(path, QStringLiteral("第 %1 行第 %2 列：%3").arg(r + 1).arg(c + 1).arg(lxw_strerror(e))));
+                    failed(path,
+                           QCoreApplication::translate("corvinel::workbook", "第 %1 行第 %2 列：%3")
+                               .arg(r + 1)
+                               .arg(c + 1)
+                               .arg(lxw_strerror(e))));
             }
         }
     }

@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-charts-dev qt6-l10n-tools
+    qt6-base-dev qt6-base-dev-tools qt6-charts-dev qt6-l10n-tools qt6-tools-dev
+    qt6-translations-l10n
     libsqlite3-dev libxlsxwriter-dev libgumbo-dev libgtest-dev
     xvfb xauth fonts-noto-cjk unzip xdg-utils
     clang libclang-rt-14-dev clang-tidy python3

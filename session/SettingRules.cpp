@@ -34,8 +34,9 @@ SettingCheck checkSetting(const QString& key, const QString& value)
     if (!k)
         return { false, {}, QStringLiteral("unknown setting: %1").arg(key) };
     if (std::holds_alternative<const Settings::TextKey*>(*k)) {
-        // The only text setting is the update's address.
         const QString a = value.trimmed();
+        if (std::get<const Settings::TextKey*>(*k) != &Settings::UpdateBase)
+            return { true, a, {} };
         if (a.isEmpty())
             return { true, a, {} };
         QString why;

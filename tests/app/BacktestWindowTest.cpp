@@ -22,6 +22,9 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QTest>
+#include <QValueAxis>
+
+#include <cmath>
 
 #include <memory>
 
@@ -117,12 +120,14 @@ void BacktestWindowTest::defaultsAndOutcome()
     QCOMPARE(want.steps.size(), std::size_t { 200 });
 
     GridModel* grid = w->model();
-    QCOMPARE(grid->header(), QStringList({ "期号", "前K结果", "实际", "命中", "随机概率" }));
+    QCOMPARE(grid->header(), QStringList({ "期号", "前K结果", "实际", "命中", "随机概率", "匹配期数" }));
     QCOMPARE(grid->rowCount(), 200);
     int scored = 0;
     for (int r = 0; r < 200; ++r) {
         const BacktestStep& step = want.steps[static_cast<std::size_t>(r)];
         QCOMPARE(grid->cell(r, 0), issue::displayForm(step.sqqh));
+        if (step.state == StepState::Scored || step.state == StepState::NoMatch)
+            QCOMPARE(grid->cell(r, 5), QString::number(step.matched));
         if (!step.scored()) {
             QCOMPARE(grid->cell(r, 3), QStringLiteral("-"));
             continue;
@@ -141,6 +146,26 @@ void BacktestWindowTest::defaultsAndOutcome()
     QVERIFY(w->summaryLine().startsWith(
         QStringLiteral("命中 %1 次 / %2 次，随机期望").arg(want.summary.hits).arg(want.summary.trials)));
     QCOMPARE(w->chartView()->chart()->series().size(), 3);
+    // The chart takes at least half the window; the axes tick on round
+    // values (a multiple of 1, 2 or 5 times a power of ten, from 0).
+    QTRY_VERIFY(w->isVisible());
+    QVERIFY2(w->chartView()->height() * 2 >= w->height(),
+             qPrintable(QStringLiteral("%1 of %2").arg(w->chartView()->height()).arg(w->height())));
+    for (QAbstractAxis* axis : w->chartView()->chart()->axes()) {
+        auto* values = qobject_cast<QValueAxis*>(axis);
+        QVERIFY(values);
+        QCOMPARE(values->min(), 0.0);
+        const double step = values->max() / (values->tickCount() - 1);
+        const double mantissa = step / std::pow(10.0, std::floor(std::log10(step) + 1e-9));
+        QVERIFY2(std::abs(mantissa - 1) < 1e-6 || std::abs(mantissa - 2) < 1e-6 || std::abs(mantissa - 5) < 1e-6,
+                 qPrintable(QString::number(step)));
+    }
+    for (const auto& [max, whole] :
+         std::vector<std::pair<double, bool>> { { 0.47, false }, { 241, true }, { 3, true } }) {
+        const BacktestWindow::NiceAxis a = BacktestWindow::niceAxis(max, whole);
+        QVERIFY(a.max >= max && a.max < max * 2.5 + 1);
+        QVERIFY(a.ticks >= 2 && a.ticks <= 11);
+    }
 
     // A double click on the grid writes Huice.xlsx into the data folder.
     const QString book = s.dataFolder() + "/Huice.xlsx";

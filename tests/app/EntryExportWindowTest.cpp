@@ -1,4 +1,5 @@
 // The manual entry boxes, the exports and the wheel in the real main window.
+#include "app/DesktopOpen.h"
 #include "app/ExportController.h"
 #include "app/GridModel.h"
 #include "store/HistoryStore.h"
@@ -88,6 +89,7 @@ private slots:
     void searchResultsGoToTheirWorkbooks();
 
     void wheelScrollsTheFocusedGridOnly();
+    void terminalDefaultForTextIsFound();
 
 private:
     void open(int lotteryCode, const std::vector<Draw>& draws);
@@ -441,6 +443,41 @@ void WindowTest::wheelScrollsTheFocusedGridOnly()
     QCOMPARE(WheelFilter::topRow(grid), 12);
     wheel(grid->viewport(), 120);
     QCOMPARE(WheelFilter::topRow(grid), 11);
+}
+
+// Which desktop entry a default application id names, and whether it runs
+// in a terminal (then the text export shows its folder instead).
+void WindowTest::terminalDefaultForTextIsFound()
+{
+    QTemporaryDir dir;
+    const QString user = dir.filePath(QStringLiteral("user"));
+    const QString system = dir.filePath(QStringLiteral("system"));
+    QVERIFY(QDir().mkpath(user) && QDir().mkpath(system + QStringLiteral("/kde")));
+    const auto write = [](const QString& path, const QByteArray& text) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    };
+    write(system + QStringLiteral("/vim.desktop"),
+          "[Desktop Entry]\nName=Vim\nTerminal = true\nExec=vim %F\n[Desktop Action new]\nTerminal=false\n");
+    write(user + QStringLiteral("/vim.desktop"), "[Desktop Entry]\nName=Vim\nExec=vim %F\nTerminal=false\n");
+    write(system + QStringLiteral("/kde/kwrite.desktop"), "[Desktop Action x]\nTerminal=true\n[Desktop Entry]\n");
+    const QStringList folders { user, system };
+    QCOMPARE(desktop_open::desktopEntryPath(QStringLiteral("vim.desktop"), folders),
+             user + QStringLiteral("/vim.desktop"));
+    QCOMPARE(desktop_open::desktopEntryPath(QStringLiteral("vim.desktop"), { system }),
+             system + QStringLiteral("/vim.desktop"));
+    QCOMPARE(desktop_open::desktopEntryPath(QStringLiteral("kde-kwrite.desktop"), folders),
+             system + QStringLiteral("/kde/kwrite.desktop"));
+    QVERIFY(desktop_open::desktopEntryPath(QStringLiteral("gedit.desktop"), folders).isEmpty());
+    QVERIFY(desktop_open::desktopEntryPath(QStringLiteral("../x.desktop"), folders).isEmpty());
+    const auto terminal = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) && desktop_open::runsInTerminal(f.readAll());
+    };
+    QVERIFY(terminal(system + QStringLiteral("/vim.desktop")));
+    QVERIFY(!terminal(user + QStringLiteral("/vim.desktop")));
+    QVERIFY(!terminal(system + QStringLiteral("/kde/kwrite.desktop")));
 }
 
 QTEST_MAIN(WindowTest)

@@ -133,7 +133,8 @@ private slots:
         dialogs().queueInput(QStringLiteral("3"));
         trigger("mnuEszhzd");
         QCOMPARE(text(QStringLiteral("Text3_1")), issue::displayForm(m_draws[296].sqqh));
-        QCOMPARE(status(), QStringLiteral("已删除 3 期，剩余 297 期"));
+        QCOMPARE(status(), QStringLiteral("已删除 3 期（%1–%2），剩余 297 期，可撤销删除")
+                               .arg(issue::displayForm(m_draws[297].sqqh), issue::displayForm(m_draws[299].sqqh)));
     }
 
     // Typing an issue into Text4 and pressing Enter takes its pattern; 检索
@@ -219,7 +220,8 @@ private slots:
         QVERIFY(!dialogs().shown().isEmpty());
         QCOMPARE(dialogs().shown().first().defaultText, issue::displayForm(m_draws[249].sqqh));
         QCOMPARE(session().snapshot().recordCount(), 250);
-        QCOMPARE(status(), QStringLiteral("已删除 50 期，剩余 250 期"));
+        QCOMPARE(status(), QStringLiteral("已删除 50 期（%1–%2），剩余 250 期，可撤销删除")
+                               .arg(issue::displayForm(m_draws[250].sqqh), issue::displayForm(m_draws[299].sqqh)));
 
         const QString next = text(QStringLiteral("Text1"));
         for (int k = 1; k <= 8; ++k) {

@@ -17,6 +17,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+
 using namespace corvinel;
 using namespace corvinel::testing;
 
@@ -147,9 +149,15 @@ private slots:
         importThroughButton(draws, QStringLiteral("d.txt"));
         QCOMPARE(text1(), QStringLiteral("20161212005"));
 
+        // 删除最后历史 asks first, naming the draw; Cancel keeps it.
+        click("Command3");
+        QCOMPARE(lastShown().text, QStringLiteral("删除最后一期 20161212004？"));
+        QCOMPARE(grid()->rowCount(), 7);
+        dialogs().queueMessageAnswer(QMessageBox::Ok);
         click("Command3");
         QCOMPARE(grid()->rowCount(), 6);
         QCOMPARE(text1(), QStringLiteral("20161212004"));
+        dialogs().queueMessageAnswer(QMessageBox::Ok);
         trigger("mnuErase");
         QCOMPARE(grid()->rowCount(), 5);
 
@@ -176,6 +184,65 @@ private slots:
         dialogs().queueInput(QStringLiteral("9"));
         trigger("mnuEszhzd");
         QCOMPARE(grid()->rowCount(), 0);
+    }
+
+    // Each kind of deletion, undone: the same draws again, the status bar
+    // names what was deleted and restored, and undo is offered once only and
+    // not after another change of the history.
+    void everyDeletionCanBeUndoneOnce()
+    {
+        const auto draws = makeDraws(9, QDate(2016, 12, 11), 84, 3, 80);
+        importThroughButton(draws, QStringLiteral("u.txt"));
+        auto* history = m_window->findChild<HistoryController*>(QStringLiteral("HistoryController"));
+        QVERIFY(history);
+        QAction* undo = history->undoAction();
+        QVERIFY(!undo->isEnabled());
+        QVERIFY(m_window->historyMenu()->actions().contains(undo));
+        QString status;
+        connect(history, &HistoryController::status, this, [&](const QString& t) { status = t; });
+
+        const auto deletions = std::vector<std::function<void()>> {
+            [&] {
+                dialogs().queueMessageAnswer(QMessageBox::Ok);
+                click("Command3");
+            },
+            [&] {
+                dialogs().queueInput(QStringLiteral("4"));
+                trigger("mnuEszhzd");
+            },
+            [&] {
+                dialogs().queueInput(issue::displayForm(draws[1].sqqh));
+                trigger("mnuDlzd");
+            },
+            [&] {
+                dialogs().queueMessageAnswer(QMessageBox::Ok);
+                trigger("mnuClear");
+            },
+        };
+        for (const auto& remove : deletions) {
+            remove();
+            QVERIFY(shownDraws().size() < draws.size());
+            QVERIFY(undo->isEnabled());
+            QVERIFY(history->undoButton()->isVisible()); // beside the status message, not under it
+            QVERIFY2(status.startsWith(QStringLiteral("已删除 ")), qPrintable(status));
+            if (shownDraws().size() == draws.size() - 1)
+                QVERIFY2(status.contains(issue::displayForm(draws.back().sqqh)), qPrintable(status));
+            undo->trigger();
+            QCOMPARE(shownDraws(), draws);
+            QCOMPARE(grid()->rowCount(), static_cast<int>(draws.size()));
+            QCOMPARE(text1(), *issue::nextIssue(draws.back().sqqh, 556, 84));
+            QVERIFY2(status.startsWith(QStringLiteral("已撤销删除")), qPrintable(status));
+            QVERIFY(!undo->isEnabled());
+            QVERIFY(!history->undoButton()->isVisible());
+        }
+
+        // A change after the deletion ends the undo; the backup stays unused.
+        dialogs().queueMessageAnswer(QMessageBox::Ok);
+        click("Command3");
+        QVERIFY(undo->isEnabled());
+        importThroughButton(makeDraws(3, QDate(2017, 1, 1)), QStringLiteral("v.txt"));
+        QVERIFY(!undo->isEnabled());
+        QCOMPARE(shownDraws(), makeDraws(3, QDate(2017, 1, 1)));
     }
 
     void deleteAfterWithTheDefaultAnswerRebuildsEverything()

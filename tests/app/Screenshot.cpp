@@ -1,15 +1,22 @@
 // Renders the main window into a PNG (for checking the layout and captions):
 // window_screenshot OUT.png [--data-dir DIR] [--menu] [--search] [--click NAME,NAME...]
 // --click clicks the named buttons (object names, e.g. Check1_1,Option1_0)
-// before the search, so a picture can show a chosen pattern.
+// before the search, so a picture can show a chosen pattern. --trend FILE also
+// saves the trend window (走势图) as the window opens it, --batch FILE the
+// window of a batch verification (批量验证) with its defaults.
 #include "core/DataFolder.h"
 #include "session/Session.h"
+#include "app/BacktestController.h"
+#include "app/BacktestWindow.h"
+#include "app/TrendWindow.h"
+#include "app/Translations.h"
 #include "app/frmMain.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMenu>
 #include <QPainter>
+#include <QPushButton>
 #include <QPixmap>
 #include <QTabBar>
 #include <QTimer>
@@ -17,6 +24,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    corvinel::installChineseTranslations(app);
     QCoreApplication::setOrganizationName(QStringLiteral("Corvinel"));
     QCoreApplication::setApplicationName(QStringLiteral("Corvinel"));
     const QStringList args = app.arguments();
@@ -37,6 +45,28 @@ int main(int argc, char* argv[])
                     b->click();
             if (auto* b = w.findChild<QAbstractButton*>(QStringLiteral("Command1")))
                 b->click();
+        });
+    }
+    const qsizetype trendAt = args.indexOf(QStringLiteral("--trend"));
+    if (trendAt >= 0 && trendAt + 1 < args.size()) {
+        const QString& trendOut = args[trendAt + 1];
+        QTimer::singleShot(300, [&w, trendOut] {
+            w.openTrendWindow();
+            QCoreApplication::processEvents();
+            w.trendWindow()->grab().save(trendOut);
+            w.trendWindow()->hide();
+        });
+    }
+    const qsizetype batchAt = args.indexOf(QStringLiteral("--batch"));
+    if (batchAt >= 0 && batchAt + 1 < args.size()) {
+        const QString& batchOut = args[batchAt + 1];
+        QTimer::singleShot(350, [&w, batchOut] {
+            w.backtest()->button()->click();
+            if (corvinel::BacktestWindow* b = w.backtest()->lastWindow()) {
+                QCoreApplication::processEvents();
+                b->grab().save(batchOut);
+                b->close();
+            }
         });
     }
     QTimer::singleShot(500, [&] {

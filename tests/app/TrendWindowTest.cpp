@@ -13,6 +13,8 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QComboBox>
+#include <QHeaderView>
+#include <QScreen>
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
@@ -141,7 +143,7 @@ private slots:
         QVERIFY(w->scopeChoice()->isEnabled());
         QCOMPARE(w->model()->table().options.position, 1);
         QCOMPARE(w->model()->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString(),
-                 QStringLiteral("随机出现率 0.5000（10/20）"));
+                 QStringLiteral("小：随机出现率 50.0%（10/20）"));
         const TrendResult big = computeTrend(numbers, TrendOptions { 30, shapeIndex(ShapeKind::BigSmall), 1, 1 });
         QVERIFY(big.ok);
         QCOMPARE(w->model()->table().cells, big.table.cells);
@@ -152,6 +154,69 @@ private slots:
         QTest::mouseDClick(w->grid()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
         QVERIFY(QFile::exists(path));
         QVERIFY(w->status()->text().contains(QStringLiteral("Zoushi.xlsx")));
+    }
+
+    // At 1024x768 and 1920x1080: every chance figure and header fits its
+    // column (nothing elided), the columns fill the width, and the newest
+    // draw with the summary rows under it is in view after opening, after
+    // a change of 期数 or 类型 and after a new draw. The size is remembered.
+    void readsAtEveryScreenSize()
+    {
+        openWindow(250);
+        m_window->openTrendWindow();
+        TrendWindow* w = m_window->trendWindow();
+        QVERIFY(w);
+        const auto check = [&](const char* when) {
+            QCoreApplication::processEvents();
+            QTableView* view = w->grid();
+            TrendModel* model = w->model();
+            const QString where
+                = QStringLiteral("%1 at %2x%3").arg(QLatin1String(when)).arg(w->width()).arg(w->height());
+            const QFontMetrics fm = view->fontMetrics();
+            const QFontMetrics header = view->horizontalHeader()->fontMetrics();
+            int total = 0;
+            for (int c = 0; c < model->columnCount(); ++c) {
+                total += view->columnWidth(c);
+                QVERIFY2(header.horizontalAdvance(model->headerData(c, Qt::Horizontal).toString()) + 6
+                             <= view->columnWidth(c),
+                         qPrintable(where));
+                for (const int r : { TrendModel::kChanceRow, TrendModel::kAbsenceChanceRow }) {
+                    const QString text = model->data(model->index(model->drawRows() + r, c)).toString();
+                    QVERIFY2(c == 0 || text.endsWith(u'%') || text.endsWith(u'*'), qPrintable(text));
+                    QVERIFY2(fm.horizontalAdvance(text) + 6 <= view->columnWidth(c), qPrintable(where + u' ' + text));
+                }
+            }
+            QVERIFY2(total >= view->viewport()->width() - model->columnCount(), qPrintable(where));
+            const int last = model->rowCount() - 1;
+            const int newest = model->drawRows() - 1;
+            QVERIFY2(view->rowViewportPosition(last) + view->rowHeight(last) <= view->viewport()->height(),
+                     qPrintable(where));
+            QVERIFY2(view->rowViewportPosition(newest) >= 0, qPrintable(where));
+        };
+        std::int64_t nextIssue = 161215001;
+        for (const QSize size : { QSize(1024, 768), QSize(1920, 1080) }) {
+            w->resize(size);
+            w->refresh();
+            check("open");
+            w->lastChoice()->setCurrentIndex(3);
+            QCOMPARE(w->model()->drawRows(), 200);
+            check("200 draws");
+            w->grid()->scrollToTop();
+            w->kindChoice()->setCurrentIndex(1);
+            check("zodiac");
+            w->grid()->scrollToTop();
+            QVERIFY(HistoryChanges(m_window->session()).addDraw(nextIssue++, { 1, 2, 3, 4, 5, 6, 7, 8 }).ok);
+            check("new draw");
+            w->kindChoice()->setCurrentIndex(0);
+            QCOMPARE(m_window->session().settings().readText(Settings::txtTrendSize),
+                     QStringLiteral("%1x%2").arg(size.width()).arg(size.height()));
+        }
+        // A new window opens at the remembered size.
+        m_window.reset();
+        openWindow(0);
+        m_window->openTrendWindow();
+        QCOMPARE(m_window->trendWindow()->size(),
+                 QSize(1920, 1080).boundedTo(m_window->trendWindow()->screen()->availableSize()));
     }
 
     void opensFromTheMenuOnAnEmptyHistory()

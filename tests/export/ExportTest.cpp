@@ -4,7 +4,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -172,6 +175,55 @@ TEST(Workbook, EveryCellReadsBackAtItsPlace)
         for (int col = 0; col < 9; ++col)
             EXPECT_EQ(sheet.cells.value({ row, col }), grid[row][col]) << row << "," << col;
     EXPECT_EQ(leftovers(dir.path()), QStringList { QStringLiteral("lishi.xlsx") });
+}
+
+// Numbers are stored as numbers (percentages as fractions in a percent
+// format, leading zeros kept by the format), issue numbers and words as
+// text, and every cell still reads as the grid showed it. Random texts of
+// each shape, classified here by patterns of their own.
+TEST(Workbook, NumbersAreNumbersAndReadAsShown)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    std::mt19937 rng(24);
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    QList<QStringList> grid { { "期号", "号码", "次数", "百分比", "随机期望", "说明" } };
+    for (int r = 0; r < 60; ++r) {
+        const int percentWhole = pick(101);
+        grid.append({ QStringLiteral("2016%1%2").arg(1212 + pick(3)).arg(pick(84) + 1, 3, 10, QLatin1Char('0')),
+                      QStringLiteral("%1").arg(pick(20) + 1, 2, 10, QLatin1Char('0')), QString::number(pick(5000)),
+                      QString::number(percentWhole + pick(100) / 100.0, 'f', 2) + QLatin1Char('%'),
+                      QString::number(pick(100000) / 1000.0, 'f', 1 + pick(3)),
+                      pick(2) ? QStringLiteral("马") : QStringLiteral("-3") });
+    }
+    const ExportResult r = workbook::writeInto(dir.path(), workbook::kRankingFile, CellSource::fromTable(grid));
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    const SheetContents sheet = readFirstSheet(r.path);
+    ASSERT_TRUE(sheet.ok) << sheet.error.toStdString();
+    const QRegularExpression identifier(QStringLiteral("^\\d{8,}$"));
+    const QRegularExpression percent(QStringLiteral("^-?\\d+(\\.\\d+)?%$"));
+    const QRegularExpression number(QStringLiteral("^-?\\d+(\\.\\d+)?$"));
+    int numbers = 0;
+    for (int row = 0; row < grid.size(); ++row) {
+        for (int col = 0; col < grid[row].size(); ++col) {
+            const QString text = grid[row][col];
+            const QPair<int, int> at { row, col };
+            EXPECT_EQ(sheet.cells.value(at), text) << row << "," << col;
+            const bool isPercent = percent.match(text).hasMatch();
+            const bool isNumber = !identifier.match(text).hasMatch() && (isPercent || number.match(text).hasMatch());
+            EXPECT_EQ(sheet.types.value(at), isNumber ? QStringLiteral("n") : QStringLiteral("s"))
+                << text.toStdString();
+            if (!isNumber)
+                continue;
+            ++numbers;
+            const double value = QString(text).remove(QLatin1Char('%')).toDouble() / (isPercent ? 100.0 : 1.0);
+            EXPECT_NEAR(sheet.numbers.value(at), value, 1e-12) << text.toStdString();
+            if (isPercent) {
+                EXPECT_TRUE(sheet.formats.value(at).endsWith(QLatin1Char('%'))) << text.toStdString();
+            }
+        }
+    }
+    EXPECT_GT(numbers, 60 * 4);
 }
 
 TEST(Workbook, SecondExportReplacesTheFirst)

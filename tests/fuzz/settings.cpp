@@ -72,6 +72,10 @@ void checkAccepted(const QString& key, const SettingCheck& c)
         FUZZ_CHECK(c.text.isEmpty() || c.text.startsWith(QLatin1String("http"), Qt::CaseInsensitive));
         return;
     }
+    if (key == QLatin1String(Settings::txtTrendSize.name)) {
+        FUZZ_CHECK(c.text == c.text.trimmed());
+        return;
+    }
     const Range* r = rangeOf(key);
     FUZZ_CHECK(r);
     if (r->boolKey) {
@@ -120,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     writeIni(ini, data, size);
 
     const QStringList keys = Settings::keyNames();
-    FUZZ_CHECK(keys.size() == static_cast<int>(std::size(kRanges)) + 1);
+    FUZZ_CHECK(keys.size() == static_cast<int>(std::size(kRanges)) + 2);
     FUZZ_CHECK(keys.back() == QLatin1String(Settings::UpdateBase.name));
 
     const QString fuzzedText = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
@@ -134,6 +138,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 checkRule(key, *raw);
             if (key == QLatin1String(Settings::UpdateBase.name)) {
                 FUZZ_CHECK(settings.readText(Settings::UpdateBase) == raw.value_or(QString()));
+                continue;
+            }
+            if (key == QLatin1String(Settings::txtTrendSize.name)) {
+                FUZZ_CHECK(checkSetting(key, fuzzedText).ok);
                 continue;
             }
             const Range* r = rangeOf(key);

@@ -16,13 +16,14 @@ foreach(f
         share/icons/hicolor/256x256/apps/corvinel.png
         share/icons/hicolor/48x48/apps/corvinel.png
         share/corvinel/samples/generated-sample-history.txt
-        share/corvinel/samples/README.md)
+        share/corvinel/samples/README.md
+        share/corvinel/translations/corvinel_zh_CN.qm)
     if(NOT EXISTS ${usr}/${f})
         message(FATAL_ERROR "not installed: /usr/${f}")
     endif()
 endforeach()
 # The installed window starts (offscreen) far enough to answer --help.
-run_checked(ignored EXPECT "--data-dir" COMMAND ${usr}/bin/corvinel --help)
+run_checked(ignored EXPECT "--data-dir" "历史数据库和导出文件所在的文件夹" COMMAND ${usr}/bin/corvinel --help)
 
 # The window looks for its help pages beside its own folder, as
 # <bin>/../share/corvinel/help.

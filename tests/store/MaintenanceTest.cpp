@@ -1,4 +1,5 @@
 #include "store/BackupRebuild.h"
+#include "store/DeletionUndo.h"
 #include "support/HistoryTestSupport.h"
 #include "acquire/TextImport.h"
 
@@ -409,4 +410,42 @@ TEST(TextImport, Utf16FilesFromNotepadAreRead)
         EXPECT_EQ(storedDraws(f.store), draws);
         f.maintenance->deleteAll();
     }
+}
+
+// The undo of a deletion restores the deleted draws only onto the history it
+// was taken from; after any other change it refuses and changes nothing.
+TEST(DeletionUndo, RestoresOntoItsOwnHistoryOnly)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    HistoryStore store;
+    ASSERT_TRUE(store.open(dir.path()));
+    ZodiacTables tables;
+    DrawEncoder encoder(tables);
+    HistoryMaintenance m(store, encoder, tables);
+    const auto draws = makeDraws(12, QDate(2016, 12, 11), 84, 3, 80);
+    ASSERT_TRUE(m.rebuild(draws, EncoderBases {}).ok);
+    const QString undo = deletion_undo::undoPath(dir.path());
+    QString error;
+    ASSERT_TRUE(deletion_undo::writeUndoBackup(undo, store.snapshot(), &error)) << error.toStdString();
+
+    // Nothing deleted yet: nothing to restore.
+    EXPECT_FALSE(deletion_undo::restore(undo, store.snapshot(), m, EncoderBases {}).ok);
+    ASSERT_TRUE(deleteLastDraws(5, store, m, 0, EncoderBases {}).ok);
+
+    // A different draw in the place of a kept one: refused, nothing changes.
+    std::vector<PlainDraw> changed(draws.begin(), draws.begin() + 7);
+    changed[3].numbers[0] = changed[3].numbers[0] == 20 ? 19 : 20;
+    ASSERT_TRUE(m.rebuild(changed, EncoderBases {}).ok);
+    const MaintenanceOutcome refused = deletion_undo::restore(undo, store.snapshot(), m, EncoderBases {});
+    EXPECT_FALSE(refused.ok);
+    EXPECT_FALSE(refused.error.isEmpty());
+    EXPECT_EQ(storedDraws(store), changed);
+
+    // The history it came from: the five draws come back after the seven.
+    ASSERT_TRUE(m.rebuild(std::vector<PlainDraw>(draws.begin(), draws.begin() + 7), EncoderBases {}).ok);
+    const MaintenanceOutcome restored = deletion_undo::restore(undo, store.snapshot(), m, EncoderBases {});
+    ASSERT_TRUE(restored.ok) << restored.error.toStdString();
+    EXPECT_EQ(restored.written, 5);
+    EXPECT_EQ(storedDraws(store), draws);
 }

@@ -49,6 +49,54 @@ QString readStringItem(QXmlStreamReader& xml)
     return text;
 }
 
+// The formats of the cell styles, by style index: builtin ids or <numFmt>s.
+QStringList styleFormats(const QByteArray& stylesXml)
+{
+    QMap<int, QString> codes = { { 0, QStringLiteral("General") },
+                                 { 1, QStringLiteral("0") },
+                                 { 2, QStringLiteral("0.00") },
+                                 { 9, QStringLiteral("0%") },
+                                 { 10, QStringLiteral("0.00%") } };
+    QStringList styles;
+    QXmlStreamReader xml(stylesXml);
+    bool inCellXfs = false;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isEndElement() && xml.name() == u"cellXfs")
+            inCellXfs = false;
+        if (!xml.isStartElement())
+            continue;
+        if (xml.name() == u"numFmt")
+            codes.insert(xml.attributes().value(QStringLiteral("numFmtId")).toInt(),
+                         xml.attributes().value(QStringLiteral("formatCode")).toString());
+        else if (xml.name() == u"cellXfs")
+            inCellXfs = true;
+        else if (inCellXfs && xml.name() == u"xf")
+            styles << codes.value(xml.attributes().value(QStringLiteral("numFmtId")).toInt(), QStringLiteral("?"));
+    }
+    return styles;
+}
+
+// A number as a spreadsheet shows it in the formats the exports use.
+QString shown(double value, const QString& raw, const QString& format)
+{
+    if (format == u"General")
+        return raw;
+    const bool percent = format.endsWith(u'%');
+    const QString code = percent ? format.chopped(1) : format;
+    const int dot = code.indexOf(u'.');
+    const int decimals = dot < 0 ? 0 : static_cast<int>(code.size()) - dot - 1;
+    const int width = dot < 0 ? static_cast<int>(code.size()) : dot;
+    QString text = QString::number(percent ? value * 100 : value, 'f', decimals);
+    const bool negative = text.startsWith(u'-');
+    if (negative)
+        text.remove(0, 1);
+    const int intDigits = text.indexOf(u'.') < 0 ? static_cast<int>(text.size()) : static_cast<int>(text.indexOf(u'.'));
+    if (intDigits < width)
+        text.prepend(QString(width - intDigits, u'0'));
+    return (negative ? QStringLiteral("-") : QString()) + text + (percent ? QStringLiteral("%") : QString());
+}
+
 } // namespace
 
 SheetContents readFirstSheet(const QString& path)
@@ -61,6 +109,9 @@ SheetContents readFirstSheet(const QString& path)
         return out;
     }
     unzipEntry(path, QStringLiteral("xl/sharedStrings.xml"), &sharedXml); // absent with inline strings
+    QByteArray stylesXml;
+    unzipEntry(path, QStringLiteral("xl/styles.xml"), &stylesXml);
+    const QStringList styles = styleFormats(stylesXml);
 
     QXmlStreamReader wb(workbookXml);
     while (!wb.atEnd()) {
@@ -84,6 +135,7 @@ SheetContents readFirstSheet(const QString& path)
     QXmlStreamReader xml(sheetXml);
     int row = -1, col = -1;
     QString type;
+    int style = 0;
     while (!xml.atEnd()) {
         xml.readNext();
         if (!xml.isStartElement())
@@ -96,14 +148,25 @@ SheetContents readFirstSheet(const QString& path)
                 return out;
             }
             type = xml.attributes().value(QStringLiteral("t")).toString();
+            style = xml.attributes().value(QStringLiteral("s")).toInt();
         } else if (xml.name() == u"is") {
             out.cells.insert({ row, col }, readStringItem(xml));
+            out.types.insert({ row, col }, QStringLiteral("s"));
         } else if (xml.name() == u"v") {
             const QString v = xml.readElementText();
-            if (type == u"s")
+            if (type == u"s") {
                 out.cells.insert({ row, col }, shared.value(v.toInt()));
-            else
+                out.types.insert({ row, col }, QStringLiteral("s"));
+            } else if (type.isEmpty() || type == u"n") {
+                const QString format = styles.value(style, QStringLiteral("General"));
+                out.types.insert({ row, col }, QStringLiteral("n"));
+                out.numbers.insert({ row, col }, v.toDouble());
+                out.formats.insert({ row, col }, format);
+                out.cells.insert({ row, col }, shown(v.toDouble(), v, format));
+            } else {
                 out.cells.insert({ row, col }, v);
+                out.types.insert({ row, col }, type);
+            }
         }
     }
     if (xml.hasError()) {

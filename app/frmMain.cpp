@@ -209,6 +209,10 @@ void frmMain::createControllers()
     connect(m_backtestController.get(), &BacktestController::status, this, report);
     m_wheelFilter = std::make_unique<WheelFilter>(
         this, QList<QTableView*> { m_history.grid, m_results.matches, m_results.ranking });
+
+    // Another program's change of the history is read before the next action.
+    m_fileFollower = std::make_unique<FileFollower>(s, this);
+    connect(m_fileFollower.get(), &FileFollower::status, this, &frmMain::showStatus);
 }
 
 void frmMain::connectControls()

@@ -1,0 +1,45 @@
+#include "app/FileFollower.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QWidget>
+
+namespace corvinel {
+
+FileFollower::FileFollower(Session& session, QWidget* window, QObject* parent)
+    : QObject(parent)
+    , m_watch(session)
+    , m_window(window)
+{
+    qApp->installEventFilter(this);
+}
+
+FileFollower::~FileFollower()
+{
+    qApp->removeEventFilter(this);
+}
+
+void FileFollower::follow()
+{
+    // A reload's own refreshes cannot start another check.
+    if (m_following)
+        return;
+    m_following = true;
+    const QString news = m_watch.followFile();
+    m_following = false;
+    if (!news.isEmpty())
+        emit status(news);
+}
+
+bool FileFollower::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::WindowActivate || type == QEvent::MouseButtonPress || type == QEvent::KeyPress) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && m_window && (widget == m_window || widget->window() == m_window))
+            follow();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace corvinel

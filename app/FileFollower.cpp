@@ -19,16 +19,18 @@ FileFollower::~FileFollower()
     qApp->removeEventFilter(this);
 }
 
-void FileFollower::follow()
+bool FileFollower::follow()
 {
     // A reload's own refreshes cannot start another check.
     if (m_following)
-        return;
+        return false;
     m_following = true;
     const QString news = m_watch.followFile();
     m_following = false;
-    if (!news.isEmpty())
-        emit status(news);
+    if (news.isEmpty())
+        return false;
+    emit status(news);
+    return true;
 }
 
 bool FileFollower::eventFilter(QObject* watched, QEvent* event)
@@ -36,8 +38,9 @@ bool FileFollower::eventFilter(QObject* watched, QEvent* event)
     const QEvent::Type type = event->type();
     if (type == QEvent::WindowActivate || type == QEvent::MouseButtonPress || type == QEvent::KeyPress) {
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && m_window && (widget == m_window || widget->window() == m_window))
-            follow();
+        if (widget && m_window && (widget == m_window || widget->window() == m_window) && follow()
+            && type != QEvent::WindowActivate)
+            return true; // the user sees the new history before any action on it
     }
     return QObject::eventFilter(watched, event);
 }

@@ -27,8 +27,10 @@ public:
     FileFollower(const FileFollower&) = delete;
     FileFollower& operator=(const FileFollower&) = delete;
 
-    // The check itself (also for tests): reloads when needed.
-    void follow();
+    // The check itself (also for tests): reloads when needed; true when it
+    // did. The press or key that made it reload is then not passed on: the
+    // click was aimed at a history the user no longer sees.
+    bool follow();
 
 signals:
     void status(const QString& text);

@@ -1,5 +1,7 @@
 #include "export/HistoryTextExport.h"
 
+#include "core/DiskSpace.h"
+
 #include <QDir>
 #include <QSaveFile>
 
@@ -74,12 +76,13 @@ ExportResult write(const QString& folder, std::optional<std::int64_t> lastStored
     if (!file.open(QIODevice::WriteOnly))
         return ExportResult::failure(path, QStringLiteral("无法写入 %1：%2").arg(path, file.errorString()));
     if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
+        const QString why = writeFailureText(path, bytes.size(), file.errorString());
         file.cancelWriting();
         return ExportResult::failure(path, QStringLiteral("无法写入 %1：%2").arg(path, why));
     }
     if (!file.commit())
-        return ExportResult::failure(path, QStringLiteral("无法保存 %1：%2").arg(path, file.errorString()));
+        return ExportResult::failure(
+            path, QStringLiteral("无法保存 %1：%2").arg(path, writeFailureText(path, bytes.size(), file.errorString())));
     return ExportResult::success(path);
 }
 

@@ -4,6 +4,7 @@
 #include "store/HistoryStore.h"
 #include "store/Schema.h"
 #include "store/SqliteDb.h"
+#include "core/DiskSpace.h"
 #include "core/PausePoint.h"
 #include "core/ZodiacTables.h"
 
@@ -377,7 +378,7 @@ bool HistoryMaintenance::writeFileAtomically(const QString& path, const QByteArr
     }
     if (f.write(text) != text.size() || !f.commit()) {
         if (error)
-            *error = QStringLiteral("不能写入文件%1：%2").arg(path, f.errorString());
+            *error = QStringLiteral("不能写入文件%1：%2").arg(path, writeFailureText(path, text.size(), f.errorString()));
         f.cancelWriting();
         return false;
     }

@@ -467,7 +467,8 @@ bool HistoryStore::compact(const std::function<bool(QString*)>& beforeVacuum)
                 problems << line;
         }
         if (!st.isValid() || rc != SQLITE_DONE) {
-            m_error = QStringLiteral("数据库完整性检查未能完成：%1").arg(m_db.lastError());
+            // The check itself stopped at the damage (the error names the file).
+            m_error = QStringLiteral("数据库完整性检查未通过：%1").arg(m_db.lastError());
             return false;
         }
         if (!problems.isEmpty()) {

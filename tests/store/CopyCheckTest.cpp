@@ -103,12 +103,14 @@ TEST_F(CopyCheck, ADamagedFileIsAnErrorAndNoDeletionOrBackupComesOfIt)
 {
     ASSERT_TRUE(writeFile(HistoryMaintenance::backupPath(dir.path()), "before\n"));
     {
-        // Ten pages in the middle of the file overwritten.
+        // Ten pages spread over the middle half of the file overwritten (the
+        // tables' pages interleave, so both lishi and its copy are hit).
         QFile f(dir.filePath("Tavrose.db"));
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
         const qint64 pageSize = 16384;
-        const qint64 middle = f.size() / pageSize / 2;
-        for (qint64 p = middle - 5; p < middle + 5; ++p) {
+        const qint64 pages = f.size() / pageSize;
+        for (qint64 i = 0; i < 10; ++i) {
+            const qint64 p = pages / 4 + i * (pages / 2) / 10;
             ASSERT_TRUE(f.seek(p * pageSize));
             f.write(QByteArray(static_cast<int>(pageSize), '\x5a'));
         }

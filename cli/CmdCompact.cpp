@@ -27,6 +27,8 @@ int runCompact(CliContext& ctx, const ParsedArgs& parsed)
     };
     if (!store.compact(repair))
         return ctx.refuse(QStringLiteral("%1; the history was left as it was").arg(store.lastError()));
+    if (const QString notice = store.copyNotice(); !notice.isEmpty())
+        ctx.out() << notice << '\n';
     if (repaired > 0)
         ctx.out() << "repaired the attributes of " << repaired
                   << " draws whose stored zodiac, head, tail, sum or segment values did not follow from their numbers\n";

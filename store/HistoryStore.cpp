@@ -77,7 +77,7 @@ bool HistoryStore::openFile(const QString& path)
     m_fileIdentity = fileIdentity(path);
     // A failed check (damage, a busy file) is not fatal here: the reads that
     // meet the damage report it, and an import can still replace the history.
-    checkDrawCopy();
+    checkDrawCopy(rowCount() <= kFullCopyCheckAtOpen);
     return true;
 }
 
@@ -336,11 +336,25 @@ bool HistoryStore::lastLishiRow(std::optional<SnapshotRow>* row, QString* error)
     return true;
 }
 
-bool HistoryStore::drawCopyDigests(CopyDigest* lishi, CopyDigest* copy, QString* error)
+bool HistoryStore::drawCopyDigests(CopyDigest* lishi, CopyDigest* copy, QString* error, bool full)
 {
     *lishi = CopyDigest();
     *copy = CopyDigest();
     const ReadTransaction read(m_db);
+    if (!full) {
+        for (auto [digest, sql] : { std::pair { lishi, "SELECT COUNT(*), MIN(SQQH), MAX(SQQH) FROM lishi" },
+                                    std::pair { copy, "SELECT COUNT(*), MIN(SQQH), MAX(SQQH) FROM lishi_draws" } }) {
+            Statement st = m_db.prepare(sql);
+            if (!st.isValid() || st.step() != SQLITE_ROW) {
+                *error = m_db.lastError();
+                return false;
+            }
+            digest->count = st.columnInt64(0);
+            digest->first = st.columnInt64(1);
+            digest->last = st.columnInt64(2);
+        }
+        return true;
+    }
     {
         Statement st = m_db.prepare(lishiValuesSelect() + " ORDER BY SQQH");
         if (!st.isValid()) {
@@ -367,13 +381,13 @@ bool HistoryStore::drawCopyDigests(CopyDigest* lishi, CopyDigest* copy, QString*
     return true;
 }
 
-bool HistoryStore::checkDrawCopy()
+bool HistoryStore::checkDrawCopy(bool full)
 {
     m_copyNotice.clear();
     CopyDigest lishi;
     CopyDigest copy;
     QString error;
-    if (!drawCopyDigests(&lishi, &copy, &error)) {
+    if (!drawCopyDigests(&lishi, &copy, &error, full)) {
         m_copyNotice = QStringLiteral("不能检查历史号码的副本：%1").arg(error);
         return false;
     }
@@ -382,7 +396,7 @@ bool HistoryStore::checkDrawCopy()
     // Decided again under the write lock: another process may have changed
     // the history (and its copy with it) since the read.
     Transaction t(m_db);
-    if (!t.isActive() || !drawCopyDigests(&lishi, &copy, &error)) {
+    if (!t.isActive() || !drawCopyDigests(&lishi, &copy, &error, full)) {
         m_copyNotice = QStringLiteral("不能检查历史号码的副本：%1").arg(error.isEmpty() ? m_db.lastError() : error);
         return false;
     }
@@ -481,6 +495,12 @@ bool HistoryStore::compact(const std::function<bool(QString*)>& beforeVacuum)
     pausePoint("compact-checked");
     if (beforeVacuum && !beforeVacuum(&m_error))
         return false;
+    // The full comparison of the copy with lishi (open() may have compared
+    // only counts and edges); a disagreement is repaired before the VACUUM.
+    if (!checkDrawCopy(true)) {
+        m_error = m_copyNotice;
+        return false;
+    }
     // VACUUM builds the compacted database in a temporary file and copies it
     // back under the exclusive lock; that file need not sit in memory.
     m_db.exec("PRAGMA temp_store=FILE");

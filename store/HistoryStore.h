@@ -109,12 +109,19 @@ public:
         friend bool operator==(const CopyDigest&, const CopyDigest&) = default;
     };
     // Digests of lishi and of the copy; false with `error` when a read fails.
-    bool drawCopyDigests(CopyDigest* lishi, CopyDigest* copy, QString* error);
+    // `full` false leaves `sum` 0 and reads only the count and the edges
+    // (index and rowid lookups: tens of ms at 100,000 draws, where the full
+    // checksum, which decodes 48 values of every wide lishi row, takes about
+    // a second).
+    bool drawCopyDigests(CopyDigest* lishi, CopyDigest* copy, QString* error, bool full = true);
     // Compares the copy with lishi and, when they disagree, rebuilds the copy
-    // from lishi in one transaction (re-checked inside it). open() runs it;
-    // copyNotice() then says what was found. False only when a read or the
-    // rebuild failed.
-    bool checkDrawCopy();
+    // from lishi in one transaction (re-checked inside it); copyNotice() then
+    // says what was found. open() runs it in full up to
+    // kFullCopyCheckAtOpen draws and by count and edges above; compact() runs
+    // it in full (every deletion of a part ends with a compaction). False
+    // only when a read or the rebuild failed.
+    bool checkDrawCopy(bool full = true);
+    static constexpr std::int64_t kFullCopyCheckAtOpen = 10000;
     QString copyNotice() const { return m_copyNotice; }
     // The identity of the open file (device and inode), to notice that it
     // was replaced by another file under the same name.

@@ -134,13 +134,28 @@ class Concurrency:
                         self.check_add(op, folder, ra, rows)
                         self.count(op, "compact ok" if rb[2] == 0 else "compact refused")
                     elif op == "add-delete":
-                        got = self.check_add(op, folder, rb, rows)
-                        if ra[2] == 0 and got is not None:
-                            kept = [r for r in rows if r != got]
-                            if len(kept) != len(before) - 50 or rows[-1] != got or \
-                                    kept[-1][0] != before[len(before) - 51][0]:
-                                self.count(op, "STALE")
-                                print("STALE in add-delete: %s" % rb[0].strip(), flush=True)
+                        # Two orders are right: the add first (the deletion then
+                        # takes the added draw and 49 more), or the deletion
+                        # first (the draw follows the last kept one).
+                        out, err, code = rb
+                        got = stored_of(out) if code == 0 else None
+                        self.count(op, "delete ok" if ra[2] == 0 else "delete refused")
+                        if code != 0:
+                            self.count(op, "add refused (busy)" if BUSY in err else "add refused: " + err.strip()[-60:])
+                        if ra[2] != 0 or got is None:
+                            continue
+                        add_first = got[0] not in [r[0] for r in before[:-50]] and rows == before[:-49]
+                        delete_first = rows[:-1] == before[:-50] and rows[-1] == got
+                        if add_first:
+                            self.count(op, "add then delete")
+                        elif delete_first:
+                            self.count(op, "delete then add")
+                        elif got not in rows:
+                            self.count(op, "LOST")
+                            print("LOST in add-delete: %s" % out.strip(), flush=True)
+                        else:
+                            self.count(op, "STALE")
+                            print("STALE in add-delete: %s" % out.strip(), flush=True)
                     elif op == "import-search":
                         out, err, code = rb
                         if code == 0:
@@ -149,11 +164,20 @@ class Concurrency:
                             self.count(op, "search refused")
                         self.count(op, "import ok" if ra[2] == 0 else "import refused")
                     elif op == "add-update":
-                        self.check_add(op, folder, rb, rows)
+                        got = self.check_add(op, folder, rb, rows)
                         if ra[2] not in (0, 1):
                             self.count(op, "update failed %d" % ra[2])
                         else:
                             self.count(op, "update ok" if ra[2] == 0 else "update refused")
+                        added = 0
+                        for line in ra[0].splitlines():
+                            if line.startswith("added "):
+                                added = int(line.split()[1])
+                        # Every draw either side reported stored is there.
+                        if len(rows) != len(before) + added + (1 if got else 0):
+                            self.count(op, "LOST")
+                            print("LOST in add-update: %d rows, update %s, add %s" % (len(rows), ra[0].strip(),
+                                                                                    rb[0].strip()), flush=True)
                 if (run + 1) % 10 == 0:
                     print("runs %d: %s" % (run + 1, self.stats), flush=True)
         finally:

@@ -123,6 +123,32 @@ StoreOutcome storeDraw(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& 
     return StoreOutcome { true, sqqh, {} };
 }
 
+StoreOutcome storeNextDraw(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tables, const EncoderBases& bases,
+                           const std::function<std::optional<std::int64_t>(std::int64_t last)>& nextOf,
+                           const Numbers& numbers)
+{
+    if (!store.isOpen())
+        return failed(0, QStringLiteral("历史数据库没有打开，号码未保存。"));
+    std::int64_t sqqh = 0;
+    const MaintenanceOutcome written = HistoryMaintenance(store, encoder, tables)
+                                           .appendDecided(
+                                               [&](const std::optional<SnapshotRow>& last, bool* clearFirst,
+                                                   QString* refusal) -> std::optional<std::vector<PlainDraw>> {
+                                                   *clearFirst = false;
+                                                   const auto next = last ? nextOf(last->sqqh) : std::nullopt;
+                                                   if (!next) {
+                                                       *refusal = QStringLiteral("历史号码中没有上一期，请给出期号");
+                                                       return std::nullopt;
+                                                   }
+                                                   sqqh = *next;
+                                                   return std::vector<PlainDraw> { PlainDraw { sqqh, numbers } };
+                                               },
+                                               bases);
+    if (!written.ok)
+        return failed(sqqh, QStringLiteral("号码未保存：%1").arg(written.error));
+    return StoreOutcome { true, sqqh, {} };
+}
+
 StoreOutcome enter(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tables, const HistorySnapshot& current,
                    const EncoderBases& bases, const QString& text1, const BoxTexts& boxes)
 {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace corvinel {
@@ -68,6 +69,15 @@ struct StoreOutcome
 // history is refused before anything is encoded.
 StoreOutcome storeDraw(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tables, const HistorySnapshot& current,
                        const EncoderBases& bases, std::int64_t sqqh, const Numbers& numbers);
+
+// The draw under the issue that follows the last stored draw, that issue
+// taken inside the write transaction (`nextOf` gives it from the last stored
+// issue; nullopt refuses): another program's draws or deletions between the
+// start of the command and its write cannot leave it under a stale number.
+// An empty history is refused: it has no next issue.
+StoreOutcome storeNextDraw(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tables, const EncoderBases& bases,
+                           const std::function<std::optional<std::int64_t>(std::int64_t last)>& nextOf,
+                           const Numbers& numbers);
 
 // The whole entry from the texts: checks Text1 and the boxes, then stores.
 StoreOutcome enter(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tables, const HistorySnapshot& current,

@@ -161,42 +161,66 @@ UpdateResult applyUpdate(HistoryStore& store, DrawEncoder& encoder, ZodiacTables
     if (days.empty())
         return result; // nothing loaded: the history stays exactly as it was
 
-    // The history as it is now (the plan was made before the pages arrived).
-    const HistorySnapshot history = store.snapshot();
-    const std::int64_t lastStored = plan.clearHistory ? 0 : (history.last() ? history.last()->sqqh : 0);
-    DrawSelection sel = selectNewDraws(days, lastStored, plan.lotteryCode);
+    // Everything decided from the stored history (the last stored draw, the
+    // retention deletion and its backup) is read under the write lock of the
+    // append, so no other program's change falls between decision and write.
+    QString backupPath;
+    DrawSelection sel;
+    int deleted = 0;
+    bool cleared = false;
+    const MaintenanceOutcome written = HistoryMaintenance(store, encoder, tables).appendDecided(
+        [&](const std::optional<SnapshotRow>& last, bool* clearFirst,
+            QString* refusal) -> std::optional<std::vector<PlainDraw>> {
+            // The plan was made before the pages arrived; the retention rule
+            // deletes only when it still holds for the history as it is now.
+            bool clear = plan.clearHistory;
+            HistorySnapshot history;
+            if (clear) {
+                history = store.lishiSnapshot();
+                if (history.readFailed()) {
+                    *refusal = history.readError();
+                    return std::nullopt;
+                }
+                clear = planUpdate(history, plan.lotteryCode, plan.retentionDays, plan.today).clearHistory;
+            }
+            *clearFirst = clear;
+            const std::int64_t lastStored = clear ? 0 : (last ? last->sqqh : 0);
+            sel = selectNewDraws(days, lastStored, plan.lotteryCode);
+            std::vector<PlainDraw> draws;
+            if (sel.draws.empty() && !clear)
+                return draws;
+            // The draws the retention rule deletes are saved first, as draw
+            // lines the import reads, so the deletion never loses them.
+            if (clear && !history.isEmpty()) {
+                backupPath = retentionBackupPath(store.dataFolder(), history.first()->sqqh, history.last()->sqqh);
+                QString error;
+                if (!HistoryMaintenance::writeFileAtomically(
+                        backupPath, HistoryMaintenance::backupText(history, history.recordCount()), &error)) {
+                    backupPath.clear();
+                    *refusal = QStringLiteral("不能备份将删除的历史号码（%1）").arg(error);
+                    return std::nullopt;
+                }
+            }
+            cleared = clear;
+            deleted = clear ? history.recordCount() : 0;
+            draws.reserve(sel.draws.size());
+            for (const NewDraw& d : sel.draws)
+                draws.push_back({ d.sqqh, d.numbers });
+            return draws;
+        },
+        bases);
     if (sel.stop.isSet())
         result.stop = sel.stop; // a content stop comes before any later load failure
-    if (sel.draws.empty() && !plan.clearHistory)
-        return result;
-
-    // The draws the retention rule deletes are saved first, as draw lines the
-    // import reads, so the deletion never loses them.
-    QString backupPath;
-    if (plan.clearHistory && !history.isEmpty()) {
-        backupPath = retentionBackupPath(store.dataFolder(), history.first()->sqqh, history.last()->sqqh);
-        QString error;
-        if (!HistoryMaintenance::writeFileAtomically(
-                backupPath, HistoryMaintenance::backupText(history, history.recordCount()), &error)) {
-            result.dbError = QStringLiteral("不能备份将删除的历史号码（%1）").arg(error);
-            return result;
-        }
-    }
-
-    std::vector<PlainDraw> draws;
-    draws.reserve(sel.draws.size());
-    for (const NewDraw& d : sel.draws)
-        draws.push_back({ d.sqqh, d.numbers });
-    const MaintenanceOutcome written
-        = HistoryMaintenance(store, encoder, tables).appendDraws(draws, history, bases, plan.clearHistory);
     if (!written.ok) {
         result.dbError = written.error.isEmpty() ? QStringLiteral("数据库写入失败") : written.error;
         return result;
     }
+    if (written.written == 0 && !cleared)
+        return result;
 
     result.committed = true;
-    result.clearedHistory = plan.clearHistory;
-    result.deleted = plan.clearHistory ? history.recordCount() : 0;
+    result.clearedHistory = cleared;
+    result.deleted = deleted;
     result.backupPath = backupPath;
     result.added = static_cast<int>(sel.draws.size());
     result.lastAdded = sel.draws.empty() ? 0 : sel.draws.back().sqqh;

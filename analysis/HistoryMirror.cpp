@@ -52,6 +52,8 @@ bool HistoryMirror::ensure(SqliteDb& db, const std::vector<std::string>& intColu
             add(schema::isDrawCopyColumn(c) ? copyTexts : wideTexts, c);
     if (m_loaded && copyInts.empty() && copyTexts.empty() && wideInts.empty() && wideTexts.empty())
         return true;
+    // The count and both tables' columns from one state of the file.
+    const ReadTransaction oneState(db);
     if (!m_loaded || !copyInts.empty() || !copyTexts.empty()) {
         if (!load(db, schema::kDrawCopyTable, true, copyInts, copyTexts, error))
             return false;

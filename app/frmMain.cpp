@@ -229,6 +229,10 @@ void frmMain::createControllers()
     m_wheelFilter = std::make_unique<WheelFilter>(
         this, QList<QTableView*> { m_history.grid, m_results.matches, m_results.ranking });
     m_oddsController = std::make_unique<OddsController>(s, m_dialogs, this, m_setupMenu.menu);
+
+    // Another program's change of the history is read before the next action.
+    m_fileFollower = std::make_unique<FileFollower>(s, this);
+    connect(m_fileFollower.get(), &FileFollower::status, this, &frmMain::showStatus);
 }
 
 void frmMain::connectControls()

@@ -2,6 +2,7 @@
 
 #include "app/Dialogs.h"
 #include "app/WindowPanels.h"
+#include "app/FileFollower.h"
 #include "session/Session.h"
 
 #include <QMainWindow>
@@ -106,6 +107,13 @@ private:
     std::unique_ptr<WheelFilter> m_wheelFilter;
     std::unique_ptr<OddsController> m_oddsController;
     QPointer<TrendWindow> m_trendWindow;
+
+    // Following the history file that other programs change (FileFollower).
+public:
+    FileFollower* fileFollower() const { return m_fileFollower.get(); }
+
+private:
+    std::unique_ptr<FileFollower> m_fileFollower;
 };
 
 } // namespace corvinel

@@ -88,6 +88,8 @@ bool CliContext::start()
             QStringLiteral("cannot open the history database in %1: %2").arg(folder, m_session->store().lastError()));
         return false;
     }
+    if (const QString notice = m_session->store().copyNotice(); !notice.isEmpty())
+        m_err << "corvinel-cli: " << notice << Qt::endl;
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "cli/CliContext.h"
 #include "core/IssueNumber.h"
+#include "core/PausePoint.h"
 #include "session/HistoryChanges.h"
 
 namespace corvinel {
@@ -46,14 +47,18 @@ int runAdd(CliContext& ctx, const ParsedArgs& parsed)
     // The window's Text1 always holds an issue of the game; a typed one may not.
     if (const auto bad = issue::issueRefusal(*sqqh, s.choices().lotteryCode, s.choices().drawsPerDay))
         return ctx.refuse(*bad);
-    const manual_entry::StoreOutcome outcome = HistoryChanges(s).addDraw(*sqqh, numbers);
+    pausePoint("add-start");
+    // Without --issue the number is the one after the last stored draw as it
+    // is when the draw is written, whatever another program did meanwhile.
+    const manual_entry::StoreOutcome outcome
+        = issueText ? HistoryChanges(s).addDraw(*sqqh, numbers) : HistoryChanges(s).addNextDraw(numbers);
     if (!outcome.ok)
         return ctx.refuse(outcome.error);
 
     QString shown;
     for (int n : numbers)
         shown += QStringLiteral(" %1").arg(n, 2, 10, QLatin1Char('0'));
-    ctx.out() << "stored " << issue::displayForm(*sqqh) << ':' << shown << '\n';
+    ctx.out() << "stored " << issue::displayForm(outcome.sqqh) << ':' << shown << '\n';
     ctx.out() << "next draw issue number: " << s.nextIssue() << '\n';
     ctx.out().flush();
     return kExitOk;

@@ -1,4 +1,5 @@
 #include "cli/CliContext.h"
+#include "store/SqliteDb.h"
 #include "cli/Output.h"
 #include "cli/SearchOptionSet.h"
 #include "analysis/BacktestMoney.h"
@@ -155,6 +156,8 @@ int runBacktest(CliContext& ctx, const ParsedArgs& args)
     const std::optional<QString> from = args.get(kStepsFrom);
     const std::optional<QString> to = args.get(kStepsTo);
     const std::optional<int> top = args.get(kTop);
+    // Every step reads one state of the history.
+    const ReadTransaction oneHistory(ctx.session().store().db());
     if (!from || !to || !top)
         return ctx.usage(QStringLiteral("backtest needs --from ISSUE, --to ISSUE and --top K"));
     if (!args.positional.isEmpty())

@@ -44,6 +44,8 @@ int runDeleteLast(CliContext& ctx, const ParsedArgs& parsed)
         n = *v;
     }
     // Deleting every draw is what clear does; it asks for the same --yes.
+    if (ctx.session().snapshot().readFailed())
+        return ctx.refuse(ctx.session().snapshot().readError() + QStringLiteral("; nothing deleted"));
     const int stored = ctx.session().snapshot().recordCount();
     if (stored > 0 && n >= stored && !parsed.has(kYes))
         return ctx.refuse(

@@ -35,6 +35,9 @@ int runExport(CliContext& ctx, const ParsedArgs& parsed)
         return ctx.usage(QStringLiteral("export takes one argument: text or workbook"));
     Session& s = ctx.session();
     const HistorySnapshot& snapshot = s.snapshot();
+    // A history read only up to an error is never exported.
+    if (snapshot.readFailed())
+        return ctx.refuse(snapshot.readError());
     ExportResult result;
     if (args[0] == QLatin1String("text")) {
         std::optional<std::int64_t> last;

@@ -19,6 +19,8 @@ int runHistory(CliContext& ctx, const ParsedArgs& args)
     const OutputFormat format = args.get(kFormatOption).value_or(OutputFormat::Text);
 
     const HistorySnapshot& snap = ctx.session().snapshot();
+    if (snap.readFailed())
+        return ctx.refuse(snap.readError());
     ResultTable grid;
     grid.header = HistoryGrid::header();
     grid.lazyRows = HistoryGrid::rowCount(snap);

@@ -1,4 +1,6 @@
 #include "cli/CliContext.h"
+#include "core/PausePoint.h"
+#include "store/SqliteDb.h"
 #include "analysis/ChanceStatistics.h"
 #include "cli/Output.h"
 #include "cli/SearchOptionSet.h"
@@ -105,7 +107,11 @@ int runSearchCommand(CliContext& ctx, const ParsedArgs& args, bool combo)
     const SearchRead read = readSearchOptions(args, SearchChoices::of(s));
     if (!read.ok())
         return ctx.usage(read.error);
+    // The pattern, the range and the search read one state of the history:
+    // another program's import or deletion waits or comes after.
+    std::optional<ReadTransaction> oneHistory(std::in_place, s.store().db());
     const SearchOptions options = searchOptions(s, read.choices, read.source);
+    pausePoint("search-read");
     // The verification page's pattern needs the draw before the issue.
     if (read.source.from == PatternSource::From::Verification) {
         if (const auto r = rules::verificationRefusal(read.source.issue, s.choices().lotteryCode, s.choices().drawsPerDay, s.storedDraws(),
@@ -120,6 +126,8 @@ int runSearchCommand(CliContext& ctx, const ParsedArgs& args, bool combo)
     const qint64 searchMs = clock.restart();
     if (!result.ok)
         return ctx.refuse(result.message);
+    // The write-back runs on its own connection: the read lock ends first.
+    oneHistory.reset();
     QString error;
     // The write-back takes the window's road: the session's background
     // writer, on its own connection; this command waits for it.

@@ -1,5 +1,6 @@
 #include "analysis/DrawShape.h"
 #include "cli/CliContext.h"
+#include "store/SqliteDb.h"
 #include "cli/Output.h"
 #include "core/IssueNumber.h"
 #include "core/Kinds.h"
@@ -102,6 +103,8 @@ int runTrend(CliContext& ctx, const ParsedArgs& args)
     const OutputFormat format = args.get(kFormatOption).value_or(OutputFormat::Text);
     const int last = args.get(kLast).value_or(50);
     const int position = args.get(kPosition).value_or(0);
+    // Every draw the trend counts comes from one state of the history.
+    const ReadTransaction oneHistory(ctx.session().store().db());
     // Without --position the scope is the whole draw; given, it must name 1..8.
     if (args.has(kPosition) && (position < 1 || position > kPositions))
         return ctx.refuse(QStringLiteral("the position must be 1..8 (got %1)").arg(position));

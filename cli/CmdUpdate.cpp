@@ -1,6 +1,7 @@
 #include "cli/CliContext.h"
 #include "core/Clock.h"
 #include "core/IssueNumber.h"
+#include "core/PausePoint.h"
 #include "acquire/OnlineUpdate.h"
 #include "acquire/UpdateUrl.h"
 #include "session/HistoryChanges.h"
@@ -80,6 +81,7 @@ int runUpdate(CliContext& ctx, const ParsedArgs& args)
         return ctx.refuse(online.error() + QStringLiteral("; nothing changed"));
     loop.exec();
 
+    pausePoint("update-fetched");
     const update::UpdateResult r = HistoryChanges(s).applyOnlineUpdate(plan, online.loadedDays(), online.stop());
     if (!r.dbError.isEmpty())
         return ctx.refuse(QStringLiteral("writing the history failed: %1; nothing changed").arg(r.dbError));

@@ -1,6 +1,8 @@
 #include "export/HistoryTextExport.h"
 
 #include <QCoreApplication>
+#include "core/DiskSpace.h"
+
 #include <QDir>
 #include <QSaveFile>
 
@@ -79,15 +81,15 @@ ExportResult write(const QString& folder, std::optional<std::int64_t> lastStored
             path,
             QCoreApplication::translate("corvinel::history_text", "无法写入 %1：%2").arg(path, file.errorString()));
     if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
+        const QString why = writeFailureText(path, bytes.size(), file.errorString());
         file.cancelWriting();
         return ExportResult::failure(
             path, QCoreApplication::translate("corvinel::history_text", "无法写入 %1：%2").arg(path, why));
     }
     if (!file.commit())
         return ExportResult::failure(
-            path,
-            QCoreApplication::translate("corvinel::history_text", "无法保存 %1：%2").arg(path, file.errorString()));
+            path, QCoreApplication::translate("corvinel::history_text", "无法保存 %1：%2")
+                      .arg(path, writeFailureText(path, bytes.size(), file.errorString())));
     return ExportResult::success(path);
 }
 

@@ -1,7 +1,10 @@
 #include "session/HistoryChanges.h"
 
 #include "session/Session.h"
+#include "core/IssueNumber.h"
 #include "store/BackupRebuild.h"
+
+#include <algorithm>
 
 namespace corvinel {
 
@@ -16,7 +19,7 @@ HistoryChange changeOf(const MaintenanceOutcome& out)
     c.deleted = out.deleted;
     c.error = out.error;
     if (!out.ok)
-        c.failedStep = HistoryChange::Step::Store;
+        c.failedStep = out.backupFailed ? HistoryChange::Step::Backup : HistoryChange::Step::Store;
     return c;
 }
 
@@ -80,21 +83,15 @@ HistoryChange HistoryChanges::deleteLastDraw()
     return c;
 }
 
-HistoryChange HistoryChanges::rebuildThenCompact(bool backupWritten, const QString& backupError, int rowsBefore,
-                                                 const ProgressFn& progress)
+HistoryChange HistoryChanges::afterDeletion(const MaintenanceOutcome& out)
 {
-    if (!backupWritten) {
-        HistoryChange failed;
-        failed.failedStep = HistoryChange::Step::Backup;
-        failed.error = backupError;
-        return failed;
-    }
-    HistoryChange c = rebuildFromBackup(progress);
+    HistoryChange c = changeOf(out);
     if (!c.ok)
         return c;
-    c.deleted = rowsBefore - c.written;
-    if (!m_session.store().compact())
-        c.compactError = m_session.store().lastError();
+    Session& s = m_session;
+    s.reloadHistory();
+    if (!s.store().compact())
+        c.compactError = s.store().lastError();
     return c;
 }
 
@@ -102,21 +99,20 @@ HistoryChange HistoryChanges::deleteLastDraws(int n, const ProgressFn& progress)
 {
     if (n <= 0)
         return nothingChanged(); // the backup file is left as it was
-    const HistorySnapshot current = m_session.store().snapshot();
-    QString error;
-    const bool written
-        = writeBackupWithoutLast(HistoryMaintenance::backupPath(m_session.dataFolder()), current, n, &error);
-    return rebuildThenCompact(written, error, current.recordCount(), progress);
+    // What to keep is decided from lishi inside the deletion's transaction.
+    return afterDeletion(
+        maintenance().deleteKeeping([n](const HistorySnapshot& h) { return std::max(0, h.recordCount() - n); },
+                                    HistoryMaintenance::backupPath(m_session.dataFolder()), m_session.bases(),
+                                    progress));
 }
 
 HistoryChange HistoryChanges::deleteDrawsAfter(std::int64_t t, const ProgressFn& progress)
 {
     if (t <= 0)
         return nothingChanged();
-    const HistorySnapshot current = m_session.store().snapshot();
-    QString error;
-    const bool written = writeBackupUpTo(HistoryMaintenance::backupPath(m_session.dataFolder()), current, t, &error);
-    return rebuildThenCompact(written, error, current.recordCount(), progress);
+    return afterDeletion(maintenance().deleteKeeping([t](const HistorySnapshot& h) { return rowsUpTo(h, t); },
+                                                     HistoryMaintenance::backupPath(m_session.dataFolder()),
+                                                     m_session.bases(), progress));
 }
 
 HistoryChange HistoryChanges::clear()
@@ -150,6 +146,23 @@ manual_entry::StoreOutcome HistoryChanges::addDraw(std::int64_t sqqh, const manu
     Session& s = m_session;
     manual_entry::StoreOutcome out
         = manual_entry::storeDraw(s.store(), s.encoder(), s.zodiac(), s.snapshot(), s.bases(), sqqh, numbers);
+    if (out.ok)
+        afterDrawStored();
+    return out;
+}
+
+manual_entry::StoreOutcome HistoryChanges::addNextDraw(const manual_entry::Numbers& numbers)
+{
+    Session& s = m_session;
+    const int code = s.choices().lotteryCode;
+    const int perDay = s.choices().drawsPerDay;
+    manual_entry::StoreOutcome out = manual_entry::storeNextDraw(
+        s.store(), s.encoder(), s.zodiac(), s.bases(),
+        [code, perDay](std::int64_t last) -> std::optional<std::int64_t> {
+            const std::optional<QString> next = issue::nextIssue(last, code, perDay);
+            return next ? manual_entry::storedIssue(*next) : std::nullopt;
+        },
+        numbers);
     if (out.ok)
         afterDrawStored();
     return out;

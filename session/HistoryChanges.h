@@ -68,13 +68,17 @@ public:
     // A checked draw under stored issue `sqqh` (the command line's add).
     manual_entry::StoreOutcome addDraw(std::int64_t sqqh, const manual_entry::Numbers& numbers);
 
+    // The command line's add without an issue: the draw goes under the issue
+    // after the last stored draw as read inside the write transaction.
+    manual_entry::StoreOutcome addNextDraw(const manual_entry::Numbers& numbers);
+
     // Command21 once the day pages are loaded: stores their new draws.
     update::UpdateResult applyOnlineUpdate(const update::UpdatePlan& plan, const std::vector<update::LoadedDay>& days,
                                            const update::DayStop& stop);
 
 private:
-    HistoryChange rebuildThenCompact(bool backupWritten, const QString& backupError, int rowsBefore,
-                                     const ProgressFn& progress);
+    // The refreshes and the compaction after a deletion that kept a part.
+    HistoryChange afterDeletion(const MaintenanceOutcome& out);
     void afterDrawStored();
     HistoryMaintenance maintenance();
 

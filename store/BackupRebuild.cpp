@@ -5,6 +5,8 @@
 #include "core/IssueNumber.h"
 #include "store/DrawLineReader.h"
 
+#include <algorithm>
+
 namespace corvinel {
 
 MaintenanceOutcome rebuildFromBackup(const QString& backupPath, std::int64_t runningIssue,
@@ -63,15 +65,9 @@ std::optional<std::int64_t> deleteAfterAnswer(const QString& answer, int lottery
 
 namespace {
 
-MaintenanceOutcome rebuildAndCompact(HistoryStore& store, HistoryMaintenance& maintenance, const QString& backup,
-                                     std::int64_t runningIssue, const EncoderBases& bases, const ProgressFn& progress,
-                                     int rowsBefore)
+MaintenanceOutcome compacted(MaintenanceOutcome o, HistoryStore& store)
 {
-    MaintenanceOutcome o = rebuildFromBackup(backup, runningIssue, maintenance, bases, progress);
-    if (!o.ok)
-        return o;
-    o.deleted = rowsBefore - o.written;
-    if (!store.compact())
+    if (o.ok && !store.compact())
         o.warning = QStringLiteral("历史号码已改变，但压缩数据库失败：%1").arg(store.lastError());
     return o;
 }
@@ -86,33 +82,24 @@ MaintenanceOutcome nothingDone()
 } // namespace
 
 MaintenanceOutcome deleteLastDraws(int n, HistoryStore& store, HistoryMaintenance& maintenance,
-                                   std::int64_t runningIssue, const EncoderBases& bases, const ProgressFn& progress)
+                                   std::int64_t /*runningIssue*/, const EncoderBases& bases, const ProgressFn& progress)
 {
     if (n <= 0)
         return nothingDone();
-    const HistorySnapshot snapshot = store.snapshot();
-    const QString backup = HistoryMaintenance::backupPath(store.dataFolder());
-    MaintenanceOutcome o;
-    if (!writeBackupWithoutLast(backup, snapshot, n, &o.error)) {
-        o.error += QStringLiteral("，历史号码没有改变");
-        return o;
-    }
-    return rebuildAndCompact(store, maintenance, backup, runningIssue, bases, progress, snapshot.recordCount());
+    return compacted(
+        maintenance.deleteKeeping([n](const HistorySnapshot& h) { return std::max(0, h.recordCount() - n); },
+                                  HistoryMaintenance::backupPath(store.dataFolder()), bases, progress),
+        store);
 }
 
 MaintenanceOutcome deleteDrawsAfter(std::int64_t t, HistoryStore& store, HistoryMaintenance& maintenance,
-                                    std::int64_t runningIssue, const EncoderBases& bases, const ProgressFn& progress)
+                                    std::int64_t /*runningIssue*/, const EncoderBases& bases, const ProgressFn& progress)
 {
     if (t <= 0)
         return nothingDone();
-    const HistorySnapshot snapshot = store.snapshot();
-    const QString backup = HistoryMaintenance::backupPath(store.dataFolder());
-    MaintenanceOutcome o;
-    if (!writeBackupUpTo(backup, snapshot, t, &o.error)) {
-        o.error += QStringLiteral("，历史号码没有改变");
-        return o;
-    }
-    return rebuildAndCompact(store, maintenance, backup, runningIssue, bases, progress, snapshot.recordCount());
+    return compacted(maintenance.deleteKeeping([t](const HistorySnapshot& h) { return rowsUpTo(h, t); },
+                                               HistoryMaintenance::backupPath(store.dataFolder()), bases, progress),
+                     store);
 }
 
 MaintenanceOutcome deleteLastDraw(HistoryStore& store, HistoryMaintenance& maintenance)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/DrawEncoder.h"
+#include "store/StoredDraws.h"
 #include "core/Kinds.h"
 
 #include <QByteArray>
@@ -9,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace corvinel {
@@ -40,6 +42,7 @@ struct MaintenanceOutcome
     int deleted = 0; // rows removed by the step
     QString error;
     QString warning; // e.g. a compaction that failed after a committed change
+    bool backupFailed = false; // the backup file of a deletion could not be written
 };
 
 // The writes of history maintenance. Every method is one transaction: it
@@ -66,12 +69,44 @@ public:
                                const ProgressFn& progress = {});
 
     // Appends `draws` (in issue order, each after the last row of `current`,
-    // the history as it is) in one transaction: the manual entry, the CLI's
-    // add and the online update. With `clearFirst` every row is deleted first
-    // and the first draw has no predecessor. On failure `error` holds the
-    // database's own text (may be empty); the callers word the message.
+    // the history as the caller saw it when it chose them) in one
+    // transaction: the manual entry, the CLI's add and the online update.
+    // The last row is read again inside the transaction; when it is not the
+    // last row of `current`, another program changed the history since, and
+    // nothing is stored (historyChangedText()). With `clearFirst` every row is
+    // deleted first and the first draw has no predecessor. On failure `error`
+    // holds the database's own text (may be empty); the callers word the
+    // message.
     MaintenanceOutcome appendDraws(const std::vector<PlainDraw>& draws, const HistorySnapshot& current,
                                    const EncoderBases& bases, bool clearFirst = false);
+
+    // The decision of an append, taken inside its write transaction from the
+    // last stored row (read from lishi there; nullopt when the history is
+    // empty): the draws to append, or nullopt with the refusal in `refusal`.
+    // `clearFirst` may be set to empty the history first.
+    using AppendDecision = std::function<std::optional<std::vector<PlainDraw>>(
+        const std::optional<SnapshotRow>& last, bool* clearFirst, QString* refusal)>;
+    // Every read-decide-write of an append under one BEGIN IMMEDIATE: no other
+    // writer can change the history between the decision and the commit. A
+    // draw whose issue is already stored refuses the whole append.
+    MaintenanceOutcome appendDecided(const AppendDecision& decide, const EncoderBases& bases);
+
+    // The deletions that keep a part of the history: inside one transaction
+    // reads lishi (never its copy), keeps the rows `keep` chooses (the count
+    // of leading rows), rebuilds them, writes the backup file `backupPath`
+    // atomically from what was read, then commits. A failure at any step,
+    // the backup file included, changes neither the history nor the file.
+    using KeepCount = std::function<int(const HistorySnapshot& history)>;
+    MaintenanceOutcome deleteKeeping(const KeepCount& keep, const QString& backupPath, const EncoderBases& bases,
+                                     const ProgressFn& progress = {});
+
+    // Compaction's repair: every row's own attribute values derived again
+    // from its numbers by the encoder; rows that disagree are rewritten (the
+    // copy follows through its trigger). Returns the number of rows repaired,
+    // or -1 with `error`.
+    int repairAttributes(const EncoderBases& bases, QString* error);
+
+    static QString historyChangedText();
 
     // Delrec: deletes every row of lishi.
     MaintenanceOutcome deleteAll();
@@ -90,6 +125,9 @@ public:
 private:
     MaintenanceOutcome writeAll(const std::vector<PlainDraw>& draws, const EncoderBases& bases, bool rebuild,
                                 const ProgressFn& progress);
+    // writeAll's work inside the caller's transaction.
+    MaintenanceOutcome writeAllInside(const std::vector<PlainDraw>& draws, const EncoderBases& bases, bool rebuild,
+                                      const ProgressFn& progress);
 
     HistoryStore& m_store;
     DrawEncoder& m_encoder;

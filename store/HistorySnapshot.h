@@ -2,6 +2,8 @@
 
 #include "store/StoredDraws.h"
 
+#include <QString>
+
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -21,6 +23,18 @@ public:
         : m_rows(std::move(rows))
     {
     }
+
+    // A read that stopped at an error (a damaged page, a busy file): the rows
+    // are not the whole history, and no answer, export, backup or deletion may
+    // come from them.
+    static HistorySnapshot failedRead(QString error)
+    {
+        HistorySnapshot s;
+        s.m_readError = std::move(error);
+        return s;
+    }
+    bool readFailed() const { return !m_readError.isEmpty(); }
+    const QString& readError() const { return m_readError; }
 
     int recordCount() const { return static_cast<int>(m_rows.size()); }
     bool isEmpty() const { return m_rows.empty(); }
@@ -54,6 +68,7 @@ public:
 
 private:
     std::vector<SnapshotRow> m_rows;
+    QString m_readError;
 };
 
 } // namespace corvinel

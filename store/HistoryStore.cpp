@@ -1,15 +1,18 @@
 #include "store/HistoryStore.h"
 
 #include "store/Schema.h"
+#include "core/PausePoint.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 namespace corvinel {
@@ -23,7 +26,18 @@ bool HistoryStore::open(const QString& dataFolder)
 {
     m_folder = dataFolder;
     m_error.clear();
+    // Compaction works in place now; a copy left by a compaction of an older
+    // version that was killed is of no use and may be large.
+    QFile::remove(QDir(m_folder).filePath(QString::fromLatin1(kCompactFileName)));
     return openFile(databasePath());
+}
+
+QString HistoryStore::fileIdentity(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return QStringLiteral("%1:%2").arg(static_cast<qulonglong>(st.st_dev)).arg(static_cast<qulonglong>(st.st_ino));
 }
 
 bool HistoryStore::openFile(const QString& path)
@@ -60,6 +74,10 @@ bool HistoryStore::openFile(const QString& path)
         m_db.close();
         return false;
     }
+    m_fileIdentity = fileIdentity(path);
+    // A failed check (damage, a busy file) is not fatal here: the reads that
+    // meet the damage report it, and an import can still replace the history.
+    checkDrawCopy(rowCount() <= kFullCopyCheckAtOpen);
     return true;
 }
 
@@ -88,15 +106,22 @@ namespace {
 
 // Rows of the draw copy as `sql` (SQQH, QQH, the packed values) returns them;
 // a row whose values the packed text cannot hold reads its value columns.
-std::vector<SnapshotRow> readSnapshotRows(SqliteDb& db, const std::string& sql, std::size_t expected)
+// Any step that is neither a row nor the end sets `error` (the rows are then
+// not the whole answer).
+std::vector<SnapshotRow> readSnapshotRows(SqliteDb& db, const std::string& sql, std::size_t expected,
+                                          QString* error = nullptr)
 {
     std::vector<SnapshotRow> rows;
     Statement st = db.prepare(sql);
-    if (!st.isValid())
+    if (!st.isValid()) {
+        if (error)
+            *error = db.lastError();
         return rows;
+    }
     rows.reserve(expected);
     std::vector<std::size_t> unpacked;
-    while (st.step() == SQLITE_ROW) {
+    int rc = 0;
+    while ((rc = st.step()) == SQLITE_ROW) {
         SnapshotRow r;
         r.sqqh = st.columnInt64(0);
         r.qqh = st.columnInt64(1);
@@ -112,6 +137,11 @@ std::vector<SnapshotRow> readSnapshotRows(SqliteDb& db, const std::string& sql, 
             unpacked.push_back(rows.size());
         rows.push_back(r);
     }
+    if (rc != SQLITE_DONE) {
+        if (error)
+            *error = db.lastError();
+        return rows;
+    }
     if (!unpacked.empty()) {
         std::string one = "SELECT ";
         for (int p = 1; p <= kPositions; ++p)
@@ -122,8 +152,11 @@ std::vector<SnapshotRow> readSnapshotRows(SqliteDb& db, const std::string& sql, 
         for (std::size_t i : unpacked) {
             values.reset();
             values.bind(1, rows[i].sqqh);
-            if (values.step() != SQLITE_ROW)
-                continue;
+            if (values.step() != SQLITE_ROW) {
+                if (error)
+                    *error = db.lastError();
+                return rows;
+            }
             int c = 0;
             for (int p = 0; p < kPositions; ++p)
                 for (int k = 0; k < kKindCount; ++k)
@@ -202,9 +235,184 @@ HistorySnapshot HistoryStore::snapshot()
 {
     if (!m_db.isOpen())
         return HistorySnapshot();
+    // The count and the rows from one state of the file.
+    const ReadTransaction read(m_db);
+    QString error;
     // The copy holds the own values packed in one text, in SQQH order.
-    return HistorySnapshot(
-        readSnapshotRows(m_db, packedSelect() + " ORDER BY SQQH", static_cast<std::size_t>(rowCount())));
+    std::vector<SnapshotRow> rows
+        = readSnapshotRows(m_db, packedSelect() + " ORDER BY SQQH", static_cast<std::size_t>(rowCount()), &error);
+    if (!error.isEmpty())
+        return HistorySnapshot::failedRead(error);
+    return HistorySnapshot(std::move(rows));
+}
+
+namespace {
+
+std::string lishiValuesSelect()
+{
+    std::string sql = "SELECT SQQH, QQH";
+    for (int p = 1; p <= kPositions; ++p)
+        for (int k = 0; k < kKindCount; ++k)
+            sql += ", " + schema::valueColumn(p, k);
+    return sql + " FROM lishi";
+}
+
+SnapshotRow lishiRowAt(const Statement& st)
+{
+    SnapshotRow r;
+    r.sqqh = st.columnInt64(0);
+    r.qqh = st.columnInt64(1);
+    int c = 2;
+    for (int p = 0; p < kPositions; ++p)
+        for (int k = 0; k < kKindCount; ++k)
+            r.values[p][k] = static_cast<std::int16_t>(st.columnInt(c++));
+    return r;
+}
+
+// One row's share of the copy digest: SQQH, QQH and the 48 values mixed
+// (FNV-1a), then spread (splitmix64) so that the sum over rows depends on
+// every value and on which row holds it.
+std::uint64_t rowDigest(const SnapshotRow& r)
+{
+    std::uint64_t h = 1469598103934665603ULL;
+    const auto mix = [&h](std::uint64_t v) {
+        h ^= v;
+        h *= 1099511628211ULL;
+    };
+    mix(static_cast<std::uint64_t>(r.sqqh));
+    mix(static_cast<std::uint64_t>(r.qqh));
+    for (const auto& position : r.values)
+        for (const std::int16_t v : position)
+            mix(static_cast<std::uint16_t>(v));
+    h += 0x9e3779b97f4a7c15ULL;
+    h = (h ^ (h >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    h = (h ^ (h >> 27)) * 0x94d049bb133111ebULL;
+    return h ^ (h >> 31);
+}
+
+void addToDigest(HistoryStore::CopyDigest* d, const SnapshotRow& r)
+{
+    if (d->count == 0)
+        d->first = r.sqqh;
+    d->last = r.sqqh;
+    ++d->count;
+    d->sum += rowDigest(r);
+}
+
+} // namespace
+
+HistorySnapshot HistoryStore::lishiSnapshot()
+{
+    if (!m_db.isOpen())
+        return HistorySnapshot::failedRead(QStringLiteral("历史数据库没有打开"));
+    const ReadTransaction read(m_db);
+    Statement st = m_db.prepare(lishiValuesSelect() + " ORDER BY SQQH");
+    if (!st.isValid())
+        return HistorySnapshot::failedRead(m_db.lastError());
+    std::vector<SnapshotRow> rows;
+    int rc = 0;
+    while ((rc = st.step()) == SQLITE_ROW)
+        rows.push_back(lishiRowAt(st));
+    if (rc != SQLITE_DONE)
+        return HistorySnapshot::failedRead(m_db.lastError());
+    return HistorySnapshot(std::move(rows));
+}
+
+bool HistoryStore::lastLishiRow(std::optional<SnapshotRow>* row, QString* error)
+{
+    row->reset();
+    Statement st = m_db.prepare(lishiValuesSelect() + " ORDER BY SQQH DESC LIMIT 1");
+    if (!st.isValid()) {
+        *error = m_db.lastError();
+        return false;
+    }
+    const int rc = st.step();
+    if (rc == SQLITE_ROW)
+        *row = lishiRowAt(st);
+    else if (rc != SQLITE_DONE) {
+        *error = m_db.lastError();
+        return false;
+    }
+    return true;
+}
+
+bool HistoryStore::drawCopyDigests(CopyDigest* lishi, CopyDigest* copy, QString* error, bool full)
+{
+    *lishi = CopyDigest();
+    *copy = CopyDigest();
+    const ReadTransaction read(m_db);
+    if (!full) {
+        for (auto [digest, sql] : { std::pair { lishi, "SELECT COUNT(*), MIN(SQQH), MAX(SQQH) FROM lishi" },
+                                    std::pair { copy, "SELECT COUNT(*), MIN(SQQH), MAX(SQQH) FROM lishi_draws" } }) {
+            Statement st = m_db.prepare(sql);
+            if (!st.isValid() || st.step() != SQLITE_ROW) {
+                *error = m_db.lastError();
+                return false;
+            }
+            digest->count = st.columnInt64(0);
+            digest->first = st.columnInt64(1);
+            digest->last = st.columnInt64(2);
+        }
+        return true;
+    }
+    {
+        Statement st = m_db.prepare(lishiValuesSelect() + " ORDER BY SQQH");
+        if (!st.isValid()) {
+            *error = m_db.lastError();
+            return false;
+        }
+        int rc = 0;
+        while ((rc = st.step()) == SQLITE_ROW)
+            addToDigest(lishi, lishiRowAt(st));
+        if (rc != SQLITE_DONE) {
+            *error = m_db.lastError();
+            return false;
+        }
+    }
+    QString copyError;
+    const std::vector<SnapshotRow> rows = readSnapshotRows(m_db, packedSelect() + " ORDER BY SQQH",
+                                                           static_cast<std::size_t>(lishi->count), &copyError);
+    if (!copyError.isEmpty()) {
+        *error = copyError;
+        return false;
+    }
+    for (const SnapshotRow& r : rows)
+        addToDigest(copy, r);
+    return true;
+}
+
+bool HistoryStore::checkDrawCopy(bool full)
+{
+    m_copyNotice.clear();
+    CopyDigest lishi;
+    CopyDigest copy;
+    QString error;
+    if (!drawCopyDigests(&lishi, &copy, &error, full)) {
+        m_copyNotice = QStringLiteral("不能检查历史号码的副本：%1").arg(error);
+        return false;
+    }
+    if (lishi == copy)
+        return true;
+    // Decided again under the write lock: another process may have changed
+    // the history (and its copy with it) since the read.
+    Transaction t(m_db);
+    if (!t.isActive() || !drawCopyDigests(&lishi, &copy, &error, full)) {
+        m_copyNotice = QStringLiteral("不能检查历史号码的副本：%1").arg(error.isEmpty() ? m_db.lastError() : error);
+        return false;
+    }
+    if (lishi == copy)
+        return true;
+    const QString found = QStringLiteral("历史号码的副本 %1 与历史号码不一致（副本%2行，历史号码%3行），已由历史号码重建")
+                              .arg(QString::fromLatin1(schema::kDrawCopyTable))
+                              .arg(copy.count)
+                              .arg(lishi.count);
+    if (!m_db.exec(schema::drawCopySql().c_str()) || !t.commit()) {
+        m_copyNotice = QStringLiteral("历史号码的副本与历史号码不一致，重建副本失败：%1").arg(m_db.lastError());
+        return false;
+    }
+    m_copyNotice = found;
+    markChanged();
+    return true;
 }
 
 std::optional<bool> HistoryStore::containsIssue(std::int64_t sqqh, QString* error)
@@ -255,48 +463,52 @@ HistorySummary HistoryStore::summary()
     return s;
 }
 
-bool HistoryStore::compact()
+bool HistoryStore::compact(const std::function<bool(QString*)>& beforeVacuum)
 {
     m_error.clear();
     if (!m_db.isOpen()) {
         m_error = QStringLiteral("历史数据库没有打开");
         return false;
     }
-    const QString main = databasePath();
-    const QString copy = QDir(m_folder).filePath(QString::fromLatin1(kCompactFileName));
-
-    // Repair step: refuse to replace the file by a copy of a damaged one.
+    // Repair step: a damaged file is refused, whatever it still answers.
     {
-        Statement st = m_db.prepare("PRAGMA quick_check");
-        if (!st.isValid() || st.step() != SQLITE_ROW || st.columnText(0) != QLatin1String("ok")) {
-            m_error
-                = QStringLiteral("数据库完整性检查未通过：%1").arg(st.isValid() ? st.columnText(0) : m_db.lastError());
+        Statement st = m_db.prepare("PRAGMA integrity_check");
+        QStringList problems;
+        int rc = 0;
+        while (st.isValid() && (rc = st.step()) == SQLITE_ROW) {
+            const QString line = st.columnText(0);
+            if (line != QLatin1String("ok") && problems.size() < 3)
+                problems << line;
+        }
+        if (!st.isValid() || rc != SQLITE_DONE) {
+            // The check itself stopped at the damage (the error names the file).
+            m_error = QStringLiteral("数据库完整性检查未通过：%1").arg(m_db.lastError());
+            return false;
+        }
+        if (!problems.isEmpty()) {
+            m_error = QStringLiteral("数据库完整性检查未通过：历史数据库文件%1已损坏（%2）。请用备份文件 lsbf.txt "
+                                     "重建历史号码（读取历史号文本，或 corvinel-cli import lsbf.txt），或换回一份备份的数据库文件")
+                          .arg(QDir::toNativeSeparators(databasePath()), problems.join(QStringLiteral("; ")));
             return false;
         }
     }
-    QFile::remove(copy);
-    {
-        Statement st = m_db.prepare("VACUUM INTO ?1");
-        if (!st.isValid() || !st.bind(1, copy) || !st.exec()) {
-            m_error = QStringLiteral("压缩数据库失败：%1").arg(m_db.lastError());
-            QFile::remove(copy);
-            return false;
-        }
-    }
-    m_db.close();
-    // rename(2) replaces the main file atomically: either the old or the
-    // compacted file is there, never neither.
-    const bool replaced = std::rename(QFile::encodeName(copy).constData(), QFile::encodeName(main).constData()) == 0;
-    if (!replaced) {
-        m_error = QStringLiteral("不能用压缩后的副本替换%1").arg(main);
-        QFile::remove(copy);
-    }
-    if (!openFile(main)) {
-        if (m_error.isEmpty())
-            m_error = m_db.lastError();
+    pausePoint("compact-checked");
+    if (beforeVacuum && !beforeVacuum(&m_error))
+        return false;
+    // The full comparison of the copy with lishi (open() may have compared
+    // only counts and edges); a disagreement is repaired before the VACUUM.
+    if (!checkDrawCopy(true)) {
+        m_error = m_copyNotice;
         return false;
     }
-    return replaced;
+    // VACUUM builds the compacted database in a temporary file and copies it
+    // back under the exclusive lock; that file need not sit in memory.
+    m_db.exec("PRAGMA temp_store=FILE");
+    const bool vacuumed = m_db.exec("VACUUM");
+    if (!vacuumed)
+        m_error = QStringLiteral("压缩数据库失败：%1").arg(m_db.lastError());
+    m_db.exec("PRAGMA temp_store=MEMORY");
+    return vacuumed;
 }
 
 } // namespace corvinel

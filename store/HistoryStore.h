@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace corvinel {
@@ -80,10 +81,52 @@ public:
     // with the database's text in `error` when the query fails.
     std::optional<bool> containsIssue(std::int64_t sqqh, QString* error);
 
-    // Repair and compaction: integrity check, VACUUM INTO the copy, atomic
-    // replace of the main file, reopen. Any failing step keeps the existing
-    // file open and returns false.
-    bool compact();
+    // Repair and compaction, in place: PRAGMA integrity_check (a damaged
+    // file is refused), then `beforeVacuum` (e.g. the attribute repair; false
+    // stops with its error), then VACUUM of the file itself. VACUUM holds the
+    // file's exclusive lock from its first read to its commit and writes
+    // through the rollback journal, so no other writer's commit can fall
+    // between its read and its write, a kill leaves the old file whole, and
+    // the file (its inode, owner and permissions) stays the same.
+    bool compact(const std::function<bool(QString*)>& beforeVacuum = {});
+
+    // A snapshot read from lishi itself, never from its copy: what the
+    // deletions keep and what the backup files hold. readFailed() on any error.
+    HistorySnapshot lishiSnapshot();
+    // The last row of lishi (its own values from lishi); nullopt when lishi is
+    // empty. False with `error` on a failed read.
+    bool lastLishiRow(std::optional<SnapshotRow>* row, QString* error);
+
+    // The check of the draw copy against lishi: row count, first and last
+    // SQQH and a checksum over every row's SQQH, QQH and 48 own values, each
+    // side read in one read transaction.
+    struct CopyDigest
+    {
+        std::int64_t count = 0;
+        std::int64_t first = 0;
+        std::int64_t last = 0;
+        std::uint64_t sum = 0;
+        friend bool operator==(const CopyDigest&, const CopyDigest&) = default;
+    };
+    // Digests of lishi and of the copy; false with `error` when a read fails.
+    // `full` false leaves `sum` 0 and reads only the count and the edges
+    // (index and rowid lookups: tens of ms at 100,000 draws, where the full
+    // checksum, which decodes 48 values of every wide lishi row, takes about
+    // a second).
+    bool drawCopyDigests(CopyDigest* lishi, CopyDigest* copy, QString* error, bool full = true);
+    // Compares the copy with lishi and, when they disagree, rebuilds the copy
+    // from lishi in one transaction (re-checked inside it); copyNotice() then
+    // says what was found. open() runs it in full up to
+    // kFullCopyCheckAtOpen draws and by count and edges above; compact() runs
+    // it in full (every deletion of a part ends with a compaction). False
+    // only when a read or the rebuild failed.
+    bool checkDrawCopy(bool full = true);
+    static constexpr std::int64_t kFullCopyCheckAtOpen = 10000;
+    QString copyNotice() const { return m_copyNotice; }
+    // The identity of the open file (device and inode), to notice that it
+    // was replaced by another file under the same name.
+    QString openFileIdentity() const { return m_fileIdentity; }
+    static QString fileIdentity(const QString& path);
 
     // Bumped after every committed change of lishi, so that caches of its
     // contents (the analysis tables) know when to reload.
@@ -97,6 +140,8 @@ private:
     SqliteDb m_db;
     QString m_folder;
     QString m_error;
+    QString m_copyNotice;
+    QString m_fileIdentity;
     std::uint64_t m_version = 1;
     DatabaseDraws m_draws { *this };
 };

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <QDir>
+
 #include <map>
 #include <memory>
 #include <string>
@@ -144,8 +146,12 @@ bool SqliteDb::open(const QString& path, bool readOnly, bool create)
         return false;
     }
     m_db = db;
+    m_path = path;
     m_cache = std::make_unique<Cache>();
-    sqlite3_busy_timeout(m_db, 5000);
+    // Another process (a scheduled update, a second terminal, the window)
+    // may hold the file's lock for the length of one transaction: wait for
+    // it, then refuse with busyText().
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
     return true;
 }
 
@@ -156,12 +162,72 @@ void SqliteDb::close()
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+    m_path.clear();
+}
+
+void SqliteDb::recordFailure(int rc, const QString& sqliteText)
+{
+    m_lastErrorCode = rc & 0xff;
+    const QString words = sqliteFailureText(m_lastErrorCode);
+    if (m_lastErrorCode == SQLITE_CORRUPT || m_lastErrorCode == SQLITE_NOTADB)
+        m_lastError = words.arg(QDir::toNativeSeparators(m_path), sqliteText);
+    else
+        m_lastError = words.isEmpty() ? sqliteText : words;
 }
 
 void SqliteDb::captureError(const char* where)
 {
     if (m_db)
-        m_lastError = QStringLiteral("%1: %2").arg(QString::fromUtf8(where), QString::fromUtf8(sqlite3_errmsg(m_db)));
+        recordFailure(sqlite3_extended_errcode(m_db),
+                      QStringLiteral("%1: %2").arg(QString::fromUtf8(where), QString::fromUtf8(sqlite3_errmsg(m_db))));
+}
+
+bool SqliteDb::lastErrorWasBusy() const
+{
+    return m_lastErrorCode == SQLITE_BUSY || m_lastErrorCode == SQLITE_LOCKED;
+}
+
+std::optional<std::int64_t> SqliteDb::dataVersion()
+{
+    Statement& st = cached("PRAGMA data_version");
+    std::optional<std::int64_t> v;
+    if (st.step() == SQLITE_ROW)
+        v = st.columnInt64(0);
+    st.reset();
+    return v;
+}
+
+bool SqliteDb::inTransaction() const
+{
+    return m_db && sqlite3_get_autocommit(m_db) == 0;
+}
+
+QString busyText()
+{
+    return QStringLiteral("数据库正被另一个程序使用，请稍后再试");
+}
+
+QString diskFullText()
+{
+    return QStringLiteral("磁盘空间不足");
+}
+
+QString sqliteFailureText(int primaryCode)
+{
+    switch (primaryCode) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return busyText();
+    case SQLITE_FULL:
+        return diskFullText();
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        // %1 the file, %2 SQLite's own text.
+        return QStringLiteral("历史数据库文件%1已损坏（%2）。请用备份文件 lsbf.txt 重建历史号码（读取历史号文本，"
+                              "或 corvinel-cli import lsbf.txt），或换回一份备份的数据库文件");
+    default:
+        return {};
+    }
 }
 
 bool SqliteDb::exec(const char* sql)
@@ -173,7 +239,8 @@ bool SqliteDb::exec(const char* sql)
     char* err = nullptr;
     const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &err);
     if (rc != SQLITE_OK) {
-        m_lastError = QString::fromUtf8(err ? err : sqlite3_errstr(rc));
+        const int code = sqlite3_extended_errcode(m_db);
+        recordFailure(code != SQLITE_OK ? code : rc, QString::fromUtf8(err ? err : sqlite3_errstr(rc)));
         sqlite3_free(err);
         return false;
     }
@@ -243,6 +310,22 @@ void Transaction::rollback()
         m_db.exec("ROLLBACK");
         m_active = false;
     }
+}
+
+ReadTransaction::ReadTransaction(SqliteDb& db)
+    : m_db(db)
+{
+    if (!m_db.isOpen() || m_db.inTransaction())
+        return;
+    // BEGIN DEFERRED takes the shared lock at the first read and holds it to
+    // the end: every later statement sees the same committed state.
+    m_own = m_db.exec("BEGIN");
+}
+
+ReadTransaction::~ReadTransaction()
+{
+    if (m_own && m_db.inTransaction())
+        m_db.exec("COMMIT");
 }
 
 } // namespace corvinel

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 struct sqlite3;
@@ -92,9 +93,29 @@ public:
     void captureError(const char* where);
     std::int64_t changes() const;
 
+    // The primary SQLite result code of the last failure recorded (0 when
+    // none): callers tell a busy database, a full disk and damage apart.
+    int lastErrorCode() const { return m_lastErrorCode; }
+    bool lastErrorWasBusy() const;
+    // The file this connection has open ("" when none).
+    QString filePath() const { return m_path; }
+    // PRAGMA data_version: changes when another connection commits a change
+    // of the file; nullopt when it cannot be read.
+    std::optional<std::int64_t> dataVersion();
+    // True inside an open transaction (BEGIN ... not yet ended).
+    bool inTransaction() const;
+
+    // How long a statement waits for another connection's lock before it
+    // gives up with the busy refusal.
+    static constexpr int kBusyTimeoutMs = 5000;
+
 private:
+    void recordFailure(int rc, const QString& sqliteText);
+
     sqlite3* m_db = nullptr;
+    QString m_path;
     QString m_lastError;
+    int m_lastErrorCode = 0;
     struct Cache;
     std::unique_ptr<Cache> m_cache;
 };
@@ -116,6 +137,30 @@ public:
 private:
     SqliteDb& m_db;
     bool m_active = false;
+};
+
+// The user's words for the failures that are not the program's fault: another
+// program holding the database, a full disk, a damaged file. Empty for any
+// other code (the caller keeps SQLite's own text).
+QString busyText();
+QString diskFullText();
+QString sqliteFailureText(int primaryCode);
+
+// One read transaction: every statement between construction and destruction
+// sees the same committed history, never a mix of two (a reader of several
+// statements racing an import). Does nothing when the connection is already
+// inside a transaction (that one gives the same guarantee).
+class ReadTransaction
+{
+public:
+    explicit ReadTransaction(SqliteDb& db);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+private:
+    SqliteDb& m_db;
+    bool m_own = false;
 };
 
 } // namespace corvinel

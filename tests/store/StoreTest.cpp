@@ -194,19 +194,18 @@ TEST(HistoryStore, CompactTwiceKeepsRowsAndReopens)
     EXPECT_EQ(integrity(dir.filePath("Tavrose.db")), "ok");
 }
 
-TEST(HistoryStore, CompactThatCannotWriteItsCopyKeepsTheFileOpen)
+TEST(HistoryStore, CompactThatCannotWriteItsJournalKeepsTheFileOpen)
 {
     QTemporaryDir dir;
     HistoryStore store;
     ASSERT_TRUE(store.open(dir.path()));
     appendDraws(store, 161212001, 10);
 
-    // A read-only folder stops the copy for an ordinary user; root writes
-    // anyway, so a directory squatting on the copy's name stands in for it.
-    QDir(dir.path()).mkpath("TavroseTmp.db/blocked");
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    // Compaction works in place through the rollback journal; a directory
+    // squatting on the journal's name stops it (root ignores permissions).
+    QDir(dir.path()).mkpath("Tavrose.db-journal/blocked");
     EXPECT_FALSE(store.compact());
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QDir(dir.filePath("Tavrose.db-journal")).removeRecursively();
 
     EXPECT_TRUE(store.isOpen());
     EXPECT_EQ(store.rowCount(), 10);

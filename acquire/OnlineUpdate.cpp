@@ -138,6 +138,11 @@ DrawSelection selectNewDraws(const std::vector<LoadedDay>& days, std::int64_t la
                 sel.stop = { day.day, QStringLiteral("页面上缺少第%1期").arg(issue::displayForm(sqqh)) };
                 return sel;
             }
+            // The same refusal as the import's and the manual entry's.
+            if (const auto bad = issue::issueRefusal(sqqh, lotteryCode, issue::drawsPerDay(lotteryCode))) {
+                sel.stop = { day.day, *bad };
+                return sel;
+            }
             if (!it->second->usable()) {
                 sel.stop = { day.day,
                              QStringLiteral("第%1期的号码“%2”不能用：%3")

@@ -104,6 +104,9 @@ frmMain::frmMain(std::unique_ptr<Session> session, QWidget* parent)
     refreshHistoryGrid();
     refreshFromSession();
     placeOverlays();
+    // Where an old history found at the data folder's root went.
+    if (!m_session->historyNote().isEmpty())
+        showStatus(m_session->historyNote());
 }
 
 frmMain::~frmMain()

@@ -152,5 +152,6 @@ const CommandDecl& comboCommand();
 const CommandDecl& compactCommand();
 const CommandDecl& trendCommand();
 const CommandDecl& backtestCommand();
+const CommandDecl& gapsCommand();
 
 } // namespace corvinel

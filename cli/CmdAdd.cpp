@@ -56,6 +56,7 @@ int runAdd(CliContext& ctx, const ParsedArgs& parsed)
         shown += QStringLiteral(" %1").arg(n, 2, 10, QLatin1Char('0'));
     ctx.out() << "stored " << issue::displayForm(*sqqh) << ':' << shown << '\n';
     ctx.out() << "next draw issue number: " << s.nextIssueText << '\n';
+    reportMissingIssues(ctx);
     ctx.out().flush();
     return kExitOk;
 }

@@ -94,6 +94,7 @@ int runUpdate(CliContext& ctx, const ParsedArgs& args)
     if (r.added > 0)
         ctx.out() << ", last " << issue::displayForm(r.lastAdded);
     ctx.out() << ", " << r.daysLoaded << " of " << r.daysPlanned << " day pages loaded\n";
+    reportMissingIssues(ctx);
     ctx.out().flush();
     if (r.stop.isSet()) {
         ctx.err() << "update stopped at " << r.stop.day.toString(QStringLiteral("yyyy-MM-dd")) << ": " << r.stop.reason

@@ -12,7 +12,7 @@ const CommandDecl* const kCommands[] = {
     &corvinel::historyCommand(), &corvinel::deleteLastCommand(), &corvinel::deleteAfterCommand(),
     &corvinel::clearCommand(),   &corvinel::addCommand(),        &corvinel::exportCommand(),
     &corvinel::updateCommand(),  &corvinel::searchCommand(),     &corvinel::comboCommand(),
-    &corvinel::compactCommand(), &corvinel::trendCommand(),      &corvinel::backtestCommand(),
+    &corvinel::compactCommand(), &corvinel::trendCommand(),      &corvinel::backtestCommand(), &corvinel::gapsCommand(),
 };
 
 const CommandDecl* findCommand(const QString& name)

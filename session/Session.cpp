@@ -30,7 +30,8 @@ bool validKind(int kind)
 Session::Session(std::unique_ptr<Settings> settings, QString dataFolder, QObject* parent)
     : QObject(parent)
     , m_settings(settings ? std::move(settings) : std::make_unique<Settings>())
-    , m_dataFolder(std::move(dataFolder))
+    , m_dataFolder(dataFolder)
+    , m_dataRoot(std::move(dataFolder))
     , m_encoder(m_zodiac)
 {
 }
@@ -103,8 +104,7 @@ void Session::startUp()
 
     readInto(Settings::intLei, searchKind);
 
-    if (!m_dataFolder.isEmpty() && m_store.open(m_dataFolder) && !m_rowsOnDemand)
-        m_history = m_store.snapshot();
+    openGameHistory();
 
     // Selecting the stored options runs their click handling, as a click by
     // the user would: each of them writes its keys again.
@@ -334,9 +334,12 @@ void Session::setGame(int code)
     if (std::find(kMenuGames.begin(), kMenuGames.end(), code) == kMenuGames.end())
         return;
     // The next issue keeps its number until the history changes.
+    const bool switched = code != lotteryCode;
     lotteryCode = code;
     drawsPerDay = issue::drawsPerDay(lotteryCode);
     m_settings->write(Settings::GsZl, lotteryCode);
+    if (switched && m_started)
+        switchGameHistory();
     emit stateChanged();
 }
 

@@ -249,6 +249,21 @@ public:
     // For changes made outside the handlers.
     void notifyStateChanged() { emit stateChanged(); }
 
+    // ---- One history per game ----
+    // The data folder as given: it holds one folder per game's history;
+    // dataFolder() is the selected game's folder once started.
+    QString dataRoot() const { return m_dataRoot; }
+    // What start-up did with a history found at the data folder's root (one
+    // line; empty when there was none).
+    QString historyNote() const { return m_historyNote; }
+    // Opens the selected game's history (adopting a root history first) and
+    // makes it the one every reader and writer sees. False when its database
+    // cannot be opened (the store is then closed).
+    bool openGameHistory();
+    // After a game switch: the new game's history, then the refreshes a
+    // change of the history runs (grid, pattern, next issue, range).
+    void switchGameHistory();
+
     // ---- Background writes (the search's write-back) ----
     using WriteFinished = std::function<void(bool ok, const QString& error)>;
     // Starts `job` on a connection of its own, off this thread, after any
@@ -284,6 +299,8 @@ private:
 
     std::unique_ptr<Settings> m_settings;
     QString m_dataFolder;
+    QString m_dataRoot;
+    QString m_historyNote;
     std::optional<int> m_gameOverride;
     bool m_started = false;
     void positionModeChanged();

@@ -46,6 +46,7 @@ SearchChoices SearchChoices::of(const Session& s)
     c.combinationSize = s.combinationSize;
     c.rangeFrom = s.rangeStart();
     c.rangeTo = s.rangeEnd();
+    c.skipGaps = s.skipGaps;
     return c;
 }
 
@@ -92,6 +93,8 @@ SearchOptions searchOptions(const Session& s, const SearchChoices& c, const Patt
     o.resultPosition = c.resultPosition;
     o.group = c.group;
     o.combinationSize = c.combinationSize;
+    o.skipGaps = c.skipGaps;
+    o.lotteryCode = s.lotteryCode;
     o.zodiacBase = s.zodiacBase;
     o.segmentBase = s.segmentBase;
     o.zodiacNumbers = s.zodiac().numbers();

@@ -250,6 +250,9 @@ public:
     void notifyStateChanged() { emit stateChanged(); }
 
     // ---- One history per game ----
+    // "跳过缺期": searches match only draws whose reference draw reaches them
+    // without a hole (not persisted; off at start).
+    bool skipGaps = false;
     // The data folder as given: it holds one folder per game's history;
     // dataFolder() is the selected game's folder once started.
     QString dataRoot() const { return m_dataRoot; }

@@ -87,7 +87,7 @@ bool DrawLineReader::readLine(std::string_view raw, int lineNumber)
     }
 
     auto skip = [&](SkipReason reason, int detail) {
-        m_result.skipped.push_back(SkippedLine { lineNumber, reason, sqqh, detail });
+        m_result.skipped.push_back(SkippedLine { lineNumber, reason, sqqh, detail, {} });
         return false;
     };
     if (found < kPositions)

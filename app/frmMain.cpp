@@ -2,6 +2,7 @@
 
 #include "app/BacktestController.h"
 #include "app/ExportController.h"
+#include "app/GapsController.h"
 #include "app/GridModel.h"
 #include "app/HelpPages.h"
 #include "app/HistoryController.h"
@@ -210,6 +211,8 @@ void frmMain::createControllers()
     connect(m_updateController.get(), &UpdateController::status, this, report);
     connect(m_searchController.get(), &SearchController::status, this, report);
     connect(m_backtestController.get(), &BacktestController::status, this, report);
+    m_gapsController = std::make_unique<GapsController>(
+        s, this, m_options.text3[0] ? m_options.text3[0]->parentWidget() : nullptr, m_setupMenu.menu);
     m_wheelFilter = std::make_unique<WheelFilter>(
         this, QList<QTableView*> { m_history.grid, m_results.matches, m_results.ranking });
 }

@@ -1,5 +1,6 @@
 #include "analysis/DrawShape.h"
 #include "cli/CliContext.h"
+#include "cli/SearchOptionSet.h"
 #include "cli/Output.h"
 #include "core/IssueNumber.h"
 #include "core/Kinds.h"
@@ -70,6 +71,8 @@ QJsonObject toJson(const TrendTable& t)
         QJsonObject row;
         row.insert(QStringLiteral("issue"), issue::displayForm(t.issues[r]));
         row.insert(QStringLiteral("cells"), cells);
+        if (static_cast<std::size_t>(r) < t.holeBefore.size() && t.holeBefore[r] > 0)
+            row.insert(QStringLiteral("missing_before"), t.holeBefore[r]);
         rows.append(row);
     }
     auto whole = [](int v) { return QJsonValue(v); };
@@ -107,6 +110,7 @@ int runTrend(CliContext& ctx, const ParsedArgs& args)
         return ctx.refuse(QStringLiteral("the position must be 1..8 (got %1)").arg(position));
     const int kind = args.get(kKind).value_or(0);
 
+    ctx.session().skipGaps = args.has(search_option::kSkipGaps);
     TrendSource source(ctx.session());
     const TrendResult result = source.compute(last, kind, position);
     if (!result.ok)
@@ -158,6 +162,8 @@ const CommandDecl& trendCommand()
             { &kLast },
             { &kKind },
             { &kPosition },
+            { &search_option::kSkipGaps, "an omission does not run across a missing issue: it starts again after the "
+                                         "hole, and the row after it shows the hole (缺N) in its missed cells" },
             { &kFormatOption, "text (aligned columns, the default), tsv (tab-separated) or json", kUsage },
         },
         runTrend,

@@ -18,7 +18,7 @@ namespace corvinel {
 // trend table of the last N draws with its summary and chance rows.
 namespace {
 
-constexpr const char* kUsage = "trend takes --last N, --kind K, --position P and --format text|tsv|json";
+constexpr const char* kUsage = "trend takes --last N, --kind K, --position P, --skip-gaps and --format text|tsv|json";
 constexpr const char* kKindHelp
     = "number (default), zodiac, head, tail, sum or segment (or 0..5); the whole draw's drawsum, span, big, odd, "
       "repeat, consecutive or dragontiger (no --position); one position's bigsmall, oddeven, tailbig or "

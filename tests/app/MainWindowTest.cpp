@@ -229,7 +229,7 @@ private slots:
         QCOMPARE(m_window->gridModel(1)->rowCount(), 0);
         QCOMPARE(m_window->gridModel(1)->header().value(0), QStringLiteral("期号"));
         QCOMPARE(m_window->gridModel(2)->rowCount(), 0);
-        QVERIFY(QFileInfo::exists(dataFolder() + QStringLiteral("/Tavrose.db")));
+        QVERIFY(QFileInfo::exists(dataFolder() + QStringLiteral("/湖南快乐十分/Tavrose.db")));
         m_window->show();
         QVERIFY(child<QFrame>("Frame2_0")->isVisible());
         QVERIFY(!child<QFrame>("Frame2_1")->isVisible());

@@ -1,5 +1,6 @@
 // corvinel-cli update as a child process against the local results site.
 
+#include "support/CliRunner.h"
 #include "support/TestSite.h"
 
 #include "store/HistoryStore.h"
@@ -68,7 +69,7 @@ protected:
     std::vector<std::int64_t> stored()
     {
         HistoryStore store;
-        EXPECT_TRUE(store.open(dir.filePath("data")));
+        EXPECT_TRUE(store.open(historyFolderIn(dir.filePath("data"))));
         std::vector<std::int64_t> out;
         const HistorySnapshot snap = store.snapshot();
         for (const SnapshotRow& r : snap.rows())

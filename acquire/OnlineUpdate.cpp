@@ -1,5 +1,7 @@
 #include "acquire/OnlineUpdate.h"
 
+#include "store/IssueGaps.h"
+
 #include "store/HistorySnapshot.h"
 #include "store/HistoryStore.h"
 #include "core/IssueNumber.h"
@@ -10,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <map>
 
 namespace corvinel::update {
@@ -82,6 +85,28 @@ UpdatePlan planUpdate(const HistorySnapshot& history, int lotteryCode, int reten
             plan.error = QStringLiteral("最后一期%1的日期晚于今天（%2），请检查系统日期")
                              .arg(issue::displayForm(last), dayText(today));
             return plan;
+        }
+        // The whole history is within the kept period here: its holes are
+        // fetched again, from the day of the earliest one.
+        std::vector<std::int64_t> issues;
+        issues.reserve(static_cast<std::size_t>(history.recordCount()));
+        for (const SnapshotRow& r : history.rows())
+            issues.push_back(r.sqqh);
+        const int perDay = issue::drawsPerDay(lotteryCode);
+        const std::int64_t factor = sequenceFactor(lotteryCode);
+        for (const IssueGap& g : gaps::find(issues, lotteryCode, perDay).gaps) {
+            for (std::int64_t x = g.firstMissing; x <= g.lastMissing;) {
+                plan.missing.push_back(x);
+                x = x % factor >= perDay ? (dateOfStored(x).addDays(1).toString(QStringLiteral("yyMMdd")).toLongLong()
+                                                * factor
+                                            + 1)
+                                         : x + 1;
+            }
+        }
+        if (!plan.missing.empty()) {
+            const QDate earliest = dateOfStored(plan.missing.front());
+            if (earliest.isValid())
+                plan.lookBackDays = std::max(plan.lookBackDays, static_cast<int>(earliest.daysTo(today)));
         }
     }
     plan.ok = true;
@@ -156,6 +181,23 @@ DrawSelection selectNewDraws(const std::vector<LoadedDay>& days, std::int64_t la
     return sel;
 }
 
+std::vector<NewDraw> selectMissingDraws(const std::vector<LoadedDay>& days, const std::vector<std::int64_t>& missing)
+{
+    std::vector<NewDraw> out;
+    if (missing.empty())
+        return out;
+    for (const LoadedDay& day : days) {
+        for (const PageDraw& d : day.page.draws) {
+            if (d.hasNumbers && d.usable() && std::binary_search(missing.begin(), missing.end(), d.sqqh))
+                out.push_back({ day.day, d.sqqh, d.numbers });
+        }
+    }
+    std::sort(out.begin(), out.end(), [](const NewDraw& a, const NewDraw& b) { return a.sqqh < b.sqqh; });
+    out.erase(std::unique(out.begin(), out.end(), [](const NewDraw& a, const NewDraw& b) { return a.sqqh == b.sqqh; }),
+              out.end());
+    return out;
+}
+
 UpdateResult applyUpdate(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tables, const EncoderBases& bases,
                          const UpdatePlan& plan, const std::vector<LoadedDay>& days, const DayStop& loadStop)
 {
@@ -172,7 +214,9 @@ UpdateResult applyUpdate(HistoryStore& store, DrawEncoder& encoder, ZodiacTables
     DrawSelection sel = selectNewDraws(days, lastStored, plan.lotteryCode);
     if (sel.stop.isSet())
         result.stop = sel.stop; // a content stop comes before any later load failure
-    if (sel.draws.empty() && !plan.clearHistory)
+    const std::vector<NewDraw> fill = plan.clearHistory ? std::vector<NewDraw>() : selectMissingDraws(days, plan.missing);
+    result.stillMissing = static_cast<int>(plan.missing.size() - fill.size());
+    if (sel.draws.empty() && fill.empty() && !plan.clearHistory)
         return result;
 
     // The draws the retention rule deletes are saved first, as draw lines the
@@ -192,8 +236,28 @@ UpdateResult applyUpdate(HistoryStore& store, DrawEncoder& encoder, ZodiacTables
     draws.reserve(sel.draws.size());
     for (const NewDraw& d : sel.draws)
         draws.push_back({ d.sqqh, d.numbers });
-    const MaintenanceOutcome written
-        = HistoryMaintenance(store, encoder, tables).appendDraws(draws, history, bases, plan.clearHistory);
+    MaintenanceOutcome written;
+    if (fill.empty()) {
+        written = HistoryMaintenance(store, encoder, tables).appendDraws(draws, history, bases, plan.clearHistory);
+    } else {
+        // Draws go in between stored ones: every later row's lag columns and
+        // lists change, so the whole history is encoded again in one
+        // transaction, as a rebuild does.
+        std::vector<PlainDraw> all;
+        all.reserve(static_cast<std::size_t>(history.recordCount()) + fill.size() + draws.size());
+        for (const SnapshotRow& r : history.rows()) {
+            PlainDraw p;
+            p.sqqh = r.sqqh;
+            for (int k = 1; k <= kPositions; ++k)
+                p.numbers[static_cast<std::size_t>(k - 1)] = r.value(k, 0);
+            all.push_back(p);
+        }
+        for (const NewDraw& d : fill)
+            all.push_back({ d.sqqh, d.numbers });
+        all.insert(all.end(), draws.begin(), draws.end());
+        std::sort(all.begin(), all.end(), [](const PlainDraw& a, const PlainDraw& b) { return a.sqqh < b.sqqh; });
+        written = HistoryMaintenance(store, encoder, tables).rebuild(all, bases);
+    }
     if (!written.ok) {
         result.dbError = written.error.isEmpty() ? QStringLiteral("数据库写入失败") : written.error;
         return result;
@@ -204,6 +268,7 @@ UpdateResult applyUpdate(HistoryStore& store, DrawEncoder& encoder, ZodiacTables
     result.deleted = plan.clearHistory ? history.recordCount() : 0;
     result.backupPath = backupPath;
     result.added = static_cast<int>(sel.draws.size());
+    result.filled = static_cast<int>(fill.size());
     result.lastAdded = sel.draws.empty() ? 0 : sel.draws.back().sqqh;
     return result;
 }
@@ -224,6 +289,10 @@ QString resultMessage(const UpdateResult& r)
     if (r.added > 0)
         text += QStringLiteral("，最新一期为%1").arg(issue::displayForm(r.lastAdded));
     text += QStringLiteral("。");
+    if (r.filled > 0)
+        text += QStringLiteral("补上了%1期缺期。").arg(r.filled);
+    if (r.stillMissing > 0)
+        text += QStringLiteral("网页上仍没有%1期缺期的号码，这些缺期保持原样。").arg(r.stillMissing);
     if (r.clearedHistory) {
         text += QStringLiteral("原有历史号码超过保留天数，已先全部删除（%1期）").arg(r.deleted);
         if (!r.backupPath.isEmpty())

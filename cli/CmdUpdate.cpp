@@ -94,6 +94,10 @@ int runUpdate(CliContext& ctx, const ParsedArgs& args)
     if (r.added > 0)
         ctx.out() << ", last " << issue::displayForm(r.lastAdded);
     ctx.out() << ", " << r.daysLoaded << " of " << r.daysPlanned << " day pages loaded\n";
+    if (r.filled > 0)
+        ctx.out() << "filled " << r.filled << " missing issues\n";
+    if (r.stillMissing > 0)
+        ctx.out() << "the day pages do not list " << r.stillMissing << " missing issues; those holes stay\n";
     reportMissingIssues(ctx);
     ctx.out().flush();
     if (r.stop.isSet()) {

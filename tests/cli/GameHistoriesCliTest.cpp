@@ -29,7 +29,7 @@ protected:
     CliRun cli(const QStringList& args) { return runCli(dir.filePath("config"), data(), args); }
     QString file(const QString& name, const QByteArray& bytes)
     {
-        const QString path = dir.filePath(name);
+        QString path = dir.filePath(name);
         EXPECT_TRUE(writeFile(path, bytes));
         return path;
     }

@@ -1,5 +1,7 @@
 #include "acquire/OnlineUpdate.h"
 
+#include "store/IssueGaps.h"
+
 #include "store/HistorySnapshot.h"
 #include "store/HistoryStore.h"
 #include "core/IssueNumber.h"
@@ -10,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <map>
 
 namespace corvinel::update {
@@ -83,6 +86,28 @@ UpdatePlan planUpdate(const HistorySnapshot& history, int lotteryCode, int reten
                              .arg(issue::displayForm(last), dayText(today));
             return plan;
         }
+        // The whole history is within the kept period here: its holes are
+        // fetched again, from the day of the earliest one.
+        std::vector<std::int64_t> issues;
+        issues.reserve(static_cast<std::size_t>(history.recordCount()));
+        for (const SnapshotRow& r : history.rows())
+            issues.push_back(r.sqqh);
+        const int perDay = issue::drawsPerDay(lotteryCode);
+        const std::int64_t factor = sequenceFactor(lotteryCode);
+        for (const IssueGap& g : gaps::find(issues, lotteryCode, perDay).gaps) {
+            for (std::int64_t x = g.firstMissing; x <= g.lastMissing;) {
+                plan.missing.push_back(x);
+                x = x % factor >= perDay ? (dateOfStored(x).addDays(1).toString(QStringLiteral("yyMMdd")).toLongLong()
+                                                * factor
+                                            + 1)
+                                         : x + 1;
+            }
+        }
+        if (!plan.missing.empty()) {
+            const QDate earliest = dateOfStored(plan.missing.front());
+            if (earliest.isValid())
+                plan.lookBackDays = std::max(plan.lookBackDays, static_cast<int>(earliest.daysTo(today)));
+        }
     }
     plan.ok = true;
     return plan;
@@ -138,6 +163,11 @@ DrawSelection selectNewDraws(const std::vector<LoadedDay>& days, std::int64_t la
                 sel.stop = { day.day, QStringLiteral("页面上缺少第%1期").arg(issue::displayForm(sqqh)) };
                 return sel;
             }
+            // The same refusal as the import's and the manual entry's.
+            if (const auto bad = issue::issueRefusal(sqqh, lotteryCode, issue::drawsPerDay(lotteryCode))) {
+                sel.stop = { day.day, *bad };
+                return sel;
+            }
             if (!it->second->usable()) {
                 sel.stop = { day.day,
                              QStringLiteral("第%1期的号码“%2”不能用：%3")
@@ -149,6 +179,23 @@ DrawSelection selectNewDraws(const std::vector<LoadedDay>& days, std::int64_t la
         }
     }
     return sel;
+}
+
+std::vector<NewDraw> selectMissingDraws(const std::vector<LoadedDay>& days, const std::vector<std::int64_t>& missing)
+{
+    std::vector<NewDraw> out;
+    if (missing.empty())
+        return out;
+    for (const LoadedDay& day : days) {
+        for (const PageDraw& d : day.page.draws) {
+            if (d.hasNumbers && d.usable() && std::binary_search(missing.begin(), missing.end(), d.sqqh))
+                out.push_back({ day.day, d.sqqh, d.numbers });
+        }
+    }
+    std::sort(out.begin(), out.end(), [](const NewDraw& a, const NewDraw& b) { return a.sqqh < b.sqqh; });
+    out.erase(std::unique(out.begin(), out.end(), [](const NewDraw& a, const NewDraw& b) { return a.sqqh == b.sqqh; }),
+              out.end());
+    return out;
 }
 
 UpdateResult applyUpdate(HistoryStore& store, DrawEncoder& encoder, ZodiacTables& tables, const EncoderBases& bases,
@@ -168,47 +215,79 @@ UpdateResult applyUpdate(HistoryStore& store, DrawEncoder& encoder, ZodiacTables
     DrawSelection sel;
     int deleted = 0;
     bool cleared = false;
-    const MaintenanceOutcome written = HistoryMaintenance(store, encoder, tables).appendDecided(
-        [&](const std::optional<SnapshotRow>& last, bool* clearFirst,
-            QString* refusal) -> std::optional<std::vector<PlainDraw>> {
-            // The plan was made before the pages arrived; the retention rule
-            // deletes only when it still holds for the history as it is now.
-            bool clear = plan.clearHistory;
-            HistorySnapshot history;
-            if (clear) {
-                history = store.lishiSnapshot();
-                if (history.readFailed()) {
-                    *refusal = history.readError();
-                    return std::nullopt;
+    // Missing issues within the kept period that the pages now give.
+    const std::vector<NewDraw> fill
+        = plan.clearHistory ? std::vector<NewDraw>() : selectMissingDraws(days, plan.missing);
+    result.stillMissing = static_cast<int>(plan.missing.size() - fill.size());
+    MaintenanceOutcome written;
+    if (fill.empty()) {
+        written = HistoryMaintenance(store, encoder, tables).appendDecided(
+            [&](const std::optional<SnapshotRow>& last, bool* clearFirst,
+                QString* refusal) -> std::optional<std::vector<PlainDraw>> {
+                // The plan was made before the pages arrived; the retention rule
+                // deletes only when it still holds for the history as it is now.
+                bool clear = plan.clearHistory;
+                HistorySnapshot history;
+                if (clear) {
+                    history = store.lishiSnapshot();
+                    if (history.readFailed()) {
+                        *refusal = history.readError();
+                        return std::nullopt;
+                    }
+                    clear = planUpdate(history, plan.lotteryCode, plan.retentionDays, plan.today).clearHistory;
                 }
-                clear = planUpdate(history, plan.lotteryCode, plan.retentionDays, plan.today).clearHistory;
-            }
-            *clearFirst = clear;
-            const std::int64_t lastStored = clear ? 0 : (last ? last->sqqh : 0);
-            sel = selectNewDraws(days, lastStored, plan.lotteryCode);
-            std::vector<PlainDraw> draws;
-            if (sel.draws.empty() && !clear)
+                *clearFirst = clear;
+                const std::int64_t lastStored = clear ? 0 : (last ? last->sqqh : 0);
+                sel = selectNewDraws(days, lastStored, plan.lotteryCode);
+                std::vector<PlainDraw> draws;
+                if (sel.draws.empty() && !clear)
+                    return draws;
+                // The draws the retention rule deletes are saved first, as draw
+                // lines the import reads, so the deletion never loses them.
+                if (clear && !history.isEmpty()) {
+                    backupPath = retentionBackupPath(store.dataFolder(), history.first()->sqqh, history.last()->sqqh);
+                    QString error;
+                    if (!HistoryMaintenance::writeFileAtomically(
+                            backupPath, HistoryMaintenance::backupText(history, history.recordCount()), &error)) {
+                        backupPath.clear();
+                        *refusal = QStringLiteral("不能备份将删除的历史号码（%1）").arg(error);
+                        return std::nullopt;
+                    }
+                }
+                cleared = clear;
+                deleted = clear ? history.recordCount() : 0;
+                draws.reserve(sel.draws.size());
+                for (const NewDraw& d : sel.draws)
+                    draws.push_back({ d.sqqh, d.numbers });
                 return draws;
-            // The draws the retention rule deletes are saved first, as draw
-            // lines the import reads, so the deletion never loses them.
-            if (clear && !history.isEmpty()) {
-                backupPath = retentionBackupPath(store.dataFolder(), history.first()->sqqh, history.last()->sqqh);
-                QString error;
-                if (!HistoryMaintenance::writeFileAtomically(
-                        backupPath, HistoryMaintenance::backupText(history, history.recordCount()), &error)) {
-                    backupPath.clear();
-                    *refusal = QStringLiteral("不能备份将删除的历史号码（%1）").arg(error);
-                    return std::nullopt;
-                }
-            }
-            cleared = clear;
-            deleted = clear ? history.recordCount() : 0;
-            draws.reserve(sel.draws.size());
-            for (const NewDraw& d : sel.draws)
-                draws.push_back({ d.sqqh, d.numbers });
-            return draws;
-        },
-        bases);
+            },
+            bases);
+    } else {
+        // Draws go in between stored ones: every later row's lag columns and
+        // lists change, so the whole history is encoded again in one
+        // transaction, as a rebuild does.
+        const HistorySnapshot history = store.lishiSnapshot();
+        if (history.readFailed()) {
+            result.dbError = history.readError();
+            return result;
+        }
+        sel = selectNewDraws(days, history.last() ? history.last()->sqqh : 0, plan.lotteryCode);
+        std::vector<PlainDraw> all;
+        all.reserve(static_cast<std::size_t>(history.recordCount()) + fill.size() + sel.draws.size());
+        for (const SnapshotRow& r : history.rows()) {
+            PlainDraw d;
+            d.sqqh = r.sqqh;
+            for (int k = 1; k <= kPositions; ++k)
+                d.numbers[static_cast<std::size_t>(k - 1)] = r.value(k, 0);
+            all.push_back(d);
+        }
+        for (const NewDraw& d : fill)
+            all.push_back({ d.sqqh, d.numbers });
+        for (const NewDraw& d : sel.draws)
+            all.push_back({ d.sqqh, d.numbers });
+        std::sort(all.begin(), all.end(), [](const PlainDraw& x, const PlainDraw& y) { return x.sqqh < y.sqqh; });
+        written = HistoryMaintenance(store, encoder, tables).rebuild(all, bases);
+    }
     if (sel.stop.isSet())
         result.stop = sel.stop; // a content stop comes before any later load failure
     if (!written.ok) {
@@ -223,6 +302,7 @@ UpdateResult applyUpdate(HistoryStore& store, DrawEncoder& encoder, ZodiacTables
     result.deleted = deleted;
     result.backupPath = backupPath;
     result.added = static_cast<int>(sel.draws.size());
+    result.filled = static_cast<int>(fill.size());
     result.lastAdded = sel.draws.empty() ? 0 : sel.draws.back().sqqh;
     return result;
 }
@@ -243,6 +323,10 @@ QString resultMessage(const UpdateResult& r)
     if (r.added > 0)
         text += QStringLiteral("，最新一期为%1").arg(issue::displayForm(r.lastAdded));
     text += QStringLiteral("。");
+    if (r.filled > 0)
+        text += QStringLiteral("补上了%1期缺期。").arg(r.filled);
+    if (r.stillMissing > 0)
+        text += QStringLiteral("网页上仍没有%1期缺期的号码，这些缺期保持原样。").arg(r.stillMissing);
     if (r.clearedHistory) {
         text += QStringLiteral("原有历史号码超过保留天数，已先全部删除（%1期）").arg(r.deleted);
         if (!r.backupPath.isEmpty())

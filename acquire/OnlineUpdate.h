@@ -41,6 +41,10 @@ struct UpdatePlan
     int deleteCount = 0;
     std::int64_t deleteFirst = 0;
     std::int64_t deleteLast = 0;
+    // The missing issues of the kept history (store/IssueGaps), in order:
+    // their days are loaded again along with the new days, and the draws the
+    // pages give for them are added.
+    std::vector<std::int64_t> missing;
 
     int dayCount() const { return ok ? lookBackDays + 1 : 0; }
     // Day k = 0 .. dayCount() - 1, oldest first.
@@ -99,6 +103,10 @@ struct DrawSelection
 // selection there, so the history never gets a hole or an invented draw.
 DrawSelection selectNewDraws(const std::vector<LoadedDay>& days, std::int64_t lastStored, int lotteryCode);
 
+// The draws the loaded pages give for `missing` (stored forms): a draw is
+// taken only when its page lists it with usable numbers.
+std::vector<NewDraw> selectMissingDraws(const std::vector<LoadedDay>& days, const std::vector<std::int64_t>& missing);
+
 struct UpdateResult
 {
     bool committed = false; // the history changed
@@ -111,6 +119,8 @@ struct UpdateResult
     QString backupPath; // where they were saved first (draw lines the import reads)
     DayStop stop; // the day that stopped the update, if any
     QString dbError; // writing failed: the history is as it was
+    int filled = 0; // missing issues the pages gave and the update added
+    int stillMissing = 0; // missing issues the pages did not give (the holes stay)
     bool complete() const { return !stop.isSet() && dbError.isEmpty(); }
 };
 

@@ -2,6 +2,9 @@
 
 #include "core/IssueNumber.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace corvinel {
 
 bool readImportFile(const QString& path, std::int64_t runningIssue, DrawLineResult* lines, ImportOutcome* out)
@@ -40,6 +43,33 @@ ImportOutcome importTextFile(const QString& path, std::int64_t runningIssue, con
     if (!readImportFile(path, runningIssue, &lines, &out))
         return out;
     return importDrawLines(path, std::move(lines), before, maintenance, bases, progress);
+}
+
+void refuseIssuesOutsideGame(DrawLineResult* lines, int lotteryCode, int drawsPerDay)
+{
+    std::vector<DrawLine> kept;
+    kept.reserve(lines->draws.size());
+    std::vector<SkippedLine> refused;
+    for (const DrawLine& d : lines->draws) {
+        if (const auto why = issue::issueRefusal(d.sqqh, lotteryCode, drawsPerDay)) {
+            SkippedLine s;
+            s.lineNumber = d.lineNumber;
+            s.reason = SkipReason::NotOfTheGame;
+            s.sqqh = d.sqqh;
+            s.why = *why;
+            refused.push_back(s);
+        } else {
+            kept.push_back(d);
+        }
+    }
+    if (refused.empty())
+        return;
+    lines->draws = std::move(kept);
+    std::vector<SkippedLine> all;
+    all.reserve(lines->skipped.size() + refused.size());
+    std::merge(lines->skipped.begin(), lines->skipped.end(), refused.begin(), refused.end(), std::back_inserter(all),
+               [](const SkippedLine& a, const SkippedLine& b) { return a.lineNumber < b.lineNumber; });
+    lines->skipped = std::move(all);
 }
 
 std::optional<GameMismatch> otherGameOfLines(const DrawLineResult& lines, int lotteryCode)

@@ -44,6 +44,12 @@ ImportOutcome importDrawLines(const QString& path, DrawLineResult lines, const H
                               HistoryMaintenance& maintenance, const EncoderBases& bases,
                               const ProgressFn& progress = {});
 
+// The one check of every road into the history, applied to the lines read:
+// a line whose issue is not one of the game's (the other width, no calendar
+// date, a sequence number beyond the game's draws a day) moves from the draws
+// to the skipped lines (SkipReason::NotOfTheGame), in line order.
+void refuseIssuesOutsideGame(DrawLineResult* lines, int lotteryCode, int drawsPerDay);
+
 // A file of another game's history: every line that carries an issue number
 // has the other width of daily sequence number (two digits for Guangdong,
 // three for Tianjin and Hunan). Imported as it is, its issues would be stored

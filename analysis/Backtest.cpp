@@ -2,6 +2,7 @@
 
 #include "analysis/ChanceModel.h"
 #include "analysis/Distributions.h"
+#include "analysis/SearchEngine.h"
 #include "analysis/SearchRules.h"
 #include "core/IssueNumber.h"
 #include "store/HistoryStore.h"
@@ -251,6 +252,11 @@ struct Prepared
     std::array<const std::vector<std::int32_t>*, kPositions + 1> ownSearch {};
     std::array<const std::vector<std::int32_t>*, kPositions + 1> ownResult {};
     int shift = 0; // records between a verified draw and its reference draw
+    // "跳过缺期": records whose stored draws back to their reference draw
+    // follow each other without a hole; only they can be matched or verified.
+    bool skipGaps = false;
+    std::vector<bool> wholeRow;
+    BitSet whole;
 
     // Free position: one set per token id, empty when no record holds it;
     // records whose occurrence tokens do not run 1..m for some value.
@@ -529,6 +535,9 @@ void StepSearch::markRange(std::size_t w0, std::size_t w1, int lo, int hi)
             word = exactCombination(*it) ? (word | bit) : (word & ~bit);
         }
     }
+    if (m_h.skipGaps)
+        for (std::size_t w = w0; w <= w1; ++w)
+            m_matched[w] &= m_h.whole[w];
     m_matched[w0] &= ~Word { 0 } << (lo & 63);
     if ((hi & 63) != 63)
         m_matched[w1] &= (Word { 1 } << ((hi & 63) + 1)) - 1;
@@ -636,7 +645,7 @@ BacktestStep verify(int i, int lowIdx, const Prepared& h, StepSearch& search, Ch
         step.state = StepState::EmptyRange;
         return step;
     }
-    if (ref < 0) {
+    if (ref < 0 || (h.skipGaps && !h.wholeRow[static_cast<std::size_t>(i)])) {
         step.state = StepState::NoReference;
         return step;
     }
@@ -771,6 +780,14 @@ BacktestResult Backtest::run(const BacktestOptions& opt, const Progress& progres
     h.words = wordCount(h.records);
     h.sqqh = &m_mirror.sqqh();
     h.shift = rules::lagShift(o);
+    if (o.skipGaps) {
+        h.skipGaps = true;
+        h.wholeRow = chainsWithoutHoles(*h.sqqh, h.shift, o.lotteryCode);
+        h.whole.assign(static_cast<std::size_t>(h.words), 0);
+        for (int r = 0; r < h.records; ++r)
+            if (h.wholeRow[static_cast<std::size_t>(r)])
+                setBit(h.whole, r);
+    }
     for (int p = 1; p <= kPositions; ++p) {
         h.ownSearch[p] = &m_mirror.ints(schema::valueColumn(p, o.kind));
         h.ownResult[p] = &m_mirror.ints(schema::valueColumn(p, o.resultKind));

@@ -3,9 +3,12 @@
 #include "analysis/ListLevels.h"
 #include "analysis/SearchRules.h"
 #include "analysis/SearchWriteBack.h"
+#include "core/IssueNumber.h"
 #include "store/HistoryStore.h"
+#include "store/IssueGaps.h"
 #include "store/Schema.h"
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <map>
@@ -168,6 +171,23 @@ bool SearchEngine::ensureColumns(const std::vector<std::string>& ints, const std
     return true;
 }
 
+std::vector<bool> chainsWithoutHoles(const std::vector<std::int64_t>& sqqh, int shift, int lotteryCode)
+{
+    const int perDay = issue::drawsPerDay(lotteryCode);
+    const std::size_t n = sqqh.size();
+    // breaks[i]: holes among the pairs (0,1) .. (i-1,i).
+    std::vector<int> breaks(n, 0);
+    for (std::size_t i = 1; i < n; ++i)
+        breaks[i] = breaks[i - 1] + (gaps::consecutive(sqqh[i - 1], sqqh[i], lotteryCode, perDay) ? 0 : 1);
+    // A row without `shift` draws before it has no reference draw: no hole
+    // lies between them.
+    std::vector<bool> out(n, true);
+    const auto k = static_cast<std::size_t>(std::max(shift, 0));
+    for (std::size_t r = k; r < n; ++r)
+        out[r] = breaks[r] == breaks[r - k];
+    return out;
+}
+
 namespace {
 
 // Own value columns of a kind at positions 1..8.
@@ -185,6 +205,7 @@ void tally(const SearchOptions& o, const rules::RangeBounds& range, HistoryMirro
     FollowTally t(o);
     const auto& sqqh = mirror.sqqh();
     const int n = mirror.rowCount();
+    const std::vector<bool> whole = chainsWithoutHoles(sqqh, rules::lagShift(o), o.lotteryCode);
     std::array<const std::vector<std::int32_t>*, kPositions> own {};
     for (int p = 1; p <= kPositions; ++p)
         own[p - 1] = &mirror.ints(ownColumn(p, o.resultKind));
@@ -197,6 +218,11 @@ void tally(const SearchOptions& o, const rules::RangeBounds& range, HistoryMirro
         t.addRangeDraw(values);
         if (!matched(r))
             continue;
+        if (!whole[static_cast<std::size_t>(r)]) {
+            ++out.pairsAcrossGaps;
+            if (o.skipGaps)
+                continue;
+        }
         t.addMatch(sqqh[r], values, cols.list(0, !o.previousIssue, r));
         out.matchedIssues.push_back(sqqh[r]);
     }

@@ -33,7 +33,15 @@ struct SearchResult
     int tallyPositions = 0; // P: T = P x the matched draws
     RangeTally range; // every draw of the range at the tally positions
     std::shared_ptr<PendingWrite> pending;
+    // Draws the pattern matched whose stored draws back to the reference
+    // draw span a hole; with skipGaps they are left out of the grids.
+    int pairsAcrossGaps = 0;
 };
+
+// Per row r of `sqqh` (stored order): whether the `shift` stored draws before
+// it up to r follow each other without a hole (r - shift .. r consecutive
+// pairs). True where fewer than `shift` draws precede r (no reference draw).
+std::vector<bool> chainsWithoutHoles(const std::vector<std::int64_t>& sqqh, int shift, int lotteryCode);
 
 // Both searches computed in memory over a mirror of lishi. The result and the
 // database contents afterwards are those of the row-by-row refresh walks and

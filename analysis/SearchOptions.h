@@ -33,6 +33,12 @@ struct SearchOptions
 
     int combinationSize = 2; // intZhWSetup; outside 1..6 marks nothing
 
+    // "跳过缺期" / --skip-gaps: a draw matches only when every stored draw
+    // from its reference draw to it follows the one before without a hole
+    // (store/IssueGaps); the game says what a hole is. Off: the stored order.
+    bool skipGaps = false;
+    int lotteryCode = 544;
+
     int zodiacBase = 1; // SxIni
     int segmentBase = 1; // DsIni
     // The zodiac number table in force (value of each sign); empty: by order

@@ -3,7 +3,9 @@
 #include "analysis/ChanceModel.h"
 #include "analysis/DrawShape.h"
 #include "analysis/Distributions.h"
+#include "core/IssueNumber.h"
 #include "core/Kinds.h"
+#include "store/IssueGaps.h"
 #include "core/ZodiacTables.h"
 
 #include <algorithm>
@@ -182,8 +184,23 @@ TrendResult computeTrend(std::span<const DrawNumbers> draws, const TrendOptions&
     const int firstPos = options.position == 0 ? 0 : options.position - 1;
     const int endPos = options.position == 0 ? kPositions : options.position;
 
+    if (options.skipGaps)
+        t.holeBefore.assign(static_cast<std::size_t>(rows), 0);
+    const int perDay = issue::drawsPerDay(options.lotteryCode);
     for (std::int64_t i = 0; i < total; ++i) {
         const DrawNumbers& d = draws[static_cast<std::size_t>(i)];
+        int hole = 0;
+        if (options.skipGaps && i > 0) {
+            const std::int64_t before = draws[static_cast<std::size_t>(i - 1)].sqqh;
+            if (!gaps::consecutive(before, d.sqqh, options.lotteryCode, perDay)) {
+                const GapReport g = gaps::find({ before, d.sqqh }, options.lotteryCode, perDay);
+                hole = static_cast<int>(g.missing);
+            }
+            // Omissions count again from the draw after the hole.
+            if (hole > 0)
+                for (auto& h : lastHit)
+                    h = std::max<std::int64_t>(h, i - 1);
+        }
         if (shape) {
             const DrawNumbers* previous = i > 0 ? &draws[static_cast<std::size_t>(i - 1)] : nullptr;
             const int c = shapeColumn(options.kind, d, previous, options.position);
@@ -201,6 +218,8 @@ TrendResult computeTrend(std::span<const DrawNumbers> draws, const TrendOptions&
             continue;
         const auto r = static_cast<std::size_t>(i - firstRow);
         t.issues[r] = d.sqqh;
+        if (options.skipGaps)
+            t.holeBefore[r] = hole;
         int* cell = &t.cells[r * cols];
         for (int c = 0; c < cols; ++c) {
             const auto omission = static_cast<int>(i - lastHit[c]);
@@ -279,8 +298,15 @@ ResultTable trendGrid(const TrendTable& t)
     const int cols = t.columnCount();
     for (int r = 0; r < t.rowCount(); ++r) {
         g.cells.push_back(QStringLiteral("20") + QString::number(t.issues[r]));
-        for (int c = 0; c < cols; ++c)
-            g.cells.push_back(t.isHit(r, c) ? t.columns[c] : QString::number(t.cell(r, c)));
+        const int hole = static_cast<std::size_t>(r) < t.holeBefore.size() ? t.holeBefore[r] : 0;
+        for (int c = 0; c < cols; ++c) {
+            if (t.isHit(r, c))
+                g.cells.push_back(t.columns[c]);
+            else if (hole > 0)
+                g.cells.push_back(QStringLiteral("缺%1").arg(hole)); // the omission stops at the hole
+            else
+                g.cells.push_back(QString::number(t.cell(r, c)));
+        }
     }
     const QStringList& captions = trendSummaryCaptions();
     auto addRow = [&](int caption, auto text) {

@@ -23,6 +23,11 @@ struct TrendOptions
     int position = 0;
     // Segment values are labelled from the segment base (setting DsIni).
     int segmentBase = 1;
+    // "跳过缺期" / --skip-gaps: an omission does not run across a hole of the
+    // history (store/IssueGaps for the game): the count starts again after
+    // it, and the row after a hole shows the hole in its missed cells.
+    bool skipGaps = false;
+    int lotteryCode = 544;
 };
 
 // The trend table: one row per draw, one column per reported value of the
@@ -35,6 +40,8 @@ struct TrendTable
     QStringList columns; // labels: the value, or the sign's name for zodiac
     std::vector<std::int64_t> issues; // stored issue number of each row
     std::vector<int> cells; // row-major, columns.size() per row
+    // With skipGaps: the issues missing right before each row (0: none).
+    std::vector<int> holeBefore;
 
     // Over the rows shown, per column.
     std::vector<int> hits; // 出现次数

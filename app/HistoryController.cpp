@@ -4,6 +4,7 @@
 #include "app/BusyCursor.h"
 #include "core/IssueNumber.h"
 #include "acquire/TextImport.h"
+#include "session/HistoryHoles.h"
 #include "app/WindowPanels.h"
 #include "session/HistoryChanges.h"
 #include "app/Dialogs.h"
@@ -102,6 +103,29 @@ void HistoryController::undoDeletion()
 }
 
 HistoryController::~HistoryController() = default;
+
+namespace {
+
+// The lines refused as no issue of the game, each with its reason (the issue
+// in display form); the first few.
+QString refusedIssueLines(const std::vector<SkippedLine>& skipped, int max = 5)
+{
+    QString text;
+    int shown = 0;
+    for (const SkippedLine& s : skipped) {
+        if (s.reason != SkipReason::NotOfTheGame)
+            continue;
+        if (shown == max) {
+            text += QCoreApplication::translate("corvinel::HistoryController", "\n……");
+            break;
+        }
+        text += QCoreApplication::translate("corvinel::HistoryController", "\n第 %1 行：%2").arg(s.lineNumber).arg(s.why);
+        ++shown;
+    }
+    return text;
+}
+
+} // namespace
 
 QString HistoryController::importQuestion()
 {
@@ -224,6 +248,12 @@ void HistoryController::cmdRdLst_Click()
         QString text = tr("已读入 %1 期历史号码。").arg(out.imported);
         if (!out.skipped.empty())
             text += tr("\n跳过 %1 行不合格式的行：%2。").arg(out.skipped.size()).arg(skippedLines(out.skipped));
+        text += refusedIssueLines(out.skipped);
+        const QString holes = missingIssuesNote(m_session);
+        if (!holes.isEmpty()) {
+            text += tr("\n历史号码%1。").arg(holes);
+            emit status(holes);
+        }
         dialogs.message(importQuestionTitle(), text, QMessageBox::Ok, QMessageBox::Information);
         return;
     }

@@ -6,6 +6,7 @@
 #include "core/IssueNumber.h"
 #include "app/WindowPanels.h"
 #include "session/HistoryChanges.h"
+#include "session/HistoryHoles.h"
 #include "app/Dialogs.h"
 #include "session/Session.h"
 
@@ -111,7 +112,12 @@ void ManualEntryController::storeDraw()
     }
 
     m_faultBox = 0;
-    emit status(tr("已存入 %1 期").arg(issue::displayForm(outcome.sqqh)));
+    {
+        QString note = tr("已存入 %1 期").arg(issue::displayForm(outcome.sqqh));
+        if (const QString holes = missingIssuesNote(m_session); !holes.isEmpty())
+            note += tr("；历史号码%1").arg(holes);
+        emit status(note);
+    }
     for (int k = 1; k <= kPositions; ++k) {
         if (m_boxes[k])
             m_boxes[k]->clear();

@@ -147,6 +147,11 @@ void SearchController::showResult(const SearchResult& result)
     showChance(m_chance);
     showChart(result);
     m_results.matchCount->setText(tr("匹配 %1 期，基数 %2").arg(result.matchedIssues.size()).arg(result.base));
+    if (result.pairsAcrossGaps > 0)
+        m_results.matchCount->setText(
+            m_results.matchCount->text()
+            + (m_session.skipGaps() ? tr("；跨缺期的 %1 期未计入").arg(result.pairsAcrossGaps)
+                                  : tr("；其中 %1 期与参照期之间有缺期").arg(result.pairsAcrossGaps)));
 }
 
 void SearchController::clearResults()

@@ -4,6 +4,7 @@
 #include "acquire/UpdateUrl.h"
 #include "app/WindowPanels.h"
 #include "session/HistoryChanges.h"
+#include "session/HistoryHoles.h"
 #include "app/Dialogs.h"
 #include "session/Session.h"
 
@@ -157,6 +158,8 @@ void UpdateController::onFetchFinished()
     m_applying = false;
 
     const bool ok = result.complete();
+    if (const QString holes = missingIssuesNote(m_session); !holes.isEmpty())
+        emit status(tr("历史号码%1").arg(holes));
     m_dialogs.message(resultTitle(), update::resultMessage(result), QMessageBox::Ok,
                                 ok ? QMessageBox::Information : QMessageBox::Warning);
     emit finished();

@@ -2,6 +2,7 @@
 
 #include "app/BacktestController.h"
 #include "app/ExportController.h"
+#include "app/GapsController.h"
 #include "app/GridModel.h"
 #include "app/HelpPages.h"
 #include "app/HistoryController.h"
@@ -122,6 +123,9 @@ frmMain::frmMain(std::unique_ptr<Session> session, QWidget* parent)
     showRange();
     showNextIssue();
     placeOverlays();
+    // Where an old history found at the data folder's root went.
+    if (!m_session->historyNote().isEmpty())
+        showStatus(m_session->historyNote());
 }
 
 frmMain::~frmMain()
@@ -226,6 +230,8 @@ void frmMain::createControllers()
     connect(m_updateController.get(), &UpdateController::status, this, report);
     connect(m_searchController.get(), &SearchController::status, this, report);
     connect(m_backtestController.get(), &BacktestController::status, this, report);
+    m_gapsController = std::make_unique<GapsController>(
+        s, this, m_options.text3[0] ? m_options.text3[0]->parentWidget() : nullptr, m_setupMenu.menu);
     m_wheelFilter = std::make_unique<WheelFilter>(
         this, QList<QTableView*> { m_history.grid, m_results.matches, m_results.ranking });
     m_oddsController = std::make_unique<OddsController>(s, m_dialogs, this, m_setupMenu.menu);

@@ -19,6 +19,7 @@ namespace corvinel {
 
 class BacktestController;
 class ExportController;
+class GapsController;
 class GridModel;
 class HistoryController;
 class ManualEntryController;
@@ -104,6 +105,8 @@ private:
     std::unique_ptr<UpdateController> m_updateController;
     std::unique_ptr<SearchController> m_searchController;
     std::unique_ptr<BacktestController> m_backtestController;
+    // 跳过缺期 and 缺期检查.
+    std::unique_ptr<GapsController> m_gapsController;
     std::unique_ptr<WheelFilter> m_wheelFilter;
     std::unique_ptr<OddsController> m_oddsController;
     QPointer<TrendWindow> m_trendWindow;

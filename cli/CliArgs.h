@@ -154,5 +154,6 @@ const CommandDecl& trendCommand();
 const CommandDecl& backtestCommand();
 const CommandDecl& oddsCommand();
 const CommandDecl& ticketsCommand();
+const CommandDecl& gapsCommand();
 
 } // namespace corvinel

@@ -83,6 +83,8 @@ bool CliContext::start()
     // else it decides about the stored draws is asked of the database.
     m_session->setHistoryRowsOnDemand(true);
     m_session->startUp();
+    if (const QString note = m_session->historyNote(); !note.isEmpty())
+        m_err << "corvinel-cli: " << note << Qt::endl;
     if (!m_session->store().isOpen()) {
         refuse(
             QStringLiteral("cannot open the history database in %1: %2").arg(folder, m_session->store().lastError()));
@@ -109,13 +111,10 @@ QString gameName(int lotteryCode)
 {
     switch (lotteryCode) {
     case issue::kGuangdong:
-        return QStringLiteral("广东快乐十分");
     case issue::kTianjin:
-        return QStringLiteral("天津快乐十分");
     case issue::kHunan:
-        return QStringLiteral("湖南快乐十分");
     case issue::kCode566:
-        return QStringLiteral("566");
+        return issue::gameName(lotteryCode);
     default:
         return QStringLiteral("unknown");
     }

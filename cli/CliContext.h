@@ -60,6 +60,10 @@ private:
     QTextStream m_err;
 };
 
+// After a change of the history: "missing issues: N in M gaps (...)" on
+// stdout when the history has holes, nothing otherwise.
+void reportMissingIssues(CliContext& ctx);
+
 // Name of a game for the listings.
 QString gameName(int lotteryCode);
 

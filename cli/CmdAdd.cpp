@@ -60,6 +60,7 @@ int runAdd(CliContext& ctx, const ParsedArgs& parsed)
         shown += QStringLiteral(" %1").arg(n, 2, 10, QLatin1Char('0'));
     ctx.out() << "stored " << issue::displayForm(outcome.sqqh) << ':' << shown << '\n';
     ctx.out() << "next draw issue number: " << s.nextIssue() << '\n';
+    reportMissingIssues(ctx);
     ctx.out().flush();
     return kExitOk;
 }

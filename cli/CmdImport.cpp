@@ -34,6 +34,7 @@ int runImport(CliContext& ctx, const ParsedArgs& parsed)
     ctx.out() << "imported " << out.imported << " draws, skipped " << out.skipped.size() << " lines\n";
     if (!out.skipped.empty())
         ctx.out() << "skipped lines: " << skippedLineSummary(out.skipped, 50) << '\n';
+    reportMissingIssues(ctx);
     ctx.out().flush();
     return kExitOk;
 }

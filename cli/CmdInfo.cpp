@@ -1,5 +1,6 @@
 #include "cli/CliContext.h"
 #include "core/IssueNumber.h"
+#include "store/HistoryFolders.h"
 
 namespace corvinel {
 
@@ -11,10 +12,11 @@ int runInfo(CliContext& ctx, const ParsedArgs& parsed)
         return ctx.usage(QStringLiteral("info takes no arguments"));
     Session& s = ctx.session();
     QTextStream& out = ctx.out();
-    out << "data folder: " << s.dataFolder() << '\n';
+    out << "data folder: " << s.dataRoot() << '\n';
     out << "database: " << s.store().databasePath() << '\n';
     out << "game: " << s.choices().lotteryCode << ' ' << gameName(s.choices().lotteryCode) << '\n';
     out << "draws per day: " << s.choices().drawsPerDay << '\n';
+    out << "histories: " << history_folders::historiesLine(history_folders::listHistories(s.dataRoot())) << '\n';
     // From the index: the session read only the first and last draws.
     const HistorySummary summary = s.store().summary();
     out << "draws stored: " << summary.count << '\n';
@@ -35,8 +37,9 @@ const CommandDecl& infoCommand()
         "info",
         "info",
         "shows the data folder, the game, how many draws are stored and the next draw's issue number",
-        "Shows where the data lives (data folder and database), the game and its draws per day, how many draws are\n"
-        "stored, and the issue numbers of the last stored draw and of the next draw.",
+        "Shows where the data lives (data folder and the game's database), the game and its draws per day, the\n"
+        "histories the data folder holds (one per game), how many draws the game's history holds, and the issue\n"
+        "numbers of the last stored draw and of the next draw.",
         {},
         runInfo,
     };

@@ -62,6 +62,16 @@ QJsonObject summaryJson(const SearchOptions& o, const ChanceFigures& f, bool com
     return s;
 }
 
+// "pairs across gaps: K" and whether they were left out; empty when none.
+QString pairsAcrossGapsLine(const SearchResult& result, const SearchOptions& o)
+{
+    if (result.pairsAcrossGaps == 0)
+        return {};
+    return QStringLiteral("pairs across gaps: %1%2")
+        .arg(result.pairsAcrossGaps)
+        .arg(o.skipGaps ? QStringLiteral(" (left out: --skip-gaps)") : QString());
+}
+
 // The ranking beside chance, rows in ranking order.
 QJsonObject chanceJson(const ChanceFigures& f)
 {
@@ -170,7 +180,10 @@ int runSearchCommand(CliContext& ctx, const ParsedArgs& args, bool combo)
         doc.add("chance", chanceJson(chance));
         doc.add("matches", result.matches);
         doc.add("ranking", result.ranking);
-        doc.add("summary", summaryJson(options, chance, combo));
+        QJsonObject summary = summaryJson(options, chance, combo);
+        summary.insert(QStringLiteral("pairs_across_gaps"), result.pairsAcrossGaps);
+        summary.insert(QStringLiteral("skip_gaps"), options.skipGaps);
+        doc.add("summary", summary);
         if (exportWorkbook)
             doc.add("workbooks", QJsonArray::fromStringList(written));
         writeJson(out, doc.text());
@@ -182,6 +195,8 @@ int runSearchCommand(CliContext& ctx, const ParsedArgs& args, bool combo)
         writeTsv(out, result.ranking);
     } else {
         out << "matched draws: " << result.matches.rowCount() << '\n';
+        if (const QString gapsLine = pairsAcrossGapsLine(result, options); !gapsLine.isEmpty())
+            out << gapsLine << '\n';
         writeText(out, result.matches);
         out << "\nranking (base " << result.base << ")\n";
         writeText(out, result.ranking);

@@ -1,6 +1,7 @@
 #include "analysis/DrawShape.h"
 #include "cli/CliContext.h"
 #include "store/SqliteDb.h"
+#include "cli/SearchOptionSet.h"
 #include "cli/Output.h"
 #include "core/IssueNumber.h"
 #include "core/Kinds.h"
@@ -18,7 +19,7 @@ namespace corvinel {
 // trend table of the last N draws with its summary and chance rows.
 namespace {
 
-constexpr const char* kUsage = "trend takes --last N, --kind K, --position P and --format text|tsv|json";
+constexpr const char* kUsage = "trend takes --last N, --kind K, --position P, --skip-gaps and --format text|tsv|json";
 constexpr const char* kKindHelp
     = "number (default), zodiac, head, tail, sum or segment (or 0..5); the whole draw's drawsum, span, big, odd, "
       "repeat, consecutive or dragontiger (no --position); one position's bigsmall, oddeven, tailbig or "
@@ -71,6 +72,8 @@ QJsonObject toJson(const TrendTable& t)
         QJsonObject row;
         row.insert(QStringLiteral("issue"), issue::displayForm(t.issues[r]));
         row.insert(QStringLiteral("cells"), cells);
+        if (static_cast<std::size_t>(r) < t.holeBefore.size() && t.holeBefore[r] > 0)
+            row.insert(QStringLiteral("missing_before"), t.holeBefore[r]);
         rows.append(row);
     }
     auto whole = [](int v) { return QJsonValue(v); };
@@ -110,6 +113,7 @@ int runTrend(CliContext& ctx, const ParsedArgs& args)
         return ctx.refuse(QStringLiteral("the position must be 1..8 (got %1)").arg(position));
     const int kind = args.get(kKind).value_or(0);
 
+    ctx.session().setSkipGaps(args.has(search_option::kSkipGaps));
     TrendSource source(ctx.session());
     const TrendResult result = source.compute(last, kind, position);
     if (!result.ok)
@@ -161,6 +165,8 @@ const CommandDecl& trendCommand()
             { &kLast },
             { &kKind },
             { &kPosition },
+            { &search_option::kSkipGaps, "an omission does not run across a missing issue: it starts again after the "
+                                         "hole, and the row after it shows the hole (缺N) in its missed cells" },
             { &kFormatOption, "text (aligned columns, the default), tsv (tab-separated) or json", kUsage },
         },
         runTrend,

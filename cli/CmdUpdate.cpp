@@ -96,6 +96,11 @@ int runUpdate(CliContext& ctx, const ParsedArgs& args)
     if (r.added > 0)
         ctx.out() << ", last " << issue::displayForm(r.lastAdded);
     ctx.out() << ", " << r.daysLoaded << " of " << r.daysPlanned << " day pages loaded\n";
+    if (r.filled > 0)
+        ctx.out() << "filled " << r.filled << " missing issues\n";
+    if (r.stillMissing > 0)
+        ctx.out() << "the day pages do not list " << r.stillMissing << " missing issues; those holes stay\n";
+    reportMissingIssues(ctx);
     ctx.out().flush();
     if (r.stop.isSet()) {
         ctx.err() << "update stopped at " << r.stop.day.toString(QStringLiteral("yyyy-MM-dd")) << ": " << r.stop.reason

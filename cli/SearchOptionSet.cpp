@@ -114,6 +114,8 @@ const OptionDecl kGroup { "--group", nullptr, "count the values of positions 1 u
 const OptionDecl kDirect { "--direct", nullptr, "count only the value at the result position" };
 const Option<QString> kFrom { "--from", "ISSUE", "the first draw of the range, as shown (e.g. 2025091501)", anyText };
 const Option<QString> kTo { "--to", "ISSUE", "the last draw of the range, as shown", anyText };
+const OptionDecl kSkipGaps { "--skip-gaps", nullptr,
+                             "match a draw only when no issue is missing between it and its reference draw" };
 
 } // namespace search_option
 
@@ -150,6 +152,8 @@ SearchRead readSearchOptions(const ParsedArgs& args, const SearchChoices& base)
             c.rangeFrom = g.as(kFrom);
         else if (g.is(kTo))
             c.rangeTo = g.as(kTo);
+        else if (g.is(kSkipGaps))
+            c.skipGaps = true;
     }
 
     const std::optional<TypedPattern> typed = args.get(kPattern);
@@ -182,6 +186,7 @@ std::vector<CommandOption> searchCommandOptions(bool combo)
         { &kKind },           { &kPositionList }, { &kFixed },  { &kFree },       { &kPrevious },
         { &kBack },           { &kPattern },      { &kVerify }, { &kOnlyBefore }, { &kResultKind },
         { &kResultPosition }, { &kGroup },        { &kDirect }, { &kFrom },       { &kTo },
+        { &kSkipGaps },
     };
     if (combo)
         o.insert(o.begin() + 1, { &kSize });
@@ -192,7 +197,8 @@ std::vector<CommandOption> searchShapeOptions()
 {
     using namespace search_option;
     return { { &kKind }, { &kPositionList }, { &kFixed },          { &kFree },  { &kPrevious },
-             { &kBack }, { &kResultKind },   { &kResultPosition }, { &kGroup }, { &kDirect } };
+             { &kBack }, { &kResultKind },   { &kResultPosition }, { &kGroup }, { &kDirect },
+             { &kSkipGaps } };
 }
 
 } // namespace corvinel

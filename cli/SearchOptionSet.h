@@ -31,6 +31,7 @@ extern const OptionDecl kGroup;
 extern const OptionDecl kDirect;
 extern const Option<QString> kFrom;
 extern const Option<QString> kTo;
+extern const OptionDecl kSkipGaps;
 
 } // namespace search_option
 

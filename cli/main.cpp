@@ -13,7 +13,7 @@ const CommandDecl* const kCommands[] = {
     &corvinel::clearCommand(),   &corvinel::addCommand(),        &corvinel::exportCommand(),
     &corvinel::updateCommand(),  &corvinel::searchCommand(),     &corvinel::comboCommand(),
     &corvinel::compactCommand(), &corvinel::trendCommand(),      &corvinel::backtestCommand(),
-    &corvinel::oddsCommand(),    &corvinel::ticketsCommand(),
+    &corvinel::oddsCommand(),    &corvinel::ticketsCommand(), &corvinel::gapsCommand(),
 };
 
 const CommandDecl* findCommand(const QString& name)

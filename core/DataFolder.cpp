@@ -1,5 +1,7 @@
 #include "core/DataFolder.h"
 
+#include "core/IssueNumber.h"
+
 #include <QDir>
 #include <QStandardPaths>
 #include <QStringList>
@@ -16,7 +18,20 @@ QString resolveDataFolder(const QString& overrideDir)
     QDir d(dir);
     if (!d.exists() && !d.mkpath(QStringLiteral(".")))
         return {};
-    d.mkpath(QStringLiteral("历史号码"));
+    return d.absolutePath();
+}
+
+QString gameHistoryPath(const QString& dataFolder, int lotteryCode)
+{
+    return QDir(dataFolder).filePath(issue::gameName(lotteryCode));
+}
+
+QString gameHistoryFolder(const QString& dataFolder, int lotteryCode)
+{
+    const QString path = gameHistoryPath(dataFolder, lotteryCode);
+    QDir d(path);
+    if (!d.mkpath(QStringLiteral("历史号码")))
+        return {};
     return d.absolutePath();
 }
 

@@ -31,6 +31,9 @@ QString gameName(int lotteryCode)
         return QStringLiteral("天津快乐十分");
     case kHunan:
         return QStringLiteral("湖南快乐十分");
+    case kCode566:
+        // No menu item names it; its draws a day tell it from Guangdong.
+        return QStringLiteral("代码566（每天97期）");
     default:
         return QStringLiteral("彩种%1").arg(lotteryCode);
     }

@@ -24,8 +24,8 @@ int sequenceDigits(int lotteryCode);
 
 QString displayForm(std::int64_t stored);
 
-// The game's name as the game menu shows it ("广东快乐十分"); "彩种566" for the
-// code without a menu item.
+// The game's name as the game menu shows it ("广东快乐十分"); "代码566（每天97期）"
+// for the code without a menu item. Also the name of the game's history folder.
 QString gameName(int lotteryCode);
 
 // Number of digits of a game's stored form: YYMMDD and the sequence number.

@@ -46,7 +46,13 @@ ImportOutcome HistoryChanges::importTextFile(const QString& path, const Progress
 {
     Session& s = m_session;
     HistoryMaintenance m = maintenance();
-    ImportOutcome out = corvinel::importTextFile(path, s.lastDrawQqh(), s.snapshot(), m, s.bases(), progress);
+    ImportOutcome out;
+    DrawLineResult lines;
+    if (readImportFile(path, s.lastDrawQqh(), &lines, &out)) {
+        // The same refusals as the manual entry and the update.
+        refuseIssuesOutsideGame(&lines, s.choices().lotteryCode, s.choices().drawsPerDay);
+        out = importDrawLines(path, std::move(lines), s.snapshot(), m, s.bases(), progress);
+    }
     if (out.ok)
         s.reloadHistory();
     else
@@ -134,6 +140,14 @@ void HistoryChanges::afterDrawStored()
 manual_entry::StoreOutcome HistoryChanges::enterDraw(const QString& issueText, const manual_entry::BoxTexts& boxes)
 {
     Session& s = m_session;
+    if (const auto sqqh = manual_entry::storedIssue(s.nextIssue())) {
+        if (const auto bad = issue::issueRefusal(*sqqh, s.choices().lotteryCode, s.choices().drawsPerDay)) {
+            manual_entry::StoreOutcome refused;
+            refused.sqqh = *sqqh;
+            refused.error = *bad;
+            return refused;
+        }
+    }
     manual_entry::StoreOutcome out
         = manual_entry::enter(s.store(), s.encoder(), s.zodiac(), s.snapshot(), s.bases(), issueText, boxes);
     if (out.ok)
@@ -144,6 +158,12 @@ manual_entry::StoreOutcome HistoryChanges::enterDraw(const QString& issueText, c
 manual_entry::StoreOutcome HistoryChanges::addDraw(std::int64_t sqqh, const manual_entry::Numbers& numbers)
 {
     Session& s = m_session;
+    if (const auto bad = issue::issueRefusal(sqqh, s.choices().lotteryCode, s.choices().drawsPerDay)) {
+        manual_entry::StoreOutcome refused;
+        refused.sqqh = sqqh;
+        refused.error = *bad;
+        return refused;
+    }
     manual_entry::StoreOutcome out
         = manual_entry::storeDraw(s.store(), s.encoder(), s.zodiac(), s.snapshot(), s.bases(), sqqh, numbers);
     if (out.ok)

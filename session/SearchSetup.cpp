@@ -42,6 +42,7 @@ SearchChoices SearchChoices::of(const Session& s)
     c.combinationSize = o.combinationSize;
     c.rangeFrom = s.rangeStart();
     c.rangeTo = s.rangeEnd();
+    c.skipGaps = s.skipGaps();
     return c;
 }
 
@@ -88,6 +89,8 @@ SearchOptions searchOptions(const Session& s, const SearchChoices& c, const Patt
     o.resultPosition = c.resultPosition;
     o.group = c.group;
     o.combinationSize = c.combinationSize;
+    o.skipGaps = c.skipGaps;
+    o.lotteryCode = s.choices().lotteryCode;
     o.zodiacBase = s.choices().zodiacBase;
     o.segmentBase = s.choices().segmentBase;
     o.zodiacNumbers = s.zodiac().numbers();

@@ -28,6 +28,7 @@ struct SearchChoices
     // draw's distance on (the window always gives its range boxes).
     std::optional<QString> rangeFrom;
     std::optional<QString> rangeTo;
+    bool skipGaps = false; // "跳过缺期" / --skip-gaps
 
     // The choices as the session holds them: its options, its range boxes and
     // the ticked positions of the page in use (the manual page in manual

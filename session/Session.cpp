@@ -30,7 +30,8 @@ bool validKind(int kind)
 Session::Session(std::unique_ptr<Settings> settings, QString dataFolder, QObject* parent)
     : QObject(parent)
     , m_settings(settings ? std::move(settings) : std::make_unique<Settings>())
-    , m_dataFolder(std::move(dataFolder))
+    , m_dataFolder(dataFolder)
+    , m_dataRoot(std::move(dataFolder))
     , m_choices(*m_settings)
     , m_history(new SessionHistory(this))
 {
@@ -60,7 +61,7 @@ void Session::startUp()
     // A setting that cannot be read leaves its choice as it is (zero or
     // false on a fresh session); each step goes on regardless.
     m_choices.load(m_gameOverride);
-    m_history->open(m_dataFolder);
+    openGameHistory();
     const SessionChoices& c = choices();
 
     // Selecting the stored options runs their click handling, as a click by
@@ -287,7 +288,10 @@ void Session::setGame(int code)
     if (std::find(kMenuGames.begin(), kMenuGames.end(), code) == kMenuGames.end())
         return;
     // The next issue keeps its number until the history changes.
+    const bool switched = code != choices().lotteryCode;
     m_choices.setGame(code);
+    if (switched && m_started)
+        switchGameHistory();
     emit choicesChanged();
 }
 
@@ -428,8 +432,10 @@ void Session::nextIssueDisplay()
 {
     const StoredDraws& draws = storedDraws();
     const auto lastIssue = draws.lastIssue();
-    if (!lastIssue)
+    if (!lastIssue) {
+        emit nextIssueChanged(); // the texts kept, shown again
         return;
+    }
     if (const auto last = draws.drawBack(*lastIssue, 0))
         m_lastDrawQqh = last->qqh;
     if (const auto next = issue::nextIssue(*lastIssue, choices().lotteryCode, choices().drawsPerDay))

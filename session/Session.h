@@ -217,6 +217,26 @@ public:
     void waitForWrites() { m_history->waitForWrites(); }
     bool isWriting() const { return m_history->isWriting(); }
 
+    // ---- One history per game ----
+    // "跳过缺期": searches match only draws whose reference draw reaches them
+    // without a hole (not persisted; off at start).
+    bool skipGaps() const { return m_skipGaps; }
+    void setSkipGaps(bool on);
+    // The data folder as given: it holds one folder per game's history;
+    // dataFolder() is the selected game's folder once started.
+    QString dataRoot() const { return m_dataRoot; }
+    // What start-up did with a history found at the data folder's root (one
+    // line; empty when there was none).
+    QString historyNote() const { return m_historyNote; }
+    // Opens the selected game's history (adopting a root history first) and
+    // makes it the one every reader and writer sees. False when its database
+    // cannot be opened (the store is then closed).
+    bool openGameHistory();
+    // After a game switch: the new game's history, then the refreshes a
+    // change of the history runs (grid, pattern, next issue, range).
+    void switchGameHistory();
+
+
 signals:
     // A choice of the option groups, boxes or menus changed.
     void choicesChanged();
@@ -248,7 +268,10 @@ private:
     void positionModeChanged();
 
     std::unique_ptr<Settings> m_settings;
-    QString m_dataFolder;
+    QString m_dataFolder; // the selected game's folder once started
+    QString m_dataRoot; // the data folder as given
+    QString m_historyNote;
+    bool m_skipGaps = false;
     std::optional<int> m_gameOverride;
     bool m_started = false;
 

@@ -15,10 +15,23 @@ SessionHistory::~SessionHistory()
     m_writer.wait();
 }
 
-bool SessionHistory::open(const QString& dataFolder)
+void SessionHistory::close()
 {
+    waitForWrites();
+    m_store.close();
+    m_rows.reset();
+}
+
+bool SessionHistory::open(const QString& dataFolder, const std::function<void(HistoryStore&)>& prepare)
+{
+    close();
     if (dataFolder.isEmpty() || !m_store.open(dataFolder))
         return false;
+    if (prepare)
+        prepare(m_store);
+    // Caches of the history's contents (the search's columns) key on the
+    // version: another file is another content.
+    m_store.markChanged();
     if (!m_rowsOnDemand)
         m_rows = m_store.snapshot();
     return true;

@@ -34,9 +34,11 @@ public:
     void setRowsOnDemand(bool onDemand) { m_rowsOnDemand = onDemand; }
     bool rowsLoaded() const { return m_rows.has_value(); }
 
-    // Opens the database of `dataFolder` and, unless rows are on demand,
-    // reads its rows.
-    bool open(const QString& dataFolder);
+    // Opens the database of `dataFolder` (closing the one open), runs
+    // `prepare` on it and, unless rows are on demand, reads its rows.
+    bool open(const QString& dataFolder, const std::function<void(HistoryStore&)>& prepare = {});
+    // Closes the database (after any write still running); no rows held.
+    void close();
     // A fresh copy of the rows (or, with rows on demand, the copy dropped).
     void reload();
 

@@ -34,6 +34,8 @@ TrendResult TrendSource::compute(int last, int kind, int position)
     o.kind = kind;
     o.position = position;
     o.segmentBase = m_session.choices().segmentBase;
+    o.skipGaps = m_session.skipGaps();
+    o.lotteryCode = m_session.choices().lotteryCode;
     return computeTrend(m_draws, o);
 }
 

@@ -1,5 +1,7 @@
 #include "store/DrawLineReader.h"
 
+#include "core/IssueNumber.h"
+
 #include <QFile>
 #include <QStringList>
 
@@ -85,7 +87,7 @@ bool DrawLineReader::readLine(std::string_view raw, int lineNumber)
     }
 
     auto skip = [&](SkipReason reason, int detail) {
-        m_result.skipped.push_back(SkippedLine { lineNumber, reason, sqqh, detail });
+        m_result.skipped.push_back(SkippedLine { lineNumber, reason, sqqh, detail, {} });
         return false;
     };
     if (found < kPositions)
@@ -141,9 +143,11 @@ QString describeSkip(const SkippedLine& s)
     case SkipReason::RepeatedNumber:
         return where + QStringLiteral("number %1 appears twice").arg(s.detail, 2, 10, QLatin1Char('0'));
     case SkipReason::RepeatedIssue:
-        return where + QStringLiteral("issue %1 already read from an earlier line").arg(s.sqqh);
+        return where + QStringLiteral("issue %1 already read from an earlier line").arg(issue::displayForm(s.sqqh));
     case SkipReason::NoIssue:
         return where + QStringLiteral("no issue number");
+    case SkipReason::NotOfTheGame:
+        return where + s.why;
     }
     return where;
 }

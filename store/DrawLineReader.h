@@ -29,6 +29,7 @@ enum class SkipReason
     RepeatedNumber, // the same number twice in one draw
     RepeatedIssue, // an issue number an earlier line of the file already took
     NoIssue, // the running issue number is not positive
+    NotOfTheGame, // no issue of the game: its width, its date or its sequence number (`why` says which)
 };
 
 struct SkippedLine
@@ -37,6 +38,7 @@ struct SkippedLine
     SkipReason reason = SkipReason::TooFewNumbers;
     std::int64_t sqqh = 0; // the issue number the line was read with
     int detail = 0; // numbers found, or the offending number
+    QString why; // NotOfTheGame: the refusal, naming the issue in display form
 };
 
 struct DrawLineResult

@@ -36,6 +36,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
 
 GAME = 556  # the default game: 84 draws a day, three-digit sequence numbers
+GAME_FOLDER = "湖南快乐十分"  # its history's folder in the data folder
 PER_DAY = 84
 FIRST_DAY = datetime.date(2016, 9, 8)
 
@@ -127,7 +128,7 @@ class Soak:
         return r
 
     def db_path(self, folder):
-        return os.path.join(folder, "data", "Tavrose.db")
+        return os.path.join(folder, "data", GAME_FOLDER, "Tavrose.db")
 
     def digest(self, folder):
         """('ok', rows, digest) or ('FAIL', message, None) from soak_check."""
@@ -266,7 +267,7 @@ class Soak:
             os.kill(p.pid, signal.SIGKILL)
         rc = p.wait()
         killed = running and rc == -signal.SIGKILL
-        data = os.path.join(folder, "data")
+        data = os.path.join(folder, "data", GAME_FOLDER)
         journal = os.path.exists(os.path.join(data, "Tavrose.db-journal"))
         # The copy keeps the start file's size and modification time; a hot
         # journal beside a file that differs means the kill came while the

@@ -318,7 +318,7 @@ void WindowTest::command4WritesTheTextFile()
            { 161212002, { 10, 2, 3, 4, 15, 16, 17, 19 } },
            { 161212003, { 20, 19, 18, 17, 6, 7, 8, 12 } } });
     m_window->findChild<QPushButton*>(QStringLiteral("Command4"))->click();
-    const QString path = m_dir->filePath(QStringLiteral("data/更新至161212003期历史号码.txt"));
+    const QString path = m_window->session().dataFolder() + QStringLiteral("/更新至161212003期历史号码.txt");
     QCOMPARE(readAll(path),
              QByteArray("20161212001 05 13 20 01 09 14 18 11 \r\n"
                         "20161212002 10 02 03 04 15 16 17 19 \r\n"
@@ -332,7 +332,7 @@ void WindowTest::command4WithEmptyHistoryWritesNothing()
 {
     open(556, {});
     m_window->findChild<QPushButton*>(QStringLiteral("Command4"))->click();
-    const QStringList files = QDir(m_dir->filePath(QStringLiteral("data"))).entryList({ QStringLiteral("*.txt") });
+    const QStringList files = QDir(m_window->session().dataFolder()).entryList({ QStringLiteral("*.txt") });
     QVERIFY2(files.isEmpty(), qPrintable(files.join(u' ')));
     QVERIFY(m_opened.isEmpty());
     QCOMPARE(m_window->dialogs().shown().size(), 1);
@@ -342,7 +342,7 @@ void WindowTest::command4WithEmptyHistoryWritesNothing()
 void WindowTest::workbooksFromMenuAndDoubleClicks()
 {
     open(556, consecutiveDraws(161212001, 3));
-    const QString data = m_dir->filePath(QStringLiteral("data"));
+    const QString data = m_window->session().dataFolder();
     m_window->findChild<QAction*>(QStringLiteral("mnuDcls"))->trigger();
     SheetContents sheet = readFirstSheet(data + QStringLiteral("/lishi.xlsx"));
     QVERIFY2(sheet.ok, qPrintable(sheet.error));
@@ -380,7 +380,7 @@ void WindowTest::unwritableWorkbookGivesAMessage()
 {
     open(556, consecutiveDraws(161212001, 3));
     // A folder in the workbook's place cannot be replaced by a file.
-    const QString data = m_dir->filePath(QStringLiteral("data"));
+    const QString data = m_window->session().dataFolder();
     QVERIFY(QDir(data).mkdir(QStringLiteral("lishi.xlsx")));
     const std::int64_t before = rows();
     m_window->findChild<QAction*>(QStringLiteral("mnuDcls"))->trigger();
@@ -398,7 +398,7 @@ void WindowTest::searchResultsGoToTheirWorkbooks()
     open(556, consecutiveDraws(161212001, 30));
     m_window->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
     QTRY_VERIFY(m_window->gridModel(3)->rowCount() > 0);
-    const QString data = m_dir->filePath(QStringLiteral("data"));
+    const QString data = m_window->session().dataFolder();
     const struct
     {
         int grid;

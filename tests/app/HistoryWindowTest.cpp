@@ -52,7 +52,7 @@ private:
             }
         QFAIL(item);
     }
-    QString importFolder() const { return QDir(m_dir->path()).filePath(QStringLiteral("历史号码")); }
+    QString importFolder() const { return QDir(m_dir->path()).filePath(QStringLiteral("湖南快乐十分/历史号码")); }
     // Imports `draws` through the button from a file of that name.
     void importThroughButton(const std::vector<PlainDraw>& draws, const QString& name, const QByteArray& extra = {})
     {
@@ -163,7 +163,7 @@ private slots:
 
         // mnuEszhzd: a cancelled or non-numeric answer deletes nothing and
         // leaves the backup file as it was.
-        const QString backup = HistoryMaintenance::backupPath(m_dir->path());
+        const QString backup = HistoryMaintenance::backupPath(m_window->session().dataFolder());
         QVERIFY(writeFile(backup, "old backup\n"));
         dialogs().queueInput(std::nullopt);
         trigger("mnuEszhzd");

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QFrame>
@@ -229,7 +230,7 @@ private slots:
         QCOMPARE(m_window->gridModel(1)->rowCount(), 0);
         QCOMPARE(m_window->gridModel(1)->header().value(0), QStringLiteral("期号"));
         QCOMPARE(m_window->gridModel(2)->rowCount(), 0);
-        QVERIFY(QFileInfo::exists(dataFolder() + QStringLiteral("/Tavrose.db")));
+        QVERIFY(QFileInfo::exists(dataFolder() + QStringLiteral("/湖南快乐十分/Tavrose.db")));
         m_window->show();
         QVERIFY(child<QFrame>("Frame2_0")->isVisible());
         QVERIFY(!child<QFrame>("Frame2_1")->isVisible());
@@ -481,6 +482,53 @@ private slots:
         QCOMPARE(entry->inputMask(), QStringLiteral("00;_"));
         entry->setText(QStringLiteral("1x2"));
         QCOMPARE(entry->text(), QStringLiteral("12"));
+    }
+
+    // Switching the game switches the history shown; the holes of the shown
+    // history are listed by 缺期检查, and 跳过缺期 reaches the session.
+    void gameSwitchSwitchesTheHistoryAndGapsAreListed()
+    {
+        auto s = std::make_unique<Session>(std::make_unique<Settings>(), dataFolder());
+        s->startUp();
+        {
+            SqliteDb& db = s->store().db();
+            s->encoder().beginAppend(s->snapshot(), s->bases());
+            Transaction t(db);
+            RowWriter w(db);
+            for (int i = 0; i < 10; ++i) {
+                if (i == 4)
+                    continue; // 161212005 missing
+                std::array<int, kPositions> n {};
+                for (int p = 0; p < kPositions; ++p)
+                    n[p] = (i + p * 2) % 20 + 1;
+                QVERIFY(w.insert(s->encoder().encode(161212001 + i, n, s->bases(), false)));
+            }
+            QVERIFY(t.commit());
+            s->store().markChanged();
+            s->reloadHistory();
+            s->nextIssueDisplay();
+        }
+        open(std::move(s));
+        QCOMPARE(m_window->gridModel(1)->rowCount(), 9);
+        child<QAction>("mnuGaps")->trigger();
+        auto* dialog = m_window->findChild<QDialog*>(QStringLiteral("dlgGaps"));
+        QVERIFY(dialog);
+        QCOMPARE(dialog->findChild<QTableView*>(QStringLiteral("gridGaps"))->model()->rowCount(), 1);
+        QVERIFY(dialog->findChild<QLabel*>(QStringLiteral("lblGaps"))->text().contains(QStringLiteral("缺 1 期")));
+        dialog->close();
+
+        child<QAction>("mnuKL10_0")->trigger(); // Guangdong: its own, empty history
+        QCOMPARE(m_window->gridModel(1)->rowCount(), 0);
+        QCOMPARE(child<QLineEdit>("Text1")->text(), QStringLiteral("2007001"));
+        QVERIFY(m_window->session().dataFolder().endsWith(QStringLiteral("广东快乐十分")));
+        child<QAction>("mnuKL10_2")->trigger(); // back to Hunan
+        QCOMPARE(m_window->gridModel(1)->rowCount(), 9);
+        QCOMPARE(child<QLineEdit>("Text1")->text(), QStringLiteral("20161212011"));
+
+        auto* skip = child<QCheckBox>("chkSkipGaps");
+        QVERIFY(skip && !skip->isChecked());
+        skip->click();
+        QVERIFY(m_window->session().skipGaps());
     }
 
     void gridModelOverATable()

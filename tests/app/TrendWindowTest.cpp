@@ -37,7 +37,9 @@ private:
     {
         if (draws > 0) {
             HistoryStore store;
-            QVERIFY(store.open(m_dir->path()));
+            // The default game's history folder.
+            QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("湖南快乐十分"))));
+            QVERIFY(store.open(m_dir->filePath(QStringLiteral("湖南快乐十分"))));
             ZodiacTables tables;
             DrawEncoder encoder(tables);
             HistoryMaintenance m(store, encoder, tables);
@@ -149,7 +151,7 @@ private slots:
         QCOMPARE(w->model()->table().cells, big.table.cells);
 
         // A double click writes the workbook into the data folder.
-        const QString path = QDir(m_dir->path()).filePath(QStringLiteral("Zoushi.xlsx"));
+        const QString path = QDir(m_dir->path()).filePath(QStringLiteral("湖南快乐十分/Zoushi.xlsx"));
         QVERIFY(!QFile::exists(path));
         QTest::mouseDClick(w->grid()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
         QVERIFY(QFile::exists(path));

@@ -6,6 +6,7 @@
 #include "support/AnalysisTestSupport.h"
 #include "support/CliRunner.h"
 #include "core/IssueNumber.h"
+#include "store/HistoryFolders.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
@@ -38,10 +39,13 @@ struct Fixture
         for (int i = 0; i < 60; ++i)
             draws.push_back(randomDraw(rng));
         history.append(draws, 161212001);
+        // Recorded as the program records a history's game on first use, so
+        // that the runs below have nothing to write.
+        EXPECT_TRUE(history_folders::recordGame(history.store, 556));
         history.store.close();
     }
     CliRun cli(const QStringList& args) { return runCli(config.path(), history.dir.path(), args); }
-    QString db() const { return history.dir.path() + "/" + HistoryStore::kFileName; }
+    QString db() const { return history.folder() + "/" + HistoryStore::kFileName; }
 };
 
 QJsonObject parse(const CliRun& r)

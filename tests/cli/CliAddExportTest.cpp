@@ -1,4 +1,6 @@
 // corvinel-cli add and export, run as a child process.
+#include "core/DataFolder.h"
+#include "core/IssueNumber.h"
 #include "store/HistoryStore.h"
 #include "support/WorkbookReader.h"
 
@@ -29,6 +31,8 @@ protected:
     void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
 
     QString data() const { return m_dir.filePath(QStringLiteral("data")); }
+    // The history of the game these runs use.
+    QString history() const { return gameHistoryPath(data(), issue::kHunan); }
 
     CliRun run(const QStringList& args)
     {
@@ -49,7 +53,7 @@ protected:
     std::int64_t storedRows()
     {
         HistoryStore store;
-        return store.open(data()) ? store.rowCount() : -1;
+        return store.open(history()) ? store.rowCount() : -1;
     }
 
     QTemporaryDir m_dir;
@@ -113,14 +117,14 @@ TEST_F(Cli, ExportTextAndWorkbookPrintThePathsWritten)
     CliRun r = run({ "export", "text" });
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_FALSE(r.err.isEmpty());
-    EXPECT_TRUE(QDir(data()).entryList({ QStringLiteral("*.txt") }).isEmpty());
+    EXPECT_TRUE(QDir(history()).entryList({ QStringLiteral("*.txt") }).isEmpty());
 
     ASSERT_EQ(run(QStringList { "add", "--issue", "20161212001" } + numbers("05 13 20 01 09 14 18 11")).exitCode, 0);
     ASSERT_EQ(run(QStringList { "add" } + numbers("10 02 03 04 15 16 17 19")).exitCode, 0);
 
     r = run({ "export", "text" });
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QString textPath = QDir(data()).filePath(QStringLiteral("更新至161212002期历史号码.txt"));
+    const QString textPath = QDir(history()).filePath(QStringLiteral("更新至161212002期历史号码.txt"));
     EXPECT_EQ(r.out.trimmed(), QDir::toNativeSeparators(textPath));
     EXPECT_EQ(readAll(textPath),
               QByteArray("20161212001 05 13 20 01 09 14 18 11 \r\n"
@@ -128,7 +132,7 @@ TEST_F(Cli, ExportTextAndWorkbookPrintThePathsWritten)
 
     r = run({ "export", "workbook" });
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QString xlsx = QDir(data()).filePath(QStringLiteral("lishi.xlsx"));
+    const QString xlsx = QDir(history()).filePath(QStringLiteral("lishi.xlsx"));
     EXPECT_EQ(r.out.trimmed(), QDir::toNativeSeparators(xlsx));
     const SheetContents sheet = readFirstSheet(xlsx);
     ASSERT_TRUE(sheet.ok) << sheet.error.toStdString();
@@ -149,8 +153,8 @@ TEST_F(Cli, SearchAndComboExportTheirGridsToWorkbooks)
         ASSERT_EQ(run(QStringList { "add" } + numbers(draw)).exitCode, 0);
 
     for (const char* command : { "search", "combo" }) {
-        QFile::remove(QDir(data()).filePath(QStringLiteral("Jiansuo.xlsx")));
-        QFile::remove(QDir(data()).filePath(QStringLiteral("Jieguo.xlsx")));
+        QFile::remove(QDir(history()).filePath(QStringLiteral("Jiansuo.xlsx")));
+        QFile::remove(QDir(history()).filePath(QStringLiteral("Jieguo.xlsx")));
         const CliRun r = run({ command, "--format", "json", "--export-workbook" });
         ASSERT_EQ(r.exitCode, 0) << command << r.err.toStdString();
         const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
@@ -162,7 +166,7 @@ TEST_F(Cli, SearchAndComboExportTheirGridsToWorkbooks)
             const char* file;
         } grids[] = { { "matches", "Jiansuo.xlsx" }, { "ranking", "Jieguo.xlsx" } };
         for (int g = 0; g < 2; ++g) {
-            const QString path = QDir(data()).filePath(QString::fromLatin1(grids[g].file));
+            const QString path = QDir(history()).filePath(QString::fromLatin1(grids[g].file));
             EXPECT_EQ(paths[g].toString(), QDir::toNativeSeparators(path));
             const QJsonObject table = o.value(grids[g].key).toObject();
             QList<QStringList> expected {};
@@ -195,5 +199,5 @@ TEST_F(Cli, SearchAndComboExportTheirGridsToWorkbooks)
     const CliRun r = run({ "search", "--export-workbook" });
     ASSERT_EQ(r.exitCode, 0);
     EXPECT_TRUE(
-        r.out.contains(QStringLiteral("wrote ") + QDir::toNativeSeparators(QDir(data()).filePath("Jieguo.xlsx"))));
+        r.out.contains(QStringLiteral("wrote ") + QDir::toNativeSeparators(QDir(history()).filePath("Jieguo.xlsx"))));
 }

@@ -46,7 +46,10 @@ TEST_F(CliTest, InfoOnAnEmptyDataFolder)
     EXPECT_TRUE(r.out.contains(QStringLiteral("draws per day: 84")));
     EXPECT_TRUE(r.out.contains(QStringLiteral("draws stored: 0")));
     EXPECT_TRUE(r.out.contains(QStringLiteral("next draw: none")));
-    EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral("data/Tavrose.db"))));
+    // The selected game's history lives in its own folder.
+    EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral("data/湖南快乐十分/Tavrose.db"))));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("database: ") + home.filePath(QStringLiteral("data/湖南快乐十分/Tavrose.db"))));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("histories: 556 湖南快乐十分 0 draws")));
 }
 
 TEST_F(CliTest, GameOverrideHoldsForOneRunOnly)
@@ -54,6 +57,7 @@ TEST_F(CliTest, GameOverrideHoldsForOneRunOnly)
     CliRun r = cli({ QStringLiteral("--game"), QStringLiteral("566"), QStringLiteral("info") });
     ASSERT_EQ(r.code, 0);
     EXPECT_TRUE(r.out.contains(QStringLiteral("draws per day: 97")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("game: 566 代码566（每天97期）")));
     r = cli({ QStringLiteral("settings"), QStringLiteral("GsZl") });
     EXPECT_EQ(r.out.trimmed(), QStringLiteral("GsZl=556 (default)"));
     EXPECT_EQ(cli({ QStringLiteral("--game"), QStringLiteral("999"), QStringLiteral("info") }).code, 2);

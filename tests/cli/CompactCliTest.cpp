@@ -22,8 +22,8 @@ protected:
     QTemporaryDir dir;
 
     QString data() const { return dir.filePath("data"); }
-    QString dbPath() const { return data() + "/Tavrose.db"; }
-    QString copyPath() const { return data() + "/TavroseTmp.db"; }
+    QString dbPath() const { return historyFolderIn(data()) + "/Tavrose.db"; }
+    QString copyPath() const { return historyFolderIn(data()) + "/TavroseTmp.db"; }
 
     CliRun cli(const QStringList& args) { return runCli(dir.filePath("config"), data(), args); }
 
@@ -46,7 +46,7 @@ protected:
     std::vector<std::vector<std::string>> allCells()
     {
         HistoryStore store;
-        EXPECT_TRUE(store.open(data()));
+        EXPECT_TRUE(store.open(historyFolderIn(data())));
         std::vector<std::vector<std::string>> out;
         for (const std::string& column : schema::lishiColumns())
             out.push_back(textColumn(store.db(), column));

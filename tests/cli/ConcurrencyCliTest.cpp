@@ -94,7 +94,7 @@ protected:
     std::vector<PlainDraw> stored()
     {
         HistoryStore store;
-        EXPECT_TRUE(store.open(data()));
+        EXPECT_TRUE(store.open(data() + "/湖南快乐十分"));
         return storedDraws(store);
     }
 };
@@ -120,7 +120,7 @@ TEST_F(ConcurrencyCli, AddWhileCompactionIsUnderwayIsKept)
     ASSERT_EQ(done.code, 0) << done.err.toStdString();
     EXPECT_EQ(stored().size(), draws.size() + 1);
     EXPECT_TRUE(holdsAdded(stored()));
-    EXPECT_EQ(integrityOf(data() + "/Tavrose.db"), "ok");
+    EXPECT_EQ(integrityOf(data() + "/湖南快乐十分/Tavrose.db"), "ok");
 
     // And the other way round: the add holds the write lock, the compaction
     // waits for it and keeps the draw.
@@ -160,7 +160,7 @@ TEST_F(ConcurrencyCli, AddRacingDeleteLastTakesItsIssueAfterTheDeletion)
     const CliRun added2 = add2.finish();
     ASSERT_EQ(added2.code, 0) << added2.err.toStdString();
     const auto last = stored();
-    EXPECT_EQ(readFile(data() + "/lsbf.txt"),
+    EXPECT_EQ(readFile(data() + "/湖南快乐十分/lsbf.txt"),
               drawFile(std::vector<PlainDraw>(before.begin(), before.end() - 50)));
     ASSERT_EQ(last.size(), before.size() - 50 + 1);
     EXPECT_EQ(last.back().sqqh, before[before.size() - 50].sqqh);

@@ -18,9 +18,9 @@ TEST(DamageCli, EveryReaderRefusesAndWritesNothing)
     const auto cli = [&](const QStringList& args) { return runCli(dir.filePath("config"), data, args); };
     ASSERT_TRUE(writeFile(dir.filePath("in.txt"), drawFile(makeDraws(2520))));
     ASSERT_EQ(cli({ "import", dir.filePath("in.txt") }).code, 0);
-    ASSERT_TRUE(writeFile(data + "/lsbf.txt", "before\n"));
+    ASSERT_TRUE(writeFile(data + "/湖南快乐十分/lsbf.txt", "before\n"));
     {
-        QFile f(data + "/Tavrose.db");
+        QFile f(data + "/湖南快乐十分/Tavrose.db");
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
         const qint64 pageSize = 16384;
         const qint64 pages = f.size() / pageSize;
@@ -29,7 +29,7 @@ TEST(DamageCli, EveryReaderRefusesAndWritesNothing)
             f.write(QByteArray(static_cast<int>(pageSize), '\x5a'));
         }
     }
-    const QStringList before = QDir(data).entryList(QDir::Files);
+    const QStringList before = QDir(data + "/湖南快乐十分").entryList(QDir::Files);
     for (const QStringList& args : { QStringList { "history" }, QStringList { "export", "text" },
                                      QStringList { "delete-last", "2" }, QStringList { "compact" } }) {
         SCOPED_TRACE(args.join(' ').toStdString());
@@ -37,7 +37,7 @@ TEST(DamageCli, EveryReaderRefusesAndWritesNothing)
         EXPECT_EQ(r.code, 1) << r.out.toStdString();
         EXPECT_TRUE(r.err.contains("Tavrose.db")) << r.err.toStdString();
         EXPECT_TRUE(r.err.contains("lsbf.txt")) << r.err.toStdString();
-        EXPECT_EQ(QDir(data).entryList(QDir::Files), before);
-        EXPECT_EQ(readFile(data + "/lsbf.txt"), QByteArray("before\n"));
+        EXPECT_EQ(QDir(data + "/湖南快乐十分").entryList(QDir::Files), before);
+        EXPECT_EQ(readFile(data + "/湖南快乐十分/lsbf.txt"), QByteArray("before\n"));
     }
 }

@@ -37,13 +37,13 @@ protected:
     std::vector<std::int64_t> dbColumn(const std::string& column)
     {
         HistoryStore store;
-        store.open(dir.filePath("data"));
+        store.open(historyFolderIn(dir.filePath("data")));
         return intColumn(store.db(), column);
     }
     std::vector<std::string> dbText(const std::string& column)
     {
         HistoryStore store;
-        store.open(dir.filePath("data"));
+        store.open(historyFolderIn(dir.filePath("data")));
         return textColumn(store.db(), column);
     }
 };

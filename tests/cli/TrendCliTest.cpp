@@ -30,8 +30,8 @@ protected:
     std::vector<DrawNumbers> store(const std::vector<PlainDraw>& draws)
     {
         HistoryStore s;
-        QDir().mkpath(dir.filePath("data"));
-        EXPECT_TRUE(s.open(dir.filePath("data")));
+        QDir().mkpath(historyFolderIn(dir.filePath("data")));
+        EXPECT_TRUE(s.open(historyFolderIn(dir.filePath("data"))));
         ZodiacTables tables;
         DrawEncoder encoder(tables);
         HistoryMaintenance m(s, encoder, tables);

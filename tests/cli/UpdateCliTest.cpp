@@ -1,5 +1,6 @@
 // corvinel-cli update as a child process against the local results site.
 
+#include "support/CliRunner.h"
 #include "support/TestSite.h"
 
 #include "store/HistoryStore.h"
@@ -68,7 +69,7 @@ protected:
     std::vector<std::int64_t> stored()
     {
         HistoryStore store;
-        EXPECT_TRUE(store.open(dir.filePath("data")));
+        EXPECT_TRUE(store.open(corvinel::testing::historyFolderIn(dir.filePath("data"))));
         std::vector<std::int64_t> out;
         const HistorySnapshot snap = store.snapshot();
         for (const SnapshotRow& r : snap.rows())
@@ -105,7 +106,10 @@ TEST_F(UpdateCliTest, LoadsTheDaysAndThenNothingNew)
     r = cli({ "update", "--base=" + site.base(), "--today=2016-09-08" });
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("added 2 draws")) << r.out.toStdString();
-    EXPECT_EQ(site.requests(), QStringList { "/lottery/draw/list/556?d=2016-09-08" });
+    // Three draws of a game's 84 leave each earlier day with a hole: those
+    // pages are asked again, still lack them, and the holes stay.
+    EXPECT_TRUE(site.requests().contains("/lottery/draw/list/556?d=2016-09-08"));
+    EXPECT_TRUE(r.out.contains("the day pages do not list 486 missing issues")) << r.out.toStdString();
     EXPECT_EQ(stored().back(), 160908005);
 }
 
@@ -134,4 +138,28 @@ TEST_F(UpdateCliTest, StoredBaseAndFailures)
     EXPECT_EQ(cli({ "update", "extra" }).exitCode, 2);
     EXPECT_EQ(cli({ "update", "--base", "ftp://x", "--today", "2016-09-08" }).exitCode, 1);
     EXPECT_EQ(stored().size(), 4u);
+}
+
+TEST_F(UpdateCliTest, FillsTheHolesOfTheKeptDays)
+{
+    servePeriod(today, 84);
+    ASSERT_EQ(cli({ "update", "--base", site.base(), "--today", "2016-09-08" }).exitCode, 0);
+    ASSERT_EQ(stored().size(), 588u);
+    // Holes: one on an early day, two across a day's end, one the page
+    // will not list.
+    const QString folder = corvinel::testing::historyFolderIn(dir.filePath("data"));
+    {
+        HistoryStore store;
+        ASSERT_TRUE(store.open(folder));
+        ASSERT_TRUE(store.db().exec("DELETE FROM lishi WHERE SQQH IN (160903003, 160905084, 160906001, 160907004)"));
+    }
+    site.setPage(556, today.addDays(-1), dayPage(dayRows(today.addDays(-1), 1, 3, 3) + dayRows(today.addDays(-1), 5, 84, 3)));
+    site.clearRequests();
+    CliRun r = cli({ "update", "--base", site.base(), "--today", "2016-09-08" });
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("filled 3 missing issues")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("the day pages do not list 1 missing issues")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("missing issues: 1 in 1 gaps (20160907004)")) << r.out.toStdString();
+    EXPECT_EQ(stored().size(), 587u);
+    EXPECT_TRUE(site.requests().contains("/lottery/draw/list/556?d=2016-09-03"));
 }

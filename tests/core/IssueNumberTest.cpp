@@ -144,7 +144,7 @@ TEST(IssueRefusal, GameNames)
     EXPECT_EQ(gameName(kGuangdong), QStringLiteral("广东快乐十分"));
     EXPECT_EQ(gameName(kTianjin), QStringLiteral("天津快乐十分"));
     EXPECT_EQ(gameName(kHunan), QStringLiteral("湖南快乐十分"));
-    EXPECT_EQ(gameName(kCode566), QStringLiteral("彩种566"));
+    EXPECT_EQ(gameName(kCode566), QStringLiteral("代码566（每天97期）"));
     EXPECT_EQ(storedDigits(kGuangdong), 8);
     EXPECT_EQ(storedDigits(kHunan), 9);
 }

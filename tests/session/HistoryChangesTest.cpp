@@ -89,7 +89,7 @@ TEST_F(HistoryChangesTest, EachChangeRefreshesGridNextIssueAndPattern)
     c = HistoryChanges(*s).deleteLastDraws(3);
     ASSERT_TRUE(c.ok) << c.error.toStdString();
     EXPECT_EQ(c.deleted, 3);
-    EXPECT_TRUE(QFile::exists(HistoryMaintenance::backupPath(data())));
+    EXPECT_TRUE(QFile::exists(HistoryMaintenance::backupPath(s->dataFolder())));
     expectHistory(6, 5);
 
     c = HistoryChanges(*s).deleteDrawsAfter(draws[3].sqqh);
@@ -147,7 +147,7 @@ TEST_F(HistoryChangesTest, FailedChangesLeaveTheHistoryAndSayWhichStepFailed)
     expectHistory(10, 9);
 
     // The backup file cannot be written where a folder stands in its way.
-    ASSERT_TRUE(QDir().mkpath(HistoryMaintenance::backupPath(data())));
+    ASSERT_TRUE(QDir().mkpath(HistoryMaintenance::backupPath(s->dataFolder())));
     const HistoryChange c = HistoryChanges(*s).deleteLastDraws(2);
     EXPECT_FALSE(c.ok);
     EXPECT_EQ(c.failedStep, HistoryChange::Step::Backup);

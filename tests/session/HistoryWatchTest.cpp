@@ -42,7 +42,7 @@ TEST(HistoryWatch, ReloadsAfterAnotherProgramsImportAndReopensAReplacedFile)
     // Another connection's commit that leaves every draw as it was.
     {
         SqliteDb other;
-        ASSERT_TRUE(other.open(data + "/Tavrose.db"));
+        ASSERT_TRUE(other.open(data + "/湖南快乐十分/Tavrose.db"));
         ASSERT_TRUE(other.exec("UPDATE lishi SET intTh = 1"));
     }
     EXPECT_TRUE(watch.followFile().isEmpty());
@@ -51,8 +51,8 @@ TEST(HistoryWatch, ReloadsAfterAnotherProgramsImportAndReopensAReplacedFile)
     const QString elsewhere = dir.filePath("other");
     QDir().mkpath(elsewhere);
     ASSERT_EQ(runCli(dir.filePath("config"), elsewhere, { "import", dir.filePath("a.txt") }).code, 0);
-    ASSERT_TRUE(QFile::remove(data + "/Tavrose.db"));
-    ASSERT_TRUE(QFile::rename(elsewhere + "/Tavrose.db", data + "/Tavrose.db"));
+    ASSERT_TRUE(QFile::remove(data + "/湖南快乐十分/Tavrose.db"));
+    ASSERT_TRUE(QFile::rename(elsewhere + "/湖南快乐十分/Tavrose.db", data + "/湖南快乐十分/Tavrose.db"));
     EXPECT_EQ(watch.followFile(), QStringLiteral("历史号码已被其他程序更改，已重新读入"));
     EXPECT_EQ(s->snapshot().recordCount(), 10);
     // The reopened file takes the session's next draw.

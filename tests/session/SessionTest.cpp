@@ -213,10 +213,13 @@ TEST_F(SessionTest, NextIssueAndDefaultRangeFollowTheHistory)
     addDraws({ 161212084 });
     EXPECT_EQ(s->nextIssue(), QStringLiteral("20161213001"));
 
-    // A game change takes effect for the next history change only.
+    // A game change switches to that game's own history (empty here), and
+    // back again to this one with its next issue.
     s->setGame(544);
     EXPECT_EQ(s->choices().lotteryCode, 544);
     EXPECT_EQ(stored(QStringLiteral("GsZl")), QStringLiteral("544"));
+    EXPECT_EQ(s->nextIssue(), QStringLiteral("2007001"));
+    s->setGame(568);
     EXPECT_EQ(s->nextIssue(), QStringLiteral("20161213001"));
 }
 

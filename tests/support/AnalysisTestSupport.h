@@ -6,6 +6,7 @@
 #include "store/SqliteDb.h"
 #include "core/ZodiacTables.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -30,11 +31,20 @@ struct TestHistory
     DrawEncoder encoder { tables };
     EncoderBases bases;
 
-    TestHistory() { EXPECT_TRUE(store.open(dir.path())); }
+    // The database lies where corvinel-cli --data-dir dir finds the default
+    // game's history (Hunan's folder), so a child process sees this history.
+    QString folder() const { return dir.path() + QStringLiteral("/湖南快乐十分"); }
+
+    TestHistory()
+    {
+        QDir().mkpath(folder());
+        EXPECT_TRUE(store.open(folder()));
+    }
     explicit TestHistory(const QString& copyOf)
     {
-        EXPECT_TRUE(QFile::copy(copyOf, dir.path() + "/" + HistoryStore::kFileName));
-        EXPECT_TRUE(store.open(dir.path()));
+        QDir().mkpath(folder());
+        EXPECT_TRUE(QFile::copy(copyOf, folder() + "/" + HistoryStore::kFileName));
+        EXPECT_TRUE(store.open(folder()));
     }
 
     // Appends draws with consecutive issue numbers from `first`.

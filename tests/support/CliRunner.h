@@ -10,6 +10,13 @@
 
 namespace corvinel::testing {
 
+// The folder of a game's history in a data folder: the default game, Hunan,
+// unless another game's folder name is given.
+inline QString historyFolderIn(const QString& dataDir, const QString& gameFolder = QStringLiteral("湖南快乐十分"))
+{
+    return dataDir + QStringLiteral("/") + gameFolder;
+}
+
 struct CliRun
 {
     int code = -1; // -1 when the program crashed or did not finish in a minute

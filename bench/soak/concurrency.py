@@ -35,7 +35,7 @@ BUSY = "数据库正被另一个程序使用，请稍后再试"
 
 
 def history(folder):
-    db = sqlite3.connect(os.path.join(folder, "data", "Tavrose.db"))
+    db = sqlite3.connect(os.path.join(folder, "data", base.GAME_FOLDER, "Tavrose.db"))
     try:
         ok = db.execute("PRAGMA integrity_check").fetchone()[0]
         rows = db.execute("SELECT SQQH, L1A, L2A, L3A, L4A, L5A, L6A, L7A, L8A FROM lishi ORDER BY SQQH").fetchall()

@@ -11,6 +11,7 @@
 #include <QChartView>
 #include <QGraphicsLayout>
 #include <QLabel>
+#include <QResizeEvent>
 #include <QSplitter>
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -428,10 +429,35 @@ OptionPanel buildOptionPanel(QWidget* parent, QBoxLayout* column, const Session&
     return p;
 }
 
+namespace {
+
+// The result panes side by side where the width holds the matched draws and
+// the ranking with its chart at once; stacked where it does not (a 1024x768
+// screen), so that no pane is squeezed to a column or two.
+class ResultPanes : public QSplitter
+{
+public:
+    using QSplitter::QSplitter;
+
+protected:
+    void resizeEvent(QResizeEvent* e) override
+    {
+        const Qt::Orientation wanted = e->size().width() >= kSideBySide ? Qt::Horizontal : Qt::Vertical;
+        if (orientation() != wanted)
+            setOrientation(wanted);
+        QSplitter::resizeEvent(e);
+    }
+
+private:
+    static constexpr int kSideBySide = 700;
+};
+
+} // namespace
+
 ResultPanel buildResultPanel(QWidget* parent, QBoxLayout* column)
 {
     ResultPanel p;
-    p.panes = named(new QSplitter(Qt::Vertical, parent), QStringLiteral("resultSplitter"));
+    p.panes = named(new ResultPanes(Qt::Vertical, parent), QStringLiteral("resultSplitter"));
     p.panes->setChildrenCollapsible(false);
     column->addWidget(p.panes, 1);
 

@@ -2,6 +2,7 @@
 
 #include "analysis/ChanceModel.h"
 #include "analysis/Distributions.h"
+#include "analysis/ReferenceDraw.h"
 #include "analysis/SearchEngine.h"
 #include "analysis/SearchRules.h"
 #include "core/IssueNumber.h"
@@ -249,6 +250,9 @@ struct Prepared
     int records = 0;
     int words = 0;
     const std::vector<std::int64_t>* sqqh = nullptr;
+    const StoredIssues* issues = nullptr; // sqqh, asked as stored issues
+    bool previousIssue = false;
+    int lookBack = 1;
     std::array<const std::vector<std::int32_t>*, kPositions + 1> ownSearch {};
     std::array<const std::vector<std::int32_t>*, kPositions + 1> ownResult {};
     int shift = 0; // records between a verified draw and its reference draw
@@ -640,12 +644,17 @@ BacktestStep verify(int i, int lowIdx, const Prepared& h, StepSearch& search, Ch
     for (int p = h.firstTally; p <= h.lastTally; ++p)
         step.actual.push_back((*h.ownResult[p])[static_cast<std::size_t>(i)]);
     const int hi = i - 1; // the search range ends with the draw before t
-    const int ref = i - h.shift; // the reference draw of the verification tab
     if (lowIdx > hi) {
         step.state = StepState::EmptyRange;
         return step;
     }
-    if (ref < 0 || (h.skipGaps && !h.wholeRow[static_cast<std::size_t>(i)])) {
+    // The reference draw as the verification tab finds it: anchored on the
+    // stored draw before the verified one.
+    const ReferenceDraw found
+        = findReferenceIssue(*h.issues, (*h.sqqh)[static_cast<std::size_t>(hi)], h.previousIssue, h.lookBack);
+    const auto refAt = found.issue ? std::lower_bound(h.sqqh->begin(), h.sqqh->end(), *found.issue) : h.sqqh->end();
+    const int ref = static_cast<int>(refAt - h.sqqh->begin());
+    if (!found.issue || (h.skipGaps && !h.wholeRow[static_cast<std::size_t>(i)])) {
         step.state = StepState::NoReference;
         return step;
     }
@@ -779,6 +788,10 @@ BacktestResult Backtest::run(const BacktestOptions& opt, const Progress& progres
     h.records = m_mirror.rowCount();
     h.words = wordCount(h.records);
     h.sqqh = &m_mirror.sqqh();
+    const IssueList issues(m_mirror.sqqh());
+    h.issues = &issues;
+    h.previousIssue = o.previousIssue;
+    h.lookBack = o.lookBack;
     h.shift = rules::lagShift(o);
     if (o.skipGaps) {
         h.skipGaps = true;

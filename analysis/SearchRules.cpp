@@ -110,7 +110,7 @@ std::optional<QString> verificationRefusal(const QString& text, int lotteryCode,
         return QCoreApplication::translate("corvinel::rules", "验证期号“%1”不是有效的期号，请输入如%2的期号。")
             .arg(text, last ? issue::displayForm(*last) : QStringLiteral("20161212001"));
     }
-    const ReferenceDraw ref = findReferenceDraw(history, *predecessor, previousIssue, lookBack);
+    const ReferenceDraw ref = findReferenceIssue(history, *predecessor, previousIssue, lookBack);
     switch (ref.problem) {
     case ReferenceDraw::Problem::None:
         return std::nullopt;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/ReferenceDraw.h"
 #include "analysis/SearchOptions.h"
 
 #include <QString>
@@ -82,9 +83,11 @@ std::string_view workingCopy(std::string_view list);
 // ascending positions); none when n is outside 1..6.
 std::vector<std::vector<int>> combinations(int n);
 
+// Records from a matched draw back to the draw that holds the pattern: the
+// draw before it, then the reference draw's distance from its anchor.
 inline int lagShift(const SearchOptions& o)
 {
-    return o.previousIssue ? 1 : o.lookBack;
+    return 1 + ReferenceDraw::backFor(o.previousIssue, o.lookBack);
 }
 
 } // namespace corvinel::rules

@@ -2,9 +2,11 @@
 
 #include "core/Kinds.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace corvinel {
 
@@ -24,15 +26,15 @@ struct SnapshotRow
 // the database itself (index queries on SQQH) or by a complete copy of the
 // history; never by a partial one, so that every answer is about the whole
 // stored history.
-class StoredDraws
+class StoredIssues
 {
 public:
-    StoredDraws() = default;
-    StoredDraws(const StoredDraws&) = default;
-    StoredDraws(StoredDraws&&) = default;
-    StoredDraws& operator=(const StoredDraws&) = default;
-    StoredDraws& operator=(StoredDraws&&) = default;
-    virtual ~StoredDraws() = default;
+    StoredIssues() = default;
+    StoredIssues(const StoredIssues&) = default;
+    StoredIssues(StoredIssues&&) = default;
+    StoredIssues& operator=(const StoredIssues&) = default;
+    StoredIssues& operator=(StoredIssues&&) = default;
+    virtual ~StoredIssues() = default;
 
     virtual std::int64_t drawCount() const = 0;
     virtual std::optional<std::int64_t> firstIssue() const = 0;
@@ -40,10 +42,68 @@ public:
     // Stored draws whose SQQH lies in [low, high] (0 when low > high).
     virtual std::int64_t countBetween(std::int64_t low, std::int64_t high) const = 0;
     virtual bool contains(std::int64_t sqqh) const { return countBetween(sqqh, sqqh) > 0; }
-    // The stored draw `back` stored draws before the stored draw `sqqh`
-    // (back 0: that draw). Nothing when `sqqh` is not stored, `back` is
-    // negative or fewer than `back` draws precede it.
+    // The SQQH of the stored draw `back` stored draws before the stored draw
+    // `sqqh` (back 0: that draw). Nothing when `sqqh` is not stored, `back`
+    // is negative or fewer than `back` draws precede it.
+    virtual std::optional<std::int64_t> issueBack(std::int64_t sqqh, int back) const = 0;
+};
+
+// The stored issues with their draws' values.
+class StoredDraws : public StoredIssues
+{
+public:
+    // The stored draw `back` stored draws before the stored draw `sqqh`, as
+    // issueBack() counts.
     virtual std::optional<SnapshotRow> drawBack(std::int64_t sqqh, int back) const = 0;
+
+    std::optional<std::int64_t> issueBack(std::int64_t sqqh, int back) const override
+    {
+        const std::optional<SnapshotRow> row = drawBack(sqqh, back);
+        return row ? std::optional<std::int64_t>(row->sqqh) : std::nullopt;
+    }
+};
+
+// A complete, ascending list of stored SQQHs, asked as StoredIssues. The list
+// must outlive this view.
+class IssueList : public StoredIssues
+{
+public:
+    explicit IssueList(const std::vector<std::int64_t>& sqqh)
+        : m_sqqh(sqqh)
+    {
+    }
+
+    std::int64_t drawCount() const override { return static_cast<std::int64_t>(m_sqqh.size()); }
+    std::optional<std::int64_t> firstIssue() const override
+    {
+        return m_sqqh.empty() ? std::nullopt : std::optional<std::int64_t>(m_sqqh.front());
+    }
+    std::optional<std::int64_t> lastIssue() const override
+    {
+        return m_sqqh.empty() ? std::nullopt : std::optional<std::int64_t>(m_sqqh.back());
+    }
+    std::int64_t countBetween(std::int64_t low, std::int64_t high) const override
+    {
+        if (low > high)
+            return 0;
+        return std::upper_bound(m_sqqh.begin(), m_sqqh.end(), high) - std::lower_bound(m_sqqh.begin(), m_sqqh.end(), low);
+    }
+    // The index of a stored SQQH in the list, or -1.
+    int indexOf(std::int64_t sqqh) const
+    {
+        const auto it = std::lower_bound(m_sqqh.begin(), m_sqqh.end(), sqqh);
+        return it != m_sqqh.end() && *it == sqqh ? static_cast<int>(it - m_sqqh.begin()) : -1;
+    }
+    std::optional<std::int64_t> issueBack(std::int64_t sqqh, int back) const override
+    {
+        const int i = indexOf(sqqh);
+        if (i < 0 || back < 0 || back > i)
+            return std::nullopt;
+        return m_sqqh[static_cast<std::size_t>(i - back)];
+    }
+
+private:
+    const std::vector<std::int64_t>& m_sqqh;
 };
 
 } // namespace corvinel

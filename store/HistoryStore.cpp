@@ -77,8 +77,27 @@ bool HistoryStore::openFile(const QString& path)
     m_fileIdentity = fileIdentity(path);
     // A failed check (damage, a busy file) is not fatal here: the reads that
     // meet the damage report it, and an import can still replace the history.
-    checkDrawCopy(rowCount() <= kFullCopyCheckAtOpen);
+    checkDrawCopyOnOpen(kFullCopyCheckAtOpen);
     return true;
+}
+
+bool HistoryStore::checkDrawCopyOnOpen(std::int64_t fullUpTo)
+{
+    // The counter proves that nothing but this program's transactions (which
+    // keep the copy in step and move the stamp) wrote since the last full
+    // comparison; only the rollback journal advances it on every commit.
+    bool stamped = false;
+    if (rowCount() > fullUpTo) {
+        Statement mode = m_db.prepare("PRAGMA journal_mode");
+        const bool rollbackJournal
+            = mode.isValid() && mode.step() == SQLITE_ROW && mode.columnText(0).compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0;
+        mode = Statement();
+        const ReadTransaction read(m_db);
+        const std::optional<std::uint32_t> counter = m_db.fileChangeCounter();
+        stamped = rollbackJournal && counter && m_db.copyCheckedStamp() == counter;
+    }
+    m_openCheck = stamped ? CopyCheck::Edges : CopyCheck::Full;
+    return checkDrawCopy(m_openCheck);
 }
 
 bool HistoryStore::ensureDrawCopy()
@@ -96,6 +115,7 @@ bool HistoryStore::ensureDrawCopy()
     Transaction t(m_db);
     return t.isActive() && m_db.exec(schema::drawCopySql().c_str()) && t.commit();
 }
+
 
 void HistoryStore::close()
 {
@@ -336,15 +356,19 @@ bool HistoryStore::lastLishiRow(std::optional<SnapshotRow>* row, QString* error)
     return true;
 }
 
-bool HistoryStore::drawCopyDigests(CopyDigest* lishi, CopyDigest* copy, QString* error, bool full)
+bool HistoryStore::drawCopyDigests(CopyDigest* lishi, CopyDigest* copy, QString* error, CopyCheck check)
 {
     *lishi = CopyDigest();
     *copy = CopyDigest();
     const ReadTransaction read(m_db);
-    if (!full) {
-        for (auto [digest, sql] : { std::pair { lishi, "SELECT COUNT(*), MIN(SQQH), MAX(SQQH) FROM lishi" },
-                                    std::pair { copy, "SELECT COUNT(*), MIN(SQQH), MAX(SQQH) FROM lishi_draws" } }) {
-            Statement st = m_db.prepare(sql);
+    m_digestCounter = m_db.fileChangeCounter();
+    if (check == CopyCheck::Edges) {
+        // Three index lookups each (one statement with COUNT, MIN and MAX
+        // together would scan the table).
+        for (auto [digest, table] : { std::pair { lishi, "lishi" }, std::pair { copy, schema::kDrawCopyTable } }) {
+            const std::string t = table;
+            Statement st = m_db.prepare("SELECT (SELECT COUNT(*) FROM " + t + "), (SELECT MIN(SQQH) FROM " + t
+                                        + "), (SELECT MAX(SQQH) FROM " + t + ")");
             if (!st.isValid() || st.step() != SQLITE_ROW) {
                 *error = m_db.lastError();
                 return false;
@@ -381,27 +405,32 @@ bool HistoryStore::drawCopyDigests(CopyDigest* lishi, CopyDigest* copy, QString*
     return true;
 }
 
-bool HistoryStore::checkDrawCopy(bool full)
+bool HistoryStore::checkDrawCopy(CopyCheck check)
 {
     m_copyNotice.clear();
     CopyDigest lishi;
     CopyDigest copy;
     QString error;
-    if (!drawCopyDigests(&lishi, &copy, &error, full)) {
+    if (!drawCopyDigests(&lishi, &copy, &error, check)) {
         m_copyNotice = QStringLiteral("不能检查历史号码的副本：%1").arg(error);
         return false;
     }
-    if (lishi == copy)
+    if (lishi == copy) {
+        if (check == CopyCheck::Full)
+            stampCopyChecked(m_digestCounter);
         return true;
+    }
     // Decided again under the write lock: another process may have changed
     // the history (and its copy with it) since the read.
     Transaction t(m_db);
-    if (!t.isActive() || !drawCopyDigests(&lishi, &copy, &error, full)) {
+    if (!t.isActive() || !drawCopyDigests(&lishi, &copy, &error, check)) {
         m_copyNotice = QStringLiteral("不能检查历史号码的副本：%1").arg(error.isEmpty() ? m_db.lastError() : error);
         return false;
     }
+    if (check == CopyCheck::Full)
+        t.markCopyChecked();
     if (lishi == copy)
-        return true;
+        return t.commit();
     const QString found = QStringLiteral("历史号码的副本 %1 与历史号码不一致（副本%2行，历史号码%3行），已由历史号码重建")
                               .arg(QString::fromLatin1(schema::kDrawCopyTable))
                               .arg(copy.count)
@@ -413,6 +442,32 @@ bool HistoryStore::checkDrawCopy(bool full)
     m_copyNotice = found;
     markChanged();
     return true;
+}
+
+void HistoryStore::stampCopyChecked(std::optional<std::uint32_t> counterChecked)
+{
+    if (!counterChecked || m_db.copyCheckedStamp() == counterChecked)
+        return;
+    // Only if nothing was committed since the comparison read the file; the
+    // write lock is not worth waiting for (the next open compares again).
+    sqlite3_busy_timeout(m_db.handle(), 0);
+    {
+        Transaction t(m_db);
+        if (t.isActive() && t.counterAtBegin() == counterChecked) {
+            // The stamp's table comes with the first stamp, written only to a
+            // file that has just passed the full comparison.
+            const std::string table = schema::kCopyCheckedTable;
+            const bool ready = m_db.exec(("CREATE TABLE IF NOT EXISTS " + table + " (stamp INTEGER NOT NULL)").c_str())
+                && m_db.exec(("INSERT INTO " + table + " (stamp) SELECT 0 WHERE NOT EXISTS (SELECT 1 FROM " + table
+                              + ")")
+                                 .c_str());
+            if (ready) {
+                t.markCopyChecked();
+                t.commit();
+            }
+        }
+    }
+    sqlite3_busy_timeout(m_db.handle(), SqliteDb::kBusyTimeoutMs);
 }
 
 std::optional<bool> HistoryStore::containsIssue(std::int64_t sqqh, QString* error)
@@ -463,7 +518,7 @@ HistorySummary HistoryStore::summary()
     return s;
 }
 
-bool HistoryStore::compact(const std::function<bool(QString*)>& beforeVacuum)
+bool HistoryStore::compact(const std::function<bool(QString*)>& beforeVacuum, CopyCheck copyCheck)
 {
     m_error.clear();
     if (!m_db.isOpen()) {
@@ -497,7 +552,7 @@ bool HistoryStore::compact(const std::function<bool(QString*)>& beforeVacuum)
         return false;
     // The full comparison of the copy with lishi (open() may have compared
     // only counts and edges); a disagreement is repaired before the VACUUM.
-    if (!checkDrawCopy(true)) {
+    if (!checkDrawCopy(copyCheck)) {
         m_error = m_copyNotice;
         return false;
     }

@@ -81,6 +81,16 @@ public:
     // with the database's text in `error` when the query fails.
     std::optional<bool> containsIssue(std::int64_t sqqh, QString* error);
 
+    // How much of each row the copy check reads.
+    enum class CopyCheck
+    {
+        // The count and the first and last SQQH only (index lookups, about
+        // 10 ms at 100,000 draws).
+        Edges,
+        // Also a checksum over every row's SQQH, QQH and all 48 own values
+        // (about 0.3 s at 100,000 draws).
+        Full
+    };
     // Repair and compaction, in place: PRAGMA integrity_check (a damaged
     // file is refused), then `beforeVacuum` (e.g. the attribute repair; false
     // stops with its error), then VACUUM of the file itself. VACUUM holds the
@@ -88,7 +98,9 @@ public:
     // through the rollback journal, so no other writer's commit can fall
     // between its read and its write, a kill leaves the old file whole, and
     // the file (its inode, owner and permissions) stays the same.
-    bool compact(const std::function<bool(QString*)>& beforeVacuum = {});
+    // `copyCheck`: how the copy is compared with lishi before the VACUUM (in
+    // full unless the caller has just written every copy row from lishi's).
+    bool compact(const std::function<bool(QString*)>& beforeVacuum = {}, CopyCheck copyCheck = CopyCheck::Full);
 
     // A snapshot read from lishi itself, never from its copy: what the
     // deletions keep and what the backup files hold. readFailed() on any error.
@@ -109,18 +121,19 @@ public:
         friend bool operator==(const CopyDigest&, const CopyDigest&) = default;
     };
     // Digests of lishi and of the copy; false with `error` when a read fails.
-    // `full` false leaves `sum` 0 and reads only the count and the edges
-    // (index and rowid lookups: tens of ms at 100,000 draws, where the full
-    // checksum, which decodes 48 values of every wide lishi row, takes about
-    // a second).
-    bool drawCopyDigests(CopyDigest* lishi, CopyDigest* copy, QString* error, bool full = true);
+    bool drawCopyDigests(CopyDigest* lishi, CopyDigest* copy, QString* error, CopyCheck check = CopyCheck::Full);
     // Compares the copy with lishi and, when they disagree, rebuilds the copy
     // from lishi in one transaction (re-checked inside it); copyNotice() then
-    // says what was found. open() runs it in full up to
-    // kFullCopyCheckAtOpen draws and by count and edges above; compact() runs
-    // it in full (every deletion of a part ends with a compaction). False
-    // only when a read or the rebuild failed.
-    bool checkDrawCopy(bool full = true);
+    // says what was found. A full comparison that agrees (or the rebuild)
+    // stamps the file (schema::kCopyCheckedTable). False only when a read or
+    // the rebuild failed.
+    bool checkDrawCopy(CopyCheck check = CopyCheck::Full);
+    // The check open() runs: in full up to `fullUpTo` draws, and above them
+    // in full unless the file's change counter still matches the stamp of
+    // the last full comparison (then by count and edges). openCheck() says
+    // which ran.
+    bool checkDrawCopyOnOpen(std::int64_t fullUpTo);
+    CopyCheck openCheck() const { return m_openCheck; }
     static constexpr std::int64_t kFullCopyCheckAtOpen = 10000;
     QString copyNotice() const { return m_copyNotice; }
     // The identity of the open file (device and inode), to notice that it
@@ -136,11 +149,16 @@ public:
 private:
     bool openFile(const QString& path);
     bool ensureDrawCopy();
+    // Stamps the copy as checked at `counterChecked` if the file has not
+    // changed since (no wait for the write lock).
+    void stampCopyChecked(std::optional<std::uint32_t> counterChecked);
 
     SqliteDb m_db;
     QString m_folder;
     QString m_error;
     QString m_copyNotice;
+    CopyCheck m_openCheck = CopyCheck::Full;
+    std::optional<std::uint32_t> m_digestCounter; // the file's counter the last digests read
     QString m_fileIdentity;
     std::uint64_t m_version = 1;
     DatabaseDraws m_draws { *this };

@@ -53,6 +53,11 @@ inline constexpr const char* kPackedOwnColumn = "vals";
 inline constexpr int kPackedOffset = 32;
 const std::vector<std::string>& drawCopyColumns();
 bool isDrawCopyColumn(std::string_view name);
+// One row, one column `stamp`: the database file's change counter (the
+// header's, which every committed write transaction advances by one) at which
+// the copy last agreed with lishi in full. A counter that moved without the
+// stamp (a write by another tool, a VACUUM) calls for the full comparison.
+inline constexpr const char* kCopyCheckedTable = "lishi_draws_checked";
 // Number of schema objects drawCopySql() creates (the table and its triggers).
 inline constexpr int kDrawCopyObjects = 4;
 // Drops and recreates the copy with its triggers, then fills it from lishi.

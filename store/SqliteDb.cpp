@@ -1,5 +1,7 @@
 #include "store/SqliteDb.h"
 
+#include "store/Schema.h"
+
 #include <sqlite3.h>
 
 #include <QDir>
@@ -285,6 +287,12 @@ Transaction::Transaction(SqliteDb& db)
     : m_db(db)
 {
     m_active = m_db.exec("BEGIN IMMEDIATE");
+    if (!m_active)
+        return;
+    // Under the write lock no other connection can commit, so the counter
+    // read now is the one this transaction's commit advances by exactly one.
+    m_counterAtBegin = m_db.fileChangeCounter();
+    m_stampOnCommit = m_counterAtBegin && m_db.copyCheckedStamp() == m_counterAtBegin;
 }
 
 Transaction::~Transaction()
@@ -296,6 +304,13 @@ bool Transaction::commit()
 {
     if (!m_active)
         return false;
+    if (m_stampOnCommit) {
+        // A failed stamp costs the next open a full comparison, nothing more.
+        const std::uint32_t next = *m_counterAtBegin + 1;
+        const std::string sql
+            = std::string("UPDATE ") + schema::kCopyCheckedTable + " SET stamp = " + std::to_string(next);
+        sqlite3_exec(m_db.handle(), sql.c_str(), nullptr, nullptr, nullptr);
+    }
     if (!m_db.exec("COMMIT")) {
         rollback();
         return false;
@@ -310,6 +325,37 @@ void Transaction::rollback()
         m_db.exec("ROLLBACK");
         m_active = false;
     }
+}
+
+std::optional<std::uint32_t> SqliteDb::fileChangeCounter()
+{
+    if (!m_db)
+        return std::nullopt;
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(m_db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file
+        || !file->pMethods)
+        return std::nullopt;
+    unsigned char b[4] = {};
+    if (file->pMethods->xRead(file, b, 4, 24) != SQLITE_OK)
+        return std::nullopt;
+    return (std::uint32_t { b[0] } << 24) | (std::uint32_t { b[1] } << 16) | (std::uint32_t { b[2] } << 8) | b[3];
+}
+
+std::optional<std::uint32_t> SqliteDb::copyCheckedStamp()
+{
+    if (!m_db)
+        return std::nullopt;
+    const std::string sql = std::string("SELECT stamp FROM ") + schema::kCopyCheckedTable;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return std::nullopt;
+    }
+    std::optional<std::uint32_t> stamp;
+    if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_type(st, 0) == SQLITE_INTEGER)
+        stamp = static_cast<std::uint32_t>(sqlite3_column_int64(st, 0));
+    sqlite3_finalize(st);
+    return stamp;
 }
 
 ReadTransaction::ReadTransaction(SqliteDb& db)

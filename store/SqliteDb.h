@@ -104,6 +104,14 @@ public:
     std::optional<std::int64_t> dataVersion();
     // True inside an open transaction (BEGIN ... not yet ended).
     bool inTransaction() const;
+    // The change counter in the main file's header, which every committed
+    // write transaction of any connection advances by one in the rollback
+    // journal modes; nullopt for an empty file or a failed read. Stable
+    // while this connection holds a lock on the file.
+    std::optional<std::uint32_t> fileChangeCounter();
+    // The stamp of the copy's last full check (schema::kCopyCheckedTable);
+    // nullopt when there is none. Reads quietly: lastError() is left alone.
+    std::optional<std::uint32_t> copyCheckedStamp();
 
     // How long a statement waits for another connection's lock before it
     // gives up with the busy refusal.
@@ -131,12 +139,23 @@ public:
     Transaction& operator=(const Transaction&) = delete;
 
     bool isActive() const { return m_active; }
+    // Commits; a copy found whole when this began (its stamp matched the
+    // file) stays so: the stamp moves with the commit, since this program's
+    // own writes keep the copy in step with lishi.
     bool commit();
     void rollback();
+
+    // The file's change counter when the write lock was taken.
+    std::optional<std::uint32_t> counterAtBegin() const { return m_counterAtBegin; }
+    // This transaction has compared the copy with lishi in full (or rebuilt
+    // it): the commit stamps the copy as checked.
+    void markCopyChecked() { m_stampOnCommit = m_counterAtBegin.has_value(); }
 
 private:
     SqliteDb& m_db;
     bool m_active = false;
+    std::optional<std::uint32_t> m_counterAtBegin;
+    bool m_stampOnCommit = false;
 };
 
 // The user's words for the failures that are not the program's fault: another

@@ -98,11 +98,22 @@ TEST_F(CompactCli, DamagedDatabaseIsRefusedAndLeftByteForByte)
 {
     storeHistory(3000, 3000);
     {
-        // Cell offsets of a page in the middle of the table point outside it.
+        // Cell offsets of lishi's root page point outside it: lishi itself is
+        // damaged (a damaged page of the copy alone is repaired from lishi).
+        qint64 pageSize = 0;
+        qint64 root = 0;
+        {
+            SqliteDb db;
+            ASSERT_TRUE(db.open(dbPath(), true, false));
+            Statement st = db.prepare("SELECT (SELECT page_size FROM pragma_page_size), rootpage FROM sqlite_master "
+                                      "WHERE name = 'lishi'");
+            ASSERT_TRUE(st.isValid() && st.step() == SQLITE_ROW);
+            pageSize = st.columnInt64(0);
+            root = st.columnInt64(1);
+        }
         QFile f(dbPath());
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        const qint64 page = f.size() / 4096 / 2;
-        ASSERT_TRUE(f.seek(page * 4096 + 8));
+        ASSERT_TRUE(f.seek((root - 1) * pageSize + 12));
         f.write(QByteArray(64, '\xff'));
     }
     const QByteArray damaged = readFile(dbPath());

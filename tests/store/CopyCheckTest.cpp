@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sqlite3.h>
+
 #include <gtest/gtest.h>
 
 using namespace corvinel;
@@ -97,6 +99,53 @@ TEST_F(CopyCheck, EachDisagreementIsFoundAndRepairedBeforeADeletion)
         // Back to the whole history for the next case.
         ASSERT_TRUE(m.replaceAll(draws, store.snapshot(), {}).ok);
     }
+}
+
+// Above kFullCopyCheckAtOpen draws the open compares in full only when the
+// file's change counter moved without the stamp: after this program's own
+// writes it counts and checks the edges; after another tool's write (the copy
+// edited, or lishi edited with the triggers off) it compares in full and
+// repairs.
+TEST_F(CopyCheck, TheStampSparesTheFullComparisonOnlyAfterOwnWrites)
+{
+    HistoryStore store;
+    ASSERT_TRUE(store.open(dir.path())); // in full (600 draws), and stamped
+    ASSERT_TRUE(store.checkDrawCopyOnOpen(0));
+    EXPECT_EQ(store.openCheck(), HistoryStore::CopyCheck::Edges);
+
+    HistoryMaintenance m(store, encoder, tables);
+    const std::vector<PlainDraw> more = makeDraws(601);
+    ASSERT_TRUE(m.appendDraws({ more.back() }, store.snapshot(), {}).ok);
+    ASSERT_TRUE(store.checkDrawCopyOnOpen(0));
+    EXPECT_EQ(store.openCheck(), HistoryStore::CopyCheck::Edges);
+
+    const auto expectFullAndRepaired = [&] {
+        ASSERT_TRUE(store.checkDrawCopyOnOpen(0));
+        EXPECT_EQ(store.openCheck(), HistoryStore::CopyCheck::Full);
+        EXPECT_TRUE(store.copyNotice().contains("已由历史号码重建")) << store.copyNotice().toStdString();
+        HistoryStore::CopyDigest lishi;
+        HistoryStore::CopyDigest copy;
+        QString error;
+        ASSERT_TRUE(store.drawCopyDigests(&lishi, &copy, &error));
+        EXPECT_EQ(lishi, copy);
+        // Repaired and stamped: the next open counts again.
+        ASSERT_TRUE(store.checkDrawCopyOnOpen(0));
+        EXPECT_EQ(store.openCheck(), HistoryStore::CopyCheck::Edges);
+    };
+    // Position 2's tail (byte 10) in the copy: the count and edges agree.
+    tamper("UPDATE lishi_draws SET vals = substr(vals, 1, 9) || char(unicode(substr(vals, 10, 1)) + 1) || "
+           "substr(vals, 11) WHERE SQQH = (SELECT MAX(SQQH) FROM lishi_draws)");
+    expectFullAndRepaired();
+    {
+        // The sqlite3 shell's ".dbconfig enable_trigger off", then a number.
+        SqliteDb db;
+        ASSERT_TRUE(db.open(dir.filePath("Tavrose.db")));
+        ASSERT_EQ(sqlite3_db_config(db.handle(), SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr), SQLITE_OK);
+        ASSERT_TRUE(db.exec("UPDATE lishi SET L3A = 21 - L3A WHERE SQQH = (SELECT MIN(SQQH) FROM lishi)"));
+    }
+    expectFullAndRepaired();
+    const HistorySnapshot after = store.snapshot();
+    EXPECT_EQ(after.row(0).value(3, 0), 21 - more.front().numbers[2]);
 }
 
 TEST_F(CopyCheck, ADamagedFileIsAnErrorAndNoDeletionOrBackupComesOfIt)

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Concurrency soak of corvinel-cli: two processes on one history at once.
 
-Pairs (each run starts both on a fresh copy of its starting folder, the second
-after a random delay of 0 to 0.4 s):
+Pairs (each run starts both on a fresh copy of its starting folder, one of
+them chosen at random first, the other after a random delay of 0 to 0.4 s):
   add || compact, add || delete-last 50, import || search, add || update
   (the manual entry's road against a scheduled update).
 After each run: PRAGMA integrity_check, and
@@ -70,9 +70,16 @@ class Concurrency:
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
 
     def pair(self, folder, first, second):
-        a = self.start(folder, *first)
+        # Either side may start first, the other after 0 to 0.4 s; the results
+        # come back in the order the pair names them.
+        lead_first = self.rng.random() < 0.5
+        a = self.start(folder, *first) if lead_first else None
+        b = None if lead_first else self.start(folder, *second)
         time.sleep(self.rng.uniform(0, 0.4))
-        b = self.start(folder, *second)
+        if lead_first:
+            b = self.start(folder, *second)
+        else:
+            a = self.start(folder, *first)
         ra = a.communicate(timeout=600) + (a.returncode,)
         rb = b.communicate(timeout=600) + (b.returncode,)
         return ra, rb
@@ -105,7 +112,15 @@ class Concurrency:
         s.cli_ok(start, "import", old_file)
         last = base.last_day_of(n, base.FIRST_DAY)
         today = last + base.datetime.timedelta(days=1)
-        s.start_site(last - base.datetime.timedelta(days=3), today)
+        # The update loads (and fills the holes of) its last 16 days: the site
+        # serves them all, and the add || update pair starts from a history
+        # inside them, so the update appends instead of replacing an expired
+        # history (which deletes every stored draw after backing it up).
+        s.start_site(last - base.datetime.timedelta(days=20), today)
+        recent_days = 10
+        recent = s.make_folder("c-recent")
+        s.cli_ok(recent, "import", s.write("c-recent.txt", base.draw_lines(
+            recent_days * base.PER_DAY, last - base.datetime.timedelta(days=recent_days - 1), 4242)))
         search = ["search", "--format", "tsv"]
         # The two answers a search may give.
         answers = {s.cli_ok(start, *search).stdout}
@@ -121,11 +136,12 @@ class Concurrency:
         }
         chosen = self.args.ops.split(",") if self.args.ops else list(ops)
         _, before = history(start)
+        _, before_recent = history(recent)
         try:
             for run in range(self.args.runs):
                 for op in chosen:
                     first, second = ops[op]
-                    folder = self.fresh(start, "c-run")
+                    folder = self.fresh(recent if op == "add-update" else start, "c-run")
                     ra, rb = self.pair(folder, first, second)
                     ok, rows = history(folder)
                     if ok != "ok":
@@ -173,8 +189,13 @@ class Concurrency:
                         for line in ra[0].splitlines():
                             if line.startswith("added "):
                                 added = int(line.split()[1])
+                        if got is not None:
+                            # The add took the issue after the recent history's
+                            # last draw only if it stored before the update.
+                            first_after = [r for r in rows if r[0] > before_recent[-1][0]][:1]
+                            self.count(op, "add then update" if first_after == [got] else "update then add")
                         # Every draw either side reported stored is there.
-                        if len(rows) != len(before) + added + (1 if got else 0):
+                        if len(rows) != len(before_recent) + added + (1 if got else 0):
                             self.count(op, "LOST")
                             print("LOST in add-update: %d rows, update %s, add %s" % (len(rows), ra[0].strip(),
                                                                                     rb[0].strip()), flush=True)

@@ -366,9 +366,10 @@ bool HistoryStore::drawCopyDigests(CopyDigest* lishi, CopyDigest* copy, QString*
         // Three index lookups each (one statement with COUNT, MIN and MAX
         // together would scan the table).
         for (auto [digest, table] : { std::pair { lishi, "lishi" }, std::pair { copy, schema::kDrawCopyTable } }) {
-            const std::string t = table;
-            Statement st = m_db.prepare("SELECT (SELECT COUNT(*) FROM " + t + "), (SELECT MIN(SQQH) FROM " + t
-                                        + "), (SELECT MAX(SQQH) FROM " + t + ")");
+            std::string sql = "SELECT (SELECT COUNT(*) FROM ";
+            sql.append(table).append("), (SELECT MIN(SQQH) FROM ").append(table);
+            sql.append("), (SELECT MAX(SQQH) FROM ").append(table).append(")");
+            Statement st = m_db.prepare(sql);
             if (!st.isValid() || st.step() != SQLITE_ROW) {
                 *error = m_db.lastError();
                 return false;
